@@ -1,0 +1,76 @@
+#include "FileIo.h"
+
+#include "Cp1252.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace kiv {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenFile(const std::filesystem::path& path, bool forWriting)
+{
+#ifdef _WIN32
+    // _wfopen opens with sharing allowed, as the server's own writer expects.
+    return FilePtr(_wfopen(path.c_str(), forWriting ? L"wb" : L"rb"));
+#else
+    return FilePtr(std::fopen(path.c_str(), forWriting ? "wb" : "rb"));
+#endif
+}
+
+} // namespace
+
+std::filesystem::path PathFromBytes(std::string_view bytes)
+{
+#ifdef _WIN32
+    std::wstring wide;
+    wide.reserve(bytes.size());
+    for (char c : bytes)
+        wide += static_cast<wchar_t>(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    return std::filesystem::path(wide);
+#else
+    return std::filesystem::path(std::string(bytes));
+#endif
+}
+
+bool ReadFileBytes(const std::filesystem::path& path, std::string& out)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false;
+    FilePtr file = OpenFile(path, false);
+    if (!file)
+        return false;
+    out.clear();
+    // The size is a hint only: a file that grows while it is read is read to
+    // wherever its end stands when the read reaches it.
+    const auto hint = std::filesystem::file_size(path, ec);
+    std::size_t chunk = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(hint) + 1;
+    for (;;) {
+        const std::size_t old = out.size();
+        out.resize(old + chunk);
+        const std::size_t got = std::fread(out.data() + old, 1, chunk, file.get());
+        out.resize(old + got);
+        if (got < chunk)
+            break;
+        chunk = std::size_t{1} << 16;
+    }
+    return std::ferror(file.get()) == 0;
+}
+
+bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    FilePtr file = OpenFile(path, true);
+    if (!file)
+        return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return false;
+    return std::fflush(file.get()) == 0;
+}
+
+} // namespace kiv

@@ -1,0 +1,38 @@
+#include "KivError.h"
+
+namespace kiv {
+
+std::string CannotOpenMessage(std::string_view fileName)
+{
+    return "Impossible d'ouvrir le fichier " + std::string(fileName);
+}
+
+std::string CannotCreateMessage(std::string_view fileName)
+{
+    return "Impossible de cr\xE9" "er le fichier " + std::string(fileName);
+}
+
+std::string BadLevelMessage(long long level, std::string_view item)
+{
+    return "Niveau incorrect (" + std::to_string(level) + ") pour l'\xE9l\xE9ment \"" + std::string(item) + "\"";
+}
+
+std::string BadIndexMessage()
+{
+    return "Index incorrect";
+}
+
+std::string ListIndexMessage(long long index)
+{
+    return "Indice de liste hors limites (" + std::to_string(index) + ")";
+}
+
+std::string WithFullStop(std::string_view text)
+{
+    std::string shown(text);
+    if (!shown.empty() && static_cast<unsigned char>(shown.back()) > static_cast<unsigned char>('.'))
+        shown += '.';
+    return shown;
+}
+
+} // namespace kiv

@@ -1,0 +1,32 @@
+#pragma once
+// The errors that a user can meet. Their texts are French, in Windows-1252
+// bytes, exactly as the message box shows them (the box adds the final full
+// stop); the engine only raises them, the window or the command line shows them.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kiv {
+
+class KivError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Impossible d'ouvrir le fichier %s"
+std::string CannotOpenMessage(std::string_view fileName);
+// "Impossible de créer le fichier %s"
+std::string CannotCreateMessage(std::string_view fileName);
+// "Niveau incorrect (%d) pour l'élément "%s""
+std::string BadLevelMessage(long long level, std::string_view item);
+// "Index incorrect"
+std::string BadIndexMessage();
+// "Indice de liste hors limites (%d)"
+std::string ListIndexMessage(long long index);
+
+// The text as the application's error box shows it: a full stop is added when
+// the text ends in a character that orders after ".".
+std::string WithFullStop(std::string_view text);
+
+} // namespace kiv

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kiv Logs (Release) and starts it on the
+# bundled examples. Extra arguments go to the program.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "Aucun affichage graphique (DISPLAY n'est pas défini)." >&2
+  echo "Lancez par exemple :  xvfb-run -a ./run.sh   (écran virtuel)" >&2
+  echo "ou connectez-vous avec un affichage (ssh -X, session graphique)." >&2
+  exit 1
+fi
+exec build/release/bin/kivlogs --logs examples/logs --config examples "$@"

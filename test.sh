@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kiv Logs with assertions and runs every test
+# offscreen; then builds the engine alone under AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs its tests again.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror
+cmake --build build/test -j "$jobs"
+
+mkdir -p build/test/xdg
+chmod 700 build/test/xdg
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$PWD/build/test/xdg"
+ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
+      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON
+cmake --build build/sanitize -j "$jobs"
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
