@@ -1,0 +1,43 @@
+#pragma once
+// LogLineReader: one log file as an ordered list of lines. The whole file is
+// read in one piece; each line is a view into that buffer, without its line
+// break and without its leading blanks (tabs and spaces), which count as an
+// indentation depth: a line indented more than one step deeper than the line
+// before is refused.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kiv {
+
+class LogLineReader {
+public:
+    // Reads the file, replacing the previous lines. shownPath is the path as
+    // the finder found it, for the messages. Throws KivError:
+    //  - "Impossible d'ouvrir le fichier %s": the previous lines are kept;
+    //  - "Niveau incorrect (%d) pour l'élément "%s"": the lines before the
+    //    refused one are kept, the rest of the file is not read.
+    void Read(const std::filesystem::path& path, std::string_view shownPath);
+
+    // The same rules on bytes already in memory.
+    void ReadBytes(std::string bytes);
+
+    std::size_t Count() const noexcept { return lines_.size(); }
+
+    // Throws KivError "Index incorrect" outside 0 to Count() - 1.
+    std::string_view Text(std::size_t index) const;
+
+    // Unchecked access for the scans' inner loops.
+    std::string_view operator[](std::size_t index) const noexcept { return lines_[index]; }
+
+private:
+    void Split(); // fills lines_ from buffer_, throws on a refused indentation
+
+    std::string buffer_;
+    std::vector<std::string_view> lines_;
+};
+
+} // namespace kiv
