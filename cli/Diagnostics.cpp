@@ -1,0 +1,17 @@
+#include "Diagnostics.h"
+
+#include "KivError.h"
+#include "Output.h"
+
+#include <cstdio>
+
+namespace kiv::cli {
+
+void ReportError(std::string_view cp1252Message, Encoding encoding)
+{
+    const std::string line = Encode(WithFullStop(cp1252Message), encoding) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace kiv::cli

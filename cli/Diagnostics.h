@@ -1,0 +1,14 @@
+#pragma once
+// Errors of kivlogs-cli on standard error, one per line, each as the window's
+// error box would show it.
+
+#include "CliOptions.h"
+
+#include <string_view>
+
+namespace kiv::cli {
+
+// An engine error (Windows-1252 text), with the error box's full stop.
+void ReportError(std::string_view cp1252Message, Encoding encoding);
+
+} // namespace kiv::cli

@@ -1,0 +1,144 @@
+#include "OccupationCommand.h"
+
+#include "Cp1252.h"
+#include "Diagnostics.h"
+#include "FileIo.h"
+#include "KivError.h"
+#include "LogFiles.h"
+#include "OccupationScan.h"
+#include "Output.h"
+#include "SessionText.h"
+#include "SlotHeaders.h"
+#include "SlotPlacement.h"
+
+#include <memory>
+
+namespace kiv::cli {
+namespace {
+
+// The header row as the window's table shows it: the time-slot list copied
+// over the eight initial headers.
+std::vector<std::string> ChooseHeaders(const CliOptions& options)
+{
+    std::vector<std::string> row = InitialSlotHeaders();
+    if (options.slotsFile) {
+        CopyHeadersInto(row, LoadTextListFile(PathFromBytes(*options.slotsFile), *options.slotsFile));
+        return row;
+    }
+    std::error_code ec;
+    const auto folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
+    const auto configured = folder / "kiv_heures.txt";
+    if (std::filesystem::exists(configured, ec))
+        CopyHeadersInto(row, LoadTextListFile(configured, "kiv_heures.txt"));
+    return row;
+}
+
+std::string HeaderOnOneLine(std::string_view header)
+{
+    std::string shown;
+    for (char c : header) {
+        if (c == '\r')
+            shown += "\\n";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// A cell's lines: its text cut at every carriage return.
+std::vector<std::string_view> CellLines(std::string_view cell)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t cr = cell.find('\r', start);
+        lines.push_back(cell.substr(start, cr == std::string_view::npos ? std::string_view::npos : cr - start));
+        if (cr == std::string_view::npos)
+            return lines;
+        start = cr + 1;
+    }
+}
+
+std::string CsvRow(const std::vector<std::string_view>& fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i != 0)
+            row += ';';
+        row += CsvField(fields[i]);
+    }
+    row += "\r\n";
+    return row;
+}
+
+} // namespace
+
+int RunOccupation(const CliOptions& options)
+{
+    std::vector<std::string> headers;
+    try {
+        headers = ChooseHeaders(options);
+    } catch (const KivError& error) {
+        ReportError(error.what(), options.encoding);
+        return 1;
+    }
+
+    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    if (!out->IsOpen()) {
+        ReportError(CannotCreateMessage(*options.output), options.encoding);
+        return 1;
+    }
+    const Encoding encoding = options.encoding;
+    const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
+
+    const std::string folder = LogFolderPrefix(options.logs ? *options.logs : DefaultLogFolder());
+    const std::vector<std::string> files = FindLogFiles(ConnectionLogMask(folder, options.date));
+
+    SlotTable table(headers);
+    if (options.format == OccupationFormat::Csv)
+        out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
+
+    OccupationEvents events;
+    events.onSession = [&](const SessionEntry& session) {
+        switch (options.format) {
+        case OccupationFormat::Text:
+            out->Write(Encode(SessionLine(session), encoding));
+            out->Write("\n");
+            break;
+        case OccupationFormat::Cells:
+            table.Place(session);
+            break;
+        case OccupationFormat::Csv: {
+            std::vector<std::string_view> fields{session.Room, session.Station, session.User, session.LoginTime, session.LogoutTime, session.Tail};
+            for (int column : SlotColumns(session.LoginTime, headers))
+                fields.push_back(headers[static_cast<std::size_t>(column)]);
+            out->Write(Encode(CsvRow(fields), encoding));
+            break;
+        }
+        }
+    };
+    events.onError = [&](const std::string& message) { ReportError(message, encoding); };
+
+    const bool allRead = RunOccupationScan(files, room, events);
+
+    if (options.format == OccupationFormat::Cells) {
+        for (int column = 0; column < kSlotColumnCount; ++column) {
+            out->Write("#" + std::to_string(column) + "\t" + Encode(HeaderOnOneLine(headers[static_cast<std::size_t>(column)]), encoding) + "\n");
+            // Every entry begins with a carriage return, so the cell's first
+            // line is empty; it is not an entry.
+            const auto lines = CellLines(table.Cell(column));
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                if (i == 0 && lines[i].empty())
+                    continue;
+                out->Write(Encode(lines[i], encoding) + "\n");
+            }
+        }
+    }
+    if (!out->Finish()) {
+        ReportError(options.output ? CannotCreateMessage(*options.output) : std::string("Erreur d'\xE9" "criture"), encoding);
+        return 1;
+    }
+    return allRead ? 0 : 1;
+}
+
+} // namespace kiv::cli

@@ -1,0 +1,41 @@
+#pragma once
+// Where kivlogs-cli writes: standard output or a file, through one large
+// buffer, because a year of results is written line by line.
+
+#include "CliOptions.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace kiv::cli {
+
+// Engine text (Windows-1252) as the chosen encoding writes it.
+std::string Encode(std::string_view cp1252, Encoding encoding);
+
+// A field quoted as RFC 4180 does, with ";" as the separator.
+std::string CsvField(std::string_view text);
+
+class OutputSink {
+public:
+    // Standard output.
+    OutputSink();
+    // A file, created or truncated; check IsOpen().
+    explicit OutputSink(const std::string& path);
+    ~OutputSink();
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+
+    bool IsOpen() const noexcept { return file_ != nullptr; }
+    void Write(std::string_view bytes);
+    // Flushes everything; false when something could not be written.
+    bool Finish();
+
+private:
+    std::FILE* file_;
+    bool ownsFile_;
+    bool failed_ = false;
+    std::string buffer_;
+};
+
+} // namespace kiv::cli

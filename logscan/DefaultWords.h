@@ -1,0 +1,11 @@
+#pragma once
+// The watched words the tool uses when no "kiv.ini" gives others.
+
+#include "TextList.h"
+
+namespace kiv {
+
+// "sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu".
+TextList BuiltInWatchedWords();
+
+} // namespace kiv

@@ -1,0 +1,229 @@
+#include "CliRun.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A small log folder: two keyword logs of 5 February 2006 (one named in upper
+// case, to check the order of names), one of the 6th, and one connection log.
+class CliFixture : public ::testing::Test {
+protected:
+    CliFixture()
+        : root_("kiv_cli")
+    {
+        WriteFile(logs() / "web050206.txt",
+                  "POSTE12:eleve07:050206:1432:page jeux en ligne\r\n"
+                  "POSTE13:eleve08:050206:1433:cours de maths\r\n"
+                  "POSTE14:\xE9l\xE8ve09:050206:1434:Jeu de r\xF4le\r\n");
+        WriteFile(logs() / "Alpha050206.TXT", "PC1:u1:050206:0800:premier jeu\r\n");
+        WriteFile(logs() / "web060206.txt", "POSTE15:eleve10:060206:0900:jeux video\r\n");
+        WriteFile(logs() / "connexr050206.log",
+                  "S514-PC03:eleve12:050206:082533:login:B:C:D:E\r\n"
+                  "S302-PC01:eleve123:050206:093000:login:B:C:D:F\r\n"
+                  "S514-PC03:eleve12:050206:161047:logout:B:C:D:E\r\n"
+                  "S302-PC01:eleve123:050206:101500:logout:B:C:D:F\r\n"
+                  "SCDI-PC09:eleve30:050206:170500:login:B:C:D:G\r\n");
+        WriteFile(root_.path() / "slots.txt", "08h00\r\n09h00\r\n10h00\\nM1\r\n11h00\r\n12h00\r\n14h00\r\n15h00\r\n16h00");
+    }
+
+    std::filesystem::path logs() const { return root_.path() / "logs"; }
+    const std::filesystem::path& root() const { return root_.path(); }
+
+    CliRun Search(std::vector<std::string> extra)
+    {
+        std::vector<std::string> args{"search", "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args, root());
+    }
+
+    CliRun Occupation(std::vector<std::string> extra)
+    {
+        std::vector<std::string> args{"occupation", "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args, root());
+    }
+
+private:
+    TempFolder root_;
+};
+
+TEST_F(CliFixture, SearchPrintsRewrittenLinesInFileOrderAsUtf8)
+{
+    const CliRun run = Search({"--word", "jeu"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
+              "POSTE12:eleve07: le 05/02/06: \xC3\xA0 14 h 32 min :page jeux en ligne\n"
+              "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n");
+}
+
+TEST_F(CliFixture, SearchWithWordAndCp1252KeepsBytesAndTheWordAsWritten)
+{
+    const CliRun run = Search({"--word", "maths", "--word", "JEU", "--with-word", "--encoding", "cp1252"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "JEU\tPC1:u1: le 05/02/06: \xE0 08 h 00 min :premier jeu\n"
+              "JEU\tPOSTE12:eleve07: le 05/02/06: \xE0 14 h 32 min :page jeux en ligne\n"
+              "maths\tPOSTE13:eleve08: le 05/02/06: \xE0 14 h 33 min :cours de maths\n"
+              "JEU\tPOSTE14:\xE9l\xE8ve09: le 05/02/06: \xE0 14 h 34 min :Jeu de r\xF4le\n");
+}
+
+TEST_F(CliFixture, SearchTypedWordsAreConvertedFromUtf8)
+{
+    EXPECT_EQ(Search({"--word", "\xC3\xA9l\xC3\xA8ve"}).out,
+              "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n");
+    // Upper-casing is ASCII only: an upper-case accented word finds nothing.
+    EXPECT_EQ(Search({"--word", "\xC3\x89L\xC3\x88VE"}).out, "");
+}
+
+TEST_F(CliFixture, SearchScopeSelectsDayMonthOrAllInAnyLetterCase)
+{
+    EXPECT_EQ(Search({"--word", "video"}).out, "");
+    const std::string month = Search({"--word", "video", "--scope", "mois"}).out;
+    EXPECT_EQ(month, "POSTE15:eleve10: le 06/02/06: \xC3\xA0 09 h 00 min :jeux video\n");
+    EXPECT_EQ(Search({"--word", "video", "--scope", "TOUT", "--date", "2030-01-01"}).out, month);
+}
+
+TEST_F(CliFixture, SearchOutputFileIsWindows1252WithCrLf)
+{
+    const auto saved = root() / "kiv_log.txt";
+    const CliRun run = Search({"--word", "maths", "--output", saved.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ReadFile(saved), "POSTE13:eleve08: le 05/02/06: \xE0 14 h 33 min :cours de maths\r\n");
+}
+
+TEST_F(CliFixture, SearchWordListSources)
+{
+    // A word file is read as a list file; the configuration's kiv.ini next.
+    WriteFile(root() / "mots.txt", "maths\r\n");
+    EXPECT_EQ(Search({"--words", (root() / "mots.txt").string()}).out,
+              "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+    WriteFile(root() / "cfg" / "kiv.ini", "video\r\nr\xF4le");
+    EXPECT_EQ(Search({"--config", (root() / "cfg").string()}).out,
+              "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n");
+    // Without any list the seven built-in words apply: none occurs here.
+    const CliRun builtIn = Search({"--config", (root() / "nowhere").string()});
+    EXPECT_EQ(builtIn.status, 0);
+    EXPECT_EQ(builtIn.out, "");
+
+    const CliRun missing = Search({"--words", (root() / "absent.txt").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Impossible d'ouvrir le fichier " + (root() / "absent.txt").string() + ".\n");
+}
+
+TEST_F(CliFixture, UnreadableLogIsReportedAndTheOthersAreStillScanned)
+{
+    // A folder whose name matches the mask is found like a file and cannot be read.
+    std::filesystem::create_directories(logs() / "bad050206.txt");
+    const CliRun run = Search({"--word", "premier", "--word", "maths"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible d'ouvrir le fichier " + (logs() / "bad050206.txt").string() + ".\n");
+    EXPECT_EQ(run.out,
+              "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
+              "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
+TEST_F(CliFixture, NoLogForTheDayIsNotAnError)
+{
+    const CliRun run = Search({"--word", "jeu", "--date", "2006-03-01"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Occupation({"--date", "2006-03-01"}).out, "");
+}
+
+TEST_F(CliFixture, OccupationTextPairsLoginsWithLogouts)
+{
+    const CliRun run = Occupation({});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "S514  PC03  08h25 - 16h10     eleve12    E\n"
+              "S302  PC01  09h30 - 10h15     eleve123    F\n"
+              "SCDI  PC09  17h05 -      eleve30    G\n");
+    EXPECT_EQ(Occupation({"--room", "s514"}).out, "S514  PC03  08h25 - 16h10     eleve12    E\n");
+    EXPECT_EQ(Occupation({"--room", "toutes"}).out, "");
+}
+
+TEST_F(CliFixture, OccupationCellsFollowTheSlotHeaders)
+{
+    const CliRun run = Occupation({"--format", "cells", "--slots", (root() / "slots.txt").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "#0\t08h00\nS514PC03 08h25-16h10 eleve12 E\n"
+              "#1\t09h00\nS302PC01 09h30-10h15 eleve123 F\n"
+              "#2\t10h00\\nM1\n"
+              "#3\t11h00\n#4\t12h00\n#5\t14h00\n#6\t15h00\n"
+              "#7\t16h00\nSCDIPC09 17h05- eleve30 G\n");
+}
+
+TEST_F(CliFixture, OccupationHeadersComeFromTheConfigurationOverTheInitialOnes)
+{
+    // Three slots loaded over the eight initial headers keep the last five.
+    WriteFile(root() / "kiv_heures.txt", "08h00\r\n09h00\r\n09h45\r\n");
+    const std::string cells = Occupation({"--format", "cells"}).out;
+    EXPECT_EQ(cells,
+              "#0\t08h00\nS514PC03 08h25-16h10 eleve12 E\n"
+              "#1\t09h00\nS302PC01 09h30-10h15 eleve123 F\n"
+              "#2\t09h45\n#3\t11h25\n#4\t12h35\n#5\t14h00\n#6\t15h00\n"
+              "#7\t17h00\nSCDIPC09 17h05- eleve30 G\n");
+}
+
+TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)
+{
+    WriteFile(logs() / "connexr050206.log", "S5;1-PC\"2\":el:050206:083000:login:B:C:D:x y\r\n");
+    const CliRun run = Occupation({"--format", "csv", "--slots", (root() / "slots.txt").string(), "--encoding", "cp1252"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "Salle;Poste;Utilisateur;Connexion;D\xE9" "connexion;Fin de ligne;Cr\xE9neaux\r\n"
+              "\"S5;1\";\"PC\"\"2\"\"\";el;08h30;;x y;08h00\r\n");
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+};
+
+class CliUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsage, IsRefusedWithStatusTwoAndTheUsage)
+{
+    TempFolder cwd("kiv_cli_usage");
+    const CliRun run = RunCli(GetParam().args, cwd.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("kivlogs-cli : "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Usage"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadCommandLines, CliUsage,
+    ::testing::Values(UsageCase{"no_command", {}},
+                      UsageCase{"unknown_command", {"purge"}},
+                      UsageCase{"unknown_option", {"search", "--bogus"}},
+                      UsageCase{"missing_value", {"search", "--date"}},
+                      UsageCase{"impossible_date", {"search", "--date", "2006-02-30"}},
+                      UsageCase{"not_leap_year", {"occupation", "--date", "2007-02-29"}},
+                      UsageCase{"french_date_text", {"search", "--date", "05/02/2006"}},
+                      UsageCase{"unknown_scope", {"search", "--scope", "Semaine"}},
+                      UsageCase{"unknown_format", {"occupation", "--format", "xml"}},
+                      UsageCase{"unknown_encoding", {"search", "--encoding", "latin9"}},
+                      UsageCase{"scope_is_for_search", {"occupation", "--scope", "Jour"}},
+                      UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
+                      UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliInfo, HelpAndVersionSucceed)
+{
+    TempFolder cwd("kiv_cli_info");
+    const CliRun help = RunCli({"--help"}, cwd.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("kivlogs-cli search"), std::string::npos);
+    EXPECT_NE(help.out.find("kivlogs-cli occupation"), std::string::npos);
+    const CliRun version = RunCli({"--version"}, cwd.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);
+    EXPECT_EQ(RunCli({"occupation", "--help"}, cwd.path()).status, 0);
+}
+
+} // namespace
