@@ -1,0 +1,38 @@
+#pragma once
+// The texts of the occupation table, one per cell, kept sparsely by rows and
+// then by columns: only cells that hold text take memory. The store does not
+// know the table's size: a cell beyond it is kept and read back, never shown.
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace kiv {
+
+class CellStore {
+public:
+    // The cell's text, empty when the cell holds none. Throws KivError
+    // "Indice de liste hors limites (%d)" for a negative row, and for a
+    // negative column in a row that holds text (an empty row has nothing to
+    // look the column up in, so it reads as empty text).
+    std::string CellText(int col, int row) const;
+
+    // Stores the text; empty text drops the cell, and a row left without
+    // cells is dropped too. Throws KivError for a negative index.
+    void SetCellText(int col, int row, std::string text);
+
+    // Appends bytes to the cell's text without copying the rest of the row:
+    // the room table grows one login at a time.
+    void AppendCellText(int col, int row, std::string_view text);
+
+    // The number of cells that hold text, and of rows that hold any.
+    std::size_t StoredCellCount() const noexcept;
+    std::size_t StoredRowCount() const noexcept { return rows_.size(); }
+
+private:
+    using Row = std::map<int, std::string>;
+    std::map<int, Row> rows_;
+};
+
+} // namespace kiv
