@@ -1,0 +1,145 @@
+#include "DirectoryListing.h"
+
+#include "WildcardMatch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace kiv {
+namespace {
+
+// Paths are Windows-1252 bytes on Windows and the bytes as they are elsewhere.
+#ifdef _WIN32
+fs::path PathOf(const std::string& bytes)
+{
+    if (bytes.empty())
+        return fs::path();
+    const int size = static_cast<int>(bytes.size());
+    const int wideSize = MultiByteToWideChar(1252, 0, bytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(1252, 0, bytes.data(), size, wide.data(), wideSize);
+    return fs::path(wide);
+}
+
+std::string BytesOf(const fs::path& path)
+{
+    const std::wstring& wide = path.native();
+    if (wide.empty())
+        return std::string();
+    const int size = static_cast<int>(wide.size());
+    const int narrowSize = WideCharToMultiByte(1252, 0, wide.data(), size, nullptr, 0, "?", nullptr);
+    std::string bytes(static_cast<std::size_t>(narrowSize), '\0');
+    WideCharToMultiByte(1252, 0, wide.data(), size, bytes.data(), narrowSize, "?", nullptr);
+    return bytes;
+}
+#else
+fs::path PathOf(const std::string& bytes) { return fs::path(bytes); }
+
+std::string BytesOf(const fs::path& path) { return path.native(); }
+#endif
+
+// The attribute bits that the portable layer cannot see.
+int PlatformAttr(const fs::path& path, const std::string& name)
+{
+#ifdef _WIN32
+    (void)name;
+    const DWORD attr = GetFileAttributesW(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    return static_cast<int>(attr & (kAttrReadOnly | kAttrHidden | kAttrSysFile | kAttrArchive));
+#else
+    (void)path;
+    return (!name.empty() && name[0] == '.') ? kAttrHidden : 0;
+#endif
+}
+
+std::int64_t SecondsSinceEpoch(fs::file_time_type time)
+{
+#ifdef _MSC_VER
+    const auto system = std::chrono::clock_cast<std::chrono::system_clock>(time);
+#else
+    const auto system = std::chrono::file_clock::to_sys(time);
+#endif
+    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+}
+
+// Fills an entry from the file system. linkStatus is the entry itself, a link
+// not followed; the size, time and kind of a link are those of its target,
+// as Windows reports a link to a folder as a folder.
+TSearchRec MakeEntry(const fs::path& path, std::string name, fs::file_status linkStatus)
+{
+    TSearchRec rec;
+    rec.Name = std::move(name);
+    std::error_code ec;
+    fs::file_status status = linkStatus;
+    if (fs::is_symlink(linkStatus)) {
+        rec.Attr |= kAttrSymLink;
+        status = fs::status(path, ec); // a dangling link keeps its own status
+        if (ec)
+            status = linkStatus;
+    }
+    if (fs::is_directory(status)) {
+        rec.Attr |= kAttrDirectory;
+    } else if (fs::is_regular_file(status)) {
+        const std::uintmax_t size = fs::file_size(path, ec);
+        if (!ec)
+            rec.Size = static_cast<std::uint32_t>(size);
+    }
+    const fs::perms perms = status.permissions();
+    if (perms != fs::perms::unknown
+        && (perms & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write))
+               == fs::perms::none)
+        rec.Attr |= kAttrReadOnly;
+    rec.Attr |= PlatformAttr(path, rec.Name);
+    const fs::file_time_type time = fs::last_write_time(path, ec);
+    if (!ec)
+        rec.Time = SecondsSinceEpoch(time);
+    return rec;
+}
+
+} // namespace
+
+std::vector<TSearchRec> ListDirectory(const std::string& folder)
+{
+    std::vector<TSearchRec> entries;
+    const fs::path dir = folder.empty() ? fs::path(".") : PathOf(folder);
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::directory_entry& entry = *it;
+        std::error_code statusError;
+        const fs::file_status linkStatus = entry.symlink_status(statusError);
+        entries.push_back(MakeEntry(entry.path(), BytesOf(entry.path().filename()), linkStatus));
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const TSearchRec& a, const TSearchRec& b) { return NameOrderLess(a.Name, b.Name); });
+    return entries;
+}
+
+std::optional<TSearchRec> LookUpEntry(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    const fs::path p = PathOf(path);
+    std::error_code ec;
+    const fs::file_status linkStatus = fs::symlink_status(p, ec);
+    if (ec || !fs::exists(linkStatus))
+        return std::nullopt;
+    return MakeEntry(p, BytesOf(p.filename()), linkStatus);
+}
+
+} // namespace kiv
