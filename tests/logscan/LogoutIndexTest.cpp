@@ -1,0 +1,201 @@
+#include "LogoutIndex.h"
+#include "SessionParser.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kiv {
+namespace {
+
+// The search as it reads in words: from the line after the login, the first
+// line whose first "logout" stands at index 15 or later and whose first
+// occurrence of the user stands at index 5 or later.
+std::vector<std::size_t> ForwardSearch(const std::vector<std::string>& lines, const std::vector<LoginKey>& logins)
+{
+    std::vector<std::size_t> result;
+    for (const LoginKey& login : logins) {
+        std::size_t found = kNoLogoutLine;
+        for (std::size_t m = login.line + 1; m < lines.size() && !login.user.empty(); ++m) {
+            const std::size_t logout = lines[m].find("logout");
+            const std::size_t user = lines[m].find(login.user);
+            if (logout != std::string::npos && logout >= 15 && user != std::string::npos && user >= 5) {
+                found = m;
+                break;
+            }
+        }
+        result.push_back(found);
+    }
+    return result;
+}
+
+std::vector<LogoutCandidate> CandidatesOf(const std::vector<std::string>& lines)
+{
+    std::vector<LogoutCandidate> candidates;
+    for (std::size_t n = 0; n < lines.size(); ++n)
+        if (IsLogoutLine(lines[n]))
+            candidates.push_back({n, lines[n]});
+    return candidates;
+}
+
+std::vector<std::size_t> Indexed(const std::vector<std::string>& lines, const std::vector<LoginKey>& logins)
+{
+    return FindLogoutLines(CandidatesOf(lines), logins);
+}
+
+TEST(FindLogoutLinesTest, PairsAsTheForwardSearch)
+{
+    const std::vector<std::string> lines = {
+        /*0*/ "S514-PC03:eleve12:061226:082533:login:B:C:D:E",
+        /*1*/ "S514-PC04:eleve12:061226:083000:login:B:C:D:E",
+        /*2*/ "S514-PC05:eleve123:061226:090000:logout:B:C:D:E",
+        /*3*/ "S514-PC03:eleve12:061226:161047:logout:B:C:D:E",
+        /*4*/ "S514-PC03:eleve7:061226:170000:login:B:C:D:E",
+        /*5*/ "eleve7-PC:eleve7:061226:171500:logout:B",
+        /*6*/ "S51-eleve7:x:061226:171600:logout:B",
+        /*7*/ "S502-PC01:eleve7:061226:171700:logout:B",
+        /*8*/ "S502-PC01:eleve9:061226:180000:logout:B",
+    };
+    const struct {
+        const char* name;
+        LoginKey login;
+        std::size_t expected;
+    } cases[] = {
+        {"longer_name_closes_a_shorter_one", {0, "eleve12"}, 2},
+        {"two_logins_share_one_logout", {1, "eleve12"}, 2},
+        {"exact_name", {0, "eleve123"}, 2},
+        {"only_later_lines", {2, "eleve12"}, 3},
+        {"user_first_at_index_0_or_4_skipped", {4, "eleve7"}, 7},
+        {"logout_before_login_not_used", {8, "eleve9"}, kNoLogoutLine},
+        {"logout_only_before", {3, "eleve123"}, kNoLogoutLine},
+        {"empty_user", {0, ""}, kNoLogoutLine},
+        {"unknown_user", {0, "prof"}, kNoLogoutLine},
+        {"login_on_the_last_line", {8, "eleve12"}, kNoLogoutLine},
+        {"any_text_past_the_room", {0, "PC0"}, 2},
+    };
+    std::vector<LoginKey> logins;
+    for (const auto& c : cases)
+        logins.push_back(c.login);
+    const std::vector<std::size_t> found = Indexed(lines, logins);
+    ASSERT_EQ(found.size(), logins.size());
+    for (std::size_t k = 0; k < logins.size(); ++k)
+        EXPECT_EQ(found[k], cases[k].expected) << cases[k].name;
+    EXPECT_EQ(found, ForwardSearch(lines, logins));
+}
+
+// Random small files built from names that are prefixes and substrings of each
+// other, with "logout" and the names around the indexes where they start to
+// count, repeated logouts, lines without ":" or "-", and empty users.
+class RandomFile {
+public:
+    explicit RandomFile(unsigned seed) : rng_(seed) {}
+
+    std::string Name()
+    {
+        static const char* const names[] = {"e", "el", "ele", "ele1", "ele12", "ele123", "le1", "12", "e1e",
+                                            "ee", "eee", "a-b", "x:y", "\xE9l\xE8", "logout", "out"};
+        return names[Pick(std::size(names))];
+    }
+
+    std::string Filler(std::size_t maxLength)
+    {
+        static const char alphabet[] = {'e', 'l', '1', '2', ':', '-', 'x', 'o', 'g', '\xE9'};
+        std::string text(Pick(maxLength + 1), 'x');
+        for (char& c : text)
+            c = alphabet[Pick(std::size(alphabet))];
+        return text;
+    }
+
+    std::string Line()
+    {
+        switch (Pick(5)) {
+        case 0: { // a name around index 5, "logout" around index 15
+            std::string line = Filler(7) + Name();
+            const std::size_t at = 12 + Pick(6);
+            if (line.size() < at)
+                line += std::string(at - line.size(), '-');
+            return line + "logout" + Filler(4) + (Pick(2) ? Name() : "");
+        }
+        case 1: { // a logout line as the server writes it
+            return "S5-P" + Filler(2) + ":" + Name() + ":061226:" + "1" + Filler(5) + ":logout:" + Filler(3);
+        }
+        case 2: // pieces in any order
+        {
+            std::string line;
+            const std::size_t pieces = Pick(7);
+            for (std::size_t i = 0; i < pieces; ++i)
+                line += Pick(3) == 0 ? std::string("logout") : Pick(2) ? Name() : Filler(6);
+            return line;
+        }
+        case 3:
+            return Filler(25);
+        default:
+            return std::string(Pick(20), 'x') + "logout" + Name() + Name();
+        }
+    }
+
+    std::size_t Pick(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng_); }
+
+private:
+    std::mt19937 rng_;
+};
+
+TEST(FindLogoutLinesTest, AgreesWithTheForwardSearchOnRandomFiles)
+{
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        RandomFile random(seed);
+        std::vector<std::string> lines(random.Pick(40));
+        for (std::string& line : lines)
+            line = random.Line();
+        std::vector<std::string> users; // kept alive for the views
+        users.reserve(60);
+        std::vector<LoginKey> logins;
+        const std::size_t loginCount = lines.empty() ? 0 : random.Pick(60);
+        for (std::size_t k = 0; k < loginCount; ++k) {
+            users.push_back(random.Pick(10) == 0 ? std::string() : random.Name());
+            logins.push_back({random.Pick(lines.size()), users.back()});
+        }
+        ASSERT_EQ(Indexed(lines, logins), ForwardSearch(lines, logins)) << "seed " << seed;
+    }
+}
+
+// Names far longer than any real one: too long for one table, or too many to
+// share one. The answers stay those of the forward search.
+TEST(FindLogoutLinesTest, VeryLongNamesKeepTheirAnswers)
+{
+    std::string alphabet;
+    for (int c = 1; c < 256; ++c)
+        alphabet += static_cast<char>(c);
+    std::vector<std::string> users;
+    for (int k = 0; k < 12; ++k) {
+        std::string name(10000, 'a');
+        for (std::size_t i = 0; i < name.size(); ++i)
+            name[i] = alphabet[(i * 7 + static_cast<std::size_t>(k) * 13) % alphabet.size()];
+        users.push_back(name);
+    }
+    users.push_back(std::string(70000, 'z')); // alone past the limit of a table
+    users.push_back("z");
+
+    std::vector<std::string> lines;
+    std::vector<LoginKey> logins;
+    for (std::size_t k = 0; k < users.size(); ++k) {
+        logins.push_back({lines.size(), users[k]});
+        lines.push_back("S1-P:login");
+        lines.push_back("S1-P:" + users[k] + ":" + std::string(10, 'x') + "logout");
+        lines.push_back(users[k] + ":early:" + std::string(10, 'x') + "logout");
+    }
+    lines.push_back("S1-P:" + users[3] + users[12] + ":logout");
+    logins.push_back({0, users[12]});
+    logins.push_back({lines.size() - 2, users[3]});
+    logins.push_back({lines.size() - 2, users[12]});
+
+    const std::vector<std::size_t> expected = ForwardSearch(lines, logins);
+    EXPECT_EQ(Indexed(lines, logins), expected);
+    EXPECT_EQ(expected[0], 1u); // the searches do find something
+    EXPECT_EQ(expected.back(), lines.size() - 1);
+}
+
+} // namespace
+} // namespace kiv
