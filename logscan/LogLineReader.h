@@ -25,6 +25,22 @@ public:
     // The same rules on bytes already in memory.
     void ReadBytes(std::string bytes);
 
+    // Reads and checks the file exactly as Read does, but builds no line list
+    // (Count() is then 0): for a scan that looks at the few lines a keyword
+    // search points at, Content() holds everything it needs. Throws as Read.
+    void ReadContent(const std::filesystem::path& path, std::string_view shownPath);
+    void ReadContentBytes(std::string bytes);
+
+    // The accepted text of the last read, from either kind: the file up to its
+    // first NUL byte, or, when a line was refused, up to the start of that line.
+    // Splitting it at CR LF, lone CR and lone LF and removing each line's
+    // leading tabs and spaces gives the entries of the list.
+    std::string_view Content() const noexcept { return content_; }
+
+    // False when the last read could not open its file: the entries and the
+    // content are then still those of the read before.
+    bool LastReadOpened() const noexcept { return lastReadOpened_; }
+
     std::size_t Count() const noexcept { return lines_.size(); }
 
     // Throws KivError "Index incorrect" outside 0 to Count() - 1.
@@ -35,9 +51,15 @@ public:
 
 private:
     void Split(); // fills lines_ from buffer_, throws on a refused indentation
+    void Check(); // the same check as Split, without the list
+    bool Load(const std::filesystem::path& path);
+    void Take(std::string& bytes);
 
     std::string buffer_;
+    std::string spare_; // the next file is read here, so a failed open keeps buffer_
+    std::string_view content_;
     std::vector<std::string_view> lines_;
+    bool lastReadOpened_ = true;
 };
 
 } // namespace kiv

@@ -1,0 +1,181 @@
+#include "KivError.h"
+#include "LogLineReader.h"
+#include "TextList.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace kiv {
+namespace {
+
+std::vector<std::string> Entries(const LogLineReader& reader)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < reader.Count(); ++i)
+        lines.emplace_back(reader.Text(i));
+    return lines;
+}
+
+// The entries that the accepted content stands for: its lines without their
+// leading tabs and spaces.
+std::vector<std::string> ContentEntries(const LogLineReader& reader)
+{
+    std::vector<std::string> lines = SplitTextList(reader.Content());
+    for (std::string& line : lines)
+        line.erase(0, line.find_first_not_of(" \t") == std::string::npos ? line.size()
+                                                                           : line.find_first_not_of(" \t"));
+    return lines;
+}
+
+std::optional<std::string> ErrorOf(const std::function<void()>& read)
+{
+    try {
+        read();
+    } catch (const KivError& e) {
+        return std::string(e.what());
+    }
+    return std::nullopt;
+}
+
+std::string Level(long long n, std::string_view item)
+{
+    return "Niveau incorrect (" + std::to_string(n) + ") pour l'\xE9l\xE9ment \"" + std::string(item) + "\"";
+}
+
+struct ReadCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> entries; // kept, also when the read is refused
+    std::optional<std::string> error;
+};
+
+class LogLineReaderSplit : public ::testing::TestWithParam<ReadCase> {};
+
+// Both kinds of read must agree: the listed one, and the one that keeps only
+// the accepted text for the keyword search.
+TEST_P(LogLineReaderSplit, ListAndContentFollowTheRules)
+{
+    const ReadCase& c = GetParam();
+    LogLineReader listed;
+    EXPECT_EQ(ErrorOf([&] { listed.ReadBytes(c.bytes); }), c.error);
+    EXPECT_EQ(Entries(listed), c.entries);
+    EXPECT_EQ(ContentEntries(listed), c.entries);
+
+    LogLineReader content;
+    EXPECT_EQ(ErrorOf([&] { content.ReadContentBytes(c.bytes); }), c.error);
+    EXPECT_EQ(content.Count(), 0u);
+    EXPECT_EQ(ContentEntries(content), c.entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LogLineReaderSplit,
+    ::testing::Values(
+        ReadCase{"empty_file", "", {}, {}},
+        ReadCase{"no_final_break", "a\r\nb\r\nc", {"a", "b", "c"}, {}},
+        ReadCase{"final_crlf_adds_nothing", "a\r\nb\r\nc\r\n", {"a", "b", "c"}, {}},
+        ReadCase{"two_final_crlf_add_one_empty", "a\r\nb\r\nc\r\n\r\n", {"a", "b", "c", ""}, {}},
+        ReadCase{"lone_lf", "a\nb\nc\n", {"a", "b", "c"}, {}},
+        ReadCase{"lone_cr", "a\rb\rc\r", {"a", "b", "c"}, {}},
+        ReadCase{"lf_then_cr_is_two_breaks", "a\n\rb", {"a", "", "b"}, {}},
+        ReadCase{"mixed_breaks", "a\r\nb\nc\rd", {"a", "b", "c", "d"}, {}},
+        ReadCase{"nul_in_third_line", std::string("a\r\nb\r\ncc\0dd\r\ne", 14), {"a", "b", "cc"}, {}},
+        ReadCase{"nul_hides_a_bad_indent", std::string("a\0\n   b", 7), {"a"}, {}},
+        ReadCase{"every_line_one_tab", "\ta\r\n\tb\r\n\tc", {"a", "b", "c"}, {}},
+        ReadCase{"first_line_indent_ignored", "      a\r\n b\r\nc", {"a", "b", "c"}, {}},
+        ReadCase{"deepening_step_by_step", "a\n b\n  c\n\t \td\ne", {"a", "b", "c", "d", "e"}, {}},
+        ReadCase{"two_spaces_every_line", "  a\r\n  b\r\n  c", {"a"}, Level(2, "b")},
+        ReadCase{"three_blanks_line", "POSTE1:x\r\n   \r\nPOSTE2:y", {"POSTE1:x"}, Level(3, "")},
+        ReadCase{"blank_only_line_one_step", "a\r\n \r\nb", {"a", "", "b"}, {}},
+        ReadCase{"refused_after_many", "a\nb\nc\n\td\n\t\t\t e f\ng", {"a", "b", "c", "d"}, Level(4, "e f")},
+        ReadCase{"accented_item", "x\n\t\t\xE9l\xE8ve", {"x"}, Level(2, "\xE9l\xE8ve")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The fast check for indented lines looks at the bytes in blocks: an indented
+// line must be seen wherever it falls against a block's edge.
+TEST(LogLineReader, IndentedLineFoundAtEveryOffset)
+{
+    for (std::size_t offset = 0; offset < 70; ++offset) {
+        for (const char* breakText : {"\n", "\r", "\r\n"}) {
+            const std::string head(offset, 'x');
+            const std::string bytes = head + breakText + "  deep" + breakText + "tail";
+            LogLineReader listed;
+            LogLineReader content;
+            const auto listedError = ErrorOf([&] { listed.ReadBytes(bytes); });
+            const auto contentError = ErrorOf([&] { content.ReadContentBytes(bytes); });
+            // The first line has depth 0 (even when empty), so two blanks are one step too many.
+            EXPECT_EQ(listedError, Level(2, "deep")) << offset;
+            EXPECT_EQ(Entries(listed), std::vector<std::string>{head}) << offset;
+            EXPECT_EQ(contentError, listedError) << offset;
+            EXPECT_EQ(content.Content(), listed.Content()) << offset;
+        }
+    }
+}
+
+TEST(LogLineReader, TextOutsideTheListIsRefused)
+{
+    LogLineReader reader;
+    EXPECT_EQ(ErrorOf([&] { (void)reader.Text(0); }), "Index incorrect");
+    reader.ReadBytes("a\r\nb");
+    EXPECT_EQ(reader.Text(1), "b");
+    EXPECT_EQ(ErrorOf([&] { (void)reader.Text(2); }), "Index incorrect");
+    EXPECT_EQ(ErrorOf([&] { (void)reader.Text(static_cast<std::size_t>(-1)); }), "Index incorrect");
+}
+
+class LogLineReaderFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("kiv_reader_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::filesystem::path Write(const std::string& name, const std::string& bytes)
+    {
+        const auto path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(LogLineReaderFiles, ReadsAFileAndReplacesThePreviousOne)
+{
+    LogLineReader reader;
+    reader.Read(Write("a050206.txt", "P1:e1:050206:0800:x\r\nP2:e2:050206:0801:y\r\n"), "a050206.txt");
+    EXPECT_EQ(Entries(reader), (std::vector<std::string>{"P1:e1:050206:0800:x", "P2:e2:050206:0801:y"}));
+    reader.Read(Write("b050206.txt", "z"), "b050206.txt");
+    EXPECT_EQ(Entries(reader), std::vector<std::string>{"z"});
+    EXPECT_TRUE(reader.LastReadOpened());
+}
+
+TEST_F(LogLineReaderFiles, UnopenableFileKeepsThePreviousLines)
+{
+    const auto good = Write("a050206.txt", "one\r\ntwo");
+    const std::string missing = (dir_ / "gone050206.txt").string();
+    for (const bool content : {false, true}) {
+        LogLineReader reader;
+        const auto read = [&](const std::filesystem::path& path, std::string_view shown) {
+            content ? reader.ReadContent(path, shown) : reader.Read(path, shown);
+        };
+        read(good, "a050206.txt");
+        EXPECT_EQ(ErrorOf([&] { read(missing, missing); }), "Impossible d'ouvrir le fichier " + missing);
+        EXPECT_FALSE(reader.LastReadOpened());
+        EXPECT_EQ(ContentEntries(reader), (std::vector<std::string>{"one", "two"}));
+        if (!content) {
+            EXPECT_EQ(Entries(reader), (std::vector<std::string>{"one", "two"}));
+        }
+        // A folder whose name matched the mask cannot be read either.
+        EXPECT_EQ(ErrorOf([&] { read(dir_, "logs"); }), "Impossible d'ouvrir le fichier logs");
+        EXPECT_EQ(ContentEntries(reader), (std::vector<std::string>{"one", "two"}));
+    }
+}
+
+} // namespace
+} // namespace kiv
