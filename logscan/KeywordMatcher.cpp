@@ -1,0 +1,91 @@
+#include "KeywordMatcher.h"
+
+#include "AsciiCase.h"
+
+#include <algorithm>
+
+namespace kiv {
+namespace {
+
+// Log texts are searched in pieces of about this size, cut at line breaks, so
+// that a cancelled search stops soon even in a large file.
+constexpr std::size_t kPieceSize = std::size_t{256} << 10;
+
+// The end of the piece that starts at begin: just after the first line break
+// at or after begin + kPieceSize (a CR LF kept whole), or the text's end.
+std::size_t PieceEnd(std::string_view text, std::size_t begin)
+{
+    if (text.size() - begin <= kPieceSize)
+        return text.size();
+    for (std::size_t at = begin + kPieceSize; at < text.size(); ++at)
+        if (IsLineBreak(text[at]))
+            return AfterBreak(text, at);
+    return text.size();
+}
+
+} // namespace
+
+KeywordMatcher::Workspace::Workspace() = default;
+KeywordMatcher::Workspace::Workspace(Workspace&&) noexcept = default;
+KeywordMatcher::Workspace& KeywordMatcher::Workspace::operator=(Workspace&&) noexcept = default;
+KeywordMatcher::Workspace::~Workspace() = default;
+
+KeywordMatcher::KeywordMatcher(TextList words, PrefilterKind prefilter) : words_(std::move(words)), kind_(prefilter)
+{
+    upperWords_.reserve(words_.size());
+    for (const std::string& word : words_)
+        upperWords_.push_back(AsciiUpperCopy(word));
+    prefilter_ = MakeKeywordPrefilter(words_, kind_);
+    if (!prefilter_) {
+        kind_ = PrefilterKind::BufferSearch;
+        prefilter_ = MakeKeywordPrefilter(words_, kind_);
+    }
+}
+
+KeywordMatcher::~KeywordMatcher() = default;
+
+int KeywordMatcher::FirstMatch(std::string_view line) const
+{
+    // One upper-cased copy per thread, reused from line to line.
+    thread_local std::string upper;
+    upper.assign(line);
+    std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
+    for (std::size_t i = 0; i < upperWords_.size(); ++i) {
+        const std::string& word = upperWords_[i];
+        if (!word.empty() && upper.find(word) != std::string::npos)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+KeywordMatcher::Workspace KeywordMatcher::MakeWorkspace() const
+{
+    Workspace workspace;
+    workspace.scratch_ = prefilter_->MakeScratch();
+    return workspace;
+}
+
+bool KeywordMatcher::ForEachMatch(std::string_view text, Workspace& workspace, const LineFound& found,
+                                  const std::atomic<bool>* cancel) const
+{
+    for (std::size_t begin = 0; begin < text.size();) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        const std::size_t end = PieceEnd(text, begin);
+        const std::string_view piece = text.substr(begin, end - begin);
+        workspace.candidates_.clear();
+        prefilter_->CandidateLines(piece, *workspace.scratch_, workspace.candidates_);
+        for (const LineSpan& span : workspace.candidates_) {
+            // The prefilter saw a word in the raw line; the line's text leaves
+            // out its leading blanks, where part of that word may have been.
+            const std::string_view line = StripLeadingBlanks(piece.substr(span.begin, span.end - span.begin));
+            const int word = FirstMatch(line);
+            if (word >= 0)
+                found(line, word);
+        }
+        begin = end;
+    }
+    return true;
+}
+
+} // namespace kiv

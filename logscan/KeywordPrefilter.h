@@ -1,0 +1,54 @@
+#pragma once
+// The first, fast pass of a keyword search: a whole log text is searched at
+// once for every watched word (ASCII letters without case), and only the lines
+// where a word was seen are then tested one by one. A prefilter may point at a
+// line that the exact test turns down (a word seen in the leading blanks that
+// the line's text leaves out) but never misses a line that holds a word.
+
+#include "LogLines.h"
+#include "TextList.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace kiv {
+
+enum class PrefilterKind {
+    Hyperscan,    // Intel's Hyperscan, where the build found it
+    BufferSearch, // standard C++ only: one search per word over an upper-cased copy
+};
+
+class KeywordPrefilter {
+public:
+    // Working memory of one thread (a Hyperscan scratch, an upper-cased copy).
+    class Scratch {
+    public:
+        virtual ~Scratch() = default;
+    };
+
+    virtual ~KeywordPrefilter() = default;
+
+    virtual std::unique_ptr<Scratch> MakeScratch() const = 0;
+
+    // Appends to lines the lines of text that may hold one of the words, in
+    // increasing order, each once. text must begin at the start of a line.
+    virtual void CandidateLines(std::string_view text, Scratch& scratch, std::vector<LineSpan>& lines) const = 0;
+};
+
+// False for Hyperscan when the build has no Hyperscan or the processor cannot
+// run it.
+bool PrefilterAvailable(PrefilterKind kind);
+
+// The best kind this build and processor offer.
+PrefilterKind FastestPrefilter();
+
+// A prefilter for the words; nullptr when the kind is not available. Empty
+// words, and words holding a CR, an LF or a NUL (which no line can hold), are
+// left out.
+std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind);
+
+// The words that a prefilter searches for: the others cannot occur in a line.
+bool IsSearchableWord(std::string_view word) noexcept;
+
+} // namespace kiv
