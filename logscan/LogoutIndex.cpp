@@ -16,7 +16,8 @@ constexpr std::uint32_t kNone = UINT32_MAX;
 
 // Largest transition table built at once (entries of 4 bytes). The users of a
 // day fit many times over; a file with pathological user names is handled in
-// several passes instead of one huge table.
+// several passes instead of one huge table. Must stay below 2^31 (a state keeps
+// a flag in its top bit).
 constexpr std::size_t kTableBudget = std::size_t{1} << 22;
 
 // Bytes that occur in some user name get a class of their own; all others
@@ -37,7 +38,9 @@ struct ByteClasses {
 };
 
 // Finds, in one left-to-right pass over a line, the first occurrence of each of
-// a set of user names (an Aho-Corasick automaton with completed transitions).
+// a set of user names: an Aho-Corasick automaton with completed transitions.
+// A state is its node's row offset in the table, with the top bit set when a
+// name ends at that node or on its failure chain.
 class UserAutomaton {
 public:
     UserAutomaton(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& ids,
@@ -66,10 +69,15 @@ public:
     void Scan(std::string_view text, const std::vector<std::string_view>& users, std::vector<std::uint64_t>& seen,
               std::uint64_t stamp, Found&& found) const
     {
+        const std::uint32_t* const next = next_.data();
+        const std::uint32_t* const of = classes_.of.data();
         std::uint32_t state = 0;
         for (std::size_t i = 0; i < text.size(); ++i) {
-            state = next_[state * width_ + classes_.of[static_cast<unsigned char>(text[i])]];
-            for (std::uint32_t node = report_[state]; node != kNone; node = report_[fail_[node]]) {
+            state = next[(state & ~kReports) + of[static_cast<unsigned char>(text[i])]];
+            if ((state & kReports) == 0)
+                continue;
+            const auto at = static_cast<std::uint32_t>((state & ~kReports) / width_);
+            for (std::uint32_t node = report_[at]; node != kNone; node = report_[fail_[node]]) {
                 const std::uint32_t id = user_[node];
                 // A name found before in this text had every shorter name that
                 // ends it found at the same time: the rest of the chain is done.
@@ -82,6 +90,8 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t kReports = 0x80000000u;
+
     std::uint32_t AddNode()
     {
         const auto node = static_cast<std::uint32_t>(user_.size());
@@ -92,6 +102,7 @@ private:
 
     // Breadth-first: failure links, completed transitions, and for each node
     // the nearest node on its failure chain (itself included) that ends a name.
+    // Then every transition becomes the target's row offset and flag.
     void Complete()
     {
         const std::size_t nodes = user_.size();
@@ -116,6 +127,8 @@ private:
                 }
             }
         }
+        for (std::uint32_t& target : next_)
+            target = static_cast<std::uint32_t>(target * width_) | (report_[target] != kNone ? kReports : 0u);
     }
 
     const ByteClasses& classes_;
@@ -128,9 +141,9 @@ private:
 
 } // namespace
 
-std::vector<std::size_t> FindLogoutLines(std::span<const LogoutCandidate> candidates, std::span<const LoginKey> logins)
+std::vector<std::size_t> PairLogouts(std::span<const LogoutCandidate> candidates, std::span<const LoginKey> logins)
 {
-    std::vector<std::size_t> result(logins.size(), kNoLogoutLine);
+    std::vector<std::size_t> result(logins.size(), kNoLogout);
 
     // The distinct users of the logins.
     std::unordered_map<std::string_view, std::uint32_t> idOf;
@@ -147,9 +160,13 @@ std::vector<std::size_t> FindLogoutLines(std::span<const LogoutCandidate> candid
     if (users.empty() || candidates.empty())
         return result;
 
-    // matches[id]: the candidate lines, in order, where the user first occurs
-    // late enough to be the one logging out.
-    std::vector<std::vector<std::size_t>> matches(users.size());
+    // matches[id]: the candidates, in order, where the user first occurs late
+    // enough to be the one logging out.
+    struct Match {
+        std::size_t line;
+        std::size_t position;
+    };
+    std::vector<std::vector<Match>> matches(users.size());
     const ByteClasses classes(users);
 
     // Names too long for any table are looked for one by one; the others are
@@ -159,10 +176,10 @@ std::vector<std::size_t> FindLogoutLines(std::span<const LogoutCandidate> candid
     for (std::uint32_t id = 0; id < users.size(); ++id) {
         const std::size_t length = users[id].size();
         if ((length + 1) * classes.count > kTableBudget) {
-            for (const LogoutCandidate& candidate : candidates) {
-                const std::size_t at = candidate.text.find(users[id]);
+            for (std::size_t k = 0; k < candidates.size(); ++k) {
+                const std::size_t at = candidates[k].text.find(users[id]);
                 if (at != std::string_view::npos && at >= kFirstUserIndex)
-                    matches[id].push_back(candidate.line);
+                    matches[id].push_back({candidates[k].line, k});
             }
             continue;
         }
@@ -180,21 +197,23 @@ std::vector<std::size_t> FindLogoutLines(std::span<const LogoutCandidate> candid
         if (group.empty())
             continue;
         const UserAutomaton automaton(users, group, classes);
-        for (const LogoutCandidate& candidate : candidates) {
-            automaton.Scan(candidate.text, users, seen, ++stamp, [&](std::uint32_t id, std::size_t start) {
+        for (std::size_t k = 0; k < candidates.size(); ++k) {
+            automaton.Scan(candidates[k].text, users, seen, ++stamp, [&](std::uint32_t id, std::size_t start) {
                 if (start >= kFirstUserIndex)
-                    matches[id].push_back(candidate.line);
+                    matches[id].push_back({candidates[k].line, k});
             });
         }
     }
 
+    // The first matching candidate after each login's line.
+    const auto lineBefore = [](std::size_t line, const Match& match) { return line < match.line; };
     for (std::size_t k = 0; k < logins.size(); ++k) {
         if (loginUser[k] == kNone)
             continue;
-        const std::vector<std::size_t>& lines = matches[loginUser[k]];
-        const auto it = std::upper_bound(lines.begin(), lines.end(), logins[k].line);
-        if (it != lines.end())
-            result[k] = *it;
+        const std::vector<Match>& found = matches[loginUser[k]];
+        const auto it = std::upper_bound(found.begin(), found.end(), logins[k].line, lineBefore);
+        if (it != found.end())
+            result[k] = it->position;
     }
     return result;
 }

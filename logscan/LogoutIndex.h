@@ -13,7 +13,7 @@
 
 namespace kiv {
 
-inline constexpr std::size_t kNoLogoutLine = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kNoLogout = static_cast<std::size_t>(-1);
 
 // A line of the file whose first "logout" stands late enough for a logout
 // (IsLogoutLine), with its index in the file.
@@ -28,12 +28,11 @@ struct LoginKey {
     std::string_view user;
 };
 
-// For each login, in the order given, the index of the first candidate after
-// its line in which the first occurrence of its user stands at index 5 or
-// later; kNoLogoutLine when there is none or the user is empty. The candidates
-// are in increasing line order and must be every IsLogoutLine line of the file
-// that follows the first login.
-std::vector<std::size_t> FindLogoutLines(std::span<const LogoutCandidate> candidates,
-                                         std::span<const LoginKey> logins);
+// For each login, in the order given, the position in candidates of the first
+// candidate after its line in which the first occurrence of its user stands at
+// index 5 or later; kNoLogout when there is none or the user is empty. The
+// candidates are in increasing line order and must be every IsLogoutLine line
+// of the file that follows the first login.
+std::vector<std::size_t> PairLogouts(std::span<const LogoutCandidate> candidates, std::span<const LoginKey> logins);
 
 } // namespace kiv

@@ -2,33 +2,17 @@
 
 #include "AsciiCase.h"
 
-#include <cstring>
-
 namespace kiv {
 namespace {
 
-// Where the words before a login or logout may end: "login" and "logout" count
-// only from this index on, past the room, station and user of the line.
+// "login" and "logout" count only from this index on: before it stand the
+// room, the station and the user of the line.
 constexpr std::size_t kFirstLogWordIndex = 15;
 
 // The user's name counts only from this index on, past the room.
 constexpr std::size_t kFirstUserIndex = 5;
 
 constexpr std::size_t kNotFound = std::string_view::npos;
-
-// First occurrence of needle in text at or after from. glibc's memmem is much
-// faster than a byte loop on the long runs of a busy day's log.
-std::size_t FindFrom(std::string_view text, std::string_view needle, std::size_t from) noexcept
-{
-#if defined(__GLIBC__)
-    if (from > text.size())
-        return kNotFound;
-    const void* hit = ::memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : kNotFound;
-#else
-    return text.find(needle, from);
-#endif
-}
 
 // Walks a line field by field. The cursor stops one character short of the end
 // for every field but the tail, so a line that ends inside a field loses that
@@ -82,8 +66,8 @@ LogWords FindLogWords(std::string_view line) noexcept
     LogWords words;
     bool loginSeen = false;
     bool logoutSeen = false;
-    for (std::size_t at = FindFrom(line, "log", 0); at != kNotFound && !(loginSeen && logoutSeen);
-         at = FindFrom(line, "log", at + 1)) {
+    for (std::size_t at = line.find("log", 0); at != kNotFound && !(loginSeen && logoutSeen);
+         at = line.find("log", at + 1)) {
         const std::string_view rest = line.substr(at + 3);
         if (!loginSeen && rest.starts_with("in")) {
             loginSeen = true;
@@ -98,13 +82,13 @@ LogWords FindLogWords(std::string_view line) noexcept
 
 bool IsLoginLine(std::string_view line) noexcept
 {
-    const std::size_t at = FindFrom(line, "login", 0);
+    const std::size_t at = line.find("login", 0);
     return at != kNotFound && at >= kFirstLogWordIndex;
 }
 
 bool IsLogoutLine(std::string_view line) noexcept
 {
-    const std::size_t at = FindFrom(line, "logout", 0);
+    const std::size_t at = line.find("logout", 0);
     return at != kNotFound && at >= kFirstLogWordIndex;
 }
 
@@ -122,6 +106,14 @@ LoginFields ParseLoginFields(std::string_view line) noexcept
     return fields;
 }
 
+std::string_view LoginUser(std::string_view line) noexcept
+{
+    FieldCursor cursor(line);
+    cursor.Field('-');
+    cursor.Field(':');
+    return cursor.Field(':');
+}
+
 SessionEntry ParseLoginLine(std::string_view line)
 {
     const LoginFields fields = ParseLoginFields(line);
@@ -136,31 +128,42 @@ SessionEntry ParseLoginLine(std::string_view line)
 
 std::string FormatLogTime(std::string_view t)
 {
-    if (t.size() < 5)
-        return std::string(t);
     std::string hour;
-    hour.reserve(t.size() > 6 ? t.size() - 1 : 5);
-    hour += t.substr(0, 2);
-    hour += 'h';
-    hour += t.substr(2, 2);
-    if (t.size() > 6)
-        hour += t.substr(6);
+    FormatLogTimeInto(t, hour);
     return hour;
+}
+
+void FormatLogTimeInto(std::string_view t, std::string& out)
+{
+    if (t.size() < 5) {
+        out.assign(t);
+        return;
+    }
+    out.assign(t.substr(0, 2));
+    out += 'h';
+    out += t.substr(2, 2);
+    if (t.size() > 6)
+        out += t.substr(6);
 }
 
 bool IsLogoutLineOf(std::string_view line, std::string_view user) noexcept
 {
     if (user.empty() || !IsLogoutLine(line))
         return false;
-    const std::size_t at = FindFrom(line, user, 0);
+    const std::size_t at = line.find(user, 0);
     return at != kNotFound && at >= kFirstUserIndex;
+}
+
+std::string_view LogoutTimeField(std::string_view logoutLine) noexcept
+{
+    FieldCursor cursor(logoutLine);
+    cursor.Skip(3); // room-station, user, date
+    return cursor.Field(':');
 }
 
 std::string LogoutTimeOf(std::string_view logoutLine)
 {
-    FieldCursor cursor(logoutLine);
-    cursor.Skip(3); // room-station, user, date
-    return FormatLogTime(cursor.Field(':'));
+    return FormatLogTime(LogoutTimeField(logoutLine));
 }
 
 } // namespace kiv

@@ -48,6 +48,9 @@ struct LoginFields {
 };
 LoginFields ParseLoginFields(std::string_view line) noexcept;
 
+// Field 3 alone, the user, as ParseLoginFields cuts it.
+std::string_view LoginUser(std::string_view line) noexcept;
+
 // The session of a login line, without its logout time.
 SessionEntry ParseLoginLine(std::string_view line);
 
@@ -55,14 +58,18 @@ SessionEntry ParseLoginLine(std::string_view line);
 // ("0825331" -> "08h251"). A field of fewer than five characters is no time
 // and is returned as it stands.
 std::string FormatLogTime(std::string_view t);
+// The same, into out (replacing its content), for loops that reuse a string.
+void FormatLogTimeInto(std::string_view t, std::string& out);
 
 // True when the line closes a session of user: it is a logout line and the
 // first occurrence of user in it (case-sensitive, anywhere, even inside a
 // longer name) stands at index 5 or later. An empty user closes nothing.
 bool IsLogoutLineOf(std::string_view line, std::string_view user) noexcept;
 
-// The hour form of a logout line's time: the field after room-station, user
-// and date.
+// A logout line's time field: the field after room-station, user and date.
+std::string_view LogoutTimeField(std::string_view logoutLine) noexcept;
+
+// The hour form of a logout line's time.
 std::string LogoutTimeOf(std::string_view logoutLine);
 
 } // namespace kiv

@@ -17,7 +17,7 @@ std::vector<std::size_t> ForwardSearch(const std::vector<std::string>& lines, co
 {
     std::vector<std::size_t> result;
     for (const LoginKey& login : logins) {
-        std::size_t found = kNoLogoutLine;
+        std::size_t found = kNoLogout;
         for (std::size_t m = login.line + 1; m < lines.size() && !login.user.empty(); ++m) {
             const std::size_t logout = lines[m].find("logout");
             const std::size_t user = lines[m].find(login.user);
@@ -40,12 +40,18 @@ std::vector<LogoutCandidate> CandidatesOf(const std::vector<std::string>& lines)
     return candidates;
 }
 
+// The line indexes of the logouts that PairLogouts finds.
 std::vector<std::size_t> Indexed(const std::vector<std::string>& lines, const std::vector<LoginKey>& logins)
 {
-    return FindLogoutLines(CandidatesOf(lines), logins);
+    const std::vector<LogoutCandidate> candidates = CandidatesOf(lines);
+    std::vector<std::size_t> found = PairLogouts(candidates, logins);
+    for (std::size_t& position : found)
+        if (position != kNoLogout)
+            position = candidates.at(position).line;
+    return found;
 }
 
-TEST(FindLogoutLinesTest, PairsAsTheForwardSearch)
+TEST(PairLogoutsTest, PairsAsTheForwardSearch)
 {
     const std::vector<std::string> lines = {
         /*0*/ "S514-PC03:eleve12:061226:082533:login:B:C:D:E",
@@ -68,11 +74,11 @@ TEST(FindLogoutLinesTest, PairsAsTheForwardSearch)
         {"exact_name", {0, "eleve123"}, 2},
         {"only_later_lines", {2, "eleve12"}, 3},
         {"user_first_at_index_0_or_4_skipped", {4, "eleve7"}, 7},
-        {"logout_before_login_not_used", {8, "eleve9"}, kNoLogoutLine},
-        {"logout_only_before", {3, "eleve123"}, kNoLogoutLine},
-        {"empty_user", {0, ""}, kNoLogoutLine},
-        {"unknown_user", {0, "prof"}, kNoLogoutLine},
-        {"login_on_the_last_line", {8, "eleve12"}, kNoLogoutLine},
+        {"logout_before_login_not_used", {8, "eleve9"}, kNoLogout},
+        {"logout_only_before", {3, "eleve123"}, kNoLogout},
+        {"empty_user", {0, ""}, kNoLogout},
+        {"unknown_user", {0, "prof"}, kNoLogout},
+        {"login_on_the_last_line", {8, "eleve12"}, kNoLogout},
         {"any_text_past_the_room", {0, "PC0"}, 2},
     };
     std::vector<LoginKey> logins;
@@ -142,7 +148,7 @@ private:
     std::mt19937 rng_;
 };
 
-TEST(FindLogoutLinesTest, AgreesWithTheForwardSearchOnRandomFiles)
+TEST(PairLogoutsTest, AgreesWithTheForwardSearchOnRandomFiles)
 {
     for (unsigned seed = 1; seed <= 400; ++seed) {
         RandomFile random(seed);
@@ -163,7 +169,7 @@ TEST(FindLogoutLinesTest, AgreesWithTheForwardSearchOnRandomFiles)
 
 // Names far longer than any real one: too long for one table, or too many to
 // share one. The answers stay those of the forward search.
-TEST(FindLogoutLinesTest, VeryLongNamesKeepTheirAnswers)
+TEST(PairLogoutsTest, VeryLongNamesKeepTheirAnswers)
 {
     std::string alphabet;
     for (int c = 1; c < 256; ++c)
@@ -183,8 +189,8 @@ TEST(FindLogoutLinesTest, VeryLongNamesKeepTheirAnswers)
     for (std::size_t k = 0; k < users.size(); ++k) {
         logins.push_back({lines.size(), users[k]});
         lines.push_back("S1-P:login");
-        lines.push_back("S1-P:" + users[k] + ":" + std::string(10, 'x') + "logout");
         lines.push_back(users[k] + ":early:" + std::string(10, 'x') + "logout");
+        lines.push_back("S1-P:" + users[k] + ":" + std::string(10, 'x') + "logout");
     }
     lines.push_back("S1-P:" + users[3] + users[12] + ":logout");
     logins.push_back({0, users[12]});
@@ -193,7 +199,7 @@ TEST(FindLogoutLinesTest, VeryLongNamesKeepTheirAnswers)
 
     const std::vector<std::size_t> expected = ForwardSearch(lines, logins);
     EXPECT_EQ(Indexed(lines, logins), expected);
-    EXPECT_EQ(expected[0], 1u); // the searches do find something
+    EXPECT_EQ(expected[0], 2u); // the searches do find something
     EXPECT_EQ(expected.back(), lines.size() - 1);
 }
 

@@ -36,6 +36,7 @@ TEST_P(ParseLoginLineTest, CutsTheFields)
     EXPECT_EQ(entry.LoginTime, expected.LoginTime);
     EXPECT_EQ(entry.LogoutTime, "");
     EXPECT_EQ(entry.Tail, expected.Tail);
+    EXPECT_EQ(LoginUser(GetParam().line), expected.User);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,42 @@
+#pragma once
+// The room occupation scan: the connection logs of one day, read file by file,
+// each login line of the chosen room paired with its logout and handed on as
+// a session.
+
+#include "LogLineReader.h"
+#include "SessionEntry.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kiv {
+
+struct OccupationEvents {
+    // Each session, in file order, then in line order.
+    std::function<void(const SessionEntry&)> onSession;
+    // After each file.
+    std::function<void(std::size_t filesDone, std::size_t filesTotal)> onProgress;
+    // A file that could not be read, with the message for the user; the scan
+    // goes on with the next file.
+    std::function<void(const std::string& message)> onError;
+};
+
+// Scans the files in order. Returns true when every file was read whole, false
+// when one was skipped or cut short or the scan was cancelled. The callbacks
+// run on the calling thread. cancel is looked at between files and every few
+// thousand lines; once it is set no further session is reported.
+bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
+                       const OccupationEvents& events, const std::atomic<bool>* cancel = nullptr);
+
+// The sessions of one file's lines, in line order: every line that passes the
+// room filter and is a login line, with the logout time of the first later
+// line of the file that closes its user's session.
+void ExtractSessions(const LogLineReader& lines, std::string_view room,
+                     const std::function<void(const SessionEntry&)>& onSession,
+                     const std::atomic<bool>* cancel = nullptr);
+
+} // namespace kiv

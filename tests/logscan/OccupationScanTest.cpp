@@ -1,0 +1,250 @@
+#include "KivError.h"
+#include "OccupationScan.h"
+#include "SessionParser.h"
+#include "SessionText.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kiv {
+namespace {
+
+std::string Lines(std::initializer_list<std::string_view> lines)
+{
+    std::string text;
+    for (std::string_view line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<std::string> SessionLinesOf(const std::string& content, std::string_view room)
+{
+    LogLineReader reader;
+    reader.ReadBytes(content);
+    std::vector<std::string> out;
+    ExtractSessions(reader, room, [&](const SessionEntry& entry) { out.push_back(SessionLine(entry)); });
+    return out;
+}
+
+const char* const kLogin = "S514-PC03:eleve12:061226:082533:login:B:C:D:E";
+const char* const kLogout = "S514-PC03:eleve12:061226:161047:logout:B:C:D:E";
+
+TEST(ExtractSessionsTest, SessionsOfOneFile)
+{
+    const struct {
+        const char* name;
+        std::string content;
+        const char* room;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"worked_example", Lines({kLogin, kLogout}), "S514", {"S514  PC03  08h25 - 16h10     eleve12    E"}},
+        {"no_logout", Lines({kLogin}), "S514", {"S514  PC03  08h25 -      eleve12    E"}},
+        {"logout_before_login_not_used", Lines({kLogout, kLogin}), "S514",
+         {"S514  PC03  08h25 -      eleve12    E"}},
+        {"two_logins_one_logout", Lines({kLogin, "S514-PC07:eleve12:061226:100000:login:B:C:D:F", kLogout}), "S514",
+         {"S514  PC03  08h25 - 16h10     eleve12    E", "S514  PC07  10h00 - 16h10     eleve12    F"}},
+        {"longer_name_closes_the_session", Lines({kLogin, "S502-PC01:eleve123:061226:093000:logout:B"}), "S514",
+         {"S514  PC03  08h25 - 09h30     eleve12    E"}},
+        {"first_logout_wins", Lines({kLogin, "S514-PC03:eleve12:061226:120000:logout", kLogout}), "S514",
+         {"S514  PC03  08h25 - 12h00     eleve12    E"}},
+        {"user_at_index_4_does_not_close",
+         Lines({kLogin, "S51-eleve12:x:061226:120000:logout", "S514-eleve12:x:061226:130000:logout"}), "S514",
+         {"S514  PC03  08h25 - 13h00     eleve12    E"}},
+        {"logout_word_too_early", Lines({kLogin, "S5-logout:eleve12:061226:120000:x"}), "S514",
+         {"S514  PC03  08h25 -      eleve12    E"}},
+        {"login_word_at_index_14_skipped", Lines({"S514-PC03:e:xxlogin:B"}), "Toutes", {}},
+        {"login_word_at_index_15_taken", Lines({"S514-PC03:e:xxxlogin:B"}), "Toutes",
+         {"S514  PC03   -      e    "}},
+        {"room_prefix", Lines({kLogin, "S502-PC01:eleve13:061226:090000:login:B:C:D:x", "S612-PC01:eleve14:061226:090000:login:B:C:D:y"}),
+         "s5", {"S514  PC03  08h25 -      eleve12    E", "S502  PC01  09h00 -      eleve13    x"}},
+        {"every_room", Lines({kLogin, "S612-PC01:eleve14:061226:090000:login:B:C:D:y"}), "Toutes",
+         {"S514  PC03  08h25 -      eleve12    E", "S612  PC01  09h00 -      eleve14    y"}},
+        {"toutes_in_lower_case_is_a_room", Lines({kLogin, "TOUTES-PC01:u:061226:090000:login:B:C:D:y"}), "toutes",
+         {"TOUTES  PC01  09h00 -      u    y"}},
+        {"empty_room", Lines({kLogin, kLogout}), "", {}},
+        {"logout_of_another_room_closes", Lines({kLogin, "S612-PC09:eleve12:061226:110000:logout"}), "S514",
+         {"S514  PC03  08h25 - 11h00     eleve12    E"}},
+        {"line_without_hyphen", Lines({"S514PC03:eleve12:061226:082533:login:B"}), "S514",
+         {"S514PC03:eleve12:061226:082533:login:  " "  " " - " "     " "    "}},
+        {"login_line_ending_inside_its_time", Lines({"S514-PC03:eleve12login:061226:082533"}), "Toutes",
+         {"S514  PC03  08h25 -      eleve12login    "}},
+        {"leading_blanks_removed", Lines({"\t S514-PC03:eleve12:061226:082533:login:B:C:D:E", kLogout}), "S514",
+         {"S514  PC03  08h25 - 16h10     eleve12    E"}},
+        {"line_holding_both_words", Lines({kLogin, "S514-PC04:eleve12:061226:120000:logout-login:B:C:D:F"}), "S514",
+         {"S514  PC03  08h25 - 12h00     eleve12    E", "S514  PC04  12h00 -      eleve12    F"}},
+        {"empty_file", "", "Toutes", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SessionLinesOf(c.content, c.room), c.expected) << c.name;
+}
+
+// Random days of connection logs, read through the reader, against the scan as
+// it reads in words: each line of the room that is a login line, searched
+// forward line by line for its logout.
+TEST(ExtractSessionsTest, AgreesWithALineByLineScanOnRandomDays)
+{
+    std::mt19937 rng(20061226);
+    const auto pick = [&rng](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng);
+    };
+    const char* const rooms[] = {"S514", "S502", "s514", "CDI", "S5"};
+    const char* const users[] = {"eleve1", "eleve12", "eleve123", "leve1", "S514", "", "e", "PC0"};
+    const char* const roomFilters[] = {"Toutes", "S5", "s514", "CDI", "toutes"};
+    for (int day = 0; day < 200; ++day) {
+        std::vector<std::string> lines(pick(60));
+        for (std::string& line : lines) {
+            const char* const words[] = {"login", "logout", "logout-login", "login-logout"};
+            const std::string word = words[pick(std::size(words))];
+            line = std::string(rooms[pick(std::size(rooms))]) + (pick(8) ? "-" : "") + "PC0" + std::to_string(pick(4))
+                   + ":" + users[pick(std::size(users))] + ":061226:" + std::to_string(70000 + pick(100000))
+                   + (pick(6) ? ":" : "") + word + ":B:C:D:" + (pick(3) ? "tail" : "");
+            if (pick(10) == 0)
+                line.resize(pick(line.size() + 1));
+        }
+        std::string content;
+        for (const std::string& line : lines)
+            content += line + "\n";
+        const std::string room = roomFilters[pick(std::size(roomFilters))];
+
+        std::vector<std::string> expected;
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            if (!PassesRoomFilter(lines[n], room) || !IsLoginLine(lines[n]))
+                continue;
+            SessionEntry entry = ParseLoginLine(lines[n]);
+            for (std::size_t m = n + 1; m < lines.size(); ++m)
+                if (IsLogoutLineOf(lines[m], entry.User)) {
+                    entry.LogoutTime = LogoutTimeOf(lines[m]);
+                    break;
+                }
+            expected.push_back(SessionLine(entry));
+        }
+        ASSERT_EQ(SessionLinesOf(content, room), expected) << "day " << day << ", room " << room;
+    }
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        static int counter = 0;
+        path_ = std::filesystem::temp_directory_path()
+                / ("kiv_occupation_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+                   + std::to_string(counter++) + "_" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        const std::filesystem::path file = path_ / name;
+        std::ofstream(file, std::ios::binary) << content;
+        return file.string();
+    }
+    std::string Missing(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct ScanRecord {
+    std::vector<std::string> sessions;
+    std::vector<std::string> errors;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    bool everyFileRead = false;
+};
+
+ScanRecord Scan(const std::vector<std::string>& files, std::string_view room, std::atomic<bool>* cancel = nullptr,
+                std::size_t cancelAfterFiles = 0)
+{
+    ScanRecord record;
+    OccupationEvents events;
+    events.onSession = [&](const SessionEntry& entry) { record.sessions.push_back(SessionLine(entry)); };
+    events.onError = [&](const std::string& message) { record.errors.push_back(message); };
+    events.onProgress = [&](std::size_t done, std::size_t total) {
+        record.progress.emplace_back(done, total);
+        if (cancel != nullptr && done == cancelAfterFiles)
+            *cancel = true;
+    };
+    record.everyFileRead = RunOccupationScan(files, room, events, cancel);
+    return record;
+}
+
+TEST(RunOccupationScanTest, FilesInOrderAndSessionsInLineOrder)
+{
+    TempFolder folder;
+    const std::vector<std::string> files = {
+        folder.Write("Ar261206.txt", Lines({kLogin, "S514-PC04:eleve13:061226:090000:login:B:C:D:F", kLogout})),
+        folder.Write("Br261206.txt", Lines({"S514-PC05:eleve14:061226:100000:login:B:C:D:G",
+                                            // a logout in another file never closes a session
+                                            "S514-PC05:eleve13:061226:110000:logout"})),
+    };
+    const ScanRecord record = Scan(files, "S514");
+    EXPECT_TRUE(record.everyFileRead);
+    EXPECT_TRUE(record.errors.empty());
+    EXPECT_EQ(record.sessions, (std::vector<std::string>{
+                                   "S514  PC03  08h25 - 16h10     eleve12    E",
+                                   "S514  PC04  09h00 -      eleve13    F",
+                                   "S514  PC05  10h00 -      eleve14    G",
+                               }));
+    EXPECT_EQ(record.progress, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 2}, {2, 2}}));
+}
+
+TEST(RunOccupationScanTest, UnreadableFilesAreSkippedAndReported)
+{
+    TempFolder folder;
+    const std::vector<std::string> files = {
+        folder.Missing("Ar261206.txt"),
+        folder.Write("Br261206.txt", Lines({kLogin, "  S514-PC04:eleve13:061226:090000:login:B:C:D:F", kLogout})),
+        folder.Write("Cr261206.txt", Lines({"S514-PC05:eleve14:061226:100000:login:B:C:D:G"})),
+    };
+    const ScanRecord record = Scan(files, "Toutes");
+    EXPECT_FALSE(record.everyFileRead);
+    ASSERT_EQ(record.errors.size(), 2u);
+    EXPECT_EQ(record.errors[0], CannotOpenMessage(files[0]));
+    EXPECT_EQ(record.errors[1], BadLevelMessage(2, "S514-PC04:eleve13:061226:090000:login:B:C:D:F"));
+    // The lines before the refused one are still scanned, without the logout after it.
+    EXPECT_EQ(record.sessions, (std::vector<std::string>{
+                                   "S514  PC03  08h25 -      eleve12    E",
+                                   "S514  PC05  10h00 -      eleve14    G",
+                               }));
+    EXPECT_EQ(record.progress.size(), 3u);
+}
+
+TEST(RunOccupationScanTest, NoFilesAndCancelling)
+{
+    const ScanRecord none = Scan({}, "Toutes");
+    EXPECT_TRUE(none.everyFileRead);
+    EXPECT_TRUE(none.sessions.empty());
+    EXPECT_TRUE(none.progress.empty());
+
+    TempFolder folder;
+    const std::vector<std::string> files = {folder.Write("Ar261206.txt", Lines({kLogin})),
+                                            folder.Write("Br261206.txt", Lines({kLogin}))};
+    std::atomic<bool> cancel{true};
+    const ScanRecord cancelledBefore = Scan(files, "Toutes", &cancel);
+    EXPECT_FALSE(cancelledBefore.everyFileRead);
+    EXPECT_TRUE(cancelledBefore.sessions.empty());
+
+    cancel = false;
+    const ScanRecord cancelledAfterOne = Scan(files, "Toutes", &cancel, 1);
+    EXPECT_FALSE(cancelledAfterOne.everyFileRead);
+    EXPECT_EQ(cancelledAfterOne.sessions.size(), 1u);
+
+    cancel = false;
+    const ScanRecord notCancelled = Scan(files, "Toutes", &cancel, 99);
+    EXPECT_TRUE(notCancelled.everyFileRead);
+    EXPECT_EQ(notCancelled.sessions.size(), 2u);
+}
+
+} // namespace
+} // namespace kiv
