@@ -2,20 +2,26 @@
 
 #include "Concat.h"
 
-#include <cstdio>
+#include <charconv>
 #include <stdexcept>
 
 namespace kivgen {
 
 year_month_day ParseDate(std::string_view text)
 {
-    int y = 0, m = 0, d = 0;
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
-        std::sscanf(std::string(text).c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3) {
+    auto number = [&](std::size_t at, std::size_t length) {
+        int value = -1;
+        const char* first = text.data() + at;
+        const auto [end, error] = std::from_chars(first, first + length, value);
+        return error == std::errc() && end == first + length ? value : -1;
+    };
+    const int y = text.size() == 10 ? number(0, 4) : -1;
+    const int m = text.size() == 10 ? number(5, 2) : -1;
+    const int d = text.size() == 10 ? number(8, 2) : -1;
+    if (y < 0 || m < 0 || d < 0 || text[4] != '-' || text[7] != '-')
         throw std::runtime_error(Concat("expected a date as YYYY-MM-DD: ", text));
-    }
-    year_month_day ymd{std::chrono::year(y), std::chrono::month(static_cast<unsigned>(m)),
-                       std::chrono::day(static_cast<unsigned>(d))};
+    const year_month_day ymd{std::chrono::year(y), std::chrono::month(static_cast<unsigned>(m)),
+                             std::chrono::day(static_cast<unsigned>(d))};
     if (!ymd.ok()) throw std::runtime_error(Concat("no such date: ", text));
     return ymd;
 }
