@@ -16,12 +16,12 @@ namespace kiv {
 
 enum class PrefilterKind {
     Hyperscan,    // Intel's Hyperscan, where the build found it
-    BufferSearch, // standard C++ only: one search per word over an upper-cased copy
+    BufferSearch, // no library: each word's two rarest bytes compared sixteen places at a time
 };
 
 class KeywordPrefilter {
 public:
-    // Working memory of one thread (a Hyperscan scratch, an upper-cased copy).
+    // Working memory of one thread (a Hyperscan scratch).
     class Scratch {
     public:
         virtual ~Scratch() = default;

@@ -167,6 +167,27 @@ TEST(KeywordMatcher, LargeTextSearchedPieceByPieceMissesNothing)
         EXPECT_EQ(Search(KeywordMatcher(words, kind), text), expected);
 }
 
+// The prefilters look at several places at once: a word must be found at
+// every place of texts of every length, first and last places included.
+TEST(KeywordMatcher, AWordIsFoundAtEveryPlace)
+{
+    const TextList words{"sexe", "Ab", "z", "\xE9t\xE9", "seins nu"};
+    for (const PrefilterKind kind : AvailableKinds()) {
+        const KeywordMatcher matcher(words, kind);
+        for (std::size_t length = 0; length < 70; ++length) {
+            for (std::size_t w = 0; w < words.size(); ++w) {
+                const std::string& word = words[w];
+                for (std::size_t at = 0; at + word.size() <= length; ++at) {
+                    std::string text(length, '.');
+                    text.replace(at, word.size(), AsciiUpperCopy(word));
+                    ASSERT_EQ(Search(matcher, text), (std::vector<Found>{{text, static_cast<int>(w)}}))
+                        << "word " << w << " at " << at << " of " << length;
+                }
+            }
+        }
+    }
+}
+
 TEST(KeywordMatcher, CancelStopsTheSearch)
 {
     std::string text;

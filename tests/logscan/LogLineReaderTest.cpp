@@ -94,22 +94,25 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // The fast check for indented lines looks at the bytes in blocks: an indented
-// line must be seen wherever it falls against a block's edge.
+// line must be seen wherever it falls against a block's edge, whatever its
+// break and its blanks.
 TEST(LogLineReader, IndentedLineFoundAtEveryOffset)
 {
     for (std::size_t offset = 0; offset < 70; ++offset) {
         for (const char* breakText : {"\n", "\r", "\r\n"}) {
-            const std::string head(offset, 'x');
-            const std::string bytes = head + breakText + "  deep" + breakText + "tail";
-            LogLineReader listed;
-            LogLineReader content;
-            const auto listedError = ErrorOf([&] { listed.ReadBytes(bytes); });
-            const auto contentError = ErrorOf([&] { content.ReadContentBytes(bytes); });
-            // The first line has depth 0 (even when empty), so two blanks are one step too many.
-            EXPECT_EQ(listedError, Level(2, "deep")) << offset;
-            EXPECT_EQ(Entries(listed), std::vector<std::string>{head}) << offset;
-            EXPECT_EQ(contentError, listedError) << offset;
-            EXPECT_EQ(content.Content(), listed.Content()) << offset;
+            for (const char* blanks : {"  ", "\t\t", "\t "}) {
+                const std::string head(offset, 'x');
+                const std::string bytes = head + breakText + blanks + "deep" + breakText + "tail";
+                LogLineReader listed;
+                LogLineReader content;
+                const auto listedError = ErrorOf([&] { listed.ReadBytes(bytes); });
+                const auto contentError = ErrorOf([&] { content.ReadContentBytes(bytes); });
+                // The first line has depth 0 (even when empty), so two blanks are one step too many.
+                EXPECT_EQ(listedError, Level(2, "deep")) << offset;
+                EXPECT_EQ(Entries(listed), std::vector<std::string>{head}) << offset;
+                EXPECT_EQ(contentError, listedError) << offset;
+                EXPECT_EQ(content.Content(), listed.Content()) << offset;
+            }
         }
     }
 }
