@@ -5,7 +5,7 @@
 # Builds Release into build/bench-release, installs the comparison tools when
 # they are missing and generates the corpora into bench/corpus/ on first use.
 # Environment: RUNS (default 5), WARMUP (default 1), BENCH_BUILD_DIR (default
-# build/bench-release).
+# build/bench-release), MICRO=1 to run the Google Benchmark programs as well.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -172,3 +172,15 @@ echo "  kivlogs/grep            = $r  (target <= 3: $(verdict "$r" 3 '<='))"
 echo "  sessions listed: $occ_count; lines holding \"login\": $login_count"
 [ -n "$occ_rss" ] && echo "  kivlogs-cli max RSS: $occ_rss MB"
 echo "Timings in $results/"
+
+# --- engine micro-benchmarks (built only where Google Benchmark is installed) --
+if [ "${MICRO:-0}" = 1 ]; then
+  if cmake --build "$build" --target bench_matcher bench_rewrite bench_pairing -j "$jobs" >/dev/null 2>&1; then
+    for b in bench_matcher bench_rewrite bench_pairing; do
+      echo
+      "$build/bin/$b" --benchmark_out="$results/$b.json" --benchmark_out_format=json
+    done
+  else
+    echo "Google Benchmark programs not available in this build"
+  fi
+fi
