@@ -1,0 +1,22 @@
+#include "KivErrorBox.h"
+
+#include "QtCp1252.h"
+
+#include <QMessageBox>
+
+namespace kiv {
+
+void ShowKivError(QWidget* parent, const std::string& cp1252Text)
+{
+    const std::string shown = WithFullStop(cp1252Text);
+    if (ErrorBoxHook) {
+        ErrorBoxHook(parent, shown);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kiv Logs"), FromCp1252(shown), QMessageBox::Ok, parent);
+    // File names and log text are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace kiv

@@ -1,0 +1,39 @@
+#pragma once
+// The application's error box: error icon, OK, caption "Kiv Logs", the French
+// text with its full stop. Every handler of the window reports its failures
+// here and goes on with the program.
+
+#include "KivError.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace kiv {
+
+// When set, receives what the box would show (Windows-1252 bytes, full stop
+// added) instead of the box: tests capture the messages this way.
+inline std::function<void(QWidget* parent, const std::string& shownText)> ErrorBoxHook;
+
+// Shows the error text (Windows-1252 bytes) in the application's error box.
+void ShowKivError(QWidget* parent, const std::string& cp1252Text);
+
+// Runs body; an error it raises is shown in the error box. True when body
+// ended normally.
+template <typename Body>
+bool ReportErrors(QWidget* parent, Body&& body)
+{
+    try {
+        body();
+        return true;
+    } catch (const KivError& error) {
+        ShowKivError(parent, error.what());
+    } catch (const std::exception& error) {
+        ShowKivError(parent, error.what());
+    }
+    return false;
+}
+
+} // namespace kiv

@@ -1,0 +1,564 @@
+#include "Unit1.h"
+
+#include "KivErrorBox.h"
+#include "PathText.h"
+#include "QtCp1252.h"
+#include "TSlotGrid.h"
+#include "SlotHeaders.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kiv {
+namespace {
+
+const char* const kWordFile = "kiv.ini";
+const char* const kRoomFile = "kiv_salles.txt";
+const char* const kHourFile = "kiv_heures.txt";
+const char* const kAllRooms = "Toutes";
+
+// A list file that exists but cannot be read must be reported, so only a
+// path that surely holds nothing counts as missing.
+bool PathExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    return exists || static_cast<bool>(error);
+}
+
+// What a list dialog opens with: the file's lines, or, while the file does
+// not exist yet, the list the program uses now (OK then creates the file).
+TextList ListForDialog(const std::filesystem::path& path, const char* bareName, const TextList& inUse)
+{
+    if (!PathExists(path))
+        return inUse;
+    return LoadTextListFile(path, bareName);
+}
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QFrame* NewPanel(const char* name, QWidget* parent)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return panel;
+}
+
+// A flat button: raised only under the mouse, reached with the Tab key.
+QToolButton* NewSpeedButton(const char* name, const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setFocusPolicy(Qt::TabFocus);
+    // The designed size, widened where the system font needs more room.
+    button->setGeometry(QRect(geometry.topLeft(), geometry.size().expandedTo(button->sizeHint())));
+    return button;
+}
+
+QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString& hint, QWidget* parent,
+                              const QRect& geometry)
+{
+    QToolButton* button = NewSpeedButton(name, hint, parent, geometry);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setIcon(icon);
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(place);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(StartupPaths paths, QWidget* parent)
+    : QWidget(parent)
+    , paths_(std::move(paths))
+    , defaultWords_{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"}
+{
+    RunModal = [](QDialog& dialog) { return dialog.exec(); };
+
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kiv Logs"));
+    setLocale(QLocale(QLocale::French, QLocale::France));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setGeometry(70, 145, 966, 559);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PageControl1);
+
+    BuildSearchTab();
+    BuildRoomTab();
+    BuildHelpTab();
+    // The window is laid out with the help tab in front; FormCreate brings the
+    // search tab forward.
+    PageControl1->setCurrentWidget(TabSheet3);
+    Wire();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildSearchTab()
+{
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("&Rechercher dans les logs"));
+    auto* layout = new QVBoxLayout(TabSheet1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = NewPanel("Panel1", TabSheet1);
+    Panel1->setFixedHeight(193);
+    layout->addWidget(Panel1);
+
+    QStyle* look = style();
+    SpeedButton5 = NewPictureButton("SpeedButton5", look->standardIcon(QStyle::SP_DialogSaveButton),
+                                    QStringLiteral("Enregistrer"), Panel1, QRect(32, 16, 41, 41));
+    SpeedButton4 = NewPictureButton("SpeedButton4", look->standardIcon(QStyle::SP_TrashIcon),
+                                    QStringLiteral("Effacer"), Panel1, QRect(96, 16, 41, 41));
+    SpeedButton2 = NewPictureButton("SpeedButton2",
+                                    QIcon::fromTheme(QStringLiteral("document-print"),
+                                                     look->standardIcon(QStyle::SP_FileDialogContentsView)),
+                                    QStringLiteral("Imprimer"), Panel1, QRect(152, 16, 41, 41));
+    SpeedButton1 = NewSpeedButton("SpeedButton1", QStringLiteral("Rechercher"), Panel1, QRect(96, 72, 97, 41));
+    SpeedButton1->setToolTip(Utf8("Recherche à partir des mots du fichier KIV.INI"));
+    SpeedButton3 = NewSpeedButton("SpeedButton3", QStringLiteral("Rechercher avec ces mots -->"), Panel1,
+                                  QRect(96, 128, 161, 41));
+    SpeedButton3->setToolTip(Utf8("Recherche à partir des mots situés à droite de ce bouton"));
+    SpeedButton3->setEnabled(false);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("Faire une recherche seulement sur "), Panel1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setGeometry(280, 8, 209, 81);
+    auto* radios = new QVBoxLayout(RadioGroup1);
+    radios->setContentsMargins(8, 2, 8, 2);
+    radios->setSpacing(0);
+    RadioMois = new QRadioButton(QStringLiteral("Mois"), RadioGroup1);
+    RadioMois->setObjectName(QStringLiteral("RadioMois"));
+    RadioJour = new QRadioButton(QStringLiteral("Jour"), RadioGroup1);
+    RadioJour->setObjectName(QStringLiteral("RadioJour"));
+    RadioTout = new QRadioButton(QStringLiteral("Tout"), RadioGroup1);
+    RadioTout->setObjectName(QStringLiteral("RadioTout"));
+    radios->addWidget(RadioMois);
+    radios->addWidget(RadioJour);
+    radios->addWidget(RadioTout);
+    RadioJour->setChecked(true);
+
+    Memo3 = new QPlainTextEdit(Panel1);
+    Memo3->setObjectName(QStringLiteral("Memo3"));
+    Memo3->setGeometry(280, 96, 209, 81);
+    Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo3->setTabChangesFocus(true);
+
+    MonthCalendar1 = new QCalendarWidget(Panel1);
+    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthCalendar1->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    MonthCalendar1->setGridVisible(false);
+    MonthCalendar1->setGeometry(QRect(QPoint(537, 9), MonthCalendar1->sizeHint().expandedTo(QSize(184, 160))));
+    MonthCalendar1->setSelectedDate(QDate(2006, 2, 4));
+
+    SpeedButton6 = NewSpeedButton("SpeedButton6", Utf8("Modifier mots recherchés par défaut"), Panel1,
+                                  QRect(std::max(752, MonthCalendar1->geometry().right() + 16), 88, 193, 22));
+
+    RichEdit1 = new QTextEdit(TabSheet1);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setFont(QFont(QStringLiteral("Arial"), 10));
+    RichEdit1->setAcceptRichText(false);
+    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(RichEdit1, 1);
+
+    PopupMenu1 = new QMenu(RichEdit1);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Copier1 = PopupMenu1->addAction(QStringLiteral("Copier ctrl + C"));
+    Copier1->setObjectName(QStringLiteral("Copier1"));
+    PopupMenu1->addSeparator();
+    Rechercheordi = PopupMenu1->addAction(QStringLiteral("Recherche sur l'ordinateur"));
+    Rechercheordi->setObjectName(QStringLiteral("Rechercheordi"));
+    PopupMenu1->addSeparator();
+    RechercheNom = PopupMenu1->addAction(Utf8("Recherche sur l'élève"));
+    RechercheNom->setObjectName(QStringLiteral("RechercheNom"));
+
+    Panel2 = NewPanel("Panel2", TabSheet1);
+    Panel2->setFrameStyle(QFrame::NoFrame);
+    Panel2->setFixedHeight(29);
+    auto* bottom = new QVBoxLayout(Panel2);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->setSpacing(0);
+    ProgressBar1 = new QProgressBar(Panel2);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setFixedHeight(24);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    StatusBar1 = new QStatusBar(Panel2);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    bottom->addWidget(ProgressBar1);
+    bottom->addWidget(StatusBar1, 1);
+    layout->addWidget(Panel2);
+
+    setTabOrder(SpeedButton5, SpeedButton4);
+    setTabOrder(SpeedButton4, SpeedButton2);
+    setTabOrder(SpeedButton2, SpeedButton1);
+    setTabOrder(SpeedButton1, SpeedButton3);
+    setTabOrder(SpeedButton3, RadioMois);
+    setTabOrder(RadioMois, Memo3);
+    setTabOrder(Memo3, MonthCalendar1);
+    setTabOrder(MonthCalendar1, SpeedButton6);
+    setTabOrder(SpeedButton6, RichEdit1);
+}
+
+void TForm1::BuildRoomTab()
+{
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("&Occupation des salles"));
+    auto* layout = new QVBoxLayout(TabSheet2);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel3 = NewPanel("Panel3", TabSheet2);
+    Panel3->setFixedHeight(41);
+    layout->addWidget(Panel3);
+
+    Label1 = NewLabel("Label1", QStringLiteral("&Date : "), Panel3, QPoint(16, 12));
+    DateTimePicker1 = new QDateEdit(Panel3);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    DateTimePicker1->setDate(QDate(2007, 6, 12));
+    DateTimePicker1->setGeometry(std::max(56, Label1->geometry().right() + 4), 10, 186, 23);
+    Label1->setBuddy(DateTimePicker1);
+
+    Label2 = NewLabel("Label2", QStringLiteral("&Salle :"), Panel3, QPoint(256, 12));
+    ComboBox1 = new QComboBox(Panel3);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    // Typing a room filters the scan; it does not add the text to the list.
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
+                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), QStringLiteral("Toutes")});
+    ComboBox1->setEditText(QStringLiteral("Toutes"));
+    ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
+    Label2->setBuddy(ComboBox1);
+
+    Button1 = new QPushButton(QStringLiteral("Lancer la recherche"), Panel3);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(256, 8, 65, 25);
+    Button1->hide();
+    Button2 = new QPushButton(QStringLiteral("Tableau <---> Texte"), Panel3);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(ComboBox1->geometry().right() + 8, 8, 129, 25);
+    SpeedButtonprint = NewSpeedButton("SpeedButtonprint", QStringLiteral("Imprimer tableau"), Panel3,
+                                      QRect(Button2->geometry().right() + 8, 8, 97, 25));
+    SpeedButtonsalle = NewSpeedButton("SpeedButtonsalle", Utf8("Définir salles"), Panel3,
+                                      QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
+    SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
+                                       QRect(SpeedButtonsalle->geometry().right() + 8, 8, 73, 22));
+
+    // The table and its text view share the area below the panel; one shows.
+    SlotGrid1 = new TSlotGrid(TabSheet2);
+    SlotGrid1->setObjectName(QStringLiteral("SlotGrid1"));
+    SlotGrid1->SetColCount(8);
+    SlotGrid1->SetRowCount(3);
+    SlotGrid1->SetFixedRows(1);
+    SlotGrid1->SetFixedCols(0);
+    SlotGrid1->SetDefaultColWidth(120);
+    SlotGrid1->SetDefaultRowHeight(21);
+    const int widths[kSlotColumnCount] = {157, 138, 142, 120, 54, 132, 129, 120};
+    for (int col = 0; col < kSlotColumnCount; ++col)
+        SlotGrid1->SetColWidths(col, widths[col]);
+    SlotGrid1->SetRowHeights(0, 21);
+    SlotGrid1->SetRowHeights(1, 649);
+    SlotGrid1->SetRowHeights(2, 3);
+    QFont cellFont(QStringLiteral("Tahoma"));
+    cellFont.setPixelSize(8);
+    SlotGrid1->setFont(cellFont);
+    QFont headerFont(QStringLiteral("Tahoma"));
+    headerFont.setPixelSize(11);
+    headerFont.setBold(true);
+    SlotGrid1->SetFixedFont(headerFont);
+    SlotGrid1->ColumnHeaders().Assign(InitialSlotHeaders());
+    layout->addWidget(SlotGrid1, 1);
+
+    Memo4 = new QPlainTextEdit(TabSheet2);
+    Memo4->setObjectName(QStringLiteral("Memo4"));
+    Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo4->hide();
+    layout->addWidget(Memo4, 1);
+
+    ProgressBar2 = new QProgressBar(TabSheet2);
+    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
+    ProgressBar2->setRange(0, 100);
+    ProgressBar2->setValue(0);
+    ProgressBar2->setFixedHeight(24);
+    ProgressBar2->setTextVisible(false);
+    ProgressBar2->hide();
+    layout->addWidget(ProgressBar2);
+
+    setTabOrder(DateTimePicker1, ComboBox1);
+    setTabOrder(ComboBox1, Button2);
+    setTabOrder(Button2, SpeedButtonprint);
+    setTabOrder(SpeedButtonprint, SpeedButtonsalle);
+    setTabOrder(SpeedButtonsalle, SpeedButtonheures);
+    setTabOrder(SpeedButtonheures, SlotGrid1);
+    setTabOrder(SlotGrid1, Memo4);
+}
+
+void TForm1::BuildHelpTab()
+{
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("&Aide"));
+
+    QLabel* title = NewLabel("Label3", QStringLiteral("Fonctionne en mode adminsta"), TabSheet3, QPoint(328, 24));
+    QFont bold = title->font();
+    bold.setPointSize(10);
+    bold.setBold(true);
+    title->setFont(bold);
+    title->adjustSize();
+    NewLabel("Label4", QStringLiteral("Onglet : recherche dans les logs"), TabSheet3, QPoint(272, 64));
+    NewLabel("Label5", QStringLiteral("clic droit permet  de faire une recherche sur l'utilisateur ou sur l'ordinateur"),
+             TabSheet3, QPoint(352, 88));
+    NewLabel("Label6", QStringLiteral("Onglet : Occupation des salles"), TabSheet3, QPoint(272, 144));
+    NewLabel("Label7", Utf8("Vous pouvez définir les heures et les sallles"), TabSheet3, QPoint(376, 168));
+    for (QLabel* label : TabSheet3->findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+}
+
+void TForm1::Wire()
+{
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
+    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+    connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
+    connect(Rechercheordi, &QAction::triggered, this, &TForm1::RechercheordiClick);
+    connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
+    // The room scan runs on every change of the date or of the room, typed
+    // or picked.
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
+    connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
+    connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
+    connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
+}
+
+void TForm1::FormCreate()
+{
+    wordFilePath_ = paths_.exeFolder / kWordFile;
+    // Each list is loaded on its own: one that fails is reported and keeps
+    // its built-in content, and start-up goes on with the others.
+    ReportErrors(this, [this] {
+        if (PathExists(wordFilePath_))
+            defaultWords_ = LoadTextListFile(wordFilePath_, PathToCp1252(wordFilePath_));
+    });
+    MonthCalendar1->setSelectedDate(QDate::currentDate());
+    searchBusy_ = false;
+    PageControl1->setCurrentWidget(TabSheet1);
+    {
+        // A date set by the program starts no room scan.
+        const QSignalBlocker quiet(DateTimePicker1);
+        DateTimePicker1->setDate(QDate::currentDate());
+    }
+    ReportErrors(this, [this] { SetRoomItems(LoadTextListFile(ListFilePath(kRoomFile), kRoomFile)); });
+    ReportErrors(this, [this] { SlotGrid1->ColumnHeaders().LoadFromFile(ListFilePath(kHourFile), kHourFile); });
+}
+
+void TForm1::CreateListDialogs()
+{
+    if (!OKBottomDlg)
+        OKBottomDlg = new TOKBottomDlg(paths_.configFolder, this);
+    if (!OKheureDlg1)
+        OKheureDlg1 = new TOKheureDlg1(paths_.configFolder, this);
+    if (!OKmotDlg1)
+        OKmotDlg1 = new TOKmotDlg1(paths_.configFolder, this);
+}
+
+std::filesystem::path TForm1::ListFilePath(const char* bareName) const
+{
+    return paths_.configFolder / bareName;
+}
+
+int TForm1::RadioGroup1ItemIndex() const
+{
+    if (RadioMois->isChecked())
+        return 0;
+    if (RadioJour->isChecked())
+        return 1;
+    if (RadioTout->isChecked())
+        return 2;
+    return -1;
+}
+
+TextList TForm1::RoomItems() const
+{
+    TextList rooms;
+    for (int i = 0; i < ComboBox1->count(); ++i)
+        rooms.push_back(ToCp1252(ComboBox1->itemText(i)));
+    return rooms;
+}
+
+void TForm1::SetRoomItems(const TextList& rooms)
+{
+    const QSignalBlocker quiet(ComboBox1);
+    const QString editText = ComboBox1->currentText();
+    ComboBox1->clear();
+    for (const std::string& room : rooms)
+        ComboBox1->addItem(FromCp1252(room));
+    ComboBox1->addItem(QLatin1String(kAllRooms));
+    ComboBox1->setEditText(editText);
+}
+
+void TForm1::SpeedButton6Click()
+{
+    if (!OKmotDlg1)
+        return;
+    ReportErrors(this, [this] {
+        const std::filesystem::path path = ListFilePath(kWordFile);
+        OKmotDlg1->SetLines(ListForDialog(path, kWordFile, defaultWords_));
+        if (RunModal(*OKmotDlg1) != QDialog::Accepted)
+            return;
+        // The list is what the file holds; when the file could not be
+        // created, the list in use stays.
+        if (PathExists(path))
+            defaultWords_ = LoadTextListFile(path, kWordFile);
+    });
+}
+
+void TForm1::SpeedButtonsalleClick()
+{
+    if (!OKBottomDlg)
+        return;
+    ReportErrors(this, [this] {
+        TextList rooms = RoomItems();
+        if (!rooms.empty() && rooms.back() == kAllRooms)
+            rooms.pop_back();
+        OKBottomDlg->SetLines(ListForDialog(ListFilePath(kRoomFile), kRoomFile, rooms));
+        if (RunModal(*OKBottomDlg) != QDialog::Accepted)
+            return;
+        // Taken from the dialog, so the rooms follow the edit even when the
+        // file could not be written.
+        SetRoomItems(OKBottomDlg->MemoLines());
+    });
+}
+
+void TForm1::SpeedButtonheuresClick()
+{
+    if (!OKheureDlg1)
+        return;
+    ReportErrors(this, [this] {
+        const std::filesystem::path path = ListFilePath(kHourFile);
+        OKheureDlg1->SetLines(ListForDialog(path, kHourFile, SlotGrid1->ColumnHeaders().Items()));
+        if (RunModal(*OKheureDlg1) != QDialog::Accepted)
+            return;
+        if (PathExists(path))
+            SlotGrid1->ColumnHeaders().LoadFromFile(path, kHourFile);
+    });
+}
+
+void TForm1::Memo3Change()
+{
+    // Any character counts, a lone space or line break included.
+    SpeedButton3->setEnabled(!Memo3->document()->isEmpty());
+}
+
+void TForm1::Button2Click()
+{
+    SlotGrid1->setHidden(!SlotGrid1->isHidden());
+    Memo4->setHidden(!Memo4->isHidden());
+}
+
+// The keyword search with the default words; it arrives with the scan worker.
+void TForm1::SpeedButton1Click() {}
+
+// The keyword search with the words typed in Memo3; it arrives with the scan
+// worker.
+void TForm1::SpeedButton3Click() {}
+
+// Printing the results arrives with the print support.
+void TForm1::SpeedButton2Click() {}
+
+// Emptying the results arrives with the results view.
+void TForm1::SpeedButton4Click() {}
+
+// Saving the results arrives with the results view.
+void TForm1::SpeedButton5Click() {}
+
+// The status line and the popup searches follow the caret once the results
+// view is built.
+void TForm1::RichEdit1SelectionChange() {}
+
+// Copying a selection of results arrives with the results view.
+void TForm1::Copier1Click() {}
+
+// Searching again on the computer of a result arrives with the scan worker.
+void TForm1::RechercheordiClick() {}
+
+// Searching again on the pupil of a result arrives with the scan worker.
+void TForm1::RechercheNomClick() {}
+
+// The room occupation scan of the chosen day and room arrives with the scan
+// worker.
+void TForm1::Button1Click() {}
+
+// Printing the table arrives with the print support.
+void TForm1::SpeedButtonprintClick() {}
+
+} // namespace kiv

@@ -1,0 +1,150 @@
+#pragma once
+// TForm1, the main window: the keyword search over the logs, the room
+// occupation table and the help tab. It loads the three lists at start-up and
+// opens the dialogs that edit them.
+
+#include "StartupPaths.h"
+#include "TextList.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QDateEdit;
+class QDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+
+namespace kiv {
+
+class TOKBottomDlg;
+class TOKheureDlg1;
+class TOKmotDlg1;
+class TSlotGrid;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs FormCreate: the lists are loaded, each
+    // failure shown in the error box.
+    explicit TForm1(StartupPaths paths, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Creates the room, time-slot and word dialogs, hidden, in that order.
+    void CreateListDialogs();
+
+    // Shows a list dialog modally and gives its result; tests replace it to
+    // drive the dialog.
+    std::function<int(QDialog&)> RunModal;
+
+    const StartupPaths& Paths() const noexcept { return paths_; }
+    // The start-up word file: "kiv.ini" beside the executable.
+    const std::filesystem::path& WordFilePath() const noexcept { return wordFilePath_; }
+    // The default word list, searched by "Rechercher".
+    const TextList& DefaultWords() const noexcept { return defaultWords_; }
+    // Set while a scan hands its results to the window.
+    bool SearchBusy() const noexcept { return searchBusy_; }
+    // The scope chosen in RadioGroup1: 0 "Mois", 1 "Jour", 2 "Tout".
+    int RadioGroup1ItemIndex() const;
+    // The items of ComboBox1, in Windows-1252 bytes.
+    TextList RoomItems() const;
+
+    // Tab "Rechercher dans les logs".
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QRadioButton* RadioMois = nullptr;
+    QRadioButton* RadioJour = nullptr;
+    QRadioButton* RadioTout = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
+    QCalendarWidget* MonthCalendar1 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Copier1 = nullptr;
+    QAction* Rechercheordi = nullptr;
+    QAction* RechercheNom = nullptr;
+    QFrame* Panel2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    // Tab "Occupation des salles".
+    QFrame* Panel3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QDateEdit* DateTimePicker1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QToolButton* SpeedButtonprint = nullptr;
+    QToolButton* SpeedButtonsalle = nullptr;
+    QToolButton* SpeedButtonheures = nullptr;
+    TSlotGrid* SlotGrid1 = nullptr;
+    QPlainTextEdit* Memo4 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+
+    // The list dialogs, children of the window.
+    TOKBottomDlg* OKBottomDlg = nullptr;
+    TOKheureDlg1* OKheureDlg1 = nullptr;
+    TOKmotDlg1* OKmotDlg1 = nullptr;
+
+public slots:
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void SpeedButton2Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void Memo3Change();
+    void RichEdit1SelectionChange();
+    void Copier1Click();
+    void RechercheordiClick();
+    void RechercheNomClick();
+    void Button1Click();
+    void Button2Click();
+    void SpeedButtonprintClick();
+    void SpeedButtonsalleClick();
+    void SpeedButtonheuresClick();
+
+private:
+    void BuildSearchTab();
+    void BuildRoomTab();
+    void BuildHelpTab();
+    void Wire();
+    void FormCreate();
+
+    std::filesystem::path ListFilePath(const char* bareName) const;
+    // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
+    // stays and no search starts.
+    void SetRoomItems(const TextList& rooms);
+
+    StartupPaths paths_;
+    std::filesystem::path wordFilePath_;
+    TextList defaultWords_;
+    bool searchBusy_ = false;
+};
+
+} // namespace kiv

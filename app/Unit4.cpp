@@ -1,0 +1,37 @@
+#include "Unit4.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace kiv {
+
+TOKmotDlg1::TOKmotDlg1(std::filesystem::path configFolder, QWidget* parent)
+    : TListDialog("kiv.ini", std::move(configFolder), parent)
+{
+    setObjectName(QStringLiteral("OKmotDlg1"));
+    setWindowTitle(QString::fromUtf8("Modifier les mots recherchés par défaut"));
+    setFixedSize(312, 464);
+
+    Label1 = new QLabel(QString::fromUtf8("les mots acceptent les espaces avant , après  , dedans"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->move(32, 16);
+    Label1->adjustSize();
+
+    Memo1->setGeometry(24, 40, 257, 345);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    // Enter belongs to the word list here: no button is the default one.
+    OKBtn->setGeometry(71, 404, 75, 25);
+    OKBtn->setAutoDefault(false);
+    OKBtn->setDefault(false);
+    CancelBtn->setGeometry(159, 404, 75, 25);
+    CancelBtn->setAutoDefault(false);
+
+    setTabOrder(Memo1, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
+    SetInitialFocus(Memo1);
+}
+
+} // namespace kiv

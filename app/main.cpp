@@ -1,0 +1,57 @@
+// kivlogs: the window of Kiv Logs.
+
+#include "CommandLine.h"
+#include "Unit1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> ArgumentsAfterProgram(const QStringList& arguments)
+{
+    std::vector<std::string> args;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+    return args;
+}
+
+std::filesystem::path PathOf(const QString& folder)
+{
+    return std::filesystem::path(folder.toStdU16String());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Options are checked before the window system is opened, so that --help
+    // and a wrong option answer on a terminal without a display.
+    const kiv::CommandLine early = kiv::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.action == kiv::CommandLine::Action::Help) {
+        std::fputs(kiv::UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (early.action == kiv::CommandLine::Action::UsageError) {
+        std::fprintf(stderr, "kivlogs : %s\n%s", early.error.c_str(), kiv::UsageText().c_str());
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
+
+    // The folders are taken again from Qt's arguments, which carry the
+    // system's own spelling of the names (wide characters on Windows).
+    const kiv::CommandLine commandLine = kiv::ParseCommandLine(ArgumentsAfterProgram(QCoreApplication::arguments()));
+    const kiv::StartupPaths paths = kiv::ResolveStartupPaths(
+        commandLine, PathOf(QCoreApplication::applicationDirPath()), std::filesystem::current_path());
+
+    kiv::TForm1 form(paths);
+    form.CreateListDialogs();
+    form.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Shared by the window tests: a temporary executable folder and configuration
+// folder, list files written and read as raw bytes, and the error boxes
+// captured instead of shown.
+
+#include "KivErrorBox.h"
+#include "StartupPaths.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kivtest {
+
+class Folders {
+public:
+    Folders()
+    {
+        QVERIFY(dir_.isValid());
+        root_ = std::filesystem::path(dir_.path().toStdU16String());
+        std::filesystem::create_directories(Exe());
+        std::filesystem::create_directories(Config());
+    }
+
+    std::filesystem::path Exe() const { return root_ / "exe"; }
+    std::filesystem::path Config() const { return root_ / "cfg"; }
+
+    kiv::StartupPaths Paths() const { return {Exe(), Config(), root_ / "logs"}; }
+
+    static void Write(const std::filesystem::path& path, const std::string& bytes)
+    {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    static std::string Read(const std::filesystem::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // A folder with the file's name: it exists but cannot be read as a file,
+    // whoever runs the tests.
+    static void MakeUnreadable(const std::filesystem::path& path) { std::filesystem::create_directories(path); }
+
+private:
+    QTemporaryDir dir_;
+    std::filesystem::path root_;
+};
+
+// Collects the error boxes' texts while it lives.
+class ErrorCapture {
+public:
+    ErrorCapture()
+    {
+        kiv::ErrorBoxHook = [this](QWidget*, const std::string& text) { messages.push_back(text); };
+    }
+    ~ErrorCapture() { kiv::ErrorBoxHook = nullptr; }
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
+
+    std::vector<std::string> messages;
+};
+
+} // namespace kivtest

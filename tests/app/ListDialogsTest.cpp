@@ -1,0 +1,363 @@
+#include "AppTestSupport.h"
+#include "TSlotGrid.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using kiv::TextList;
+using kivtest::ErrorCapture;
+using kivtest::Folders;
+
+namespace {
+
+const TextList kBuiltInWords{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"};
+
+// A window with its dialogs over temporary folders, whose dialogs are run by
+// a script instead of a modal loop.
+struct Window {
+    explicit Window(const Folders& folders)
+        : form(std::make_unique<kiv::TForm1>(folders.Paths()))
+    {
+        form->CreateListDialogs();
+        form->RunModal = [this](QDialog& dialog) {
+            auto& list = static_cast<kiv::TListDialog&>(dialog);
+            ++runs;
+            shown = list.Memo1->toPlainText();
+            if (!typed.isNull())
+                list.Memo1->setPlainText(typed);
+            (pressOk ? list.OKBtn : list.CancelBtn)->click();
+            return dialog.result();
+        };
+    }
+
+    std::unique_ptr<kiv::TForm1> form;
+    int runs = 0;
+    QString shown; // what the dialog opened with
+    QString typed; // what the user leaves in the text box (null: unchanged)
+    bool pressOk = true;
+};
+
+std::vector<std::string> HeaderRow(const kiv::TForm1& form)
+{
+    std::vector<std::string> row;
+    for (int c = 0; c < 8; ++c)
+        row.push_back(form.SlotGrid1->CellText(c, 0));
+    return row;
+}
+
+} // namespace
+
+class ListDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roomsOkWritesTheFileAndReplacesTheRooms()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", "S514\r\nS302\r\n");
+        ErrorCapture errors;
+        Window window(folders);
+        errors.messages.clear();
+        window.form->ComboBox1->setEditText(QStringLiteral("S5"));
+        QSignalSpy edits(window.form->ComboBox1, &QComboBox::editTextChanged);
+        window.typed = QStringLiteral("S101\nS102");
+        window.form->SpeedButtonsalle->click();
+
+        QCOMPARE(window.runs, 1);
+        QCOMPARE(window.shown, QStringLiteral("S514\nS302"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), std::string("S101\r\nS102"));
+        QCOMPARE(window.form->RoomItems(), (TextList{"S101", "S102", "Toutes"}));
+        // The edit text stays and no room scan is started.
+        QCOMPARE(window.form->ComboBox1->currentText(), QStringLiteral("S5"));
+        QCOMPARE(edits.count(), 0);
+        QVERIFY(errors.messages.empty());
+    }
+
+    void wordsOkKeepsSpacesAroundAnEntry()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv.ini", "jeu");
+        ErrorCapture errors;
+        Window window(folders);
+        errors.messages.clear();
+        window.typed = QStringLiteral("jeu\n nu ");
+        window.form->SpeedButton6->click();
+        QCOMPARE(window.shown, QStringLiteral("jeu"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv.ini"), std::string("jeu\r\n nu "));
+        QCOMPARE(window.form->DefaultWords(), (TextList{"jeu", " nu "}));
+        QVERIFY(errors.messages.empty());
+    }
+
+    void hoursOkReloadsAllTenLinesAsHeaders()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_heures.txt", "08h00");
+        ErrorCapture errors;
+        Window window(folders);
+        window.typed = QStringLiteral("a\nb\nc\nd\ne\nf\ng\nh\ni\nj");
+        window.form->SpeedButtonheures->click();
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_heures.txt"), std::string("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj"));
+        QCOMPARE(window.form->SlotGrid1->ColumnHeaders().Count(), std::size_t{10});
+        QCOMPARE(HeaderRow(*window.form), (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h"}));
+        QCOMPARE(window.form->SlotGrid1->CellText(8, 0), std::string());
+    }
+
+    void cancelChangesNothing()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", "S514");
+        Folders::Write(folders.Config() / "kiv_heures.txt", "08h00");
+        Folders::Write(folders.Config() / "kiv.ini", "jeu");
+        ErrorCapture errors;
+        Window window(folders);
+        const TextList rooms = window.form->RoomItems();
+        const auto headers = HeaderRow(*window.form);
+        const TextList words = window.form->DefaultWords();
+        window.typed = QStringLiteral("changed");
+        window.pressOk = false;
+        window.form->SpeedButtonsalle->click();
+        window.form->SpeedButtonheures->click();
+        window.form->SpeedButton6->click();
+        QCOMPARE(window.runs, 3);
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), std::string("S514"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_heures.txt"), std::string("08h00"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv.ini"), std::string("jeu"));
+        QCOMPARE(window.form->RoomItems(), rooms);
+        QCOMPARE(HeaderRow(*window.form), headers);
+        QCOMPARE(window.form->DefaultWords(), words);
+        // Reopening shows the file again, not the abandoned edit.
+        window.typed = QString();
+        window.form->SpeedButtonsalle->click();
+        QCOMPARE(window.shown, QStringLiteral("S514"));
+        QVERIFY(errors.messages.empty());
+    }
+
+    void missingFileOpensWithTheListInUseAndOkCreatesIt()
+    {
+        Folders folders;
+        ErrorCapture errors; // start-up reports the two missing lists
+        Window window(folders);
+        errors.messages.clear();
+
+        window.form->SpeedButton6->click();
+        QCOMPARE(window.shown, QStringLiteral("sexe\nsexy\nenculer\nbites\nseins nu\nfemme nu\nfemmes nu"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv.ini"),
+                 std::string("sexe\r\nsexy\r\nenculer\r\nbites\r\nseins nu\r\nfemme nu\r\nfemmes nu"));
+        QCOMPARE(window.form->DefaultWords(), kBuiltInWords);
+
+        // The design-time rooms, without the entry for all rooms.
+        window.form->SpeedButtonsalle->click();
+        QCOMPARE(window.shown, QStringLiteral("S514\nS302\nS502\nSPROF\nSCDI"));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), std::string("S514\r\nS302\r\nS502\r\nSPROF\r\nSCDI"));
+        QCOMPARE(window.form->RoomItems(), (TextList{"S514", "S302", "S502", "SPROF", "SCDI", "Toutes"}));
+
+        window.form->SpeedButtonheures->click();
+        QCOMPARE(window.shown, QStringLiteral("8h25\n9h20\n10h30\n11h25\n12h35\n14h00\n15h00\n17h00"));
+        QVERIFY(std::filesystem::exists(folders.Config() / "kiv_heures.txt"));
+        QVERIFY(errors.messages.empty());
+    }
+
+    void roomListOfAFileEndingWithToutesKeepsIt()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", "S1\r\nToutes");
+        ErrorCapture errors;
+        Window window(folders);
+        std::filesystem::remove(folders.Config() / "kiv_salles.txt");
+        window.form->SpeedButtonsalle->click();
+        QCOMPARE(window.shown, QStringLiteral("S1\nToutes"));
+        QCOMPARE(window.form->RoomItems(), (TextList{"S1", "Toutes", "Toutes"}));
+    }
+
+    void unreadableFileIsReportedAndTheDialogDoesNotOpen_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("rooms") << QStringLiteral("kiv_salles.txt");
+        QTest::newRow("hours") << QStringLiteral("kiv_heures.txt");
+        QTest::newRow("words") << QStringLiteral("kiv.ini");
+    }
+
+    void unreadableFileIsReportedAndTheDialogDoesNotOpen()
+    {
+        QFETCH(QString, file);
+        Folders folders;
+        Folders::MakeUnreadable(folders.Config() / file.toStdString());
+        ErrorCapture errors;
+        Window window(folders);
+        errors.messages.clear();
+        const TextList rooms = window.form->RoomItems();
+        if (file == "kiv_salles.txt")
+            window.form->SpeedButtonsalle->click();
+        else if (file == "kiv_heures.txt")
+            window.form->SpeedButtonheures->click();
+        else
+            window.form->SpeedButton6->click();
+        QCOMPARE(window.runs, 0);
+        QCOMPARE(errors.messages, std::vector<std::string>{"Impossible d'ouvrir le fichier " + file.toStdString() + "."});
+        QCOMPARE(window.form->RoomItems(), rooms);
+    }
+
+    void writeFailureIsReportedAndTheDialogStillEndsWithOk()
+    {
+        Folders folders;
+        kiv::StartupPaths paths = folders.Paths();
+        paths.configFolder /= "missing"; // no folder: nothing can be created in it
+        ErrorCapture errors;
+        kiv::TForm1 form(paths);
+        form.CreateListDialogs();
+        errors.messages.clear();
+        QString typed = QStringLiteral("S101");
+        form.RunModal = [&](QDialog& dialog) {
+            auto& list = static_cast<kiv::TListDialog&>(dialog);
+            list.Memo1->setPlainText(typed);
+            list.OKBtn->click();
+            return dialog.result();
+        };
+
+        form.SpeedButtonsalle->click();
+        QCOMPARE(errors.messages, std::vector<std::string>{"Impossible de cr\xE9" "er le fichier kiv_salles.txt."});
+        // The rooms follow the dialog's text all the same.
+        QCOMPARE(form.RoomItems(), (TextList{"S101", "Toutes"}));
+
+        errors.messages.clear();
+        typed = QStringLiteral("jeu");
+        form.SpeedButton6->click();
+        QCOMPARE(errors.messages, std::vector<std::string>{"Impossible de cr\xE9" "er le fichier kiv.ini."});
+        QCOMPARE(form.DefaultWords(), kBuiltInWords);
+
+        errors.messages.clear();
+        typed = QStringLiteral("07h00");
+        form.SpeedButtonheures->click();
+        QCOMPARE(errors.messages, std::vector<std::string>{"Impossible de cr\xE9" "er le fichier kiv_heures.txt."});
+        QCOMPARE(HeaderRow(form)[0], std::string("8h25"));
+    }
+
+    void textBoxBecomesWindows1252Bytes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("accents and euro") << QString::fromUtf8("élève\n€") << QByteArray("\xE9l\xE8ve\r\n\x80");
+        QTest::newRow("no-break space kept") << QString::fromUtf8("a\u00A0b") << QByteArray("a\xA0" "b");
+        QTest::newRow("outside the code page") << QString::fromUtf8("a\u0141") << QByteArray("a?");
+        QTest::newRow("final break kept") << QStringLiteral("S1\n") << QByteArray("S1\r\n");
+        QTest::newRow("forced line break") << QString::fromUtf8("S1\u2028S2") << QByteArray("S1\r\nS2");
+        QTest::newRow("empty") << QString() << QByteArray();
+    }
+
+    void textBoxBecomesWindows1252Bytes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes);
+        Folders folders;
+        kiv::TOKBottomDlg dialog(folders.Config());
+        dialog.Memo1->setPlainText(typed);
+        dialog.OKBtn->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), bytes.toStdString());
+        // Loading the lines back shows them as they were typed.
+        dialog.SetLines(dialog.MemoLines());
+        QCOMPARE(dialog.MemoBytes(), bytes.endsWith("\r\n") ? bytes.chopped(2).toStdString() : bytes.toStdString());
+    }
+
+    void dialogsAreLaidOutAsDesigned()
+    {
+        Folders folders;
+        kiv::TOKBottomDlg rooms(folders.Config());
+        kiv::TOKheureDlg1 hours(folders.Config());
+        kiv::TOKmotDlg1 words(folders.Config());
+        QCOMPARE(rooms.windowTitle(), QStringLiteral("Saisir les classes"));
+        QCOMPARE(hours.windowTitle(), QStringLiteral("Saisir heures"));
+        QCOMPARE(words.windowTitle(), QString::fromUtf8("Modifier les mots recherchés par défaut"));
+        QCOMPARE(rooms.size(), QSize(313, 214));
+        QCOMPARE(hours.size(), QSize(313, 249));
+        QCOMPARE(words.size(), QSize(312, 464));
+        for (kiv::TListDialog* dialog : {static_cast<kiv::TListDialog*>(&rooms), static_cast<kiv::TListDialog*>(&hours),
+                                         static_cast<kiv::TListDialog*>(&words)}) {
+            QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+            QCOMPARE(dialog->OKBtn->text(), QStringLiteral("OK"));
+            QCOMPARE(dialog->CancelBtn->text(), QStringLiteral("Annuler"));
+        }
+        QCOMPARE(rooms.OKBtn->toolTip(), QString::fromUtf8("Permet de définir les salles"));
+        QVERIFY(rooms.OKBtn->isDefault());
+        QVERIFY(hours.OKBtn->isDefault());
+        QVERIFY(!words.OKBtn->isDefault());
+        QCOMPARE(hours.Label1->text(), QStringLiteral("format : **h**     exemple   08h00   ou   9h20"));
+        QCOMPARE(hours.Label2->text(), QStringLiteral("8 lignes seulement"));
+        QCOMPARE(words.Label1->text(), QString::fromUtf8("les mots acceptent les espaces avant , après  , dedans"));
+        QCOMPARE(rooms.FileName(), std::string("kiv_salles.txt"));
+        QCOMPARE(hours.FileName(), std::string("kiv_heures.txt"));
+        QCOMPARE(words.FileName(), std::string("kiv.ini"));
+    }
+
+    // The real modal loop, driven from inside it.
+    void modalDialogsTakeFocusEnterEscAndTheCloseBox()
+    {
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", "S514");
+        Folders::Write(folders.Config() / "kiv.ini", "jeu");
+        ErrorCapture errors;
+        kiv::TForm1 form(folders.Paths());
+        form.CreateListDialogs();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QWidget* focused = nullptr;
+        const auto whenModal = [&](std::function<void(QWidget*)> act) {
+            QTimer::singleShot(0, [&, act] {
+                QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+                QWidget* dialog = QApplication::activeModalWidget();
+                QTRY_VERIFY(dialog->isAncestorOf(QApplication::focusWidget()));
+                focused = QApplication::focusWidget();
+                act(dialog);
+            });
+        };
+
+        // Rooms: OK has the focus, Enter confirms.
+        whenModal([&](QWidget* dialog) {
+            form.OKBottomDlg->Memo1->setPlainText(QStringLiteral("S7"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        form.SpeedButtonsalle->click();
+        QCOMPARE(focused, static_cast<QWidget*>(form.OKBottomDlg->OKBtn));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), std::string("S7"));
+        QCOMPARE(form.RoomItems(), (TextList{"S7", "Toutes"}));
+
+        // Words: the text box has the focus, Enter is a new line, Esc cancels.
+        whenModal([&](QWidget* dialog) {
+            QTest::keyClicks(QApplication::focusWidget(), "x");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        form.SpeedButton6->click();
+        QCOMPARE(focused, static_cast<QWidget*>(form.OKmotDlg1->Memo1));
+        QCOMPARE(Folders::Read(folders.Config() / "kiv.ini"), std::string("jeu"));
+        QCOMPARE(form.DefaultWords(), kBuiltInWords);
+
+        // Hours: the close box cancels.
+        whenModal([&](QWidget* dialog) {
+            form.OKheureDlg1->Memo1->setPlainText(QStringLiteral("07h00"));
+            dialog->close();
+        });
+        form.SpeedButtonheures->click();
+        QCOMPARE(focused, static_cast<QWidget*>(form.OKheureDlg1->OKBtn));
+        QVERIFY(!std::filesystem::exists(folders.Config() / "kiv_heures.txt"));
+        QCOMPARE(HeaderRow(form)[0], std::string("8h25"));
+    }
+};
+
+QTEST_MAIN(ListDialogsTest)
+#include "ListDialogsTest.moc"
