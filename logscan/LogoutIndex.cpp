@@ -19,6 +19,7 @@ constexpr std::uint32_t kNone = UINT32_MAX;
 // several passes instead of one huge table. Must stay below 2^31 (a state keeps
 // a flag in its top bit).
 constexpr std::size_t kTableBudget = std::size_t{1} << 22;
+static_assert(kTableBudget < (std::size_t{1} << 31));
 
 // Bytes that occur in some user name get a class of their own; all others
 // share class 0, which always leads back to the start.

@@ -21,22 +21,26 @@ class FieldCursor {
 public:
     explicit FieldCursor(std::string_view line) noexcept : line_(line) {}
 
-    std::string_view Field(char separator) noexcept { return Read(separator, line_.size() - 1); }
+    // Fields 1 to 9 never take the line's last character.
+    std::string_view Field(char separator) noexcept { return Read(separator, LastIndex()); }
 
     void Skip(int count) noexcept
     {
         for (int i = 0; i < count; ++i)
-            Read(':', line_.size() - 1);
+            Read(':', LastIndex());
     }
 
+    // Field 10 may run to the end of the line.
     std::string_view Tail() noexcept { return Read(':', line_.size()); }
 
 private:
+    std::size_t LastIndex() const noexcept { return line_.empty() ? 0 : line_.size() - 1; }
+
     // Reads while the index is below limit and the byte is not the separator,
     // then steps over the separator (or past the end).
     std::string_view Read(char separator, std::size_t limit) noexcept
     {
-        if (line_.empty() || pos_ >= line_.size()) {
+        if (pos_ >= line_.size()) {
             ++pos_;
             return {};
         }
