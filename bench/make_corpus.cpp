@@ -15,13 +15,14 @@
 #include "ExampleWeek.h"
 #include "KeywordLogText.h"
 
-#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -113,16 +114,12 @@ Totals MakeBusyDay(const fs::path& dir, std::size_t lineCount, std::uint32_t use
     std::exit(2);
 }
 
-unsigned long long Number(std::string_view text)
+// A whole number from min to max, or the usage text.
+std::uint64_t Number(std::string_view text, std::uint64_t min, std::uint64_t max)
 {
-    std::size_t used = 0;
-    unsigned long long value = 0;
-    try {
-        value = std::stoull(std::string(text), &used);
-    } catch (const std::exception&) {
-        Usage();
-    }
-    if (used != text.size()) Usage();
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max) Usage();
     return value;
 }
 
@@ -143,17 +140,17 @@ int main(int argc, char** argv)
         const std::string_view opt = argv[i];
         if (i + 1 >= argc) Usage();
         const std::string_view value = argv[++i];
-        if (opt == "--seed") seed = Number(value);
-        else if (opt == "--files" && mode == "year") files = static_cast<int>(std::min(Number(value), 100000ull));
+        if (opt == "--seed") seed = Number(value, 0, std::numeric_limits<std::uint64_t>::max());
+        else if (opt == "--files" && mode == "year") files = static_cast<int>(Number(value, 1, 100000));
         else if (opt == "--size-mb" && mode == "year") {
             try {
                 sizeMb = std::stod(std::string(value));
             } catch (const std::exception&) {
                 Usage();
             }
-            if (!(sizeMb > 0)) Usage();
-        } else if (opt == "--lines" && mode == "busyday") lines = Number(value);
-        else if (opt == "--users" && mode == "busyday") users = static_cast<std::uint32_t>(Number(value));
+            if (!(sizeMb > 0 && sizeMb <= 1024)) Usage();
+        } else if (opt == "--lines" && mode == "busyday") lines = Number(value, 1, 100000000);
+        else if (opt == "--users" && mode == "busyday") users = static_cast<std::uint32_t>(Number(value, 1, 1000000));
         else if (opt == "--date" && mode == "busyday") date = value;
         else Usage();
     }
@@ -164,7 +161,6 @@ int main(int argc, char** argv)
         } else if (mode == "year") {
             Report("year", MakeYear(dir, files, sizeMb, seed));
         } else if (mode == "busyday") {
-            if (users == 0 || users > 1000000 || lines == 0) Usage();
             Report("busy day", MakeBusyDay(dir, lines, users, ParseDate(date), seed));
         } else {
             Usage();
