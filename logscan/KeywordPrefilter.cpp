@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
@@ -29,7 +30,7 @@ std::size_t Rarity(char c)
 // rarest, so that few places of a text agree with both.
 struct AnchoredWord {
     std::string upper; // the word, ASCII upper-cased
-    std::size_t first; // offsets of the two anchors in the word (equal for a one-byte word)
+    std::size_t first; // offsets of the two anchors in the word, first <= second
     std::size_t second;
     char firstKey; // each anchor as compared: a letter in lower case, any other byte as it is
     char secondKey;
@@ -52,6 +53,9 @@ AnchoredWord Anchor(const std::string& word)
     for (std::size_t i = 0; i < word.size(); ++i)
         if (i != first && (second == first || Rarity(word[i]) > Rarity(word[second])))
             second = i;
+    // The block loads reach from the later anchor: keep it second.
+    if (second < first)
+        std::swap(first, second);
     // Setting bit 5 turns an ASCII letter of either case into lower case, and
     // only the two cases of that letter give that byte.
     const auto key = [](char c) { return IsAsciiLetter(c) ? static_cast<char>(c | 0x20) : c; };
