@@ -3,6 +3,9 @@
 #include "KivErrorBox.h"
 #include "QtCp1252.h"
 
+#include <algorithm>
+
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
@@ -16,6 +19,8 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    // The small dialog font, so that the labels fit the fixed size.
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
@@ -69,6 +74,18 @@ void TListDialog::OKBtnClick()
 void TListDialog::CancelBtnClick()
 {
     reject();
+}
+
+QLabel* TListDialog::AddLabel(const char* name, const QString& text, QPoint place)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->adjustSize();
+    // Moved left as far as needed to stay inside the dialog with its font.
+    const int right = width() - 4;
+    label->move(std::max(4, std::min(place.x(), right - label->width())), place.y());
+    return label;
 }
 
 void TListDialog::showEvent(QShowEvent* event)

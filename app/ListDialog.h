@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -45,6 +46,10 @@ public slots:
 
 protected:
     TListDialog(std::string fileName, std::filesystem::path configFolder, QWidget* parent);
+
+    // A plain-text label at its designed place (call after the dialog has
+    // its size).
+    QLabel* AddLabel(const char* name, const QString& text, QPoint place);
 
     // The control that has the focus whenever the dialog opens.
     void SetInitialFocus(QWidget* widget) { initialFocus_ = widget; }

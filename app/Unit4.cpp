@@ -13,11 +13,8 @@ TOKmotDlg1::TOKmotDlg1(std::filesystem::path configFolder, QWidget* parent)
     setWindowTitle(QString::fromUtf8("Modifier les mots recherchés par défaut"));
     setFixedSize(312, 464);
 
-    Label1 = new QLabel(QString::fromUtf8("les mots acceptent les espaces avant , après  , dedans"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->move(32, 16);
-    Label1->adjustSize();
+    Label1 = AddLabel("Label1", QString::fromUtf8("les mots acceptent les espaces avant , après  , dedans"),
+                      QPoint(32, 16));
 
     Memo1->setGeometry(24, 40, 257, 345);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
