@@ -149,6 +149,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QTRY_VERIFY(!grid.drawn.isEmpty());
         QVERIFY(grid.drawn.contains(QPoint(7, 2)));
+        QTest::qWait(100); // let the first show's repaints settle
 
         grid.drawn.clear();
         grid.SetCellText(2, 1, "\rS514PC03 08h25-16h10 eleve12 E");
