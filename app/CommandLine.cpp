@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "FileIo.h"
+#include "LogMask.h"
+
 #include <array>
 #include <string_view>
 
@@ -35,15 +38,6 @@ CommandLine Usage(std::string error)
 }
 
 } // namespace
-
-std::filesystem::path DefaultLogFolder()
-{
-#ifdef _WIN32
-    return std::filesystem::path(L"X:\\Torvel\\Services\\logs\\");
-#else
-    return std::filesystem::path("/mnt/Torvel/Services/logs/");
-#endif
-}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
@@ -94,7 +88,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage : kivlogs [--logs DOSSIER] [--config DOSSIER]\n"
-           "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder().string() + ")\n"
+           "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")\n"
            "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
            "                    (par défaut le dossier courant)\n"
            "  --help            affiche cette aide\n";
@@ -109,7 +103,7 @@ StartupPaths ResolveStartupPaths(const CommandLine& commandLine, const std::file
     StartupPaths paths;
     paths.exeFolder = exeFolder;
     paths.configFolder = commandLine.configFolder ? absolute(*commandLine.configFolder) : currentFolder;
-    paths.logFolder = commandLine.logFolder ? absolute(*commandLine.logFolder) : DefaultLogFolder();
+    paths.logFolder = commandLine.logFolder ? absolute(*commandLine.logFolder) : PathFromBytes(DefaultLogFolder());
     return paths;
 }
 

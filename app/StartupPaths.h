@@ -14,7 +14,4 @@ struct StartupPaths {
     std::filesystem::path logFolder;
 };
 
-// The server's share as the school's workstations map it.
-std::filesystem::path DefaultLogFolder();
-
 } // namespace kiv

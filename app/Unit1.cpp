@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "DefaultWords.h"
 #include "KivErrorBox.h"
 #include "PathText.h"
 #include "QtCp1252.h"
@@ -109,7 +110,7 @@ QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint 
 TForm1::TForm1(StartupPaths paths, QWidget* parent)
     : QWidget(parent)
     , paths_(std::move(paths))
-    , defaultWords_{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"}
+    , defaultWords_(BuiltInWatchedWords())
 {
     RunModal = [](QDialog& dialog) { return dialog.exec(); };
 

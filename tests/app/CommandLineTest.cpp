@@ -1,4 +1,6 @@
 #include "CommandLine.h"
+#include "FileIo.h"
+#include "LogMask.h"
 
 #include <QtTest>
 
@@ -63,7 +65,7 @@ private slots:
         const kiv::StartupPaths defaults = kiv::ResolveStartupPaths(kiv::ParseCommandLine({}), exe, current);
         QCOMPARE(defaults.exeFolder, exe);
         QCOMPARE(defaults.configFolder, current);
-        QCOMPARE(defaults.logFolder, kiv::DefaultLogFolder());
+        QCOMPARE(defaults.logFolder, kiv::PathFromBytes(kiv::DefaultLogFolder()));
 #ifndef _WIN32
         QCOMPARE(defaults.logFolder.string(), std::string("/mnt/Torvel/Services/logs/"));
 #endif
