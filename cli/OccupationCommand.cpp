@@ -123,7 +123,12 @@ int RunOccupation(const CliOptions& options)
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < kSlotColumnCount; ++column) {
-            out->Write("#" + std::to_string(column) + "\t" + Encode(HeaderOnOneLine(headers[static_cast<std::size_t>(column)]), encoding) + "\n");
+            std::string title = "#";
+            title += std::to_string(column);
+            title += '\t';
+            title += Encode(HeaderOnOneLine(headers[static_cast<std::size_t>(column)]), encoding);
+            title += '\n';
+            out->Write(title);
             // Every entry begins with a carriage return, so the cell's first
             // line is empty; it is not an entry.
             const auto lines = CellLines(table.Cell(column));
