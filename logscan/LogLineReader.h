@@ -5,6 +5,8 @@
 // indentation depth: a line indented more than one step deeper than the line
 // before is refused.
 
+#include "MappedFile.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -54,7 +56,9 @@ private:
     void Check(); // the same check as Split, without the list
     bool Load(const std::filesystem::path& path);
     void Take(std::string& bytes);
+    std::string_view Bytes() const noexcept;
 
+    MappedFile mapped_; // a large file's bytes, when it could be mapped; else buffer_
     std::string buffer_;
     std::string spare_; // the next file is read here, so a failed open keeps buffer_
     std::string_view content_;
