@@ -1,0 +1,57 @@
+#include "ScanThreads.h"
+
+#include <algorithm>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kiv {
+namespace {
+constexpr unsigned kMostThreads = 4;
+}
+
+unsigned ThreadCountFor(const ScanThreads& threads, std::size_t bytes) noexcept
+{
+    if (bytes < threads.minParallelBytes)
+        return 1;
+    if (threads.count != 0)
+        return threads.count;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+}
+
+void RunOnThreads(unsigned count, const std::function<void(unsigned)>& work)
+{
+    if (count <= 1) {
+        work(0);
+        return;
+    }
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+    const auto guarded = [&](unsigned index) {
+        try {
+            work(index);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(count - 1);
+    try {
+        for (unsigned index = 1; index < count; ++index)
+            helpers.emplace_back(guarded, index);
+    } catch (...) {
+        // No thread could be started: what was not handed out runs here.
+        for (unsigned index = static_cast<unsigned>(helpers.size()) + 1; index < count; ++index)
+            guarded(index);
+    }
+    guarded(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace kiv

@@ -1,0 +1,28 @@
+#pragma once
+// How the scan of one large log file spreads over the machine's cores. A busy
+// day's connection log holds a million lines; its parts are cut into chunks of
+// whole lines that threads scan side by side, and the results are put back in
+// line order before anyone sees them.
+
+#include <cstddef>
+#include <functional>
+
+namespace kiv {
+
+struct ScanThreads {
+    // Threads for one file; 0 lets the machine decide (its cores, at most 4).
+    unsigned count = 0;
+    // A file smaller than this is scanned on the calling thread alone: starting
+    // threads would cost more than they save.
+    std::size_t minParallelBytes = std::size_t{4} << 20;
+};
+
+// The number of threads to use for a text of the given size: 1 or more.
+unsigned ThreadCountFor(const ScanThreads& threads, std::size_t bytes) noexcept;
+
+// Runs work(0) to work(count - 1) at the same time, work(0) on the calling
+// thread, and returns when all have ended. The first exception thrown by any of
+// them is thrown again here, once all have ended.
+void RunOnThreads(unsigned count, const std::function<void(unsigned)>& work);
+
+} // namespace kiv
