@@ -1,10 +1,14 @@
 #include "LogoutIndex.h"
 
+#include "ScanThreads.h"
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <numeric>
 #include <string_view>
-#include <unordered_map>
 
 namespace kiv {
 namespace {
@@ -14,12 +18,105 @@ constexpr std::size_t kFirstUserIndex = 5;
 
 constexpr std::uint32_t kNone = UINT32_MAX;
 
+// The answer of a login whose user does not log out in the rest of its own
+// stretch: the stretches after it decide.
+constexpr std::size_t kUnknown = kNoLogout - 1;
+
 // Largest transition table built at once (entries of 4 bytes). The users of a
 // day fit many times over; a file with pathological user names is handled in
 // several passes instead of one huge table. Must stay below 2^31 (a state keeps
 // a flag in its top bit).
 constexpr std::size_t kTableBudget = std::size_t{1} << 22;
 static_assert(kTableBudget < (std::size_t{1} << 31));
+
+std::uint32_t HashName(std::string_view name) noexcept
+{
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
+    const char* p = name.data();
+    std::size_t n = name.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    std::uint64_t tail = 0;
+    if (n != 0)
+        std::memcpy(&tail, p, n);
+    h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+// The distinct user names of a list of logins, numbered from 0 in the order in
+// which they first appear: an open-addressing table over views of the names.
+class NameIds {
+public:
+    explicit NameIds(std::size_t expected) { Rehash(std::bit_ceil(std::max<std::size_t>(expected, 64) * 2)); }
+
+    std::uint32_t Add(std::string_view name)
+    {
+        const std::uint32_t hash = HashName(name);
+        for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            Slot& slot = slots_[i];
+            if (slot.id == kNone) {
+                slot = {hash, static_cast<std::uint32_t>(names_.size())};
+                names_.push_back(name);
+                if (names_.size() * 2 > slots_.size())
+                    Rehash(slots_.size() * 2);
+                return static_cast<std::uint32_t>(names_.size() - 1);
+            }
+            if (slot.hash == hash && names_[slot.id] == name)
+                return slot.id;
+        }
+    }
+
+    const std::vector<std::string_view>& Names() const noexcept { return names_; }
+
+private:
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t id = kNone;
+    };
+
+    void Rehash(std::size_t size)
+    {
+        std::vector<Slot> old(size);
+        old.swap(slots_);
+        mask_ = size - 1;
+        for (const Slot& slot : old) {
+            if (slot.id == kNone)
+                continue;
+            std::size_t i = slot.hash & mask_;
+            while (slots_[i].id != kNone)
+                i = (i + 1) & mask_;
+            slots_[i] = slot;
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::vector<std::string_view> names_;
+};
+
+// Which users were already found in the text being looked at: a stamp per
+// user, the text's number when it was found there.
+class FirstSeen {
+public:
+    explicit FirstSeen(std::size_t users) : stamps_(users, 0) {}
+    void NextText() noexcept { ++current_; }
+    // True the first time for this text.
+    bool Mark(std::uint32_t id) noexcept
+    {
+        if (stamps_[id] == current_)
+            return false;
+        stamps_[id] = current_;
+        return true;
+    }
+
+private:
+    std::vector<std::uint64_t> stamps_;
+    std::uint64_t current_ = 0;
+};
 
 // Bytes that occur in some user name get a class of their own; all others
 // share class 0, which always leads back to the start.
@@ -46,13 +143,13 @@ class UserAutomaton {
 public:
     UserAutomaton(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& ids,
                   const ByteClasses& classes)
-        : classes_(classes), width_(classes.count)
+        : of_(classes.of), width_(classes.count)
     {
         AddNode();
         for (std::uint32_t id : ids) {
             std::uint32_t node = 0;
             for (char ch : users[id]) {
-                const std::size_t slot = node * width_ + classes_.of[static_cast<unsigned char>(ch)];
+                const std::size_t slot = node * width_ + of_[static_cast<unsigned char>(ch)];
                 if (next_[slot] == 0) {
                     const std::uint32_t child = AddNode();
                     next_[slot] = child;
@@ -64,28 +161,24 @@ public:
         Complete();
     }
 
-    // Calls found(id, start) for the first occurrence of each user in text.
-    // seen/stamp tell which users were already found in this text.
+    // Calls found(id, end) for each user that ends at index end - 1 of text,
+    // as long as found returns true for it; found returns false for a user
+    // already found earlier in the text.
     template <typename Found>
-    void Scan(std::string_view text, const std::vector<std::string_view>& users, std::vector<std::uint64_t>& seen,
-              std::uint64_t stamp, Found&& found) const
+    void Scan(std::string_view text, Found&& found) const
     {
         const std::uint32_t* const next = next_.data();
-        const std::uint32_t* const of = classes_.of.data();
+        const std::uint32_t* const of = of_.data();
         std::uint32_t state = 0;
         for (std::size_t i = 0; i < text.size(); ++i) {
             state = next[(state & ~kReports) + of[static_cast<unsigned char>(text[i])]];
             if ((state & kReports) == 0)
                 continue;
             const auto at = static_cast<std::uint32_t>((state & ~kReports) / width_);
-            for (std::uint32_t node = report_[at]; node != kNone; node = report_[fail_[node]]) {
-                const std::uint32_t id = user_[node];
-                // A name found before in this text had every shorter name that
-                // ends it found at the same time: the rest of the chain is done.
-                if (seen[id] == stamp)
-                    break;
-                seen[id] = stamp;
-                found(id, i + 1 - users[id].size());
+            // A name found before in this text had every shorter name that
+            // ends it found at the same time: the rest of the chain is done.
+            for (std::uint32_t node = report_[at]; node != kNone && found(user_[node], i + 1);
+                 node = report_[fail_[node]]) {
             }
         }
     }
@@ -132,7 +225,7 @@ private:
             target = static_cast<std::uint32_t>(target * width_) | (report_[target] != kNone ? kReports : 0u);
     }
 
-    const ByteClasses& classes_;
+    std::array<std::uint32_t, 256> of_;
     std::size_t width_;
     std::vector<std::uint32_t> next_;
     std::vector<std::uint32_t> user_;
@@ -140,82 +233,189 @@ private:
     std::vector<std::uint32_t> report_;
 };
 
+// Finds the users of a file in its logout lines: the automata over groups of
+// names whose tables stay within the budget, and a plain search for names too
+// long for any table.
+class UserFinder {
+public:
+    explicit UserFinder(const std::vector<std::string_view>& users) : users_(users)
+    {
+        const ByteClasses classes(users_);
+        std::vector<std::vector<std::uint32_t>> groups(1);
+        std::size_t groupNodes = 1;
+        for (std::uint32_t id = 0; id < users_.size(); ++id) {
+            const std::size_t length = users_[id].size();
+            if ((length + 1) * classes.count > kTableBudget) {
+                longUsers_.push_back(id);
+                continue;
+            }
+            if ((groupNodes + length) * classes.count > kTableBudget) {
+                groups.emplace_back();
+                groupNodes = 1;
+            }
+            groups.back().push_back(id);
+            groupNodes += length;
+        }
+        for (const std::vector<std::uint32_t>& group : groups)
+            if (!group.empty())
+                automata_.emplace_back(users_, group, classes);
+    }
+
+    std::size_t UserCount() const noexcept { return users_.size(); }
+
+    // Calls found(id, start) for the first occurrence of each user in text.
+    template <typename Found>
+    void FindFirst(std::string_view text, FirstSeen& seen, Found&& found) const
+    {
+        seen.NextText();
+        for (const UserAutomaton& automaton : automata_) {
+            automaton.Scan(text, [&](std::uint32_t id, std::size_t end) {
+                if (!seen.Mark(id))
+                    return false;
+                found(id, end - users_[id].size());
+                return true;
+            });
+        }
+        for (std::uint32_t id : longUsers_) {
+            const std::size_t at = text.find(users_[id]);
+            if (at != std::string_view::npos)
+                found(id, at);
+        }
+    }
+
+private:
+    const std::vector<std::string_view>& users_;
+    std::vector<UserAutomaton> automata_;
+    std::vector<std::uint32_t> longUsers_;
+};
+
+// One stretch's part of the work.
+struct StretchWork {
+    std::vector<std::uint32_t> userOf; // per login: its user's number, kNone when empty
+    std::vector<std::string_view> localUsers;
+    // Per user of the file: the first candidate from the stretch's start on
+    // that closes its session, kUnknown when there is none in the stretch.
+    std::vector<std::size_t> firstLogout;
+    std::size_t firstLogin = 0;     // the stretch's first login among all logins
+    std::size_t firstCandidate = 0; // the stretch's first candidate among all candidates
+};
+
+// The users of a stretch, numbered within the stretch.
+void NumberLocalUsers(const PairingStretch& stretch, StretchWork& work)
+{
+    NameIds ids(stretch.logins.size() / 16);
+    work.userOf.resize(stretch.logins.size());
+    for (std::size_t k = 0; k < stretch.logins.size(); ++k)
+        work.userOf[k] = stretch.logins[k].user.empty() ? kNone : ids.Add(stretch.logins[k].user);
+    work.localUsers = ids.Names();
+}
+
+// Walks the stretch from its end to its start: each candidate met tells the
+// users it closes; each login met takes the closest candidate after it known
+// so far. answers is the stretch's part of the result.
+void SweepStretch(const PairingStretch& stretch, const UserFinder& finder, StretchWork& work,
+                  std::span<std::size_t> answers)
+{
+    std::vector<std::size_t>& next = work.firstLogout;
+    next.assign(finder.UserCount(), kUnknown);
+    FirstSeen seen(finder.UserCount());
+    const auto take = [&](std::size_t c) {
+        const std::size_t position = work.firstCandidate + c;
+        finder.FindFirst(stretch.candidates[c].text, seen, [&](std::uint32_t id, std::size_t start) {
+            if (start >= kFirstUserIndex)
+                next[id] = position;
+        });
+    };
+    std::size_t c = stretch.candidates.size();
+    for (std::size_t k = stretch.logins.size(); k-- > 0;) {
+        while (c > 0 && stretch.candidates[c - 1].line > stretch.logins[k].line)
+            take(--c);
+        answers[k] = work.userOf[k] == kNone ? kNoLogout : next[work.userOf[k]];
+    }
+    // The candidates before the stretch's first login still serve the logins
+    // of the stretches before it.
+    while (c > 0)
+        take(--c);
+}
+
 } // namespace
+
+std::vector<std::size_t> PairLogoutsInStretches(std::span<const PairingStretch> stretches)
+{
+    std::vector<StretchWork> work(stretches.size());
+    std::size_t loginCount = 0;
+    std::size_t candidateCount = 0;
+    for (std::size_t s = 0; s < stretches.size(); ++s) {
+        work[s].firstLogin = loginCount;
+        work[s].firstCandidate = candidateCount;
+        loginCount += stretches[s].logins.size();
+        candidateCount += stretches[s].candidates.size();
+    }
+    std::vector<std::size_t> result(loginCount, kNoLogout);
+    if (loginCount == 0 || candidateCount == 0)
+        return result;
+
+    const auto threads = static_cast<unsigned>(stretches.size());
+    RunOnThreads(threads, [&](unsigned s) { NumberLocalUsers(stretches[s], work[s]); });
+
+    // The users of the file, numbered in the order in which they first log in.
+    NameIds fileIds(work[0].localUsers.size() * 2);
+    for (StretchWork& stretch : work) {
+        std::vector<std::uint32_t> toFile(stretch.localUsers.size());
+        for (std::size_t u = 0; u < toFile.size(); ++u)
+            toFile[u] = fileIds.Add(stretch.localUsers[u]);
+        for (std::uint32_t& user : stretch.userOf)
+            if (user != kNone)
+                user = toFile[user];
+    }
+    if (fileIds.Names().empty())
+        return result;
+    const UserFinder finder(fileIds.Names());
+
+    RunOnThreads(threads, [&](unsigned s) {
+        SweepStretch(stretches[s], finder, work[s],
+                     std::span<std::size_t>(result).subspan(work[s].firstLogin, stretches[s].logins.size()));
+    });
+
+    // A login left open by its own stretch is closed by the first stretch after
+    // it that closes its user's session.
+    std::vector<std::size_t> carried(finder.UserCount(), kNoLogout);
+    for (std::size_t s = stretches.size(); s-- > 0;) {
+        const StretchWork& stretch = work[s];
+        for (std::size_t k = 0; k < stretch.userOf.size(); ++k) {
+            std::size_t& answer = result[stretch.firstLogin + k];
+            if (answer == kUnknown)
+                answer = carried[stretch.userOf[k]];
+        }
+        for (std::size_t u = 0; u < carried.size(); ++u)
+            if (stretch.firstLogout[u] != kUnknown)
+                carried[u] = stretch.firstLogout[u];
+    }
+    return result;
+}
 
 std::vector<std::size_t> PairLogouts(std::span<const LogoutCandidate> candidates, std::span<const LoginKey> logins)
 {
-    std::vector<std::size_t> result(logins.size(), kNoLogout);
-
-    // The distinct users of the logins.
-    std::unordered_map<std::string_view, std::uint32_t> idOf;
-    std::vector<std::string_view> users;
-    std::vector<std::uint32_t> loginUser(logins.size(), kNone);
-    for (std::size_t k = 0; k < logins.size(); ++k) {
-        if (logins[k].user.empty())
-            continue;
-        const auto [it, added] = idOf.try_emplace(logins[k].user, static_cast<std::uint32_t>(users.size()));
-        if (added)
-            users.push_back(logins[k].user);
-        loginUser[k] = it->second;
+    const auto byLine = [](const LoginKey& a, const LoginKey& b) { return a.line < b.line; };
+    if (std::is_sorted(logins.begin(), logins.end(), byLine)) {
+        const PairingStretch whole{candidates, logins};
+        return PairLogoutsInStretches(std::span<const PairingStretch>(&whole, 1));
     }
-    if (users.empty() || candidates.empty())
-        return result;
-
-    // matches[id]: the candidates, in order, where the user first occurs late
-    // enough to be the one logging out.
-    struct Match {
-        std::size_t line;
-        std::size_t position;
-    };
-    std::vector<std::vector<Match>> matches(users.size());
-    const ByteClasses classes(users);
-
-    // Names too long for any table are looked for one by one; the others are
-    // grouped so that each group's table stays within the budget.
-    std::vector<std::vector<std::uint32_t>> groups(1);
-    std::size_t groupNodes = 1;
-    for (std::uint32_t id = 0; id < users.size(); ++id) {
-        const std::size_t length = users[id].size();
-        if ((length + 1) * classes.count > kTableBudget) {
-            for (std::size_t k = 0; k < candidates.size(); ++k) {
-                const std::size_t at = candidates[k].text.find(users[id]);
-                if (at != std::string_view::npos && at >= kFirstUserIndex)
-                    matches[id].push_back({candidates[k].line, k});
-            }
-            continue;
-        }
-        if ((groupNodes + length) * classes.count > kTableBudget) {
-            groups.emplace_back();
-            groupNodes = 1;
-        }
-        groups.back().push_back(id);
-        groupNodes += length;
-    }
-
-    std::vector<std::uint64_t> seen(users.size(), 0);
-    std::uint64_t stamp = 0;
-    for (const std::vector<std::uint32_t>& group : groups) {
-        if (group.empty())
-            continue;
-        const UserAutomaton automaton(users, group, classes);
-        for (std::size_t k = 0; k < candidates.size(); ++k) {
-            automaton.Scan(candidates[k].text, users, seen, ++stamp, [&](std::uint32_t id, std::size_t start) {
-                if (start >= kFirstUserIndex)
-                    matches[id].push_back({candidates[k].line, k});
-            });
-        }
-    }
-
-    // The first matching candidate after each login's line.
-    const auto lineBefore = [](std::size_t line, const Match& match) { return line < match.line; };
-    for (std::size_t k = 0; k < logins.size(); ++k) {
-        if (loginUser[k] == kNone)
-            continue;
-        const std::vector<Match>& found = matches[loginUser[k]];
-        const auto it = std::upper_bound(found.begin(), found.end(), logins[k].line, lineBefore);
-        if (it != found.end())
-            result[k] = it->position;
-    }
+    // Logins given out of line order are paired in line order, and the answers
+    // put back in the order given.
+    std::vector<std::size_t> order(logins.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return logins[a].line < logins[b].line; });
+    std::vector<LoginKey> sorted;
+    sorted.reserve(logins.size());
+    for (std::size_t k : order)
+        sorted.push_back(logins[k]);
+    const PairingStretch whole{candidates, sorted};
+    const std::vector<std::size_t> answers = PairLogoutsInStretches(std::span<const PairingStretch>(&whole, 1));
+    std::vector<std::size_t> result(logins.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        result[order[i]] = answers[i];
     return result;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // Pairing logins with logouts in one file without searching forward from every
-// login. The session of a login at line n closes at the first later line of
-// the same file that IsLogoutLineOf(line, user); a busy day has a million lines
-// and tens of thousands of logins, so the logout lines are read once, every
-// user occurring in them is found in the same pass, and each login then looks
-// its answer up.
+// login. The session of a login closes at the first later line of the same
+// file that IsLogoutLineOf(line, user); a busy day has a million lines and tens
+// of thousands of logins, so the logout lines are read once, every user name
+// occurring in them is found in the same pass, and the answers are handed back
+// to the logins in one sweep from the end of the file to its start.
 
 #include <cstddef>
 #include <span>
@@ -16,13 +16,14 @@ namespace kiv {
 inline constexpr std::size_t kNoLogout = static_cast<std::size_t>(-1);
 
 // A line of the file whose first "logout" stands late enough for a logout
-// (IsLogoutLine), with its index in the file.
+// (IsLogoutLine). line is its place in the file: any number that grows with
+// the line order (its index, or its offset in the file's text).
 struct LogoutCandidate {
     std::size_t line;
     std::string_view text;
 };
 
-// A login to be paired: its line index and its user.
+// A login to be paired: its place in the file (as for candidates) and its user.
 struct LoginKey {
     std::size_t line;
     std::string_view user;
@@ -34,5 +35,19 @@ struct LoginKey {
 // candidates are in increasing line order and must be every IsLogoutLine line
 // of the file that follows the first login.
 std::vector<std::size_t> PairLogouts(std::span<const LogoutCandidate> candidates, std::span<const LoginKey> logins);
+
+// One stretch of consecutive lines of a file: its candidates and its logins,
+// each in increasing line order. Every line of a stretch comes before every
+// line of the next one.
+struct PairingStretch {
+    std::span<const LogoutCandidate> candidates;
+    std::span<const LoginKey> logins;
+};
+
+// PairLogouts over a file cut into stretches, one thread per stretch. The
+// answers are those of PairLogouts on the stretches' candidates and logins put
+// end to end: for every login, stretch by stretch, the position of its logout
+// among all candidates counted in that order, or kNoLogout.
+std::vector<std::size_t> PairLogoutsInStretches(std::span<const PairingStretch> stretches);
 
 } // namespace kiv

@@ -3,8 +3,13 @@
 #include "AsciiCase.h"
 #include "FileIo.h"
 #include "KivError.h"
+#include "LogLines.h"
 #include "LogoutIndex.h"
+#include "OrderedBatches.h"
 #include "SessionParser.h"
+
+#include <algorithm>
+#include <array>
 
 namespace kiv {
 namespace {
@@ -12,87 +17,223 @@ namespace {
 // How many lines or sessions go by between two looks at the cancel flag.
 constexpr std::size_t kCancelStride = 4096;
 
+// Sessions made ahead of delivery in batches of this many.
+constexpr std::size_t kBatchSize = 1024;
+
 bool Cancelled(const std::atomic<bool>* cancel) noexcept
 {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
 
-} // namespace
+// A logout line's hour form, made while the line is at hand: making the
+// sessions later needs no trip back to logout lines all over the file. Hours
+// of up to seven bytes ("16h10" has five) are kept here, their length in the
+// last byte; a longer one is made again from its line.
+class PackedHour {
+public:
+    PackedHour(std::string_view logoutLine, std::string& scratch) noexcept
+    {
+        FormatLogTimeInto(LogoutTimeField(logoutLine), scratch);
+        if (scratch.size() < bytes_.size()) {
+            std::copy(scratch.begin(), scratch.end(), bytes_.begin());
+            bytes_.back() = static_cast<char>(scratch.size());
+        } else {
+            bytes_.back() = kLong;
+        }
+    }
 
-void ExtractSessions(const LogLineReader& lines, std::string_view room,
-                     const std::function<void(const SessionEntry&)>& onSession, const std::atomic<bool>* cancel)
-{
-    if (room.empty())
-        return; // no line passes an empty room
-    const bool allRooms = room == kAllRooms;
+    // False when the hour had to be made again from its line.
+    bool Fits() const noexcept { return bytes_.back() != kLong; }
 
-    // One pass over the file: the login lines of the room with their users,
-    // and the lines that may close a session begun earlier in the file. Room
-    // for every line is reserved up front: it costs address space only, and
-    // spares a busy day's lists from being copied as they grow.
+    void AssignTo(std::string& out) const { out.assign(bytes_.data(), static_cast<std::size_t>(bytes_.back())); }
+
+private:
+    static constexpr char kLong = 127;
+    std::array<char, 8> bytes_{};
+};
+
+// What one thread finds in its chunk of the file: the login lines of the room
+// with their users, and the lines that may close a session with their hours.
+// A line's place is the offset of its text in the file's content.
+struct ChunkLines {
     std::vector<LoginKey> logins;
+    std::vector<std::string_view> loginLines;
     std::vector<LogoutCandidate> candidates;
-    const std::size_t count = lines.Count();
-    logins.reserve(count);
-    candidates.reserve(count);
-    for (std::size_t n = 0; n < count; ++n) {
+    std::vector<PackedHour> candidateHours;
+    std::size_t firstLogin = 0;     // among the logins of the whole file
+    std::size_t firstCandidate = 0; // among the candidates of the whole file
+};
+
+// Where the text is cut into parts of whole lines, about equal in size: each
+// cut stands just after a line break (CR LF counted as one).
+std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
+{
+    std::vector<std::size_t> bounds(parts + 1, text.size());
+    bounds[0] = 0;
+    for (unsigned i = 1; i < parts; ++i) {
+        const std::size_t from = std::max(text.size() / parts * i, bounds[i - 1]);
+        const std::size_t at = text.find_first_of("\r\n", from);
+        bounds[i] = at == std::string_view::npos ? text.size() : AfterBreak(text, at);
+    }
+    return bounds;
+}
+
+// Reads the lines of text[begin, end), which starts at a line's start and ends
+// after a line break or at the end of the text, as the reader cuts them.
+// Candidates before the file's first login are of no use; keepAllLogouts is
+// false for the first chunk, where they can be told apart.
+void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::string_view room,
+               bool keepAllLogouts, ChunkLines& chunk, const std::atomic<bool>* cancel)
+{
+    const bool allRooms = room == kAllRooms;
+    // Room for a line in every 32 bytes holds a connection log's logins and
+    // logouts without growing; it costs address space only until it is used.
+    const std::size_t expected = (end - begin) / 32 + 16;
+    chunk.logins.reserve(expected);
+    chunk.loginLines.reserve(expected);
+    chunk.candidates.reserve(expected);
+    chunk.candidateHours.reserve(expected);
+    std::string scratch;
+    BreakFinder breaks(text);
+    std::size_t start = begin;
+    for (std::size_t n = 0; start < end; ++n) {
         if (n % kCancelStride == 0 && Cancelled(cancel))
             return;
-        const std::string_view line = lines[n];
+        const std::size_t lineEnd = breaks.Next(start);
+        std::size_t body = start;
+        while (body < lineEnd && IsLineBlank(text[body]))
+            ++body;
+        const std::string_view line = text.substr(body, lineEnd - body);
         const LogWords words = FindLogWords(line);
-        if (words.logout && !logins.empty())
-            candidates.push_back({n, line});
-        if (words.login && (allRooms || AsciiStartsWithNoCase(line, room)))
-            logins.push_back({n, LoginUser(line)});
-    }
-    if (logins.empty())
-        return;
-
-    const std::vector<std::size_t> logouts = PairLogouts(candidates, logins);
-
-    // The logout times in use, formatted once each and in file order into one
-    // small block: the sessions below read them from there instead of going
-    // back to logout lines all over the file. The time of candidate p is
-    // times[timeStart[p], timeStart[p + 1]).
-    std::vector<bool> used(candidates.size(), false);
-    for (std::size_t position : logouts)
-        if (position != kNoLogout)
-            used[position] = true;
-    std::vector<std::size_t> timeStart(candidates.size() + 1);
-    std::string times;
-    std::string hour;
-    for (std::size_t position = 0; position < candidates.size(); ++position) {
-        timeStart[position] = times.size();
-        if (used[position]) {
-            FormatLogTimeInto(LogoutTimeField(candidates[position].text), hour);
-            times += hour;
+        if (words.logout && (keepAllLogouts || !chunk.logins.empty())) {
+            chunk.candidates.push_back({body, line});
+            chunk.candidateHours.emplace_back(line, scratch);
         }
-    }
-    timeStart[candidates.size()] = times.size();
-
-    SessionEntry entry;
-    for (std::size_t k = 0; k < logins.size(); ++k) {
-        if (k % kCancelStride == 0 && Cancelled(cancel))
-            return;
-        const LoginFields fields = ParseLoginFields(lines[logins[k].line]);
-        entry.Room.assign(fields.Room);
-        entry.Station.assign(fields.Station);
-        entry.User.assign(fields.User);
-        FormatLogTimeInto(fields.Time, entry.LoginTime);
-        if (logouts[k] == kNoLogout) {
-            entry.LogoutTime.clear();
-        } else {
-            const std::size_t position = logouts[k];
-            entry.LogoutTime.assign(times, timeStart[position], timeStart[position + 1] - timeStart[position]);
+        if (words.login && (allRooms || AsciiStartsWithNoCase(line, room))) {
+            chunk.logins.push_back({body, LoginUser(line)});
+            chunk.loginLines.push_back(line);
         }
-        entry.Tail.assign(fields.Tail);
-        if (onSession)
-            onSession(entry);
+        if (lineEnd >= end)
+            break;
+        start = AfterBreak(text, lineEnd);
     }
 }
 
+// The sessions of a file whose logins are paired, made batch by batch.
+class SessionMaker {
+public:
+    SessionMaker(const std::vector<ChunkLines>& chunks, const std::vector<std::size_t>& logouts)
+        : chunks_(chunks), logouts_(logouts)
+    {
+    }
+
+    std::size_t BatchCount() const noexcept { return (logouts_.size() + kBatchSize - 1) / kBatchSize; }
+
+    // The sessions of logins b * kBatchSize onwards, into batch (its strings
+    // keep their room from one batch to the next).
+    void Fill(std::vector<SessionEntry>& batch, std::size_t b) const
+    {
+        const std::size_t first = b * kBatchSize;
+        const std::size_t count = std::min(kBatchSize, logouts_.size() - first);
+        batch.resize(count);
+        std::size_t c = ChunkOfLogin(first);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t login = first + i;
+            while (login >= chunks_[c].firstLogin + chunks_[c].logins.size())
+                ++c;
+            const LoginFields fields = ParseLoginFields(chunks_[c].loginLines[login - chunks_[c].firstLogin]);
+            SessionEntry& entry = batch[i];
+            entry.Room.assign(fields.Room);
+            entry.Station.assign(fields.Station);
+            entry.User.assign(fields.User);
+            FormatLogTimeInto(fields.Time, entry.LoginTime);
+            if (logouts_[login] == kNoLogout)
+                entry.LogoutTime.clear();
+            else
+                AssignLogoutHour(logouts_[login], entry.LogoutTime);
+            entry.Tail.assign(fields.Tail);
+        }
+    }
+
+private:
+    std::size_t ChunkOfLogin(std::size_t login) const noexcept
+    {
+        std::size_t c = 0;
+        while (login >= chunks_[c].firstLogin + chunks_[c].logins.size())
+            ++c;
+        return c;
+    }
+
+    void AssignLogoutHour(std::size_t position, std::string& out) const
+    {
+        std::size_t c = 0;
+        while (position >= chunks_[c].firstCandidate + chunks_[c].candidates.size())
+            ++c;
+        const std::size_t k = position - chunks_[c].firstCandidate;
+        const PackedHour& hour = chunks_[c].candidateHours[k];
+        if (hour.Fits())
+            hour.AssignTo(out);
+        else
+            FormatLogTimeInto(LogoutTimeField(chunks_[c].candidates[k].text), out);
+    }
+
+    const std::vector<ChunkLines>& chunks_;
+    const std::vector<std::size_t>& logouts_;
+};
+
+} // namespace
+
+void ExtractSessions(const LogLineReader& lines, std::string_view room,
+                     const std::function<void(const SessionEntry&)>& onSession, const std::atomic<bool>* cancel,
+                     const ScanThreads& threads)
+{
+    if (room.empty())
+        return; // no line passes an empty room
+    const std::string_view text = lines.Content();
+    const unsigned threadCount = ThreadCountFor(threads, text.size());
+
+    // The chunks are read side by side, then their logins are paired.
+    const std::vector<std::size_t> bounds = ChunkBounds(text, threadCount);
+    std::vector<ChunkLines> chunks(threadCount);
+    RunOnThreads(threadCount, [&](unsigned c) {
+        ScanChunk(text, bounds[c], bounds[c + 1], room, c != 0, chunks[c], cancel);
+    });
+    if (Cancelled(cancel))
+        return;
+    std::vector<PairingStretch> stretches;
+    std::size_t loginCount = 0;
+    std::size_t candidateCount = 0;
+    for (ChunkLines& chunk : chunks) {
+        chunk.firstLogin = loginCount;
+        chunk.firstCandidate = candidateCount;
+        loginCount += chunk.logins.size();
+        candidateCount += chunk.candidates.size();
+        stretches.push_back({chunk.candidates, chunk.logins});
+    }
+    if (loginCount == 0)
+        return;
+    const std::vector<std::size_t> logouts = PairLogoutsInStretches(stretches);
+    if (Cancelled(cancel))
+        return;
+
+    // The sessions are made ahead on the other threads and handed on here, in
+    // line order.
+    const SessionMaker maker(chunks, logouts);
+    DeliverInOrder<std::vector<SessionEntry>>(
+        maker.BatchCount(), threadCount - 1,
+        [&](std::vector<SessionEntry>& batch, std::size_t b) { maker.Fill(batch, b); },
+        [&](const std::vector<SessionEntry>& batch, std::size_t) {
+            if (Cancelled(cancel))
+                return false;
+            if (onSession)
+                for (const SessionEntry& entry : batch)
+                    onSession(entry);
+            return true;
+        });
+}
+
 bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
-                       const OccupationEvents& events, const std::atomic<bool>* cancel)
+                       const OccupationEvents& events, const std::atomic<bool>* cancel, const ScanThreads& threads)
 {
     bool everyFileRead = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -100,7 +241,8 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
             return false;
         LogLineReader reader;
         try {
-            reader.Read(PathFromBytes(files[i]), files[i]);
+            // The scan cuts the lines itself: the reader's list is not needed.
+            reader.ReadContent(PathFromBytes(files[i]), files[i]);
         } catch (const KivError& error) {
             // The file is skipped; when its indentation was refused, the lines
             // read before the refused one are still scanned.
@@ -108,7 +250,7 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
             if (events.onError)
                 events.onError(error.what());
         }
-        ExtractSessions(reader, room, events.onSession, cancel);
+        ExtractSessions(reader, room, events.onSession, cancel, threads);
         if (Cancelled(cancel))
             return false;
         if (events.onProgress)

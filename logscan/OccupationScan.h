@@ -4,6 +4,7 @@
 // a session.
 
 #include "LogLineReader.h"
+#include "ScanThreads.h"
 #include "SessionEntry.h"
 
 #include <atomic>
@@ -28,15 +29,19 @@ struct OccupationEvents {
 // Scans the files in order. Returns true when every file was read whole, false
 // when one was skipped or cut short or the scan was cancelled. The callbacks
 // run on the calling thread. cancel is looked at between files and every few
-// thousand lines; once it is set no further session is reported.
+// thousand lines; once it is set no further session is reported. A large file
+// is scanned by several threads (threads says how many), its sessions still
+// handed on in line order on the calling thread.
 bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
-                       const OccupationEvents& events, const std::atomic<bool>* cancel = nullptr);
+                       const OccupationEvents& events, const std::atomic<bool>* cancel = nullptr,
+                       const ScanThreads& threads = {});
 
-// The sessions of one file's lines, in line order: every line that passes the
-// room filter and is a login line, with the logout time of the first later
-// line of the file that closes its user's session.
+// The sessions of one file's lines (its Content(), so a reader that read the
+// content alone will do), in line order: every line that passes the room
+// filter and is a login line, with the logout time of the first later line of
+// the file that closes its user's session.
 void ExtractSessions(const LogLineReader& lines, std::string_view room,
                      const std::function<void(const SessionEntry&)>& onSession,
-                     const std::atomic<bool>* cancel = nullptr);
+                     const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {});
 
 } // namespace kiv

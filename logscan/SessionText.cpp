@@ -5,8 +5,14 @@ namespace kiv {
 std::string SessionLine(const SessionEntry& entry)
 {
     std::string line;
-    line.reserve(entry.Room.size() + entry.Station.size() + entry.LoginTime.size() + entry.LogoutTime.size()
-                 + entry.User.size() + entry.Tail.size() + 16);
+    AppendSessionLine(entry, line);
+    return line;
+}
+
+void AppendSessionLine(const SessionEntry& entry, std::string& line)
+{
+    line.reserve(line.size() + entry.Room.size() + entry.Station.size() + entry.LoginTime.size()
+                 + entry.LogoutTime.size() + entry.User.size() + entry.Tail.size() + 16);
     line += entry.Room;
     line += "  ";
     line += entry.Station;
@@ -18,7 +24,6 @@ std::string SessionLine(const SessionEntry& entry)
     line += entry.User;
     line += "    ";
     line += entry.Tail;
-    return line;
 }
 
 std::string SlotEntry(const SessionEntry& entry)

@@ -10,6 +10,8 @@ namespace kiv {
 
 // "S514  PC03  08h25 - 16h10     eleve12    E"
 std::string SessionLine(const SessionEntry& entry);
+// The same line appended to out, for loops that write many lines into one buffer.
+void AppendSessionLine(const SessionEntry& entry, std::string& out);
 
 // "\rS514PC03 08h25-16h10 eleve12 E": the carriage return starts the entry on a
 // line of its own, so a cell that received k entries shows an empty first line

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -165,6 +166,66 @@ TEST(PairLogoutsTest, AgreesWithTheForwardSearchOnRandomFiles)
         }
         ASSERT_EQ(Indexed(lines, logins), ForwardSearch(lines, logins)) << "seed " << seed;
     }
+}
+
+// The same file cut into stretches at random lines (empty stretches
+// included): the answers are those of the whole file, and a session left open
+// by its own stretch is closed by the first stretch after it that can.
+TEST(PairLogoutsTest, StretchesAgreeWithTheWholeFile)
+{
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        RandomFile random(seed);
+        std::vector<std::string> lines(random.Pick(50));
+        for (std::string& line : lines)
+            line = random.Line();
+        std::vector<std::string> users;
+        users.reserve(lines.size());
+        std::vector<LoginKey> logins;
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            if (random.Pick(3) != 0)
+                continue;
+            users.push_back(random.Pick(10) == 0 ? std::string() : random.Name());
+            logins.push_back({n, users.back()});
+        }
+        const std::vector<LogoutCandidate> candidates = CandidatesOf(lines);
+        const std::vector<std::size_t> whole = PairLogouts(candidates, logins);
+
+        std::vector<std::size_t> cuts = {0, lines.size()};
+        for (std::size_t i = random.Pick(5); i > 0; --i)
+            cuts.push_back(random.Pick(lines.size() + 1));
+        std::sort(cuts.begin(), cuts.end());
+        std::vector<PairingStretch> stretches;
+        std::size_t c = 0;
+        std::size_t k = 0;
+        for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const std::size_t c0 = c;
+            const std::size_t k0 = k;
+            while (c < candidates.size() && candidates[c].line < cuts[i + 1])
+                ++c;
+            while (k < logins.size() && logins[k].line < cuts[i + 1])
+                ++k;
+            stretches.push_back({std::span(candidates).subspan(c0, c - c0), std::span(logins).subspan(k0, k - k0)});
+        }
+        ASSERT_EQ(PairLogoutsInStretches(stretches), whole) << "seed " << seed;
+    }
+}
+
+TEST(PairLogoutsTest, ASessionClosesInALaterStretch)
+{
+    const std::vector<LoginKey> logins = {{0, "eleve12"}, {1, "eleve7"}, {4, "eleve7"}};
+    const std::vector<LogoutCandidate> candidates = {
+        {2, "S514-PC03:eleve7:061226:120000:logout"},   // closes eleve7's first session
+        {5, "S514-PC03:eleve7:061226:130000:logout"},   // closes its second
+        {7, "S514-PC03:eleve123:061226:140000:logout"}, // closes eleve12's, two stretches on
+    };
+    const std::vector<PairingStretch> stretches = {
+        {std::span(candidates).first(1), std::span(logins).first(2)},
+        {std::span(candidates).subspan(1, 1), std::span(logins).subspan(2)},
+        {{}, {}},
+        {std::span(candidates).subspan(2), {}},
+    };
+    EXPECT_EQ(PairLogoutsInStretches(stretches), (std::vector<std::size_t>{2, 0, 1}));
+    EXPECT_EQ(PairLogoutsInStretches({}), std::vector<std::size_t>{});
 }
 
 // Names far longer than any real one: too long for one table, or too many to

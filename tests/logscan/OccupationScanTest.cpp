@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,149 @@ TEST(ExtractSessionsTest, AgreesWithALineByLineScanOnRandomDays)
     }
 }
 
+// Every field of a session, so that two lists can be compared field by field.
+std::string FieldsOf(const SessionEntry& entry)
+{
+    return entry.Room + '|' + entry.Station + '|' + entry.User + '|' + entry.LoginTime + '|' + entry.LogoutTime + '|'
+           + entry.Tail;
+}
+
+std::vector<std::string> SessionsOf(const LogLineReader& reader, std::string_view room, const ScanThreads& threads)
+{
+    std::vector<std::string> out;
+    ExtractSessions(reader, room, [&](const SessionEntry& entry) { out.push_back(FieldsOf(entry)); }, nullptr, threads);
+    return out;
+}
+
+// The reader's lines searched forward from each login line.
+std::vector<std::string> ForwardSearch(const LogLineReader& reader, std::string_view room)
+{
+    std::vector<std::string> out;
+    for (std::size_t n = 0; n < reader.Count(); ++n) {
+        if (!PassesRoomFilter(reader[n], room) || !IsLoginLine(reader[n]))
+            continue;
+        SessionEntry entry = ParseLoginLine(reader[n]);
+        for (std::size_t m = n + 1; m < reader.Count(); ++m)
+            if (IsLogoutLineOf(reader[m], entry.User)) {
+                entry.LogoutTime = LogoutTimeOf(reader[m]);
+                break;
+            }
+        out.push_back(FieldsOf(entry));
+    }
+    return out;
+}
+
+// A small file scanned by several threads, as a busy day is.
+ScanThreads Threads(unsigned count)
+{
+    return ScanThreads{count, 0};
+}
+
+// Random files whose chunks may be cut anywhere: mixed line breaks, blank
+// lines, indented lines, lines with both words, and users that are parts of
+// each other. Two to five threads must give what one gives, and both what the
+// line-by-line search gives.
+TEST(ExtractSessionsTest, ThreadsGiveTheSessionsOfOneThread)
+{
+    std::mt19937 rng(1226);
+    const auto pick = [&rng](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng);
+    };
+    const char* const users[] = {"e1", "e12", "e123", "12", "PC1", ""};
+    const char* const words[] = {"login", "logout", "logout-login", "lock"};
+    const char* const breaks[] = {"\r\n", "\n", "\r", "\r\n\r\n", "\n\r"};
+    const char* const rooms[] = {"Toutes", "S5", "s514", ""};
+    for (int day = 0; day < 300; ++day) {
+        std::string content;
+        const std::size_t lineCount = pick(80);
+        for (std::size_t n = 0; n < lineCount; ++n) {
+            if (n != 0)
+                content += breaks[pick(std::size(breaks))];
+            if (pick(10) == 0)
+                content += pick(2) ? " " : "\t"; // indented one step at most: accepted
+            std::string line = std::string(pick(4) ? "S514" : "S612") + "-PC" + std::to_string(pick(3)) + ":"
+                               + users[pick(std::size(users))] + ":061226:" + std::to_string(80000 + pick(90000))
+                               + std::string(pick(3) ? 0 : pick(6), '7') // longer time fields too
+                               + ":" + words[pick(std::size(words))] + ":B:C:D:" + (pick(2) ? "T" : "");
+            if (pick(12) == 0)
+                line.resize(pick(line.size() + 1));
+            content += line;
+        }
+        if (pick(2))
+            content += "\r\n";
+        LogLineReader reader;
+        reader.ReadBytes(content);
+        const std::string room = rooms[pick(std::size(rooms))];
+        const std::vector<std::string> alone = SessionsOf(reader, room, ScanThreads{1, 0});
+        ASSERT_EQ(alone, ForwardSearch(reader, room)) << "day " << day;
+        for (unsigned count = 2; count <= 5; ++count)
+            ASSERT_EQ(SessionsOf(reader, room, Threads(count)), alone) << "day " << day << ", threads " << count;
+    }
+}
+
+// Enough sessions for many batches: they still come in line order, and
+// logouts found several chunks further on still close their sessions.
+TEST(ExtractSessionsTest, ThreadsKeepTheOrderOfManySessions)
+{
+    std::mt19937 rng(2006);
+    std::string content;
+    for (int n = 0; n < 12000; ++n) {
+        const int user = static_cast<int>(rng() % 300);
+        const bool login = rng() % 2 == 0;
+        content += "S5" + std::to_string(user % 10) + "-PC" + std::to_string(n % 30) + ":eleve" + std::to_string(user)
+                   + ":061226:" + std::to_string(100000 + n) + (login ? ":login:" : ":logout:") + "x:y:z:T"
+                   + std::to_string(n) + "\r\n";
+    }
+    // Logins whose only logout is the file's last line.
+    content += "S514-PC01:late:061226:120000:login:x:y:z:L\r\n";
+    for (int n = 0; n < 3000; ++n)
+        content += "S514-PC01:filler:061226:120000:lock:x:y:z:F\r\n";
+    content += "S514-PC01:late:061226:235959:logout:x:y:z:L\r\n";
+    LogLineReader reader;
+    reader.ReadBytes(content);
+    const std::vector<std::string> expected = ForwardSearch(reader, "Toutes");
+    ASSERT_GT(expected.size(), 5000u);
+    EXPECT_EQ(expected.back(), "S514|PC01|late|12h00|23h59|L");
+    EXPECT_EQ(SessionsOf(reader, "Toutes", ScanThreads{1, 0}), expected);
+    for (unsigned count : {2u, 3u, 4u})
+        EXPECT_EQ(SessionsOf(reader, "Toutes", Threads(count)), expected) << count << " threads";
+    EXPECT_EQ(SessionsOf(reader, "S53", Threads(2)), ForwardSearch(reader, "S53"));
+}
+
+// A failure while a session is handed on ends the scan with that failure, and
+// cancelling stops the sessions, whatever the threads were doing.
+TEST(ExtractSessionsTest, ThreadedScanStopsOnFailureAndOnCancel)
+{
+    std::string content;
+    for (int n = 0; n < 8000; ++n)
+        content += "S514-PC01:eleve" + std::to_string(n % 50) + ":061226:080000:" + (n % 3 ? "login" : "logout")
+                   + ":x:y:z:T\n";
+    LogLineReader reader;
+    reader.ReadBytes(content);
+    for (unsigned count : {1u, 2u, 4u}) {
+        std::size_t seen = 0;
+        const auto failing = [&](const SessionEntry&) {
+            if (++seen == 1500)
+                throw std::runtime_error("disque plein");
+        };
+        EXPECT_THROW(ExtractSessions(reader, "Toutes", failing, nullptr, Threads(count)), std::runtime_error);
+        EXPECT_EQ(seen, 1500u);
+
+        std::atomic<bool> cancel{false};
+        std::size_t delivered = 0;
+        ExtractSessions(
+            reader, "Toutes",
+            [&](const SessionEntry&) {
+                ++delivered;
+                cancel = true;
+            },
+            &cancel, Threads(count));
+        // The flag is looked at every few thousand sessions, not after each.
+        EXPECT_GE(delivered, 1u);
+        EXPECT_LE(delivered, 4096u) << count << " threads";
+    }
+}
+
 class TempFolder {
 public:
     TempFolder()
@@ -218,6 +362,34 @@ TEST(RunOccupationScanTest, UnreadableFilesAreSkippedAndReported)
                                    "S514  PC05  10h00 -      eleve14    G",
                                }));
     EXPECT_EQ(record.progress.size(), 3u);
+}
+
+TEST(RunOccupationScanTest, ThreadsReadFilesAsOneThreadDoes)
+{
+    TempFolder folder;
+    std::string busy;
+    for (int n = 0; n < 3000; ++n)
+        busy += "S514-PC03:eleve" + std::to_string(n % 40) + ":061226:" + std::to_string(80000 + n) + ":"
+                + (n % 4 ? "login" : "logout") + ":B:C:D:E\r\n";
+    const std::vector<std::string> files = {
+        folder.Write("Ar261206.txt", busy),
+        folder.Missing("Br261206.txt"),
+        folder.Write("Cr261206.txt", Lines({kLogin, "  S514-PC04:eleve13:061226:090000:login:B:C:D:F", kLogout})),
+    };
+    OccupationEvents events;
+    std::vector<std::string> sessions;
+    events.onSession = [&](const SessionEntry& entry) { sessions.push_back(FieldsOf(entry)); };
+    std::vector<std::string> errors;
+    events.onError = [&](const std::string& message) { errors.push_back(message); };
+    EXPECT_FALSE(RunOccupationScan(files, "Toutes", events, nullptr, ScanThreads{1, 0}));
+    const std::vector<std::string> alone = sessions;
+    ASSERT_EQ(errors.size(), 2u);
+    sessions.clear();
+    errors.clear();
+    EXPECT_FALSE(RunOccupationScan(files, "Toutes", events, nullptr, Threads(3)));
+    EXPECT_EQ(sessions, alone);
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(alone.size(), 2251u); // 2250 logins of the busy file, one before the refused line
 }
 
 TEST(RunOccupationScanTest, NoFilesAndCancelling)

@@ -21,10 +21,15 @@ TEST(SessionTextTest, LineAndSlotEntryOfASession)
         {"bytes_kept", {"S\xE9", "P", "\xE9l\xE8ve", "0825", "1", "\xE0"},
          "S\xE9  P  0825 - 1     \xE9l\xE8ve    \xE0", "\rS\xE9P 0825-1 \xE9l\xE8ve \xE0"},
     };
+    std::string all = "#";
+    std::string expected = "#";
     for (const auto& c : cases) {
         EXPECT_EQ(SessionLine(c.entry), c.line) << c.name;
         EXPECT_EQ(SlotEntry(c.entry), c.slotEntry) << c.name;
+        AppendSessionLine(c.entry, all);
+        expected += c.line;
     }
+    EXPECT_EQ(all, expected); // each line appended after what the buffer held
 }
 
 } // namespace
