@@ -99,11 +99,14 @@ int RunOccupation(const CliOptions& options)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
     OccupationEvents events;
+    std::string line; // reused: a busy day has hundreds of thousands of sessions
     events.onSession = [&](const SessionEntry& session) {
         switch (options.format) {
         case OccupationFormat::Text:
-            out->Write(Encode(SessionLine(session), encoding));
-            out->Write("\n");
+            line.clear();
+            AppendSessionLine(session, line);
+            line += '\n';
+            out->WriteEncoded(line, encoding);
             break;
         case OccupationFormat::Cells:
             table.Place(session);
@@ -112,7 +115,7 @@ int RunOccupation(const CliOptions& options)
             std::vector<std::string_view> fields{session.Room, session.Station, session.User, session.LoginTime, session.LogoutTime, session.Tail};
             for (int column : SlotColumns(session.LoginTime, headers))
                 fields.push_back(headers[static_cast<std::size_t>(column)]);
-            out->Write(Encode(CsvRow(fields), encoding));
+            out->WriteEncoded(CsvRow(fields), encoding);
             break;
         }
         }

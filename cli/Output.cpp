@@ -3,14 +3,67 @@
 #include "Cp1252.h"
 #include "FileIo.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace kiv::cli {
 namespace {
 constexpr std::size_t kFlushSize = std::size_t{1} << 20;
+
+// The length of the run of ASCII bytes at the start of text, eight bytes at a
+// time: log lines are ASCII but for a few accented names.
+std::size_t AsciiRun(std::string_view text) noexcept
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & kHighBits) != 0)
+            break;
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
 }
+
+void AppendUtf8(char32_t cp, std::string& out)
+{
+    if (cp < 0x800) {
+        const char bytes[] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        out.append(bytes, 2);
+    } else {
+        const char bytes[] = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                              static_cast<char>(0x80 | (cp & 0x3F))};
+        out.append(bytes, 3);
+    }
+}
+
+} // namespace
 
 std::string Encode(std::string_view cp1252, Encoding encoding)
 {
-    return encoding == Encoding::Utf8 ? Cp1252ToUtf8(cp1252) : std::string(cp1252);
+    std::string out;
+    AppendEncoded(cp1252, encoding, out);
+    return out;
+}
+
+void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out)
+{
+    if (encoding == Encoding::Cp1252) {
+        out.append(cp1252);
+        return;
+    }
+    while (!cp1252.empty()) {
+        const std::size_t ascii = AsciiRun(cp1252);
+        out.append(cp1252.substr(0, ascii));
+        if (ascii == cp1252.size())
+            return;
+        // Every byte from 0x80 up stands for a code point from 0x80 up: two or
+        // three bytes of UTF-8.
+        AppendUtf8(Cp1252ToUnicode(static_cast<unsigned char>(cp1252[ascii])), out);
+        cp1252.remove_prefix(ascii + 1);
+    }
 }
 
 std::string CsvField(std::string_view text)
@@ -54,6 +107,17 @@ OutputSink::~OutputSink()
 void OutputSink::Write(std::string_view bytes)
 {
     buffer_.append(bytes);
+    FlushWhenFull();
+}
+
+void OutputSink::WriteEncoded(std::string_view cp1252, Encoding encoding)
+{
+    AppendEncoded(cp1252, encoding, buffer_);
+    FlushWhenFull();
+}
+
+void OutputSink::FlushWhenFull()
+{
     if (buffer_.size() >= kFlushSize) {
         if (file_ && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
             failed_ = true;

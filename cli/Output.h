@@ -12,6 +12,8 @@ namespace kiv::cli {
 
 // Engine text (Windows-1252) as the chosen encoding writes it.
 std::string Encode(std::string_view cp1252, Encoding encoding);
+// The same, appended to out.
+void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out);
 
 // A field quoted as RFC 4180 does, with ";" as the separator.
 std::string CsvField(std::string_view text);
@@ -28,10 +30,14 @@ public:
 
     bool IsOpen() const noexcept { return file_ != nullptr; }
     void Write(std::string_view bytes);
+    // Engine text, in the chosen encoding.
+    void WriteEncoded(std::string_view cp1252, Encoding encoding);
     // Flushes everything; false when something could not be written.
     bool Finish();
 
 private:
+    void FlushWhenFull();
+
     std::FILE* file_;
     bool ownsFile_;
     bool failed_ = false;

@@ -145,6 +145,24 @@ TEST_F(CliFixture, OccupationTextPairsLoginsWithLogouts)
     EXPECT_EQ(Occupation({"--room", "toutes"}).out, "");
 }
 
+// Accented bytes anywhere in long ASCII runs, and the bytes that differ most
+// from Latin-1 (0x80 the euro sign, 0x81 undefined, kept as U+0081).
+TEST_F(CliFixture, OccupationUtf8ConvertsEveryHighByteWhereverItStands)
+{
+    WriteFile(logs() / "connexr050206.log",
+              "S514-PC03:\xE9leve12:050206:082533:login:B:C:D:abcdefg\xE9" "abcdefgh\x80" "abcdefghijklmno\x81\xFF\r\n"
+              "S514-PC03:x:050206:082533:login:B:C:D:\xE0\r\n");
+    const CliRun utf8 = Occupation({});
+    EXPECT_EQ(utf8.status, 0) << utf8.err;
+    EXPECT_EQ(utf8.out,
+              "S514  PC03  08h25 -      \xC3\xA9leve12    abcdefg\xC3\xA9" "abcdefgh\xE2\x82\xAC"
+              "abcdefghijklmno\xC2\x81\xC3\xBF\n"
+              "S514  PC03  08h25 -      x    \xC3\xA0\n");
+    EXPECT_EQ(Occupation({"--encoding", "cp1252"}).out,
+              "S514  PC03  08h25 -      \xE9leve12    abcdefg\xE9" "abcdefgh\x80" "abcdefghijklmno\x81\xFF\n"
+              "S514  PC03  08h25 -      x    \xE0\n");
+}
+
 TEST_F(CliFixture, OccupationCellsFollowTheSlotHeaders)
 {
     const CliRun run = Occupation({"--format", "cells", "--slots", (root() / "slots.txt").string()});
