@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numeric>
+#include <string>
 #include <string_view>
 
 namespace kiv {
@@ -17,6 +18,9 @@ namespace {
 constexpr std::size_t kFirstUserIndex = 5;
 
 constexpr std::uint32_t kNone = UINT32_MAX;
+
+// Logout lines searched side by side by one thread.
+constexpr std::size_t kLanes = 4;
 
 // The answer of a login whose user does not log out in the rest of its own
 // stretch: the stretches after it decide.
@@ -28,6 +32,17 @@ constexpr std::size_t kUnknown = kNoLogout - 1;
 // a flag in its top bit).
 constexpr std::size_t kTableBudget = std::size_t{1} << 22;
 static_assert(kTableBudget < (std::size_t{1} << 31));
+
+constexpr std::size_t kPrefetchDistance = 16;
+
+void Prefetch(const char* address) noexcept
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
 
 std::uint32_t HashName(std::string_view name) noexcept
 {
@@ -48,7 +63,9 @@ std::uint32_t HashName(std::string_view name) noexcept
 }
 
 // The distinct user names of a list of logins, numbered from 0 in the order in
-// which they first appear: an open-addressing table over views of the names.
+// which they first appear: an open-addressing table. The names are compared
+// with copies kept together here, not where they first appeared in the file,
+// which would cost a trip to memory for every login.
 class NameIds {
 public:
     explicit NameIds(std::size_t expected) { Rehash(std::bit_ceil(std::max<std::size_t>(expected, 64) * 2)); }
@@ -61,11 +78,13 @@ public:
             if (slot.id == kNone) {
                 slot = {hash, static_cast<std::uint32_t>(names_.size())};
                 names_.push_back(name);
+                copyStart_.push_back(copies_.size());
+                copies_.append(name);
                 if (names_.size() * 2 > slots_.size())
                     Rehash(slots_.size() * 2);
                 return static_cast<std::uint32_t>(names_.size() - 1);
             }
-            if (slot.hash == hash && names_[slot.id] == name)
+            if (slot.hash == hash && Copy(slot.id) == name)
                 return slot.id;
         }
     }
@@ -93,15 +112,23 @@ private:
         }
     }
 
+    std::string_view Copy(std::uint32_t id) const noexcept
+    {
+        return std::string_view(copies_).substr(copyStart_[id], names_[id].size());
+    }
+
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
-    std::vector<std::string_view> names_;
+    std::vector<std::string_view> names_; // as given
+    std::string copies_;                  // their bytes, one after the other
+    std::vector<std::size_t> copyStart_;
 };
 
 // Which users were already found in the text being looked at: a stamp per
 // user, the text's number when it was found there.
 class FirstSeen {
 public:
+    FirstSeen() = default;
     explicit FirstSeen(std::size_t users) : stamps_(users, 0) {}
     void NextText() noexcept { ++current_; }
     // True the first time for this text.
@@ -124,6 +151,10 @@ struct ByteClasses {
     std::array<std::uint32_t, 256> of{};
     std::size_t count = 1;
 
+    // A row of transitions per node: a power of two, so that a node is found
+    // from its row by a shift.
+    std::size_t RowWidth() const noexcept { return std::bit_ceil(count); }
+
     explicit ByteClasses(const std::vector<std::string_view>& users)
     {
         for (std::string_view user : users)
@@ -143,7 +174,7 @@ class UserAutomaton {
 public:
     UserAutomaton(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& ids,
                   const ByteClasses& classes)
-        : of_(classes.of), width_(classes.count)
+        : of_(classes.of), width_(classes.RowWidth()), shift_(static_cast<unsigned>(std::countr_zero(width_)))
     {
         AddNode();
         for (std::uint32_t id : ids) {
@@ -161,24 +192,61 @@ public:
         Complete();
     }
 
-    // Calls found(id, end) for each user that ends at index end - 1 of text,
-    // as long as found returns true for it; found returns false for a user
-    // already found earlier in the text.
-    template <typename Found>
-    void Scan(std::string_view text, Found&& found) const
+    // Calls found(lane, id, end) for each user that ends at index end - 1 of
+    // texts[lane], in the order of end within each text, as long as found
+    // returns true; found returns false for a user already found earlier in
+    // that text. The texts are walked side by side: each step of one waits on
+    // a table look-up, and the look-ups of different texts overlap.
+    template <std::size_t Lanes, typename Found>
+    void Scan(const std::array<std::string_view, Lanes>& texts, Found&& found) const
     {
         const std::uint32_t* const next = next_.data();
         const std::uint32_t* const of = of_.data();
-        std::uint32_t state = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            state = next[(state & ~kReports) + of[static_cast<unsigned char>(text[i])]];
-            if ((state & kReports) == 0)
-                continue;
-            const auto at = static_cast<std::uint32_t>((state & ~kReports) / width_);
+        const auto report = [&](std::size_t lane, std::uint32_t state, std::size_t end) {
+            const auto at = static_cast<std::uint32_t>((state & ~kReports) >> shift_);
             // A name found before in this text had every shorter name that
             // ends it found at the same time: the rest of the chain is done.
-            for (std::uint32_t node = report_[at]; node != kNone && found(user_[node], i + 1);
+            for (std::uint32_t node = report_[at]; node != kNone && found(lane, user_[node], end);
                  node = report_[fail_[node]]) {
+            }
+        };
+        const auto step = [&](std::uint32_t state, char byte) {
+            return next[(state & ~kReports) + of[static_cast<unsigned char>(byte)]];
+        };
+        static_assert(Lanes == 4);
+        std::uint32_t s0 = 0;
+        std::uint32_t s1 = 0;
+        std::uint32_t s2 = 0;
+        std::uint32_t s3 = 0;
+        const std::size_t common = std::min({texts[0].size(), texts[1].size(), texts[2].size(), texts[3].size()});
+        const char* const t0 = texts[0].data();
+        const char* const t1 = texts[1].data();
+        const char* const t2 = texts[2].data();
+        const char* const t3 = texts[3].data();
+        for (std::size_t i = 0; i < common; ++i) {
+            s0 = step(s0, t0[i]);
+            s1 = step(s1, t1[i]);
+            s2 = step(s2, t2[i]);
+            s3 = step(s3, t3[i]);
+            if (((s0 | s1 | s2 | s3) & kReports) == 0)
+                continue;
+            if ((s0 & kReports) != 0)
+                report(0, s0, i + 1);
+            if ((s1 & kReports) != 0)
+                report(1, s1, i + 1);
+            if ((s2 & kReports) != 0)
+                report(2, s2, i + 1);
+            if ((s3 & kReports) != 0)
+                report(3, s3, i + 1);
+        }
+        const std::array<std::uint32_t, Lanes> states = {s0, s1, s2, s3};
+        for (std::size_t lane = 0; lane < Lanes; ++lane) {
+            const std::string_view text = texts[lane];
+            std::uint32_t s = states[lane];
+            for (std::size_t i = common; i < text.size(); ++i) {
+                s = step(s, text[i]);
+                if ((s & kReports) != 0)
+                    report(lane, s, i + 1);
             }
         }
     }
@@ -227,6 +295,7 @@ private:
 
     std::array<std::uint32_t, 256> of_;
     std::size_t width_;
+    unsigned shift_;
     std::vector<std::uint32_t> next_;
     std::vector<std::uint32_t> user_;
     std::vector<std::uint32_t> fail_;
@@ -245,11 +314,11 @@ public:
         std::size_t groupNodes = 1;
         for (std::uint32_t id = 0; id < users_.size(); ++id) {
             const std::size_t length = users_[id].size();
-            if ((length + 1) * classes.count > kTableBudget) {
+            if ((length + 1) * classes.RowWidth() > kTableBudget) {
                 longUsers_.push_back(id);
                 continue;
             }
-            if ((groupNodes + length) * classes.count > kTableBudget) {
+            if ((groupNodes + length) * classes.RowWidth() > kTableBudget) {
                 groups.emplace_back();
                 groupNodes = 1;
             }
@@ -263,23 +332,28 @@ public:
 
     std::size_t UserCount() const noexcept { return users_.size(); }
 
-    // Calls found(id, start) for the first occurrence of each user in text.
+    // Calls found(lane, id, start) for the first occurrence of each user in
+    // each of the texts; seen[lane] keeps track for texts[lane].
     template <typename Found>
-    void FindFirst(std::string_view text, FirstSeen& seen, Found&& found) const
+    void FindFirst(const std::array<std::string_view, kLanes>& texts, std::array<FirstSeen, kLanes>& seen,
+                   Found&& found) const
     {
-        seen.NextText();
+        for (FirstSeen& lane : seen)
+            lane.NextText();
         for (const UserAutomaton& automaton : automata_) {
-            automaton.Scan(text, [&](std::uint32_t id, std::size_t end) {
-                if (!seen.Mark(id))
+            automaton.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t end) {
+                if (!seen[lane].Mark(id))
                     return false;
-                found(id, end - users_[id].size());
+                found(lane, id, end - users_[id].size());
                 return true;
             });
         }
         for (std::uint32_t id : longUsers_) {
-            const std::size_t at = text.find(users_[id]);
-            if (at != std::string_view::npos)
-                found(id, at);
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                const std::size_t at = texts[lane].find(users_[id]);
+                if (at != std::string_view::npos)
+                    found(lane, id, at);
+            }
         }
     }
 
@@ -304,38 +378,63 @@ struct StretchWork {
 void NumberLocalUsers(const PairingStretch& stretch, StretchWork& work)
 {
     NameIds ids(stretch.logins.size() / 16);
-    work.userOf.resize(stretch.logins.size());
-    for (std::size_t k = 0; k < stretch.logins.size(); ++k)
+    const std::size_t count = stretch.logins.size();
+    work.userOf.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        // The names lie far apart in a large file: ask for the ones a little
+        // further on while this one is looked up.
+        if (k + kPrefetchDistance < count)
+            Prefetch(stretch.logins[k + kPrefetchDistance].user.data());
         work.userOf[k] = stretch.logins[k].user.empty() ? kNone : ids.Add(stretch.logins[k].user);
+    }
     work.localUsers = ids.Names();
 }
 
 // Walks the stretch from its end to its start: each candidate met tells the
 // users it closes; each login met takes the closest candidate after it known
-// so far. answers is the stretch's part of the result.
+// so far. answers is the stretch's part of the result. The candidates are
+// searched kLanes at a time, then taken one by one.
 void SweepStretch(const PairingStretch& stretch, const UserFinder& finder, StretchWork& work,
                   std::span<std::size_t> answers)
 {
     std::vector<std::size_t>& next = work.firstLogout;
     next.assign(finder.UserCount(), kUnknown);
-    FirstSeen seen(finder.UserCount());
-    const auto take = [&](std::size_t c) {
-        const std::size_t position = work.firstCandidate + c;
-        finder.FindFirst(stretch.candidates[c].text, seen, [&](std::uint32_t id, std::size_t start) {
-            if (start >= kFirstUserIndex)
-                next[id] = position;
-        });
+    std::array<FirstSeen, kLanes> seen;
+    for (FirstSeen& lane : seen)
+        lane = FirstSeen(finder.UserCount());
+    std::array<std::vector<std::uint32_t>, kLanes> closes;
+
+    std::size_t k = stretch.logins.size();
+    // The logins from the given line on: the candidates taken so far all
+    // stand after them.
+    const auto answerFrom = [&](std::size_t line) {
+        for (; k > 0 && stretch.logins[k - 1].line >= line; --k)
+            answers[k - 1] = work.userOf[k - 1] == kNone ? kNoLogout : next[work.userOf[k - 1]];
     };
-    std::size_t c = stretch.candidates.size();
-    for (std::size_t k = stretch.logins.size(); k-- > 0;) {
-        while (c > 0 && stretch.candidates[c - 1].line > stretch.logins[k].line)
-            take(--c);
-        answers[k] = work.userOf[k] == kNone ? kNoLogout : next[work.userOf[k]];
+    for (std::size_t c = stretch.candidates.size(); c > 0;) {
+        const std::size_t lanes = std::min(kLanes, c);
+        std::array<std::string_view, kLanes> texts{};
+        for (std::size_t lane = 0; lane < lanes; ++lane) {
+            texts[lane] = stretch.candidates[c - 1 - lane].text;
+            closes[lane].clear();
+            if (c > kPrefetchDistance + lane)
+                Prefetch(stretch.candidates[c - 1 - lane - kPrefetchDistance].text.data());
+        }
+        finder.FindFirst(texts, seen, [&](std::size_t lane, std::uint32_t id, std::size_t start) {
+            if (start >= kFirstUserIndex)
+                closes[lane].push_back(id);
+        });
+        for (std::size_t lane = 0; lane < lanes; ++lane) {
+            const std::size_t candidate = c - 1 - lane;
+            answerFrom(stretch.candidates[candidate].line);
+            for (std::uint32_t id : closes[lane])
+                next[id] = work.firstCandidate + candidate;
+        }
+        c -= lanes;
     }
-    // The candidates before the stretch's first login still serve the logins
-    // of the stretches before it.
-    while (c > 0)
-        take(--c);
+    // The candidates before the stretch's first login were taken too: they
+    // still serve the logins of the stretches before it.
+    answerFrom(0);
 }
 
 } // namespace

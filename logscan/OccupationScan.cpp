@@ -31,12 +31,13 @@ bool Cancelled(const std::atomic<bool>* cancel) noexcept
 // last byte; a longer one is made again from its line.
 class PackedHour {
 public:
-    PackedHour(std::string_view logoutLine, std::string& scratch) noexcept
+    explicit PackedHour(std::string_view logoutLine) noexcept
     {
-        FormatLogTimeInto(LogoutTimeField(logoutLine), scratch);
-        if (scratch.size() < bytes_.size()) {
-            std::copy(scratch.begin(), scratch.end(), bytes_.begin());
-            bytes_.back() = static_cast<char>(scratch.size());
+        const std::string_view field = LogoutTimeField(logoutLine);
+        const std::size_t length = LogTimeLength(field);
+        if (length < bytes_.size()) {
+            WriteLogTime(field, bytes_.data());
+            bytes_.back() = static_cast<char>(length);
         } else {
             bytes_.back() = kLong;
         }
@@ -93,7 +94,6 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
     chunk.loginLines.reserve(expected);
     chunk.candidates.reserve(expected);
     chunk.candidateHours.reserve(expected);
-    std::string scratch;
     BreakFinder breaks(text);
     std::size_t start = begin;
     for (std::size_t n = 0; start < end; ++n) {
@@ -107,7 +107,7 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
         const LogWords words = FindLogWords(line);
         if (words.logout && (keepAllLogouts || !chunk.logins.empty())) {
             chunk.candidates.push_back({body, line});
-            chunk.candidateHours.emplace_back(line, scratch);
+            chunk.candidateHours.emplace_back(line);
         }
         if (words.login && (allRooms || AsciiStartsWithNoCase(line, room))) {
             chunk.logins.push_back({body, LoginUser(line)});

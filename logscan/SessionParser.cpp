@@ -2,6 +2,8 @@
 
 #include "AsciiCase.h"
 
+#include <algorithm>
+
 namespace kiv {
 namespace {
 
@@ -139,15 +141,30 @@ std::string FormatLogTime(std::string_view t)
 
 void FormatLogTimeInto(std::string_view t, std::string& out)
 {
+    out.resize(LogTimeLength(t));
+    WriteLogTime(t, out.data());
+}
+
+std::size_t LogTimeLength(std::string_view t) noexcept
+{
+    if (t.size() < 5)
+        return t.size();
+    return t.size() > 6 ? t.size() - 1 : 5;
+}
+
+void WriteLogTime(std::string_view t, char* out) noexcept
+{
     if (t.size() < 5) {
-        out.assign(t);
+        std::copy(t.begin(), t.end(), out);
         return;
     }
-    out.assign(t.substr(0, 2));
-    out += 'h';
-    out += t.substr(2, 2);
+    out[0] = t[0];
+    out[1] = t[1];
+    out[2] = 'h';
+    out[3] = t[2];
+    out[4] = t[3];
     if (t.size() > 6)
-        out += t.substr(6);
+        std::copy(t.begin() + 6, t.end(), out + 5);
 }
 
 bool IsLogoutLineOf(std::string_view line, std::string_view user) noexcept

@@ -60,6 +60,9 @@ SessionEntry ParseLoginLine(std::string_view line);
 std::string FormatLogTime(std::string_view t);
 // The same, into out (replacing its content), for loops that reuse a string.
 void FormatLogTimeInto(std::string_view t, std::string& out);
+// The same written to out, which has room for LogTimeLength(t) bytes.
+std::size_t LogTimeLength(std::string_view t) noexcept;
+void WriteLogTime(std::string_view t, char* out) noexcept;
 
 // True when the line closes a session of user: it is a logout line and the
 // first occurrence of user in it (case-sensitive, anywhere, even inside a
