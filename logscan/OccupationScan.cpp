@@ -10,6 +10,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+
+#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
+#include <emmintrin.h>
+#define KIV_OCCUPATION_SSE2 1
+#endif
 
 namespace kiv {
 namespace {
@@ -79,6 +85,25 @@ std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
     return bounds;
 }
 
+// The first CR or LF in text[from, end), or end: one pass for both kinds of
+// break, sixteen bytes at a time where the processor allows.
+std::size_t FindBreak(std::string_view text, std::size_t from, std::size_t end) noexcept
+{
+#ifdef KIV_OCCUPATION_SSE2
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; from + 16 <= end; from += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+        if (found != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
+    }
+#endif
+    while (from < end && !IsLineBreak(text[from]))
+        ++from;
+    return from;
+}
+
 // Reads the lines of text[begin, end), which starts at a line's start and ends
 // after a line break or at the end of the text, as the reader cuts them.
 // Candidates before the file's first login are of no use; keepAllLogouts is
@@ -94,12 +119,11 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
     chunk.loginLines.reserve(expected);
     chunk.candidates.reserve(expected);
     chunk.candidateHours.reserve(expected);
-    BreakFinder breaks(text);
     std::size_t start = begin;
     for (std::size_t n = 0; start < end; ++n) {
         if (n % kCancelStride == 0 && Cancelled(cancel))
             return;
-        const std::size_t lineEnd = breaks.Next(start);
+        const std::size_t lineEnd = FindBreak(text, start, end);
         std::size_t body = start;
         while (body < lineEnd && IsLineBlank(text[body]))
             ++body;
