@@ -33,6 +33,8 @@ constexpr std::size_t kUnknown = kNoLogout - 1;
 constexpr std::size_t kTableBudget = std::size_t{1} << 22;
 static_assert(kTableBudget < (std::size_t{1} << 31));
 
+// How many logins or logout lines ahead their bytes are asked for: in a large
+// file they are far apart, and looking each up in turn would wait on memory.
 constexpr std::size_t kPrefetchDistance = 16;
 
 void Prefetch(const char* address) noexcept
@@ -381,8 +383,6 @@ void NumberLocalUsers(const PairingStretch& stretch, StretchWork& work)
     const std::size_t count = stretch.logins.size();
     work.userOf.resize(count);
     for (std::size_t k = 0; k < count; ++k) {
-        // The names lie far apart in a large file: ask for the ones a little
-        // further on while this one is looked up.
         if (k + kPrefetchDistance < count)
             Prefetch(stretch.logins[k + kPrefetchDistance].user.data());
         work.userOf[k] = stretch.logins[k].user.empty() ? kNone : ids.Add(stretch.logins[k].user);

@@ -49,7 +49,7 @@ public:
         }
     }
 
-    // False when the hour had to be made again from its line.
+    // False for an hour too long to be kept here: it is made again from its line.
     bool Fits() const noexcept { return bytes_.back() != kLong; }
 
     void AssignTo(std::string& out) const { out.assign(bytes_.data(), static_cast<std::size_t>(bytes_.back())); }
@@ -112,9 +112,10 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
                bool keepAllLogouts, ChunkLines& chunk, const std::atomic<bool>* cancel)
 {
     const bool allRooms = room == kAllRooms;
-    // Room for a line in every 32 bytes holds a connection log's logins and
-    // logouts without growing; it costs address space only until it is used.
-    const std::size_t expected = (end - begin) / 32 + 16;
+    // Room for a line in every 64 bytes holds a connection log's logins and
+    // logouts without growing (its lines are some 70 bytes long); it costs
+    // address space only until it is used.
+    const std::size_t expected = (end - begin) / 64 + 16;
     chunk.logins.reserve(expected);
     chunk.loginLines.reserve(expected);
     chunk.candidates.reserve(expected);
