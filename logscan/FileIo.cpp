@@ -2,7 +2,9 @@
 
 #include "Cp1252.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace kiv {
@@ -56,6 +58,42 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out)
         out.resize(old + chunk);
         const std::size_t got = std::fread(out.data() + old, 1, chunk, file.get());
         out.resize(old + got);
+        if (got < chunk)
+            break;
+        chunk = std::size_t{1} << 16;
+    }
+    return std::ferror(file.get()) == 0;
+}
+
+char* ByteBuffer::Reserve(std::size_t extra)
+{
+    if (capacity_ - size_ < extra) {
+        const std::size_t wanted = std::max(size_ + extra, capacity_ + capacity_ / 2);
+        std::unique_ptr<char[]> larger(new char[wanted]);
+        if (size_ != 0)
+            std::memcpy(larger.get(), data_.get(), size_);
+        data_ = std::move(larger);
+        capacity_ = wanted;
+    }
+    return data_.get() + size_;
+}
+
+bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false;
+    FilePtr file = OpenFile(path, false);
+    if (!file)
+        return false;
+    out.Clear();
+    // The size is a hint only, as above.
+    const auto hint = std::filesystem::file_size(path, ec);
+    std::size_t chunk = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(hint) + 1;
+    for (;;) {
+        char* at = out.Reserve(chunk);
+        const std::size_t got = std::fread(at, 1, chunk, file.get());
+        out.Commit(got);
         if (got < chunk)
             break;
         chunk = std::size_t{1} << 16;

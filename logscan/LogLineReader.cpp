@@ -14,10 +14,6 @@
 namespace kiv {
 namespace {
 
-// Files from this size on are mapped rather than copied: a busy day's log is
-// read in a fraction of the time, and small files keep the plain read.
-constexpr std::size_t kMapFromBytes = std::size_t{4} << 20;
-
 // A NUL byte ends the text of a log file; nothing after it is read.
 std::string_view CutAtNul(std::string_view bytes) noexcept
 {
@@ -102,30 +98,24 @@ bool AnyLaterLineIndented(std::string_view text) noexcept
 
 bool LogLineReader::Load(const std::filesystem::path& path)
 {
-    MappedFile mapping;
-    if (mapping.Map(path, kMapFromBytes)) {
-        mapped_ = std::move(mapping);
-        lastReadOpened_ = true;
-        return true;
-    }
     lastReadOpened_ = ReadFileBytes(path, spare_);
     if (!lastReadOpened_)
         return false;
-    buffer_.swap(spare_);
-    mapped_.Reset();
+    std::swap(file_, spare_);
+    fromFile_ = true;
     return true;
 }
 
 void LogLineReader::Take(std::string& bytes)
 {
     buffer_.swap(bytes);
-    mapped_.Reset();
+    fromFile_ = false;
     lastReadOpened_ = true;
 }
 
 std::string_view LogLineReader::Bytes() const noexcept
 {
-    return mapped_.IsMapped() ? mapped_.Bytes() : std::string_view(buffer_);
+    return fromFile_ ? file_.View() : std::string_view(buffer_);
 }
 
 void LogLineReader::Read(const std::filesystem::path& path, std::string_view shownPath)

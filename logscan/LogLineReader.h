@@ -5,7 +5,7 @@
 // indentation depth: a line indented more than one step deeper than the line
 // before is refused.
 
-#include "MappedFile.h"
+#include "FileIo.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -58,9 +58,10 @@ private:
     void Take(std::string& bytes);
     std::string_view Bytes() const noexcept;
 
-    MappedFile mapped_; // a large file's bytes, when it could be mapped; else buffer_
-    std::string buffer_;
-    std::string spare_; // the next file is read here, so a failed open keeps buffer_
+    ByteBuffer file_;   // the last file's bytes, when the last read was a file's
+    ByteBuffer spare_;  // the next file is read here, so a failed open keeps file_
+    std::string buffer_; // the bytes given to ReadBytes
+    bool fromFile_ = false;
     std::string_view content_;
     std::vector<std::string_view> lines_;
     bool lastReadOpened_ = true;

@@ -65,7 +65,7 @@ TEST_F(KeywordScanTest, ResultsComeInFileAndLineOrderWhateverTheThreads)
     for (int f = 0; f < 23; ++f) {
         std::string bytes;
         for (int line = 0; line < 40; ++line) {
-            const std::string head = "P" + std::to_string(f) + ":e" + std::to_string(line) + ":050206:1432:";
+            const std::string head = std::string("P") + std::to_string(f) + ":e" + std::to_string(line) + ":050206:1432:";
             if ((f * 40 + line) % 7 == 0) {
                 bytes += head + "photo SEXY seins nu\r\n";
                 expected.push_back("R" + std::to_string(f) + " sexy | P" + std::to_string(f) + ":e" +
@@ -155,7 +155,7 @@ TEST_F(KeywordScanTest, CancelStopsDelivery)
     for (int line = 0; line < 5000; ++line)
         bytes += "P1:e1:050206:0800:sexe\r\n";
     for (int f = 0; f < 12; ++f)
-        files.push_back(Write("k" + std::to_string(f) + "050206.txt", bytes));
+        files.push_back(Write(std::string("k") + std::to_string(f) + "050206.txt", bytes));
 
     for (const bool portable : {false, true}) {
         for (const unsigned threads : {1u, 4u}) {
@@ -179,7 +179,7 @@ TEST_F(KeywordScanTest, AResultCallbackThatThrowsEndsTheScan)
 {
     std::vector<std::string> files;
     for (int f = 0; f < 9; ++f)
-        files.push_back(Write("k" + std::to_string(f) + "050206.txt", "P1:e1:050206:0800:sexe\r\n"));
+        files.push_back(Write(std::string("k") + std::to_string(f) + "050206.txt", "P1:e1:050206:0800:sexe\r\n"));
     KeywordScanEvents events;
     events.onResult = [](KeywordResult&& r) {
         if (r.fileIndex == 4)

@@ -1,6 +1,6 @@
 #include "KivError.h"
 #include "LogLineReader.h"
-#include "MappedFile.h"
+#include "FileIo.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 namespace kiv {
 namespace {
 
-class MappedFileTest : public ::testing::Test {
+class LogFileReadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         dir_ = std::filesystem::temp_directory_path()
-               / ("kiv_mapped_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               / ("kiv_logread_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
@@ -34,7 +34,7 @@ protected:
     std::filesystem::path dir_;
 };
 
-// A day's log of some megabytes, large enough to be mapped by the reader.
+// A day's log of some megabytes.
 std::string BigLog(std::size_t lines)
 {
     std::string text;
@@ -43,26 +43,19 @@ std::string BigLog(std::size_t lines)
     return text;
 }
 
-TEST_F(MappedFileTest, MapsPlainFilesFromTheGivenSize)
+// One buffer serves file after file: a smaller file read after a larger one
+// gives only its own bytes, and a file that grew is read to its end.
+TEST_F(LogFileReadTest, BufferIsReusedFromFileToFile)
 {
-    const std::string bytes = BigLog(1000);
-    const auto path = Write("connexr261206.log", bytes);
-    MappedFile mapped;
-    if (!mapped.Map(path, 1)) {
-        GTEST_SKIP() << "no file mapping on this system";
-    }
-    EXPECT_EQ(mapped.Bytes(), bytes);
-    EXPECT_FALSE(mapped.Map(path, bytes.size() + 1)); // too small: the previous mapping stays
-    EXPECT_EQ(mapped.Bytes(), bytes);
-    EXPECT_FALSE(mapped.Map(dir_ / "absent.log", 1));
-    EXPECT_FALSE(mapped.Map(dir_, 1));
-    EXPECT_FALSE(mapped.Map(Write("empty.log", ""), 0));
-
-    MappedFile moved(std::move(mapped));
-    EXPECT_FALSE(mapped.IsMapped());
-    EXPECT_EQ(moved.Bytes(), bytes);
-    moved.Reset();
-    EXPECT_TRUE(moved.Bytes().empty());
+    ByteBuffer buffer;
+    ASSERT_TRUE(ReadFileBytes(Write("a.log", std::string(100000, 'a')), buffer));
+    EXPECT_EQ(buffer.View(), std::string(100000, 'a'));
+    ASSERT_TRUE(ReadFileBytes(Write("b.log", "bb"), buffer));
+    EXPECT_EQ(buffer.View(), "bb");
+    ASSERT_TRUE(ReadFileBytes(Write("c.log", ""), buffer));
+    EXPECT_EQ(buffer.View(), "");
+    EXPECT_FALSE(ReadFileBytes(dir_ / "absent.log", buffer));
+    EXPECT_FALSE(ReadFileBytes(dir_, buffer));
 }
 
 std::vector<std::string> Entries(const LogLineReader& reader)
@@ -93,9 +86,9 @@ Outcome ReadWith(LogLineReader& reader, Read&& read)
     return outcome;
 }
 
-// Files large enough to be mapped are read by the same rules as bytes in
-// memory: the NUL byte that ends the text, a refused indentation, the list.
-TEST_F(MappedFileTest, LargeLogsReadAsTheirBytes)
+// Files are read by the same rules as bytes in memory: the NUL byte that ends
+// the text, a refused indentation, the list.
+TEST_F(LogFileReadTest, LargeLogsReadAsTheirBytes)
 {
     const std::string log = BigLog(90000); // about 4.5 MB
     ASSERT_GT(log.size(), std::size_t{4} << 20);
@@ -118,7 +111,7 @@ TEST_F(MappedFileTest, LargeLogsReadAsTheirBytes)
         EXPECT_EQ(content.error, memory.error);
     }
 
-    // A small file read after a mapped one replaces it; a file that cannot be
+    // A small file read after a large one replaces it; a file that cannot be
     // opened keeps it.
     LogLineReader reader;
     reader.Read(Write("big.log", log), "big.log");
