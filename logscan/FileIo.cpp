@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <memory>
 
 namespace kiv {
@@ -40,36 +42,18 @@ std::filesystem::path PathFromBytes(std::string_view bytes)
 #endif
 }
 
-bool ReadFileBytes(const std::filesystem::path& path, std::string& out)
+void ByteBuffer::Release::operator()(char* bytes) const noexcept
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    FilePtr file = OpenFile(path, false);
-    if (!file)
-        return false;
-    out.clear();
-    // The size is a hint only: a file that grows while it is read is read to
-    // wherever its end stands when the read reaches it.
-    const auto hint = std::filesystem::file_size(path, ec);
-    std::size_t chunk = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(hint) + 1;
-    for (;;) {
-        const std::size_t old = out.size();
-        out.resize(old + chunk);
-        const std::size_t got = std::fread(out.data() + old, 1, chunk, file.get());
-        out.resize(old + got);
-        if (got < chunk)
-            break;
-        chunk = std::size_t{1} << 16;
-    }
-    return std::ferror(file.get()) == 0;
+    std::free(bytes);
 }
 
 char* ByteBuffer::Reserve(std::size_t extra)
 {
     if (capacity_ - size_ < extra) {
         const std::size_t wanted = std::max(size_ + extra, capacity_ + capacity_ / 2);
-        std::unique_ptr<char[]> larger(new char[wanted]);
+        std::unique_ptr<char, Release> larger(static_cast<char*>(std::malloc(wanted)));
+        if (!larger)
+            throw std::bad_alloc();
         if (size_ != 0)
             std::memcpy(larger.get(), data_.get(), size_);
         data_ = std::move(larger);
@@ -87,7 +71,8 @@ bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
     if (!file)
         return false;
     out.Clear();
-    // The size is a hint only, as above.
+    // The size is a hint only: a file that grows while it is read is read to
+    // wherever its end stands when the read reaches it.
     const auto hint = std::filesystem::file_size(path, ec);
     std::size_t chunk = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(hint) + 1;
     for (;;) {

@@ -14,10 +14,6 @@ namespace kiv {
 // as they are elsewhere).
 std::filesystem::path PathFromBytes(std::string_view bytes);
 
-// Reads the whole file into out (replacing its content). False when the file
-// cannot be opened or read, a folder included; out is then unspecified.
-bool ReadFileBytes(const std::filesystem::path& path, std::string& out);
-
 // A block of bytes that a read fills without clearing it first and that keeps
 // its memory from one file to the next: a busy day's connection log is some
 // 70 MB, and a year's scan reads hundreds of files one after the other.
@@ -31,14 +27,18 @@ public:
     void Commit(std::size_t n) noexcept { size_ += n; }
 
 private:
-    std::unique_ptr<char[]> data_;
+    struct Release {
+        void operator()(char* bytes) const noexcept;
+    };
+    std::unique_ptr<char, Release> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };
 
-// Reads the whole file into out, as the string overload does. Unlike a mapping
-// of the file, a read keeps the program alive when the file is cut shorter or
-// the network share drops while it is read: the read just fails.
+// Reads the whole file into out, replacing its bytes. False when the file
+// cannot be opened or read, a folder included; out is then unspecified.
+// Unlike a mapping of the file, a read keeps the program alive when the file
+// is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);
 
 // Creates or truncates the file and writes bytes. False when the file cannot

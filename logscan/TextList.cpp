@@ -42,10 +42,10 @@ std::string JoinTextList(const TextList& lines)
 
 TextList LoadTextListFile(const std::filesystem::path& path, std::string_view shownName)
 {
-    std::string bytes;
+    ByteBuffer bytes;
     if (!ReadFileBytes(path, bytes))
         throw KivError(CannotOpenMessage(shownName));
-    return SplitTextList(bytes);
+    return SplitTextList(bytes.View());
 }
 
 void SaveTextFile(const std::filesystem::path& path, std::string_view bytes, std::string_view shownName)
