@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -390,9 +391,9 @@ void TForm1::Wire()
     connect(Rechercheordi, &QAction::triggered, this, &TForm1::RechercheordiClick);
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
     // The room scan runs on every change of the date or of the room, typed
-    // or picked.
+    // or picked: once per change, and never for a text the program sets.
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
-    connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::Button1Click);
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::Button1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
