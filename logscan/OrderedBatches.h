@@ -20,7 +20,8 @@ namespace kiv {
 // in a slot of its own, a slot reused once its batch was delivered); when the
 // next batch is not taken yet the calling thread fills it itself, so helpers
 // may be 0. An exception from fill or deliver stops the helpers and is thrown
-// again here.
+// again here; one from fill of batch b is thrown once batches 0 to b - 1 were
+// delivered, so that what comes before a failure is never lost.
 template <class Batch, class Fill, class Deliver>
 void DeliverInOrder(std::size_t count, unsigned helpers, Fill&& fill, Deliver&& deliver)
 {
@@ -33,6 +34,16 @@ void DeliverInOrder(std::size_t count, unsigned helpers, Fill&& fill, Deliver&& 
     std::size_t delivered = 0; // batches delivered
     bool stop = false;
     std::exception_ptr failure;
+    std::size_t failedBatch = count; // the earliest batch whose fill failed
+
+    // Keeps the failure of the earliest batch; called with the mutex held.
+    const auto fail = [&](std::size_t b, std::exception_ptr error) {
+        if (!failure || b < failedBatch) {
+            failure = std::move(error);
+            failedBatch = b;
+        }
+        stop = true;
+    };
 
     const auto help = [&] {
         for (;;) {
@@ -49,9 +60,7 @@ void DeliverInOrder(std::size_t count, unsigned helpers, Fill&& fill, Deliver&& 
                 fill(slots[b % ring], b);
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(mutex);
-                if (!failure)
-                    failure = std::current_exception();
-                stop = true;
+                fail(b, std::current_exception());
                 changed.notify_all();
                 return;
             }
@@ -96,17 +105,25 @@ void DeliverInOrder(std::size_t count, unsigned helpers, Fill&& fill, Deliver&& 
             // batch not taken yet (b itself, or one after it), or else waits.
             std::unique_lock<std::mutex> lock(mutex);
             while (!ready[slot]) {
-                if (failure) {
+                if (failure && b >= failedBatch) {
                     const std::exception_ptr error = failure;
                     lock.unlock();
                     std::rethrow_exception(error);
                 }
-                if (taken < count && taken < delivered + ring) {
+                if (taken < count && taken < delivered + ring && !(failure && taken >= failedBatch)) {
                     const std::size_t mine = taken++;
                     lock.unlock();
-                    fill(slots[mine % ring], mine);
+                    std::exception_ptr error;
+                    try {
+                        fill(slots[mine % ring], mine);
+                    } catch (...) {
+                        error = std::current_exception();
+                    }
                     lock.lock();
-                    ready[mine % ring] = 1;
+                    if (error)
+                        fail(mine, std::move(error));
+                    else
+                        ready[mine % ring] = 1;
                 } else {
                     changed.wait(lock);
                 }
