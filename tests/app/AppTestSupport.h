@@ -3,8 +3,11 @@
 // folder, list files written and read as raw bytes, and the error boxes
 // captured instead of shown.
 
+#include "TextList.h"
 #include "KivErrorBox.h"
 #include "StartupPaths.h"
+#include "TSlotGrid.h"
+#include "Unit1.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,5 +66,17 @@ public:
 
     std::vector<std::string> messages;
 };
+
+// The seven words the window watches when no kiv.ini gives others.
+inline const kiv::TextList kBuiltInWords{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"};
+
+// The header row of the window's table, as the grid shows it.
+inline std::vector<std::string> HeaderRow(const kiv::TForm1& form)
+{
+    std::vector<std::string> row;
+    for (int c = 0; c < 8; ++c)
+        row.push_back(form.SlotGrid1->CellText(c, 0));
+    return row;
+}
 
 } // namespace kivtest

@@ -20,10 +20,11 @@
 using kiv::TextList;
 using kivtest::ErrorCapture;
 using kivtest::Folders;
+using kivtest::HeaderRow;
+using kivtest::kBuiltInWords;
 
 namespace {
 
-const TextList kBuiltInWords{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"};
 
 // A window with its dialogs over temporary folders, whose dialogs are run by
 // a script instead of a modal loop.
@@ -49,14 +50,6 @@ struct Window {
     QString typed; // what the user leaves in the text box (null: unchanged)
     bool pressOk = true;
 };
-
-std::vector<std::string> HeaderRow(const kiv::TForm1& form)
-{
-    std::vector<std::string> row;
-    for (int c = 0; c < 8; ++c)
-        row.push_back(form.SlotGrid1->CellText(c, 0));
-    return row;
-}
 
 } // namespace
 

@@ -27,19 +27,12 @@
 using kiv::TextList;
 using kivtest::ErrorCapture;
 using kivtest::Folders;
+using kivtest::HeaderRow;
+using kivtest::kBuiltInWords;
 
 namespace {
 
-const TextList kBuiltInWords{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"};
 const TextList kDesignRooms{"S514", "S302", "S502", "SPROF", "SCDI", "Toutes"};
-
-std::vector<std::string> HeaderRow(const kiv::TForm1& form)
-{
-    std::vector<std::string> row;
-    for (int c = 0; c < 8; ++c)
-        row.push_back(form.SlotGrid1->CellText(c, 0));
-    return row;
-}
 
 } // namespace
 
