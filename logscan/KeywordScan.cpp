@@ -4,12 +4,10 @@
 #include "KeywordMatcher.h"
 #include "KivError.h"
 #include "LogLineReader.h"
+#include "OrderedBatches.h"
 #include "RewriteLogLine.h"
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -85,10 +83,8 @@ private:
 
 // Everything the scan delivers for one file.
 struct FileOutcome {
-    bool ready = false;
     std::vector<KeywordResult> results;
     std::optional<std::string> error;
-    std::exception_ptr failure; // anything but a read error: passed on to the caller
 };
 
 class ScanDelivery {
@@ -128,6 +124,7 @@ private:
     bool allRead_ = true;
 };
 
+// One thread alone: results go out as they are found, file after file.
 bool ScanOnThisThread(const std::vector<std::string>& files, const KeywordMatcher& matcher,
                       const KeywordScanOptions& options, ScanDelivery& delivery)
 {
@@ -143,118 +140,75 @@ bool ScanOnThisThread(const std::vector<std::string>& files, const KeywordMatche
     return delivery.AllRead();
 }
 
-// Worker threads search files ahead of the calling thread, which delivers them
-// in order. At most `window` files are in flight (searched but not delivered),
-// so memory stays bounded however many files the scan covers.
-class ParallelScan {
+// The searchers of a parallel scan, one per thread at work: a file is searched
+// with whichever searcher is free, so that each keeps its reader's buffer and
+// its matcher workspace from file to file.
+class SearcherPool {
 public:
-    ParallelScan(const std::vector<std::string>& files, const KeywordMatcher& matcher,
-                 const KeywordScanOptions& options, std::size_t workers)
-        : files_(files), options_(options), window_(workers * 2), slots_(window_)
+    SearcherPool(const KeywordMatcher& matcher, const KeywordScanOptions& options, std::size_t count)
     {
         // Made here, so that a failure to make one reaches the caller.
-        for (std::size_t w = 0; w < workers; ++w)
-            searchers_.push_back(std::make_unique<FileSearcher>(matcher, options));
+        for (std::size_t i = 0; i < count; ++i)
+            free_.push_back(std::make_unique<FileSearcher>(matcher, options));
     }
 
-    ~ParallelScan()
+    template <class Work>
+    void With(Work&& work)
     {
+        std::unique_ptr<FileSearcher> searcher;
         {
             const std::lock_guard lock(mutex_);
-            stop_ = true;
+            searcher = std::move(free_.back());
+            free_.pop_back();
         }
-        workWanted_.notify_all();
-        for (std::thread& thread : threads_)
-            thread.join();
-    }
-
-    ParallelScan(const ParallelScan&) = delete;
-    ParallelScan& operator=(const ParallelScan&) = delete;
-
-    bool Run(ScanDelivery& delivery)
-    {
-        for (auto& searcher : searchers_)
-            threads_.emplace_back([this, s = searcher.get()] { Work(*s); });
-
-        for (std::size_t next = 0; next < files_.size(); ++next) {
-            std::optional<FileOutcome> outcome = Take(next);
-            if (!outcome)
-                return false; // cancelled while waiting
-            if (outcome->failure)
-                std::rethrow_exception(outcome->failure);
-            for (KeywordResult& result : outcome->results)
-                delivery.Result(std::move(result));
-            if (!delivery.FileDone(next, outcome->error))
-                return false;
-        }
-        return delivery.AllRead();
+        struct Return {
+            SearcherPool& pool;
+            std::unique_ptr<FileSearcher>& searcher;
+            ~Return()
+            {
+                const std::lock_guard lock(pool.mutex_);
+                pool.free_.push_back(std::move(searcher));
+            }
+        } giveBack{*this, searcher};
+        work(*searcher);
     }
 
 private:
-    std::optional<FileOutcome> Take(std::size_t index)
-    {
-        std::unique_lock lock(mutex_);
-        FileOutcome& slot = slots_[index % window_];
-        while (!slot.ready) {
-            if (Cancelled(options_.cancel))
-                return std::nullopt;
-            if (options_.cancel)
-                resultReady_.wait_for(lock, std::chrono::milliseconds(20));
-            else
-                resultReady_.wait(lock);
-        }
-        FileOutcome outcome = std::move(slot);
-        slot = FileOutcome{};
-        delivered_ = index + 1;
-        lock.unlock();
-        workWanted_.notify_all();
-        return outcome;
-    }
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<FileSearcher>> free_;
+};
 
-    void Work(FileSearcher& searcher)
-    {
-        for (;;) {
-            std::size_t index = 0;
-            {
-                std::unique_lock lock(mutex_);
-                workWanted_.wait(lock, [this] {
-                    return stop_ || started_ >= files_.size() || started_ < delivered_ + window_;
-                });
-                if (stop_ || started_ >= files_.size() || Cancelled(options_.cancel))
-                    return;
-                index = started_++;
-            }
-            FileOutcome outcome;
-            try {
-                outcome.error = searcher.Search(index, files_[index], [&](KeywordResult&& result) {
+// Helper threads search files ahead of the calling thread, which delivers them
+// in file order; only a few files are in flight at a time, so memory stays
+// bounded however many files the scan covers.
+bool ScanInParallel(const std::vector<std::string>& files, const KeywordMatcher& matcher,
+                    const KeywordScanOptions& options, ScanDelivery& delivery, std::size_t workers)
+{
+    // The calling thread searches too when the next file is not taken yet.
+    const auto helpers = static_cast<unsigned>(workers - 1);
+    SearcherPool pool(matcher, options, workers);
+    bool finished = true;
+    DeliverInOrder<FileOutcome>(
+        files.size(), helpers,
+        [&](FileOutcome& outcome, std::size_t index) {
+            outcome.results.clear();
+            outcome.error.reset();
+            if (Cancelled(options.cancel))
+                return;
+            pool.With([&](FileSearcher& searcher) {
+                outcome.error = searcher.Search(index, files[index], [&](KeywordResult&& result) {
                     outcome.results.push_back(std::move(result));
                 });
-            } catch (...) {
-                outcome.failure = std::current_exception();
-            }
-            outcome.ready = true;
-            {
-                const std::lock_guard lock(mutex_);
-                slots_[index % window_] = std::move(outcome);
-            }
-            resultReady_.notify_one();
-        }
-    }
-
-    const std::vector<std::string>& files_;
-    const KeywordScanOptions& options_;
-    const std::size_t window_;
-    std::vector<std::unique_ptr<FileSearcher>> searchers_;
-    std::vector<std::thread> threads_;
-
-    std::mutex mutex_;
-    std::condition_variable workWanted_;  // a worker may start a file
-    std::condition_variable resultReady_; // a file's outcome is in its slot
-    std::vector<FileOutcome> slots_;      // file i in slot i % window_
-    std::size_t started_ = 0;
-    std::size_t delivered_ = 0;
-    bool stop_ = false;
-};
+            });
+        },
+        [&](FileOutcome& outcome, std::size_t index) {
+            for (KeywordResult& result : outcome.results)
+                delivery.Result(std::move(result));
+            finished = delivery.FileDone(index, outcome.error);
+            return finished;
+        });
+    return finished && delivery.AllRead();
+}
 
 } // namespace
 
@@ -266,8 +220,7 @@ bool RunKeywordScan(const std::vector<std::string>& files, const TextList& words
     const std::size_t workers = WorkerCount(options.threads, files.size());
     if (workers <= 1)
         return ScanOnThisThread(files, matcher, options, delivery);
-    ParallelScan scan(files, matcher, options, workers);
-    return scan.Run(delivery);
+    return ScanInParallel(files, matcher, options, delivery, workers);
 }
 
 } // namespace kiv
