@@ -1,0 +1,52 @@
+#pragma once
+// The keyword search from what the user chose (log folder, date, scope, words)
+// to the rewritten result lines, in file and line order, handed on in batches.
+// The window runs it on a worker thread, the command line on its own thread.
+
+#include "LogMask.h"
+#include "ScanOutcome.h"
+#include "TextList.h"
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kiv {
+
+struct KeywordSearchRequest {
+    std::filesystem::path logFolder; // the system's own path, never re-encoded
+    LogDate date{};
+    SearchScope scope = SearchScope::Jour;
+    TextList words; // SearchWords: the default list or the typed one
+};
+
+struct KeywordSearchResult {
+    std::string line;          // rewritten, Windows-1252
+    std::size_t wordIndex = 0; // into the request's words
+    // The first case-insensitive occurrence of the word in line, the part
+    // shown in bold; boldLength 0 when the word is not in the line.
+    std::size_t boldStart = 0;
+    std::size_t boldLength = 0;
+};
+
+struct KeywordSearchEvents {
+    // Once, after the finder listed the files and before any is read.
+    std::function<void(std::size_t fileCount)> onFilesFound;
+    // Results in order, in batches: at least every 50 ms while results come,
+    // and whatever is left when a file ends. Never an empty batch.
+    std::function<void(std::vector<KeywordSearchResult>&& batch)> onResults;
+    // Before the file of that index is searched (the progress bar's position).
+    std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
+    // A file or folder that could not be read, as the message box says it.
+    std::function<void(const std::string& message)> onError;
+};
+
+// All events run on the calling thread. Once cancel is set nothing more is
+// delivered and the search returns soon after.
+ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
+                             const std::atomic<bool>* cancel = nullptr);
+
+} // namespace kiv

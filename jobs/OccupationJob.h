@@ -1,0 +1,39 @@
+#pragma once
+// The room occupation of one day: the day's connection logs found in the log
+// folder, each login of the room paired with its logout, the sessions handed
+// on in batches in file and line order.
+
+#include "LogMask.h"
+#include "ScanOutcome.h"
+#include "SessionEntry.h"
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kiv {
+
+struct OccupationRequest {
+    std::filesystem::path logFolder; // the system's own path, never re-encoded
+    LogDate date{};
+    std::string room = "Toutes"; // Windows-1252, as the room box holds it
+};
+
+struct OccupationEvents {
+    std::function<void(std::size_t fileCount)> onFilesFound;
+    // Sessions in order, in batches: at least every 50 ms while sessions
+    // come, and whatever is left when a file ends. Never an empty batch.
+    std::function<void(std::vector<SessionEntry>&& batch)> onSessions;
+    std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
+    std::function<void(const std::string& message)> onError;
+};
+
+// All events run on the calling thread. Once cancel is set nothing more is
+// delivered and the scan returns soon after.
+ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
+                             const std::atomic<bool>* cancel = nullptr);
+
+} // namespace kiv
