@@ -98,7 +98,7 @@ int RunOccupation(const CliOptions& options)
     if (options.format == OccupationFormat::Csv)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
-    OccupationEvents events;
+    OccupationScanEvents events;
     std::string line; // reused: a busy day has hundreds of thousands of sessions
     events.onSession = [&](const SessionEntry& session) {
         switch (options.format) {

@@ -32,14 +32,28 @@ FilePtr OpenFile(const std::filesystem::path& path, bool forWriting)
 std::filesystem::path PathFromBytes(std::string_view bytes)
 {
 #ifdef _WIN32
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (char c : bytes)
-        wide += static_cast<wchar_t>(Cp1252ToUnicode(static_cast<unsigned char>(c)));
-    return std::filesystem::path(wide);
+    return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
 #else
     return std::filesystem::path(std::string(bytes));
 #endif
+}
+
+std::string PathBytes(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.native();
+#endif
+}
+
+std::string PathForMessage(const std::filesystem::path& path)
+{
+    // On POSIX the bytes are taken as UTF-8, the encoding of the school's
+    // Linux systems; a byte that is not UTF-8 is shown as "?".
+    const std::u8string utf8 = path.u8string();
+    return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
 void ByteBuffer::Release::operator()(char* bytes) const noexcept

@@ -10,9 +10,16 @@
 
 namespace kiv {
 
-// A path from the bytes the tool handles (Windows-1252 on Windows, the bytes
-// as they are elsewhere).
+// Paths are the system's own: a path held as bytes is the system's bytes on
+// POSIX (a folder named in UTF-8 or in Latin-1 alike) and UTF-8 on Windows,
+// which names files in UTF-16. They never pass through Windows-1252.
 std::filesystem::path PathFromBytes(std::string_view bytes);
+// The inverse: the bytes that PathFromBytes turns back into path.
+std::string PathBytes(const std::filesystem::path& path);
+
+// A path as messages show it: converted from the system's encoding (UTF-8) to
+// Windows-1252, "?" for what it cannot hold.
+std::string PathForMessage(const std::filesystem::path& path);
 
 // A block of bytes that a read fills without clearing it first and that keeps
 // its memory from one file to the next: a busy day's connection log is some

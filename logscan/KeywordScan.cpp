@@ -46,10 +46,11 @@ public:
     {
         std::optional<std::string> error;
         try {
+            const std::filesystem::path file = PathFromBytes(path);
             if (options_.portableMatcher)
-                reader_.Read(PathFromBytes(path), path);
+                reader_.Read(file, PathForMessage(file));
             else
-                reader_.ReadContent(PathFromBytes(path), path);
+                reader_.ReadContent(file, PathForMessage(file));
         } catch (const KivError& e) {
             error = e.what();
             // Not opened: what the reader holds is the previous file's.

@@ -258,7 +258,7 @@ void ExtractSessions(const LogLineReader& lines, std::string_view room,
 }
 
 bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
-                       const OccupationEvents& events, const std::atomic<bool>* cancel, const ScanThreads& threads)
+                       const OccupationScanEvents& events, const std::atomic<bool>* cancel, const ScanThreads& threads)
 {
     bool everyFileRead = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -267,7 +267,8 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
         LogLineReader reader;
         try {
             // The scan cuts the lines itself: the reader's list is not needed.
-            reader.ReadContent(PathFromBytes(files[i]), files[i]);
+            const std::filesystem::path file = PathFromBytes(files[i]);
+            reader.ReadContent(file, PathForMessage(file));
         } catch (const KivError& error) {
             // The file is skipped; when its indentation was refused, the lines
             // read before the refused one are still scanned.
