@@ -4,8 +4,8 @@
 #include "Diagnostics.h"
 #include "FileIo.h"
 #include "KivError.h"
-#include "LogFiles.h"
-#include "OccupationScan.h"
+#include "LogFolderOption.h"
+#include "OccupationJob.h"
 #include "Output.h"
 #include "SessionText.h"
 #include "SlotHeaders.h"
@@ -22,7 +22,7 @@ std::vector<std::string> ChooseHeaders(const CliOptions& options)
 {
     std::vector<std::string> row = InitialSlotHeaders();
     if (options.slotsFile) {
-        CopyHeadersInto(row, LoadTextListFile(PathFromBytes(*options.slotsFile), *options.slotsFile));
+        CopyHeadersInto(row, LoadTextListFile(PathFromBytes(*options.slotsFile), ShownPath(*options.slotsFile)));
         return row;
     }
     std::error_code ec;
@@ -85,22 +85,19 @@ int RunOccupation(const CliOptions& options)
 
     std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(*options.output), options.encoding);
+        ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
     }
     const Encoding encoding = options.encoding;
     const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
 
-    const std::string folder = LogFolderPrefix(options.logs ? *options.logs : DefaultLogFolder());
-    const std::vector<std::string> files = FindLogFiles(ConnectionLogMask(folder, options.date));
-
     SlotTable table(headers);
     if (options.format == OccupationFormat::Csv)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
-    OccupationScanEvents events;
+    OccupationEvents events;
     std::string line; // reused: a busy day has hundreds of thousands of sessions
-    events.onSession = [&](const SessionEntry& session) {
+    const auto onSession = [&](const SessionEntry& session) {
         switch (options.format) {
         case OccupationFormat::Text:
             line.clear();
@@ -120,9 +117,13 @@ int RunOccupation(const CliOptions& options)
         }
         }
     };
+    events.onSessions = [&](std::vector<SessionEntry>&& batch) {
+        for (const SessionEntry& session : batch)
+            onSession(session);
+    };
     events.onError = [&](const std::string& message) { ReportError(message, encoding); };
 
-    const bool allRead = RunOccupationScan(files, room, events);
+    const ScanOutcome outcome = RunOccupationJob({LogFolderPath(options), options.date, room}, events);
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < kSlotColumnCount; ++column) {
@@ -143,10 +144,10 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(*options.output) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
-    return allRead ? 0 : 1;
+    return outcome.allRead ? 0 : 1;
 }
 
 } // namespace kiv::cli

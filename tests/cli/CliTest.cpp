@@ -133,6 +133,34 @@ TEST_F(CliFixture, NoLogForTheDayIsNotAnError)
     EXPECT_EQ(Occupation({"--date", "2006-03-01"}).out, "");
 }
 
+// A log folder is named in messages as the user wrote it, whatever its accents;
+// one that is missing or is a file fails every scan instead of finding nothing.
+TEST_F(CliFixture, LogFolderWithAccentsIsSearchedAndAMissingOneIsAnError)
+{
+    const std::string accented = (root() / "\xC3\x89l\xC3\xA8ves").string();
+    struct Case {
+        std::string command, folder, encoding, err;
+    };
+    const std::string missingUtf8 = "Impossible d'ouvrir le dossier " + root().string() + "/\xC3\x89l\xC3\xA8ves.\n";
+    const std::vector<Case> cases{
+        {"search", accented, "utf8", missingUtf8},
+        {"occupation", accented, "utf8", missingUtf8},
+        {"search", accented, "cp1252", "Impossible d'ouvrir le dossier " + root().string() + "/\xC9l\xE8ves.\n"},
+        {"occupation", (logs() / "web050206.txt").string(), "utf8",
+         "Impossible d'ouvrir le dossier " + (logs() / "web050206.txt").string() + ".\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli({c.command, "--logs", c.folder, "--date", "2006-02-05", "--encoding", c.encoding}, root());
+        EXPECT_EQ(run.status, 1) << c.command;
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+    }
+    std::filesystem::rename(logs(), accented);
+    const CliRun found = RunCli({"search", "--logs", accented, "--date", "2006-02-05", "--word", "maths"}, root());
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
 TEST_F(CliFixture, OccupationTextPairsLoginsWithLogouts)
 {
     const CliRun run = Occupation({});
