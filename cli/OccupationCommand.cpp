@@ -4,32 +4,51 @@
 #include "Diagnostics.h"
 #include "FileIo.h"
 #include "KivError.h"
+#include "LogFolder.h"
 #include "LogFolderOption.h"
+#include "LogMask.h"
 #include "OccupationJob.h"
 #include "Output.h"
+#include "OutputGuard.h"
 #include "SessionText.h"
 #include "SlotHeaders.h"
 #include "SlotPlacement.h"
 
 #include <memory>
+#include <optional>
 
 namespace kiv::cli {
 namespace {
 
-// The header row as the window's table shows it: the time-slot list copied
-// over the eight initial headers.
-std::vector<std::string> ChooseHeaders(const CliOptions& options)
+struct SlotsFile {
+    std::filesystem::path path;
+    std::string shownName;
+};
+
+// The time-slot list of the table: --slots, else the configuration's
+// "kiv_heures.txt" when there is one.
+std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
-    std::vector<std::string> row = InitialSlotHeaders();
-    if (options.slotsFile) {
-        CopyHeadersInto(row, LoadTextListFile(PathFromBytes(*options.slotsFile), ShownPath(*options.slotsFile)));
-        return row;
-    }
+    if (options.slotsFile)
+        return SlotsFile{PathFromBytes(*options.slotsFile), ShownPath(*options.slotsFile)};
     std::error_code ec;
     const auto folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
     const auto configured = folder / "kiv_heures.txt";
     if (std::filesystem::exists(configured, ec))
-        CopyHeadersInto(row, LoadTextListFile(configured, "kiv_heures.txt"));
+        return SlotsFile{configured, "kiv_heures.txt"};
+    return std::nullopt;
+}
+
+// The header row as the window's table shows it: the time-slot list copied
+// over the eight initial headers. The text view places nothing in slots, so
+// it reads no slot list.
+std::vector<std::string> ChooseHeaders(const CliOptions& options)
+{
+    std::vector<std::string> row = InitialSlotHeaders();
+    if (options.format == OccupationFormat::Text)
+        return row;
+    if (const auto slots = ChosenSlotsFile(options))
+        CopyHeadersInto(row, LoadTextListFile(slots->path, slots->shownName));
     return row;
 }
 
@@ -75,6 +94,13 @@ std::string CsvRow(const std::vector<std::string_view>& fields)
 
 int RunOccupation(const CliOptions& options)
 {
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs =
+            FilePaths(ListLogFiles(LogFolderPath(options), ConnectionLogMask("", options.date)).files);
+        if (const auto slots = ChosenSlotsFile(options); slots && options.format != OccupationFormat::Text)
+            inputs.push_back(slots->path);
+        RefuseOutputOverInput(*options.output, inputs);
+    }
     std::vector<std::string> headers;
     try {
         headers = ChooseHeaders(options);

@@ -5,8 +5,11 @@
 #include "FileIo.h"
 #include "KeywordSearchJob.h"
 #include "KivError.h"
+#include "LogFolder.h"
 #include "LogFolderOption.h"
+#include "LogMask.h"
 #include "Output.h"
+#include "OutputGuard.h"
 #include "SearchWordChoice.h"
 
 #include <memory>
@@ -35,8 +38,16 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     request.logFolder = LogFolderPath(options);
     request.date = options.date;
     request.scope = options.scope;
+    const SearchWordSources sources = WordSources(options, executableFolder);
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs = FilePaths(
+            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)).files);
+        if (const auto wordFile = SearchWordFile(sources))
+            inputs.push_back(*wordFile);
+        RefuseOutputOverInput(*options.output, inputs);
+    }
     try {
-        request.words = ChooseSearchWords(WordSources(options, executableFolder));
+        request.words = ChooseSearchWords(sources);
     } catch (const KivError& error) {
         ReportError(error.what(), options.encoding);
         return 1;

@@ -6,8 +6,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
+#include <atomic>
 #include <memory>
+#include <new>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kiv {
 namespace {
@@ -100,14 +121,137 @@ bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
     return std::ferror(file.get()) == 0;
 }
 
+namespace {
+
+// The target the replacement must take the place of: a link to a list file
+// keeps pointing at it, and the file behind the link gets the new bytes.
+std::filesystem::path ResolvedTarget(const std::filesystem::path& target)
+{
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            return resolved;
+    }
+    return target;
+}
+
+// Creates a file that did not exist, so that two programs saving at once
+// never share a temporary file.
+std::FILE* CreateNewFile(const std::filesystem::path& path, const std::filesystem::path& modeFrom)
+{
+#ifdef _WIN32
+    (void)modeFrom;
+    int fd = -1;
+    if (_wsopen_s(&fd, path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file)
+        _close(fd);
+    return file;
+#else
+    // The new file keeps the access rights of the one it replaces.
+    struct stat old {};
+    const bool replacing = ::stat(modeFrom.c_str(), &old) == 0;
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (replacing)
+        (void)::fchmod(fd, old.st_mode & 07777); // the old rights, or what open gave
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file)
+        ::close(fd);
+    return file;
+#endif
+}
+
+bool SyncToDisk(std::FILE* file) noexcept
+{
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return ::fsync(::fileno(file)) == 0;
+#endif
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) noexcept
+{
+#ifdef _WIN32
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return ::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+} // namespace
+
+FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(ResolvedTarget(target))
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const std::filesystem::path folder = target_.parent_path();
+    // Hidden, and named after the target, so that a user who finds one left
+    // by a power cut knows what it was.
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        std::filesystem::path name(".");
+        name += target_.filename();
+        name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        temporary_ = folder / name;
+        file_ = CreateNewFile(temporary_, target_);
+        std::error_code ec;
+        if (!file_ && !std::filesystem::exists(temporary_, ec))
+            break; // not a name clash: the folder refuses new files
+    }
+    if (!file_)
+        temporary_.clear();
+}
+
+FileReplacement::~FileReplacement()
+{
+    Discard();
+}
+
+bool FileReplacement::Write(std::string_view bytes)
+{
+    if (!file_ || failed_)
+        return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        failed_ = true;
+    return !failed_;
+}
+
+bool FileReplacement::Commit()
+{
+    if (!file_)
+        return false;
+    bool ok = !failed_ && std::fflush(file_) == 0 && SyncToDisk(file_);
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (ok && RenameOver(temporary_, target_)) {
+        temporary_.clear();
+        return true;
+    }
+    Discard();
+    return false;
+}
+
+void FileReplacement::Discard() noexcept
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(temporary_, ec);
+        temporary_.clear();
+    }
+}
+
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-    FilePtr file = OpenFile(path, true);
-    if (!file)
-        return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-        return false;
-    return std::fflush(file.get()) == 0;
+    FileReplacement file(path);
+    return file.Write(bytes) && file.Commit();
 }
 
 } // namespace kiv

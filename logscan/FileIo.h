@@ -3,6 +3,7 @@
 // shared: a log file that the server is still writing is read as it stands.
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -48,8 +49,38 @@ private:
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);
 
-// Creates or truncates the file and writes bytes. False when the file cannot
-// be created or written.
+// A file written whole or not at all: the bytes go to a temporary file in the
+// target's folder, which replaces the target only once everything was written
+// and flushed to the disk. A full disk or a cut network share then leaves the
+// old list or the old results as they were, never a cut of the new ones.
+class FileReplacement {
+public:
+    // Creates the temporary file; check IsOpen().
+    explicit FileReplacement(const std::filesystem::path& target);
+    // Removes the temporary file unless Commit succeeded.
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool IsOpen() const noexcept { return file_ != nullptr; }
+    // False once any write failed; later writes are then ignored.
+    bool Write(std::string_view bytes);
+    // Flushes, closes and renames the temporary file over the target. False
+    // when any step failed: the target is then untouched and the temporary
+    // file removed.
+    bool Commit();
+
+private:
+    void Discard() noexcept;
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+// Replaces the file with exactly these bytes, through a FileReplacement. False
+// when the file cannot be created or written; the old file is then untouched.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace kiv

@@ -94,6 +94,49 @@ TEST_F(CliFixture, SearchOutputFileIsWindows1252WithCrLf)
     EXPECT_EQ(ReadFile(saved), "POSTE13:eleve08: le 05/02/06: \xE0 14 h 33 min :cours de maths\r\n");
 }
 
+// On a full disk (here a file-size limit) the results file that was there
+// stays as it was, and no temporary file is left beside it.
+TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
+{
+    std::string many;
+    for (int i = 0; i < 400; ++i)
+        many += "POSTE13:eleve08:050206:1433:cours de maths\r\n";
+    WriteFile(logs() / "web050206.txt", many);
+    const auto saved = root() / "out" / "kiv_log.txt";
+    WriteFile(saved, "anciens r\xE9sultats\r\n");
+    const CliRun run = RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths",
+                               "--output", saved.string()},
+                              root(), "ulimit -f 8; trap '' XFSZ; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible de cr\xC3\xA9" "er le fichier " + saved.string() + ".\n");
+    EXPECT_EQ(ReadFile(saved), "anciens r\xE9sultats\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root() / "out"), {}), 1);
+}
+
+// --output naming a file the command reads is refused before anything is written.
+TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
+{
+    WriteFile(root() / "cfg" / "kiv.ini", "maths");
+    WriteFile(root() / "mots.txt", "maths");
+    const std::string log = (logs() / "web050206.txt").string();
+    const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
+        {{"search", "--word", "maths", "--output", log}, log},
+        {{"search", "--config", "cfg", "--output", "cfg/../cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
+        {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
+        {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
+        {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+    };
+    for (const auto& [extra, input] : cases) {
+        const std::string before = ReadFile(input);
+        std::vector<std::string> args{extra[0], "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), extra.begin() + 1, extra.end());
+        const CliRun run = RunCli(args, root());
+        EXPECT_EQ(run.status, 2) << input;
+        EXPECT_NE(run.err.find("--output"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(input), before);
+    }
+}
+
 TEST_F(CliFixture, SearchWordListSources)
 {
     // A word file is read as a list file; the configuration's kiv.ini next.
