@@ -43,8 +43,11 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// Reads the whole file into out, replacing its bytes. False when the file
-// cannot be opened or read, a folder included; out is then unspecified.
+// Reads the file into out, replacing its bytes: as many bytes as it held when
+// it was opened, fewer only when it was cut shorter meanwhile. False when it
+// cannot be opened or read, or is no regular file once links are followed (a
+// folder, a device, a FIFO); out is then unspecified. Throws std::bad_alloc
+// when the file does not fit in memory.
 // Unlike a mapping of the file, a read keeps the program alive when the file
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);
