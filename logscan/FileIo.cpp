@@ -268,8 +268,24 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 
 } // namespace
 
-FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(ResolvedTarget(target))
+FileReplacement::FileReplacement(const std::filesystem::path& target)
 {
+    // A device or a pipe (/dev/null, /dev/stdout, a FIFO that another program
+    // reads) holds no file to keep, and must not be replaced by one: it is
+    // written directly.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
+        && !std::filesystem::is_directory(status)) {
+        target_ = target;
+#ifdef _WIN32
+        file_ = _wfopen(target.c_str(), L"wb");
+#else
+        file_ = std::fopen(target.c_str(), "wb");
+#endif
+        return;
+    }
+    target_ = ResolvedTarget(target);
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     const std::filesystem::path folder = target_.parent_path();
@@ -281,7 +297,6 @@ FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(
         name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
         temporary_ = folder / name;
         file_ = CreateNewFile(temporary_, target_);
-        std::error_code ec;
         if (!file_ && !std::filesystem::exists(temporary_, ec))
             break; // not a name clash: the folder refuses new files
     }
@@ -307,9 +322,12 @@ bool FileReplacement::Commit()
 {
     if (!file_)
         return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && SyncToDisk(file_);
+    const bool direct = temporary_.empty();
+    bool ok = !failed_ && std::fflush(file_) == 0 && (direct || SyncToDisk(file_));
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
+    if (direct)
+        return ok;
     if (ok && RenameOver(temporary_, target_)) {
         temporary_.clear();
         return true;
