@@ -6,6 +6,11 @@
 include(GNUInstallDirs)
 
 set(KIV_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+# The address that the school's IT staff answer at; the placeholder's domain is
+# reserved for examples, the only kind that Debian's checks accept unseen.
+set(KIV_PACKAGE_MAINTAINER "Kiv Logs developers <dev@kivlogs.example>"
+    CACHE STRING "Maintainer of the Debian package: Name <address>")
+configure_file(${KIV_PACKAGING_DIR}/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog @ONLY)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
@@ -31,13 +36,13 @@ endforeach()
 # Manual pages and the changelog are shipped compressed, without a time stamp
 # in the gzip header, so that two builds give the same package.
 set(KIV_COMPRESSED_DOCS "")
-foreach(doc man/kivlogs.1 man/kivlogs-cli.1 changelog)
+foreach(doc ${KIV_PACKAGING_DIR}/man/kivlogs.1 ${KIV_PACKAGING_DIR}/man/kivlogs-cli.1
+           ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog)
   get_filename_component(name ${doc} NAME)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/packaging/${name}.gz)
   add_custom_command(OUTPUT ${out}
-                     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
-                     COMMAND gzip -9n -c ${KIV_PACKAGING_DIR}/${doc} > ${out}
-                     DEPENDS ${KIV_PACKAGING_DIR}/${doc} VERBATIM)
+                     COMMAND gzip -9n -c ${doc} > ${out}
+                     DEPENDS ${doc} VERBATIM)
   list(APPEND KIV_COMPRESSED_DOCS ${out})
 endforeach()
 add_custom_target(kivlogs-docs ALL DEPENDS ${KIV_COMPRESSED_DOCS})
@@ -51,7 +56,7 @@ install(FILES ${KIV_PACKAGING_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/packagi
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kivlogs)
 set(CPACK_PACKAGE_VENDOR "Kiv Logs developers")
-set(CPACK_PACKAGE_CONTACT "Kiv Logs developers <dev@kivlogs.local>")
+set(CPACK_PACKAGE_CONTACT "${KIV_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search a school server's logs and show the occupation of its rooms")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kiv Logs reads the plain-text logs that a school's network server writes into
