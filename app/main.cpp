@@ -14,14 +14,6 @@
 
 namespace {
 
-std::vector<std::string> ArgumentsAfterProgram(const QStringList& arguments)
-{
-    std::vector<std::string> args;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(arguments[i].toStdString());
-    return args;
-}
-
 std::filesystem::path PathOf(const QString& folder)
 {
     return std::filesystem::path(folder.toStdU16String());
@@ -47,9 +39,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
 
-    // The folders are taken again from Qt's arguments, which carry the
-    // system's own spelling of the names (wide characters on Windows).
-    const kiv::CommandLine commandLine = kiv::ParseCommandLine(ArgumentsAfterProgram(QCoreApplication::arguments()));
+    const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
     kiv::StartupPaths paths = kiv::ResolveStartupPaths(
         commandLine, PathOf(QCoreApplication::applicationDirPath()), std::filesystem::current_path());
     if (commandLine.userConfigFolder)

@@ -13,7 +13,8 @@ namespace kiv {
 
 // Paths are the system's own: a path held as bytes is the system's bytes on
 // POSIX (a folder named in UTF-8 or in Latin-1 alike) and UTF-8 on Windows,
-// which names files in UTF-16. They never pass through Windows-1252.
+// which names files in UTF-16 (bytes that are not UTF-8 there are taken as
+// the Windows code page). They never pass through Windows-1252 otherwise.
 std::filesystem::path PathFromBytes(std::string_view bytes);
 // The inverse: the bytes that PathFromBytes turns back into path.
 std::string PathBytes(const std::filesystem::path& path);
@@ -43,8 +44,11 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// Reads the whole file into out, replacing its bytes. False when the file
-// cannot be opened or read, a folder included; out is then unspecified.
+// Reads the file into out, replacing its bytes: as many bytes as it held when
+// it was opened, fewer only when it was cut shorter meanwhile. False when it
+// cannot be opened or read, or is no regular file once links are followed (a
+// folder, a device, a FIFO); out is then unspecified. Throws std::bad_alloc
+// when the file does not fit in memory.
 // Unlike a mapping of the file, a read keeps the program alive when the file
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);

@@ -12,7 +12,7 @@ struct CliRun {
 };
 
 // Each argument is quoted for the shell; cwd is where the program starts.
-// shellPrefix runs first in the same shell (a ulimit, for instance).
+// shellPrefix comes just before the program: a ulimit, or a timeout.
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::string& shellPrefix = "");
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A small log folder: two keyword logs of 5 February 2006 (one named in upper
@@ -111,6 +113,10 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     EXPECT_EQ(run.err, "Impossible de cr\xC3\xA9" "er le fichier " + saved.string() + ".\n");
     EXPECT_EQ(ReadFile(saved), "anciens r\xE9sultats\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root() / "out"), {}), 1);
+
+    // A device is written to, never replaced by a file.
+    EXPECT_EQ(Search({"--word", "maths", "--output", "/dev/null"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 // --output naming a file the command reads is refused before anything is written.
@@ -166,6 +172,46 @@ TEST_F(CliFixture, UnreadableLogIsReportedAndTheOthersAreStillScanned)
     EXPECT_EQ(run.out,
               "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
               "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
+// Only regular files are read: a FIFO or a device named like a log is
+// reported at once instead of hanging the scan or reading without end.
+TEST_F(CliFixture, WhatIsNoRegularFileIsReportedAndSkipped)
+{
+    ASSERT_EQ(::mkfifo((logs() / "fifo050206.txt").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", logs() / "null050206.txt");
+    const CliRun run = RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths"}, root(),
+                              "timeout 20 ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible d'ouvrir le fichier " + (logs() / "fifo050206.txt").string() + ".\n"
+                       "Impossible d'ouvrir le fichier " + (logs() / "null050206.txt").string() + ".\n");
+    EXPECT_EQ(run.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
+// A log too large for the memory the program may use is that file's error;
+// the other logs of the day are still scanned.
+TEST_F(CliFixture, ALogTooLargeForMemoryIsReportedAndTheOthersScanned)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    const auto huge = logs() / "huge050206.txt";
+    const auto hugeConnections = logs() / "hugeconnexr050206.log";
+    for (const auto& path : {huge, hugeConnections}) {
+        WriteFile(path, "");
+        std::filesystem::resize_file(path, std::uintmax_t{2} << 30); // sparse: no disk is used
+    }
+    const std::string limit = "ulimit -v 1000000; "; // 1 GB of address space
+    const CliRun search =
+        RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths"}, root(), limit);
+    EXPECT_EQ(search.status, 1);
+    EXPECT_EQ(search.err, "Fichier trop volumineux : " + huge.string() + ".\n");
+    EXPECT_EQ(search.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+    const CliRun occupation =
+        RunCli({"occupation", "--logs", logs().string(), "--date", "2006-02-05", "--room", "S514"}, root(), limit);
+    EXPECT_EQ(occupation.status, 1);
+    EXPECT_EQ(occupation.err, "Fichier trop volumineux : " + hugeConnections.string() + ".\n");
+    EXPECT_EQ(occupation.out, "S514  PC03  08h25 - 16h10     eleve12    E\n");
 }
 
 TEST_F(CliFixture, NoLogForTheDayIsNotAnError)
@@ -256,6 +302,16 @@ TEST_F(CliFixture, OccupationHeadersComeFromTheConfigurationOverTheInitialOnes)
               "#1\t09h00\nS302PC01 09h30-10h15 eleve123 F\n"
               "#2\t09h45\n#3\t11h25\n#4\t12h35\n#5\t14h00\n#6\t15h00\n"
               "#7\t17h00\nSCDIPC09 17h05- eleve30 G\n");
+}
+
+TEST_F(CliFixture, OccupationTextReadsNoSlotList)
+{
+    // A folder given as the slot list cannot be read.
+    const std::string slots = logs().string();
+    EXPECT_EQ(Occupation({"--slots", slots}).status, 0);
+    const CliRun cells = Occupation({"--slots", slots, "--format", "cells"});
+    EXPECT_EQ(cells.status, 1);
+    EXPECT_EQ(cells.err, "Impossible d'ouvrir le fichier " + slots + ".\n");
 }
 
 TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +100,52 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"list_behind_link_kept_when_disk_full", true, true, 4096, false},
                       WriteCase{"list_behind_link_replaced", true, true, RLIM_INFINITY, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The server goes on writing a log while it is read: a block of lines is
+// appended every 200 microseconds, from a timer signal, so that the growth
+// happens in the middle of the read whatever the machine's load.
+int appendTo = -1;
+char appended[1 << 16];
+
+extern "C" void AppendBlock(int)
+{
+    [[maybe_unused]] const auto written = ::write(appendTo, appended, sizeof appended);
+}
+
+TEST(FileRead, AGrowingLogIsReadAsItStoodWhenOpened)
+{
+    const fs::path log = fs::temp_directory_path() / "kiv_file_read_growing.txt";
+    {
+        std::ofstream out(log, std::ios::binary);
+        const std::string line = "POSTE12:eleve07:050206:1432:page\r\n";
+        for (int i = 0; i < (64 << 20) / static_cast<int>(line.size()); ++i)
+            out << line;
+    }
+    for (std::size_t i = 0; i < sizeof appended; ++i)
+        appended[i] = "APPENDED\r\n"[i % 10];
+    appendTo = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appendTo, 0);
+    struct sigaction action {}, previous {};
+    action.sa_handler = AppendBlock;
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGALRM, &action, &previous);
+    const itimerval every{{0, 200}, {0, 200}};
+    const std::uintmax_t before = fs::file_size(log);
+    ::setitimer(ITIMER_REAL, &every, nullptr);
+
+    ByteBuffer buffer;
+    const bool read = ReadFileBytes(log, buffer);
+
+    const itimerval stop{};
+    ::setitimer(ITIMER_REAL, &stop, nullptr);
+    ::sigaction(SIGALRM, &previous, nullptr);
+    ::close(appendTo);
+    EXPECT_TRUE(read);
+    EXPECT_GT(fs::file_size(log), buffer.View().size()) << "the log grew while it was read";
+    // Only what came between the size check above and the open may be read.
+    EXPECT_LE(buffer.View().size(), before + 2 * sizeof appended);
+    fs::remove(log);
+}
 
 } // namespace
 } // namespace kiv
