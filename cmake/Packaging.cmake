@@ -19,6 +19,11 @@ if(TARGET kivlogs)
   install(TARGETS kivlogs RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# The rest is the layout of a freedesktop.org system and its Debian package.
+if(NOT UNIX OR APPLE)
+  return()
+endif()
+
 install(FILES ${PROJECT_SOURCE_DIR}/examples/kiv.ini
               ${PROJECT_SOURCE_DIR}/examples/kiv_salles.txt
               ${PROJECT_SOURCE_DIR}/examples/kiv_heures.txt

@@ -11,15 +11,15 @@ skip() { echo "skipped: $*"; }
 have() { command -v "$1" >/dev/null 2>&1; }
 
 # Under Xvfb: starts the window with the menu entry's command line and waits
-# until a window named "Kiv Logs" is shown or 60 s have passed; an error box,
-# also named so, writes its text to standard error before it is shown.
+# until a window named "Kiv Logs" is shown (giving up after two minutes); an
+# error box, also named so, writes its text to standard error before it shows.
 if [ "${1:-}" = "--window" ]; then
   shift
   errors=$1 found=$2
   shift 2
   "$@" 2>"$errors" &
   pid=$!
-  if timeout 60 xdotool search --sync --onlyvisible --name '^Kiv Logs$' >/dev/null 2>&1; then
+  if timeout 120 xdotool search --sync --onlyvisible --name '^Kiv Logs$' >/dev/null 2>&1; then
     kill -0 "$pid" 2>/dev/null && echo yes >"$found"
   fi
   kill "$pid" 2>/dev/null || true
