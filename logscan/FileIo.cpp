@@ -197,7 +197,9 @@ bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
         throw std::bad_alloc();
     const auto wanted = static_cast<std::size_t>(*size);
     out.Clear();
-    const long long got = file.Read(out.Reserve(wanted), wanted);
+    // Room for one byte at least: an empty file still gives a view that
+    // points somewhere, which every memchr over it needs.
+    const long long got = file.Read(out.Reserve(std::max<std::size_t>(wanted, 1)), wanted);
     if (got < 0)
         return false;
     out.Commit(static_cast<std::size_t>(got));
