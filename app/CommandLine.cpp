@@ -62,7 +62,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         else if (name == "--config")
             target = &result.configFolder;
 
-        if (target) {
+        if (arg == "--user-config") {
+            result.userConfigFolder = true;
+        } else if (target) {
             std::string value;
             if (inlineValue) {
                 value = *inlineValue;
@@ -84,6 +86,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             return Usage("argument inattendu : " + arg);
         }
     }
+    if (result.userConfigFolder && result.configFolder)
+        return Usage("les options --config et --user-config s'excluent");
     return result;
 }
 
@@ -93,6 +97,8 @@ std::string UsageText()
            "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")\n"
            "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
            "                    (par défaut le dossier courant)\n"
+           "  --user-config     dossier de configuration de l'utilisateur, $XDG_CONFIG_HOME/kivlogs\n"
+           "                    (~/.config/kivlogs), créé au premier lancement avec les listes par défaut\n"
            "  --help            affiche cette aide\n";
 }
 

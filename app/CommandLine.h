@@ -1,6 +1,7 @@
 #pragma once
-// The options of kivlogs: --logs DIR, --config DIR, --help. The options that
-// Qt itself takes (-platform NAME, -style NAME, ...) are let through.
+// The options of kivlogs: --logs DIR, --config DIR, --user-config, --help.
+// The options that Qt itself takes (-platform NAME, -style NAME, ...) are let
+// through.
 
 #include "StartupPaths.h"
 
@@ -16,6 +17,7 @@ struct CommandLine {
     Action action = Action::Run;
     std::optional<std::filesystem::path> logFolder;
     std::optional<std::filesystem::path> configFolder;
+    bool userConfigFolder = false; // --user-config: the user's own folder (UserConfigFolder.h)
     std::string error; // for UsageError, in French
 };
 

@@ -4,6 +4,8 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace kiv {
 
 void ShowKivError(QWidget* parent, const std::string& cp1252Text)
@@ -13,6 +15,9 @@ void ShowKivError(QWidget* parent, const std::string& cp1252Text)
         ErrorBoxHook(parent, shown);
         return;
     }
+    // Also on standard error, where a start from the desktop leaves a trace
+    // in the session's journal and a check of the installed program sees it.
+    std::fprintf(stderr, "kivlogs : %s\n", FromCp1252(shown).toLocal8Bit().constData());
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Kiv Logs"), FromCp1252(shown), QMessageBox::Ok, parent);
     // File names and log text are shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);

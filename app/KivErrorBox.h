@@ -1,7 +1,7 @@
 #pragma once
 // The application's error box: error icon, OK, caption "Kiv Logs", the French
-// text with its full stop. Every handler of the window reports its failures
-// here and goes on with the program.
+// text with its full stop, written to standard error as well. Every handler
+// of the window reports its failures here and goes on with the program.
 
 #include "KivError.h"
 

@@ -9,6 +9,7 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
+#include "UserConfigFolder.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -404,7 +405,7 @@ void TForm1::Wire()
 
 void TForm1::FormCreate()
 {
-    wordFilePath_ = paths_.exeFolder / kWordFile;
+    wordFilePath_ = StartupWordFile(paths_);
     // Each list is loaded on its own: one that fails is reported and keeps
     // its built-in content, and start-up goes on with the others.
     ReportErrors(this, [this] {

@@ -53,7 +53,8 @@ public:
     std::function<int(QDialog&)> RunModal;
 
     const StartupPaths& Paths() const noexcept { return paths_; }
-    // The start-up word file: "kiv.ini" beside the executable.
+    // The start-up word file: "kiv.ini" beside the executable, or the
+    // configuration folder's for the installed program (StartupWordFile).
     const std::filesystem::path& WordFilePath() const noexcept { return wordFilePath_; }
     // The default word list, searched by "Rechercher".
     const TextList& DefaultWords() const noexcept { return defaultWords_; }

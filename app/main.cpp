@@ -1,7 +1,9 @@
 // kivlogs: the window of Kiv Logs.
 
 #include "CommandLine.h"
+#include "KivErrorBox.h"
 #include "Unit1.h"
+#include "UserConfigFolder.h"
 
 #include <QApplication>
 
@@ -35,10 +37,14 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
 
     const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
-    const kiv::StartupPaths paths = kiv::ResolveStartupPaths(
+    kiv::StartupPaths paths = kiv::ResolveStartupPaths(
         commandLine, PathOf(QCoreApplication::applicationDirPath()), std::filesystem::current_path());
+    if (commandLine.userConfigFolder)
+        for (const std::string& error : kiv::UseUserConfigFolder(paths))
+            kiv::ShowKivError(nullptr, error);
 
     kiv::TForm1 form(paths);
     form.CreateListDialogs();
