@@ -77,7 +77,8 @@ void TSlotGridBase::SetFixedRows(int count)
 {
     fixedRows_ = std::clamp(count, 0, rowCount_);
     look_.fixedRows = fixedRows_;
-    SetCurrentCell(col_, row_);
+    // The table is being set up: the first cell below the headers is current.
+    SetCurrentCell(fixedCols_, fixedRows_);
     LayoutChanged();
 }
 
@@ -85,7 +86,7 @@ void TSlotGridBase::SetFixedCols(int count)
 {
     fixedCols_ = std::clamp(count, 0, colCount_);
     look_.fixedCols = fixedCols_;
-    SetCurrentCell(col_, row_);
+    SetCurrentCell(fixedCols_, fixedRows_);
     LayoutChanged();
 }
 

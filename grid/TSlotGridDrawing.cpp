@@ -285,9 +285,15 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
         return;
     }
     // Several lines, each as high as the font, from the top; a line that
-    // would be cut at the bottom is not drawn, nor any after it.
-    for (int y = textRect.top(); y + lineHeight <= bottom && NextDrawnLine(rest, more, line); y += lineHeight)
-        drawLine(line, y);
+    // would be cut at the bottom is not drawn, nor any after it. Lines
+    // scrolled out above the view are stepped over, and the walk ends at the
+    // view's lower edge.
+    const int viewBottom = viewport()->height();
+    for (int y = textRect.top(); y + lineHeight <= bottom && y < viewBottom && NextDrawnLine(rest, more, line);
+         y += lineHeight) {
+        if (y + lineHeight > 0)
+            drawLine(line, y);
+    }
 }
 
 void TSlotGridBase::DrawFormattedText(QPainter& painter, std::string_view text, const QRect& textRect,

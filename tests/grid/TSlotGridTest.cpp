@@ -67,8 +67,9 @@ void SetUpLikeTheRoomTable(TSlotGridBase& grid)
 }
 
 // The bounding box of dark pixels (text) inside area of an image.
-QRect InkBox(const QImage& image, const QRect& area)
+QRect InkBox(const QImage& image, const QRect& wanted)
 {
+    const QRect area = wanted.intersected(image.rect());
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
@@ -125,6 +126,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QVERIFY(grid.verticalScrollBar()->maximum() > 0);
         QVERIFY(grid.horizontalScrollBar()->maximum() > 0);
+        grid.SetCellText(2, 1, Lines(100, "MMMM"));
         const QColor headerShade = grid.viewport()->grab().toImage().pixelColor(230, 18);
         grid.verticalScrollBar()->setValue(100);
         grid.horizontalScrollBar()->setValue(30);
@@ -134,6 +136,13 @@ private slots:
         // not paint over the header row.
         const QImage image = grid.viewport()->grab().toImage();
         QCOMPARE(image.pixelColor(200, 18), headerShade);
+        // The lines scrolled up under the header are gone, the next ones show
+        // right below it, and the header's own text is untouched.
+        const QRect column = grid.CellRect(2, 1);
+        const int lineHeight = QFontMetrics(grid.font()).height();
+        const QRect ink = InkBox(image, QRect(column.left(), 21, column.width() - 1, 200));
+        QVERIFY(ink.isValid() && ink.top() < 21 + lineHeight);
+        QCOMPARE(InkBox(image, QRect(column.left() + 40, 1, column.width() - 41, 19)), QRect());
     }
 
     void cellsBeyondTheSizeAreStoredButNotShown()
