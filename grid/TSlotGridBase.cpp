@@ -157,27 +157,6 @@ void TSlotGridBase::SetGridLineWidth(int width)
     viewport()->update();
 }
 
-// The look's plain settings: store and redraw.
-#define KIV_GRID_SETTER(Name, member, Type)                                                                            \
-    void TSlotGridBase::Set##Name(Type value)                                                                          \
-    {                                                                                                                  \
-        member = value;                                                                                                \
-        viewport()->update();                                                                                          \
-    }
-KIV_GRID_SETTER(GridLineColor, gridLineColor_, TColor)
-KIV_GRID_SETTER(Color, look_.color, TColor)
-KIV_GRID_SETTER(FixedColor, look_.fixedColor, TColor)
-KIV_GRID_SETTER(SelectionColor, look_.selectionColor, TColor)
-KIV_GRID_SETTER(SelectionTextColor, look_.selectionTextColor, TColor)
-KIV_GRID_SETTER(ShowSelection, look_.showSelection, bool)
-KIV_GRID_SETTER(Look, gridLook_, GridLook)
-KIV_GRID_SETTER(Flat, flat_, bool)
-KIV_GRID_SETTER(Multilinecells, multiLineCells_, bool)
-KIV_GRID_SETTER(WordWrap, wordWrap_, bool)
-KIV_GRID_SETTER(VAlignment, look_.vAlignment, VAlign)
-KIV_GRID_SETTER(EnableHTML, enableHtml_, bool)
-#undef KIV_GRID_SETTER
-
 void TSlotGridBase::SetCellText(int col, int row, std::string text)
 {
     cells_.SetCellText(col, row, std::move(text));

@@ -80,31 +80,31 @@ public:
     int GridLineWidth() const noexcept { return gridLineWidth_; }
     void SetGridLineWidth(int width);
     TColor GridLineColor() const noexcept { return gridLineColor_; }
-    void SetGridLineColor(TColor color);
+    void SetGridLineColor(TColor color) { Restyle(gridLineColor_, color); }
     TColor Color() const noexcept { return look_.color; }
-    void SetColor(TColor color);
+    void SetColor(TColor color) { Restyle(look_.color, color); }
     TColor FixedColor() const noexcept { return look_.fixedColor; }
-    void SetFixedColor(TColor color);
+    void SetFixedColor(TColor color) { Restyle(look_.fixedColor, color); }
     TColor SelectionColor() const noexcept { return look_.selectionColor; }
-    void SetSelectionColor(TColor color);
+    void SetSelectionColor(TColor color) { Restyle(look_.selectionColor, color); }
     TColor SelectionTextColor() const noexcept { return look_.selectionTextColor; }
-    void SetSelectionTextColor(TColor color);
+    void SetSelectionTextColor(TColor color) { Restyle(look_.selectionTextColor, color); }
     bool ShowSelection() const noexcept { return look_.showSelection; }
-    void SetShowSelection(bool show);
+    void SetShowSelection(bool show) { Restyle(look_.showSelection, show); }
     GridLook Look() const noexcept { return gridLook_; }
-    void SetLook(GridLook look);
+    void SetLook(GridLook look) { Restyle(gridLook_, look); }
     bool Flat() const noexcept { return flat_; }
-    void SetFlat(bool flat);
+    void SetFlat(bool flat) { Restyle(flat_, flat); }
     bool Multilinecells() const noexcept { return multiLineCells_; }
-    void SetMultilinecells(bool on);
+    void SetMultilinecells(bool on) { Restyle(multiLineCells_, on); }
     bool WordWrap() const noexcept { return wordWrap_; }
-    void SetWordWrap(bool on);
+    void SetWordWrap(bool on) { Restyle(wordWrap_, on); }
     VAlign VAlignment() const noexcept { return look_.vAlignment; }
-    void SetVAlignment(VAlign alignment);
+    void SetVAlignment(VAlign alignment) { Restyle(look_.vAlignment, alignment); }
     // Cell texts holding "</", "<B" or "<I" are drawn as formatted text
     // while this is on; off, every text is drawn as it stands.
     bool EnableHTML() const noexcept { return enableHtml_; }
-    void SetEnableHTML(bool on);
+    void SetEnableHTML(bool on) { Restyle(enableHtml_, on); }
     const GridAppearance& Appearance() const noexcept { return look_; }
 
     // Cell texts, any index from 0 up (see CellStore). Changing a text
@@ -175,6 +175,14 @@ protected:
 
 private:
     enum class Drag { None, Select, SizeCol, SizeRow };
+
+    // A setting of the look: stored, and the table drawn again with it.
+    template <typename T>
+    void Restyle(T& setting, T value)
+    {
+        setting = value;
+        viewport()->update();
+    }
 
     int ColLeft(int col) const;
     int RowTop(int row) const;
