@@ -159,14 +159,24 @@ void TSlotGridBase::SetGridLineWidth(int width)
 
 void TSlotGridBase::SetCellText(int col, int row, std::string text)
 {
+    // A new text for the cell being edited (a new scan empties the slots)
+    // makes the edit of the former text moot.
+    if (IsEditing() && col == editCol_ && row == editRow_)
+        HideEditor(false);
     cells_.SetCellText(col, row, std::move(text));
     RepaintCell(col, row);
 }
 
 void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
 {
+    // Once a slot cell shows as many logins as fit, later ones land below
+    // its edge: the cell is not drawn again for them.
+    const bool shows = AppendWouldShow(col, row);
     cells_.AppendCellText(col, row, text);
-    RepaintCell(col, row);
+    if (IsEditing() && col == editCol_ && row == editRow_)
+        editor_->AppendCellText(text);
+    if (shows)
+        RepaintCell(col, row);
 }
 
 CellLook TSlotGridBase::CellAppearance(int col, int row, bool printing) const

@@ -209,6 +209,9 @@ private:
                         const QFont& font);
     void DrawFormattedText(QPainter& painter, std::string_view text, const QRect& textRect, const CellLook& look,
                            const QFont& font);
+    // Whether text appended to the cell could appear: its drawn lines do
+    // not yet reach its bottom edge.
+    bool AppendWouldShow(int col, int row) const;
 
     CellStore cells_;
     GridAppearance look_;

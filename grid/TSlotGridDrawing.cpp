@@ -296,6 +296,36 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
     }
 }
 
+bool TSlotGridBase::AppendWouldShow(int col, int row) const
+{
+    const std::string_view text = CellView(col, row);
+    if (text.empty() || wordWrap_ || (CellTextKind(text, enableHtml_) == kFormattedCellText))
+        return true;
+    // A text without CR is drawn as one line, which an append may lengthen
+    // or break into several.
+    if (text.find('\r') == std::string_view::npos)
+        return true;
+    if (!multiLineCells_)
+        return false;
+    // The lines the cell draws are the first ones that fit above its bottom
+    // edge, wherever it is scrolled; an append only adds to the last line
+    // or after it.
+    const QRect cell = CellRect(col, row);
+    if (cell.isEmpty())
+        return false;
+    const int shrink = (row < fixedRows_ || col < fixedCols_) ? 1 : gridLineWidth_;
+    const int textHeight = cell.height() - 2 * shrink - kTextInset;
+    const int lineHeight = std::max(QFontMetrics(ScreenFont(CellAppearance(col, row, false).font)).height(), 1);
+    const int fitting = std::max(textHeight / lineHeight, 0);
+    std::string_view rest = text;
+    std::string_view line;
+    bool more = true;
+    int lines = 0;
+    while (lines <= fitting && NextDrawnLine(rest, more, line))
+        ++lines;
+    return lines <= fitting;
+}
+
 void TSlotGridBase::DrawFormattedText(QPainter& painter, std::string_view text, const QRect& textRect,
                                       const CellLook& look, const QFont& font)
 {

@@ -41,6 +41,18 @@ void TSlotGridEditor::Open(std::string_view cellText, const QString& typed)
     document()->setModified(!typed.isEmpty());
 }
 
+void TSlotGridEditor::AppendCellText(std::string_view text)
+{
+    QString lines = FromCp1252(text);
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const bool changedByUser = document()->isModified();
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(lines);
+    document()->setModified(changedByUser);
+}
+
 std::string TSlotGridEditor::CellText() const
 {
     QString text = toPlainText();

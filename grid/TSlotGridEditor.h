@@ -22,6 +22,9 @@ public:
     // Shows the lines of a cell text (Windows-1252, lines ending at CR), the
     // caret at the end, with typed text added there.
     void Open(std::string_view cellText, const QString& typed);
+    // Adds text that reached the cell while it is edited (a scan still
+    // running) at the end of the box, leaving the user's caret and changes.
+    void AppendCellText(std::string_view text);
     // The box's text as a cell text, its lines joined by CR.
     std::string CellText() const;
     bool Changed() const;

@@ -199,6 +199,18 @@ private slots:
         grid.SetCellText(2, 1, "\rS514PC03 08h25-16h10 eleve12 E");
         QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
 
+        // Appending paints the cell while its lines do not fill it, and no
+        // more once they run past its bottom edge.
+        grid.drawn.clear();
+        grid.AppendCellText(2, 1, "\rS302PC01 08h40- eleve02 E");
+        QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
+        grid.SetCellText(3, 1, Lines(200, "S514PC03 08h25-16h10 eleve12 E"));
+        QTRY_VERIFY(grid.drawn.contains(QPoint(3, 1)));
+        grid.drawn.clear();
+        grid.AppendCellText(3, 1, "\rS302PC01 08h40- eleve02 E");
+        grid.AppendCellText(2, 1, "\rS302PC01 08h40- eleve02 E");
+        QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
+
         // A cell outside the grid's size paints nothing.
         grid.drawn.clear();
         grid.SetCellText(8, 1, "hidden");
@@ -490,6 +502,20 @@ private slots:
         QTest::keyClick(editor(), Qt::Key_Tab);
         QCOMPARE(grid.Col(), 4);
         QCOMPARE(grid.CellText(3, 1), std::string("\rS514PC03 08h25-16h10 eleve12 Ea"));
+        // Logins that arrive while the cell is edited are kept with the
+        // user's change; a new text for the cell ends the edit.
+        grid.SetCurrentCell(3, 1);
+        grid.SetCellText(3, 1, "\rS514PC03 08h25-16h10 eleve12 E");
+        QTest::keyClick(&grid, Qt::Key_F2);
+        QTest::keyClicks(editor(), "!");
+        grid.AppendCellText(3, 1, "\rS302PC01 08h40- eleve02 E");
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QCOMPARE(grid.CellText(3, 1), std::string("\rS514PC03 08h25-16h10 eleve12 E!\rS302PC01 08h40- eleve02 E"));
+        QTest::keyClick(&grid, Qt::Key_F2);
+        grid.SetCellText(3, 1, "");
+        QVERIFY(!grid.IsEditing());
+        QCOMPARE(grid.CellText(3, 1), std::string());
+
         // Header cells are not edited.
         grid.SetOptions(grid.Options());
         grid.SetCurrentCell(3, 0);
