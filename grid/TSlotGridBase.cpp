@@ -51,7 +51,16 @@ TSlotGridBase::TSlotGridBase(QWidget* parent)
     UpdateScrollBars();
 }
 
-TSlotGridBase::~TSlotGridBase() = default;
+TSlotGridBase::~TSlotGridBase()
+{
+    // The editor goes first and without a word: left to the widget's own
+    // teardown, its loss of focus would store its text into a store already
+    // gone. Closing the window during an edit drops the edit.
+    if (editor_) {
+        editor_->disconnect(this);
+        delete editor_;
+    }
+}
 
 void TSlotGridBase::SetColCount(int count)
 {
@@ -644,7 +653,7 @@ void TSlotGridBase::HideEditor(bool keepText)
 
 void TSlotGridBase::PlaceEditor()
 {
-    if (!IsEditing())
+    if (!editor_ || editCol_ < 0)
         return;
     const int inset = std::max(gridLineWidth_, 1);
     const QRect cell = CellRect(editCol_, editRow_).adjusted(inset, inset, -inset, -inset);

@@ -99,8 +99,6 @@ void TSlotGridBase::paintEvent(QPaintEvent* event)
             gridBottom = std::max(gridBottom, rect.bottom() + 1);
             if (rect.isEmpty() || !region.intersects(rect))
                 continue;
-            if (IsEditing() && col == editCol_ && row == editRow_)
-                continue;
             // A scrolled cell must not paint over the fixed cells.
             QRect clip = area;
             if (col >= fixedCols_)

@@ -517,9 +517,29 @@ private slots:
         QCOMPARE(grid.CellText(3, 1), std::string());
 
         // Header cells are not edited.
-        grid.SetOptions(grid.Options());
         grid.SetCurrentCell(3, 0);
         QCOMPARE(grid.Row(), 1);
+    }
+
+    void closingTheTableDuringAnEditDropsTheEdit()
+    {
+        bool stored = false;
+        {
+            TSlotGrid grid;
+            SetUpLikeTheRoomTable(grid);
+            grid.resize(700, 300);
+            grid.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&grid));
+            grid.SetCurrentCell(2, 1);
+            QTest::keyClicks(&grid, "xy");
+            QVERIFY(grid.IsEditing());
+            // The editor lies over the cell, inside the view.
+            auto* editor = grid.viewport()->findChild<QPlainTextEdit*>();
+            QVERIFY(grid.CellRect(2, 1).contains(editor->geometry()));
+            QVERIFY(grid.viewport()->rect().contains(editor->geometry()));
+            connect(&grid, &TSlotGridBase::cellEdited, this, [&stored] { stored = true; });
+        }
+        QVERIFY(!stored);
     }
 
     void accessibilityReadsTheTableByRowsAndColumns()
