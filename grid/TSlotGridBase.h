@@ -11,7 +11,9 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QHash>
 #include <QPointer>
+#include <QStaticText>
 
 #include <string>
 #include <string_view>
@@ -209,6 +211,8 @@ private:
                         const QFont& font);
     void DrawFormattedText(QPainter& painter, std::string_view text, const QRect& textRect, const CellLook& look,
                            const QFont& font);
+    // A line of cell text laid out in font, kept for the next paints.
+    const QStaticText& PreparedLine(const QString& line, const QFont& font);
     // Whether text appended to the cell could appear: its drawn lines do
     // not yet reach its bottom edge.
     bool AppendWouldShow(int col, int row) const;
@@ -244,6 +248,7 @@ private:
     int editCol_ = -1;
     int editRow_ = -1;
     bool closingEditor_ = false;
+    QHash<QString, QHash<QString, QStaticText>> preparedLines_;
 };
 
 } // namespace kiv

@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStaticText>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -246,6 +247,10 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
             painter.drawText(QRectF(textRect.left(), y, textRect.width(), lineHeight), shown, option);
             return;
         }
+        if (look.hAlign == HAlign::Left && line.find('\n') == std::string_view::npos) {
+            painter.drawStaticText(QPoint(textRect.left(), y), PreparedLine(shown, font));
+            return;
+        }
         int x = textRect.left();
         if (look.hAlign != HAlign::Left) {
             const int room = textRect.width() - metrics.horizontalAdvance(shown);
@@ -292,6 +297,24 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
         if (y + lineHeight > 0)
             drawLine(line, y);
     }
+}
+
+const QStaticText& TSlotGridBase::PreparedLine(const QString& line, const QFont& font)
+{
+    // Laying a line out costs more than drawing it; a table shows the same
+    // logins paint after paint, so each shown line is laid out once.
+    constexpr qsizetype kMostPreparedLines = 4096;
+    QHash<QString, QStaticText>& lines = preparedLines_[font.key()];
+    if (lines.size() >= kMostPreparedLines)
+        lines.clear();
+    auto found = lines.find(line);
+    if (found == lines.end()) {
+        QStaticText prepared(line);
+        prepared.setTextFormat(Qt::PlainText);
+        prepared.prepare(QTransform(), font);
+        found = lines.insert(line, prepared);
+    }
+    return *found;
 }
 
 bool TSlotGridBase::AppendWouldShow(int col, int row) const
