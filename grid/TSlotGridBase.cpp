@@ -174,6 +174,7 @@ void TSlotGridBase::SetCellText(int col, int row, std::string text)
         HideEditor(false);
     cells_.SetCellText(col, row, std::move(text));
     RepaintCell(col, row);
+    AnnounceCellText(col, row);
 }
 
 void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
@@ -184,6 +185,7 @@ void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
     cells_.AppendCellText(col, row, text);
     if (IsEditing() && col == editCol_ && row == editRow_)
         editor_->AppendCellText(text);
+    AnnounceCellText(col, row);
     if (shows)
         RepaintCell(col, row);
 }
@@ -355,6 +357,16 @@ void TSlotGridBase::AnnounceCurrentCell()
         return;
     QAccessibleEvent event(this, QAccessible::Focus);
     event.setChild(row_ * colCount_ + col_);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TSlotGridBase::AnnounceCellText(int col, int row)
+{
+    // A screen reader hears of new logins in a slot as the cell's text changing.
+    if (!QAccessible::isActive() || col >= colCount_ || row >= rowCount_)
+        return;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    event.setChild(row * colCount_ + col);
     QAccessible::updateAccessibility(&event);
 }
 

@@ -202,6 +202,7 @@ private:
     void PlaceEditor();
     void OpenEditor(const QString& typed);
     void AnnounceCurrentCell();
+    void AnnounceCellText(int col, int row);
 
     // Drawing (TSlotGridDrawing.cpp).
     void DrawCellContent(QPainter& painter, int col, int row, const QRect& content, const QRect& full,
