@@ -1,6 +1,7 @@
 // kivlogs: the window of Kiv Logs.
 
 #include "CommandLine.h"
+#include "FrenchLook.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
+    kiv::UseFrenchLook(app);
 
     const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
     const kiv::StartupPaths paths = kiv::ResolveStartupPaths(
