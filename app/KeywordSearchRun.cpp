@@ -75,7 +75,7 @@ void KeywordSearchRun::CancelAndWait()
 
 std::optional<KeywordSearchRun::Clock::time_point> KeywordSearchRun::FirstResultsReceived() const
 {
-    const std::lock_guard lock(const_cast<std::mutex&>(mutex_));
+    const std::lock_guard lock(mutex_);
     return firstReceived_;
 }
 

@@ -76,7 +76,7 @@ private:
     std::atomic<bool> cancel_{false};
     bool running_ = false;
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     Handover handover_;
     std::optional<Clock::time_point> firstReceived_; // under mutex_
 
