@@ -21,8 +21,15 @@ std::filesystem::path PathOf(const QString& file)
 
 void SaveResultsFile(const ResultsView& view, const std::filesystem::path& path)
 {
-    if (!WriteFileBytes(path, view.FileText()))
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
         throw KivError(CannotCreateMessage(PathForMessage(path)));
+    FileReplacement file(path);
+    if (!file.IsOpen())
+        throw KivError(CannotCreateMessage(PathForMessage(path)));
+    const bool written = view.WriteFileText([&file](std::string_view piece) { return file.Write(piece); });
+    if (!written || !file.Commit())
+        throw KivError("Erreur \xE0 l'enregistrement du flux");
 }
 
 ResultsOutput::ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,

@@ -21,7 +21,10 @@ namespace kiv {
 class ResultsView;
 
 // Writes the view's text to path, replacing any file there. A failed write
-// leaves the file that was there as it was. Throws KivError.
+// (a full disk, a share that went away) leaves the file that was there as it
+// was. Throws KivError: "Impossible de créer le fichier %s" when the file
+// cannot be created, "Erreur à l'enregistrement du flux" when it cannot be
+// written whole.
 void SaveResultsFile(const ResultsView& view, const std::filesystem::path& path);
 
 class ResultsOutput : public QObject {

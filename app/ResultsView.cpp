@@ -107,6 +107,17 @@ int ResultsView::SelectionStartLine() const
 std::string ResultsView::FileText() const
 {
     std::string bytes;
+    WriteFileText([&bytes](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
+    return bytes;
+}
+
+bool ResultsView::WriteFileText(const std::function<bool(std::string_view)>& sink) const
+{
+    constexpr std::size_t kPiece = 1 << 20;
+    std::string piece;
     const int lines = LineCount();
     QTextBlock block = document()->firstBlock();
     for (int i = 0; i < lines && block.isValid(); ++i, block = block.next()) {
@@ -114,10 +125,15 @@ std::string ResultsView::FileText() const
         // A line break the user typed inside a line (Shift+Enter) is a line
         // break in the file as well.
         text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-        bytes += ToCp1252(text);
-        bytes += "\r\n";
+        piece += ToCp1252(text);
+        piece += "\r\n";
+        if (piece.size() >= kPiece) {
+            if (!sink(piece))
+                return false;
+            piece.clear();
+        }
     }
-    return bytes;
+    return piece.empty() || sink(piece);
 }
 
 QMimeData* ResultsView::ResultMimeData(const KeywordSearchResult& result)

@@ -7,6 +7,7 @@
 
 #include <QPlainTextEdit>
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +40,10 @@ public:
     // The text as the results file holds it: Windows-1252, every line
     // followed by CR LF.
     std::string FileText() const;
+    // The same text handed to sink in pieces of about a megabyte, so that a
+    // year of results is saved without a second copy of it in memory; stops
+    // when sink gives false.
+    bool WriteFileText(const std::function<bool(std::string_view)>& sink) const;
 
     // A result line as the clipboard carries it: rich text with its bold
     // word, and plain text.
