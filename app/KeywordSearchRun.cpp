@@ -16,10 +16,10 @@ namespace kiv {
 namespace {
 
 // The view appends results in slices and gives the event loop back between
-// them: 500 lines take a few milliseconds, and a turn of the loop stops
-// appending after 15 ms, so typing and scrolling stay smooth during a search.
-constexpr std::size_t kSliceLines = 500;
-constexpr qint64 kTurnBudgetMs = 15;
+// them: 250 lines take about two milliseconds, and a turn of the loop stops
+// appending after 10 ms, so typing and scrolling stay smooth during a search.
+constexpr std::size_t kSliceLines = 250;
+constexpr qint64 kTurnBudgetMs = 10;
 
 } // namespace
 
@@ -29,6 +29,9 @@ KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QW
     , progress_(progress)
 {
     window->installEventFilter(this);
+    nextSlice_.setSingleShot(true);
+    nextSlice_.setInterval(1);
+    connect(&nextSlice_, &QTimer::timeout, this, &KeywordSearchRun::AppendTurn);
 }
 
 KeywordSearchRun::~KeywordSearchRun()
@@ -68,6 +71,7 @@ void KeywordSearchRun::CancelAndWait()
         handover_ = Handover{};
     }
     toAppend_.clear();
+    nextSlice_.stop();
     outcome_.reset();
     progress_->setValue(0);
     progress_->hide();
@@ -120,16 +124,13 @@ void KeywordSearchRun::Post(const std::function<void(Handover&)>& change)
     if (handover_.wakePosted)
         return;
     handover_.wakePosted = true;
-    QMetaObject::invokeMethod(this, &KeywordSearchRun::Drain, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &KeywordSearchRun::Wake, Qt::QueuedConnection);
 }
 
-// Window thread: takes what the worker handed over and appends as much as a
-// turn of the event loop allows.
-void KeywordSearchRun::Drain()
+// Window thread: takes what the worker handed over, and moves the progress
+// bar to the file being searched.
+void KeywordSearchRun::TakeHandover()
 {
-    drainQueued_ = false;
-    if (!running_)
-        return;
     std::optional<std::size_t> fileCount;
     std::optional<std::size_t> fileIndex;
     {
@@ -148,19 +149,33 @@ void KeywordSearchRun::Drain()
         progress_->setMaximum(*fileCount > 0 ? static_cast<int>(*fileCount - 1) : 0);
     if (fileIndex)
         progress_->setValue(static_cast<int>(*fileIndex));
+}
 
+// The worker handed something over. The appending itself waits for the
+// slice timer, which takes its turn among the window's other timers and
+// input: a posted call would run ahead of them again and again.
+void KeywordSearchRun::Wake()
+{
+    if (!running_)
+        return;
+    TakeHandover();
+    if (!nextSlice_.isActive())
+        nextSlice_.start();
+}
+
+// Appends as much as one turn of the event loop allows.
+void KeywordSearchRun::AppendTurn()
+{
+    if (!running_)
+        return;
+    TakeHandover();
     QElapsedTimer turn;
     turn.start();
     while (!toAppend_.empty() && turn.elapsed() < kTurnBudgetMs)
         AppendSlice();
-    if (!toAppend_.empty()) {
-        if (!drainQueued_) {
-            drainQueued_ = true;
-            QMetaObject::invokeMethod(this, &KeywordSearchRun::Drain, Qt::QueuedConnection);
-        }
-        return;
-    }
-    if (outcome_)
+    if (!toAppend_.empty())
+        nextSlice_.start();
+    else if (outcome_)
         End();
 }
 

@@ -8,6 +8,8 @@
 #include "ScanOutcome.h"
 
 #include <QObject>
+#include <QTimer>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -66,7 +68,9 @@ private:
 
     void Work(KeywordSearchRequest request);
     void Post(const std::function<void(Handover&)>& change);
-    void Drain();
+    void TakeHandover();
+    void Wake();
+    void AppendTurn();
     bool AppendSlice();
     void End();
 
@@ -83,7 +87,9 @@ private:
     // Window side: the batches taken, appended a slice at a time.
     std::deque<std::vector<KeywordSearchResult>> toAppend_;
     std::size_t appendedInFront_ = 0;
-    bool drainQueued_ = false;
+    // Brings the next slice in a later turn of the event loop, after the
+    // timers and input waiting there (a posted call would run before them).
+    QTimer nextSlice_;
     std::optional<ScanOutcome> outcome_;
     std::optional<KeywordSearchResult> lastResult_;
     std::optional<Clock::time_point> firstShown_;

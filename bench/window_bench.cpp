@@ -10,6 +10,7 @@
 
 #include "FrenchLook.h"
 #include "KeywordSearchRun.h"
+#include "KivErrorBox.h"
 #include "ResultsView.h"
 #include "StartupPaths.h"
 #include "Unit1.h"
@@ -201,6 +202,11 @@ int Bench(kiv::TForm1& form, const Options& options)
     form.resize(966, 559);
     form.show();
     SetUpSearch(form, options);
+    // The window's first paint (fonts loaded, the calendar drawn) is not
+    // part of the search.
+    QEventLoop settle;
+    QTimer::singleShot(500, &settle, &QEventLoop::quit);
+    settle.exec();
     QTemporaryDir scratch;
     const std::string cliOut = (scratch.path() + QStringLiteral("/cli.txt")).toStdString();
     const CliRun cli = RunCli(options, cliOut);
@@ -270,6 +276,9 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     kiv::UseFrenchLook(app);
+    // A list file missing from an empty configuration folder, or a log that
+    // cannot be read, is told on the terminal; nobody is there to click OK.
+    kiv::ErrorBoxHook = [](QWidget*, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
     QTemporaryDir empty;
     const std::filesystem::path config = options.config.empty() ? std::filesystem::path(empty.path().toStdString())
                                                                 : std::filesystem::absolute(options.config);
