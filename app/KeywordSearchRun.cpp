@@ -36,7 +36,10 @@ KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QW
 
 KeywordSearchRun::~KeywordSearchRun()
 {
-    CancelAndWait();
+    // The window's widgets may be gone already: only the worker is stopped.
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
 }
 
 bool KeywordSearchRun::Start(KeywordSearchRequest request)

@@ -204,6 +204,8 @@ private slots:
         QVERIFY(!SearchRun().Running());
         QCoreApplication::processEvents();
         QCOMPARE(ended.size(), 0);
+        // A window destroyed in the middle of a search, without closing.
+        form_->SpeedButton1->click();
         form_.reset();
     }
 
