@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 
+#include "FrenchLook.h"
 #include "KeywordSearchRun.h"
 #include "LogFolder.h"
 #include "QtCp1252.h"
@@ -18,6 +19,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -360,6 +362,16 @@ private slots:
             QCOMPARE(access->textInterface()->text(0, 13), QStringLiteral("POSTE1:eleve1"));
         }
         QVERIFY(Form().SpeedButton3->isEnabled());
+    }
+
+    void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()
+    {
+        Form().layout()->activate();
+        Form().resize(300, 200);
+        QVERIFY(Form().width() > Form().SpeedButton6->geometry().right());
+        QVERIFY(Form().height() > Form().Panel1->height() + Form().Panel2->height());
+        kiv::UseFrenchLook(*qApp);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
     }
 };
 
