@@ -45,7 +45,10 @@ struct KeywordSearchEvents {
 };
 
 // All events run on the calling thread. Once cancel is set nothing more is
-// delivered and the search returns soon after.
+// delivered and the search returns soon after. A log folder that is missing or
+// cannot be listed gives onError ("Impossible d'ouvrir le dossier %s") and
+// nothing else. Whatever fails, the search returns with the failure in its
+// outcome: nothing is thrown to the worker thread that runs it.
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel = nullptr);
 

@@ -32,7 +32,10 @@ struct OccupationEvents {
 };
 
 // All events run on the calling thread. Once cancel is set nothing more is
-// delivered and the scan returns soon after.
+// delivered and the scan returns soon after. A log folder that is missing or
+// cannot be listed gives onError ("Impossible d'ouvrir le dossier %s") and
+// nothing else. Whatever fails, the scan returns with the failure in its
+// outcome: nothing is thrown to the worker thread that runs it.
 ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
                              const std::atomic<bool>* cancel = nullptr);
 

@@ -109,11 +109,36 @@ private:
     int fd_ = -1;
 };
 
+#ifdef _WIN32
+bool IsUtf8(std::string_view bytes) noexcept
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                                                                         : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+#endif
+
 } // namespace
 
 std::filesystem::path PathFromBytes(std::string_view bytes)
 {
 #ifdef _WIN32
+    // Text that is not UTF-8 comes from a caller in the Windows code page:
+    // taken as Windows-1252 rather than refused.
+    if (!IsUtf8(bytes)) {
+        const std::string utf8 = Cp1252ToUtf8(bytes);
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    }
     return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
 #else
     return std::filesystem::path(std::string(bytes));
@@ -172,7 +197,9 @@ bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
         throw std::bad_alloc();
     const auto wanted = static_cast<std::size_t>(*size);
     out.Clear();
-    const long long got = file.Read(out.Reserve(wanted), wanted);
+    // Room for one byte at least: an empty file still gives a view that
+    // points somewhere, which every memchr over it needs.
+    const long long got = file.Read(out.Reserve(std::max<std::size_t>(wanted, 1)), wanted);
     if (got < 0)
         return false;
     out.Commit(static_cast<std::size_t>(got));
@@ -243,8 +270,24 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 
 } // namespace
 
-FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(ResolvedTarget(target))
+FileReplacement::FileReplacement(const std::filesystem::path& target)
 {
+    // A device or a pipe (/dev/null, /dev/stdout, a FIFO that another program
+    // reads) holds no file to keep, and must not be replaced by one: it is
+    // written directly.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
+        && !std::filesystem::is_directory(status)) {
+        target_ = target;
+#ifdef _WIN32
+        file_ = _wfopen(target.c_str(), L"wb");
+#else
+        file_ = std::fopen(target.c_str(), "wb");
+#endif
+        return;
+    }
+    target_ = ResolvedTarget(target);
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     const std::filesystem::path folder = target_.parent_path();
@@ -256,7 +299,6 @@ FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(
         name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
         temporary_ = folder / name;
         file_ = CreateNewFile(temporary_, target_);
-        std::error_code ec;
         if (!file_ && !std::filesystem::exists(temporary_, ec))
             break; // not a name clash: the folder refuses new files
     }
@@ -282,9 +324,12 @@ bool FileReplacement::Commit()
 {
     if (!file_)
         return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && SyncToDisk(file_);
+    const bool direct = temporary_.empty();
+    bool ok = !failed_ && std::fflush(file_) == 0 && (direct || SyncToDisk(file_));
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
+    if (direct)
+        return ok;
     if (ok && RenameOver(temporary_, target_)) {
         temporary_.clear();
         return true;

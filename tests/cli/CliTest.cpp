@@ -113,6 +113,10 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     EXPECT_EQ(run.err, "Impossible de cr\xC3\xA9" "er le fichier " + saved.string() + ".\n");
     EXPECT_EQ(ReadFile(saved), "anciens r\xE9sultats\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root() / "out"), {}), 1);
+
+    // A device is written to, never replaced by a file.
+    EXPECT_EQ(Search({"--word", "maths", "--output", "/dev/null"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 // --output naming a file the command reads is refused before anything is written.
