@@ -414,7 +414,7 @@ void TForm1::Wire()
     connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->mapToGlobal(at)); });
+            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
     connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
     connect(Rechercheordi, &QAction::triggered, this, &TForm1::RechercheordiClick);
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);

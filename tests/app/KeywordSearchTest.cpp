@@ -20,7 +20,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMimeData>
+#include <QContextMenuEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -362,6 +364,12 @@ private slots:
             QCOMPARE(access->textInterface()->text(0, 13), QStringLiteral("POSTE1:eleve1"));
         }
         QVERIFY(Form().SpeedButton3->isEnabled());
+        // The popup menu opens from the keyboard's menu key as well.
+        QSignalSpy opened(Form().PopupMenu1, &QMenu::aboutToShow);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QApplication::sendEvent(Form().RichEdit1, &menuKey);
+        QCOMPARE(opened.size(), 1);
+        Form().PopupMenu1->hide();
     }
 
     void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()
