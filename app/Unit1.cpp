@@ -650,8 +650,11 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
     if (outcome.errors.empty())
         return;
     std::string text;
-    for (const std::string& error : outcome.errors)
-        text += (text.empty() ? "" : "\n") + WithFullStop(error);
+    for (const std::string& error : outcome.errors) {
+        if (!text.empty())
+            text += '\n';
+        text += WithFullStop(error);
+    }
     ShowKivError(this, text);
 }
 
