@@ -5,6 +5,7 @@
 // searched. The progress bar follows the files; one search at a time.
 
 #include "KeywordSearchJob.h"
+#include "ResultsView.h"
 #include "ScanOutcome.h"
 
 #include <QObject>
@@ -23,8 +24,6 @@
 class QProgressBar;
 
 namespace kiv {
-
-class ResultsView;
 
 class KeywordSearchRun : public QObject {
     Q_OBJECT
@@ -71,7 +70,7 @@ private:
     void TakeHandover();
     void Wake();
     void AppendTurn();
-    bool AppendSlice();
+    void AppendSlice(ResultsView::Appender& appender);
     void End();
 
     ResultsView* view_;

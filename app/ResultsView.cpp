@@ -69,22 +69,35 @@ void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
 {
     if (results.empty())
         return;
-    QTextDocument* doc = document();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
+    Appender appender(*this);
+    for (const KeywordSearchResult& result : results)
+        appender.Add(result);
+}
+
+ResultsView::Appender::Appender(ResultsView& view)
+    : doc_(view.document())
+    , cursor_(doc_)
+    , undo_(doc_->isUndoRedoEnabled())
+{
+    doc_->setUndoRedoEnabled(false);
+    cursor_.movePosition(QTextCursor::End);
+    cursor_.beginEditBlock();
     // Every result ends with a line break; when the user took away the last
     // one, the next result still starts a line of its own.
-    if (!cursor.block().text().isEmpty())
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    for (const KeywordSearchResult& result : results) {
-        InsertResultText(cursor, result);
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    }
-    cursor.endEditBlock();
-    doc->setUndoRedoEnabled(undo);
+    if (!cursor_.block().text().isEmpty())
+        cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+}
+
+ResultsView::Appender::~Appender()
+{
+    cursor_.endEditBlock();
+    doc_->setUndoRedoEnabled(undo_);
+}
+
+void ResultsView::Appender::Add(const KeywordSearchResult& result)
+{
+    InsertResultText(cursor_, result);
+    cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
 }
 
 int ResultsView::LineCount() const

@@ -6,6 +6,7 @@
 #include "KeywordSearchJob.h"
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 #include <functional>
 #include <span>
@@ -29,6 +30,22 @@ public:
     // Appends the results as one edit, each with its bold range. The undo
     // history does not record them: a year of results would fill it.
     void AppendResults(std::span<const KeywordSearchResult> results);
+
+    // One edit that appends results one by one for as long as it lives: the
+    // view lays out and repaints once, when it ends.
+    class Appender {
+    public:
+        explicit Appender(ResultsView& view);
+        ~Appender();
+        Appender(const Appender&) = delete;
+        Appender& operator=(const Appender&) = delete;
+        void Add(const KeywordSearchResult& result);
+
+    private:
+        QTextDocument* doc_;
+        QTextCursor cursor_;
+        bool undo_;
+    };
 
     // The lines as the status line, the popup searches and the saved file
     // count them: a final empty line after the last line break is not one.
