@@ -36,7 +36,8 @@ struct KeywordSearchEvents {
     // Once, after the finder listed the files and before any is read.
     std::function<void(std::size_t fileCount)> onFilesFound;
     // Results in order, in batches: at least every 50 ms while results come,
-    // and whatever is left when a file ends. Never an empty batch.
+    // and whatever is left when a file ends; at most 2,048 in one batch, so
+    // that the window appends each in a few milliseconds. Never an empty batch.
     std::function<void(std::vector<KeywordSearchResult>&& batch)> onResults;
     // Before the file of that index is searched (the progress bar's position).
     std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;

@@ -25,7 +25,9 @@ struct OccupationRequest {
 struct OccupationEvents {
     std::function<void(std::size_t fileCount)> onFilesFound;
     // Sessions in order, in batches: at least every 50 ms while sessions
-    // come, and whatever is left when a file ends. Never an empty batch.
+    // come, and whatever is left when a file ends; at most 2,048 in one
+    // batch, so that the window places each in a few milliseconds. Never an
+    // empty batch.
     std::function<void(std::vector<SessionEntry>&& batch)> onSessions;
     std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
     std::function<void(const std::string& message)> onError;

@@ -1,14 +1,17 @@
 #pragma once
 // Results handed on in batches rather than one by one: the window appends a
 // batch as one edit, and a year of logs can hold a million results. A batch
-// goes out once its first result has waited the period, and whatever is left
-// goes out when a file ends, so that the user sees results come while the
-// scan runs. An empty batch is never handed on, nor anything once the scan is
-// cancelled.
+// goes out once its first result has waited the period, once it holds a few
+// thousand results (which the window appends in a few milliseconds, where a
+// batch of a hundred thousand would freeze it), and whatever is left goes out
+// when a file ends. An empty batch is never handed on, nor anything once the
+// scan is cancelled.
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -19,16 +22,37 @@ class TimedBatches {
 public:
     using Deliver = std::function<void(std::vector<Item>&&)>;
     static constexpr std::chrono::milliseconds kPeriod{50};
+    static constexpr std::size_t kMostItems = 2048;
 
     TimedBatches(const Deliver& deliver, const std::atomic<bool>* cancel) : deliver_(deliver), cancel_(cancel) {}
 
     void Add(Item&& item)
     {
         const auto now = Clock::now();
-        if (batch_.empty())
+        if (batch_.empty()) {
             oldest_ = now;
+            batch_.reserve(kMostItems);
+        }
         batch_.push_back(std::move(item));
-        if (now - oldest_ >= kPeriod)
+        if (batch_.size() >= kMostItems || now - oldest_ >= kPeriod)
+            Flush();
+    }
+
+    // Several results at once, in order: taken whole when none waits.
+    void AddAll(std::vector<Item>&& items)
+    {
+        if (items.empty())
+            return;
+        if (batch_.size() + items.size() > kMostItems)
+            Flush();
+        const auto now = Clock::now();
+        if (batch_.empty()) {
+            oldest_ = now;
+            batch_ = std::move(items);
+        } else {
+            batch_.insert(batch_.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+        }
+        if (batch_.size() >= kMostItems || now - oldest_ >= kPeriod)
             Flush();
     }
 

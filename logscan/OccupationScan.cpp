@@ -209,11 +209,11 @@ private:
     const std::vector<std::size_t>& logouts_;
 };
 
-} // namespace
-
-void ExtractSessions(const LogLineReader& lines, std::string_view room,
-                     const std::function<void(const SessionEntry&)>& onSession, const std::atomic<bool>* cancel,
-                     const ScanThreads& threads)
+// Hands each batch of sessions to deliver(batch), in line order, on the
+// calling thread; deliver may take the batch's entries.
+template <class Deliver>
+void ExtractInBatches(const LogLineReader& lines, std::string_view room, const std::atomic<bool>* cancel,
+                      const ScanThreads& threads, Deliver&& deliver)
 {
     if (room.empty())
         return; // no line passes an empty room
@@ -250,14 +250,37 @@ void ExtractSessions(const LogLineReader& lines, std::string_view room,
     DeliverInOrder<std::vector<SessionEntry>>(
         maker.BatchCount(), threadCount - 1,
         [&](std::vector<SessionEntry>& batch, std::size_t b) { maker.Fill(batch, b); },
-        [&](const std::vector<SessionEntry>& batch, std::size_t) {
+        [&](std::vector<SessionEntry>& batch, std::size_t) {
             if (Cancelled(cancel))
                 return false;
-            if (onSession)
-                for (const SessionEntry& entry : batch)
-                    onSession(entry);
+            deliver(batch);
             return true;
         });
+}
+
+} // namespace
+
+void ExtractSessions(const LogLineReader& lines, std::string_view room,
+                     const std::function<void(const SessionEntry&)>& onSession, const std::atomic<bool>* cancel,
+                     const ScanThreads& threads)
+{
+    // The batches stay with their slots, so that their strings keep their
+    // room from one batch to the next.
+    ExtractInBatches(lines, room, cancel, threads, [&](const std::vector<SessionEntry>& batch) {
+        if (onSession)
+            for (const SessionEntry& entry : batch)
+                onSession(entry);
+    });
+}
+
+void ExtractSessionBatches(const LogLineReader& lines, std::string_view room, const SessionBatchSink& onBatch,
+                           const std::atomic<bool>* cancel, const ScanThreads& threads)
+{
+    ExtractInBatches(lines, room, cancel, threads, [&](std::vector<SessionEntry>& batch) {
+        if (onBatch && !batch.empty())
+            onBatch(std::move(batch));
+        batch.clear(); // given away: the slot makes new entries for its next batch
+    });
 }
 
 namespace {
@@ -281,7 +304,10 @@ std::optional<std::string> ScanFile(const std::string& path, std::string_view ro
             // refused one are still scanned.
             error = refused.what();
         }
-        ExtractSessions(reader, room, events.onSession, cancel, threads);
+        if (events.onSessions)
+            ExtractSessionBatches(reader, room, events.onSessions, cancel, threads);
+        else
+            ExtractSessions(reader, room, events.onSession, cancel, threads);
     } catch (const std::bad_alloc&) {
         error = TooLargeMessage(PathForMessage(file));
     } catch (const std::length_error&) {

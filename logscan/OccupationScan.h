@@ -16,9 +16,15 @@
 
 namespace kiv {
 
+// Sessions handed on a batch at a time, the receiver keeping them.
+using SessionBatchSink = std::function<void(std::vector<SessionEntry>&&)>;
+
 struct OccupationScanEvents {
     // Each session, in file order, then in line order.
     std::function<void(const SessionEntry&)> onSession;
+    // Or, when set instead, the same sessions in batches given away: a
+    // receiver that keeps them (the window's worker) copies nothing.
+    SessionBatchSink onSessions;
     // After each file.
     std::function<void(std::size_t filesDone, std::size_t filesTotal)> onProgress;
     // A file that could not be read, with the message for the user; the scan
@@ -43,5 +49,9 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
 void ExtractSessions(const LogLineReader& lines, std::string_view room,
                      const std::function<void(const SessionEntry&)>& onSession,
                      const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {});
+
+// The same sessions in batches of consecutive lines, never an empty one.
+void ExtractSessionBatches(const LogLineReader& lines, std::string_view room, const SessionBatchSink& onBatch,
+                           const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {});
 
 } // namespace kiv

@@ -81,6 +81,18 @@ TEST_F(KeywordSearchJobTest, ResultsComeInFileOrderWithTheirBoldWord)
     EXPECT_EQ(absent[0].boldLength, 0u);
 }
 
+TEST_F(KeywordSearchJobTest, ManyResultsComeInBatchesTheWindowAppendsQuickly)
+{
+    std::string many;
+    for (int i = 0; i < 5000; ++i)
+        many += "PC1:u1:050206:0800:jeu\r\n";
+    tree_.File("web050206.txt", many);
+    const Seen seen = Search(tree_.Root(), {"jeu"});
+    EXPECT_EQ(All(seen).size(), 5001u);
+    for (const auto& batch : seen.batches)
+        EXPECT_LE(batch.size(), 2048u);
+}
+
 TEST_F(KeywordSearchJobTest, ASingleFoundFileIsSearched)
 {
     std::filesystem::remove(tree_.Root() / "Alpha050206.TXT");
