@@ -24,6 +24,10 @@ public:
     // emptied before the copy, so nothing of the former headers stays.
     void SetColumnHeaders(const TextList& headers);
 
+    // Prints the whole table on the program's printer, in landscape. Throws
+    // KivError when there is no printer.
+    void Print();
+
 private:
     void WriteHeaderCell(int col, const std::string& text);
     void CopyHeaders();

@@ -1,0 +1,175 @@
+// The room table printed to a PDF and read back with poppler's tools: the
+// pages are landscape, the headers bold, every entry on a line of its own, and
+// the pages and column ranges are where the layout said they would be.
+
+#include "GridFonts.h"
+#include "KivError.h"
+#include "QtTablePrint.h"
+#include "TSlotGrid.h"
+
+#include <QApplication>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString Run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+const char* const kHeaders[] = {"08h25", "09h20", "10h15", "11h10", "12h05", "13h35", "14h30", "15h25"};
+
+// The grid as the window sets it up.
+void SetUpLikeTheWindow(kiv::TSlotGrid& grid)
+{
+    grid.SetColCount(8);
+    grid.SetRowCount(3);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(0);
+    QFont cellFont(kiv::kGridFontFamily);
+    cellFont.setPixelSize(8);
+    grid.setFont(cellFont);
+    QFont headerFont(kiv::kGridFontFamily);
+    headerFont.setPixelSize(11);
+    headerFont.setBold(true);
+    grid.SetFixedFont(headerFont);
+    for (int col = 0; col < 8; ++col)
+        grid.SetCellText(col, 0, kHeaders[col]);
+}
+
+// entries[col] holds the entries of that column's slot, in order.
+std::vector<std::vector<std::string>> MakeEntries(int perColumn, bool full, int tallColumnEntries = 0)
+{
+    std::vector<std::vector<std::string>> entries(8);
+    for (int col = 0; col < 8; ++col) {
+        const int count = col == 0 && tallColumnEntries ? tallColumnEntries : perColumn;
+        for (int i = 0; i < count; ++i) {
+            const std::string pupil = "eleve" + std::to_string(1000 * (col + 1) + i);
+            entries[col].push_back(full ? "S514PC0" + std::to_string(i % 10) + " " + kHeaders[col] + "-16h10 " + pupil +
+                                              " 2NDE1"
+                                        : pupil);
+        }
+    }
+    return entries;
+}
+
+} // namespace
+
+class QtTablePrintTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { kiv::RegisterWindowFonts(); }
+
+    void printsWhatTheLayoutPlanned_data()
+    {
+        QTest::addColumn<int>("perColumn");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<int>("tallColumn");
+        QTest::addColumn<int>("ranges");
+        QTest::newRow("a quiet morning fits one page") << 3 << false << 0 << 1;
+        QTest::newRow("full entries split the slots into two ranges") << 5 << true << 0 << 2;
+        QTest::newRow("a slot taller than the page") << 4 << false << 200 << 1;
+    }
+
+    void printsWhatTheLayoutPlanned()
+    {
+        QFETCH(int, perColumn);
+        QFETCH(bool, full);
+        QFETCH(int, tallColumn);
+        QFETCH(int, ranges);
+
+        kiv::TSlotGrid grid;
+        SetUpLikeTheWindow(grid);
+        const auto entries = MakeEntries(perColumn, full, tallColumn);
+        for (int col = 0; col < 8; ++col)
+            for (const std::string& entry : entries[col])
+                grid.AppendCellText(col, 1, "\r" + entry);
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("table.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        const kiv::PrintPlan plan = kiv::PrintSlotTable(grid, printer);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+        QCOMPARE(int(plan.ranges.size()), ranges);
+
+        const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+        const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+        QVERIFY2(size.hasMatch(), qPrintable(info));
+        QVERIFY2(size.captured(1).toDouble() > size.captured(2).toDouble(), "landscape");
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(plan.pages))), qPrintable(info));
+
+        const QString fonts = Run(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Tahoma[-,]?Bold"))), qPrintable(fonts));
+
+        const QStringList pages = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+                                      .split(QLatin1Char('\f'));
+        QVERIFY(pages.size() >= plan.pages);
+        for (const kiv::PrintPlan::ColumnRange& range : plan.ranges) {
+            for (int p = 0; p < plan.pages; ++p)
+                QCOMPARE(pages[p].contains(QLatin1String(kHeaders[range.firstCol])), p == range.firstPage);
+            // Each entry on a line of its own, in order, on the page after
+            // the headers when the slots are taller than what is left of it.
+            const QStringList lines = pages[range.firstPage + (tallColumn ? 1 : 0)].split(QLatin1Char('\n'));
+            for (int col = range.firstCol; col <= range.lastCol; ++col) {
+                int previousLine = -1;
+                int found = 0;
+                for (const std::string& entry : entries[col]) {
+                    const QString text = QString::fromStdString(entry);
+                    const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
+                        return l.contains(QRegularExpression(QRegularExpression::escape(text) + QStringLiteral("(\\s|$)")));
+                    });
+                    if (line == lines.end())
+                        break;
+                    const int index = int(line - lines.begin());
+                    QVERIFY2(index > previousLine, qPrintable(text));
+                    previousLine = index;
+                    ++found;
+                }
+                if (tallColumn && col == 0)
+                    QVERIFY2(found > 20 && found < tallColumn, qPrintable(QString::number(found)));
+                else
+                    QCOMPARE(found, int(entries[col].size()));
+            }
+        }
+    }
+
+    // Without any print queue the job stops before it starts.
+    void saysSoWhenThereIsNoPrinter()
+    {
+        kiv::TSlotGrid grid;
+        SetUpLikeTheWindow(grid);
+        try {
+            grid.Print();
+            QFAIL("printed without a printer");
+        } catch (const kiv::KivError& error) {
+            QCOMPARE(std::string(error.what()), std::string("Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e"));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // No print queue of the machine is seen, whatever runs the tests.
+    qputenv("CUPS_SERVER", "/nonexistent/kiv-no-cups.sock");
+    QApplication app(argc, argv);
+    QtTablePrintTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "QtTablePrintTest.moc"
