@@ -4,6 +4,7 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QRawFont>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,7 +24,28 @@ QFont MakeFont(const PrintFont& spec)
     font.setPointSizeF(std::abs(spec.height) * 72.0 / kUnitsPerInch);
     font.setBold(spec.bold);
     font.setHintingPreference(QFont::PreferNoHinting);
+    // A line is as wide as its characters' advances together, as the
+    // printer's text extents measure it: no kerning, which also lets a day's
+    // hundreds of thousands of entries be measured from one table per font.
+    font.setKerning(false);
     return font;
+}
+
+// Windows sets a line's height and its baseline by the font's own figures for
+// Windows (winAscent and winDescent); Qt may take the typographic ones, which
+// for Tahoma leave a line a fifth lower. The layout was made for the former.
+bool WindowsLineMetrics(const QFont& font, qreal emPixels, qreal& height, qreal& ascent)
+{
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (!raw.isValid() || raw.unitsPerEm() <= 0 || os2.size() < 78)
+        return false;
+    const auto word = [&os2](int at) { return (static_cast<uchar>(os2[at]) << 8) | static_cast<uchar>(os2[at + 1]); };
+    const qreal winAscent = word(74);
+    const qreal winDescent = word(76);
+    ascent = emPixels * winAscent / raw.unitsPerEm();
+    height = emPixels * (winAscent + winDescent) / raw.unitsPerEm();
+    return true;
 }
 
 int ToUnits(double pixels, double pixelsPerUnit)
@@ -55,20 +77,33 @@ void QtPrintSurface::SetFont(const PrintFont& font)
             return;
         }
     }
-    QFont made = MakeFont(font);
-    fonts_.push_back({font, made, QFontMetricsF(made, &device_)});
+    const QFont made = MakeFont(font);
+    LoadedFont loaded{font, made, QFontMetricsF(made, &device_), {}, 0, 0};
+    if (!WindowsLineMetrics(made, std::abs(font.height) * pixelsPerUnitY_, loaded.height, loaded.ascent)) {
+        loaded.height = loaded.metrics.height();
+        loaded.ascent = loaded.metrics.ascent();
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        loaded.advances[byte] = loaded.metrics.horizontalAdvance(FromCp1252(std::string_view(&c, 1)));
+    }
+    fonts_.push_back(std::move(loaded));
     current_ = fonts_.size() - 1;
 }
 
 int QtPrintSurface::TextWidth(std::string_view line)
 {
-    return ToUnits(Current().metrics.horizontalAdvance(FromCp1252(line)), pixelsPerUnitX_);
+    const std::array<qreal, 256>& advances = Current().advances;
+    qreal width = 0;
+    for (const char c : line)
+        width += advances[static_cast<unsigned char>(c)];
+    return ToUnits(width, pixelsPerUnitX_);
 }
 
 // A line is as high as the font, whatever its characters.
 int QtPrintSurface::TextHeight(std::string_view)
 {
-    return ToUnits(Current().metrics.height(), pixelsPerUnitY_);
+    return ToUnits(Current().height, pixelsPerUnitY_);
 }
 
 QRectF QtPrintSurface::DeviceRect(const PageRect& rect) const
@@ -101,7 +136,7 @@ void QtPrintSurface::DrawTextLine(int x, int top, const PageRect& clip, std::str
         painterFont_ = static_cast<int>(current_);
     }
     painter_->setPen(Qt::black);
-    const QPointF baseline(x * pixelsPerUnitX_, -top * pixelsPerUnitY_ + Current().metrics.ascent());
+    const QPointF baseline(x * pixelsPerUnitX_, -top * pixelsPerUnitY_ + Current().ascent);
     painter_->drawText(baseline, FromCp1252(line));
 }
 

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QPen>
 
+#include <array>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -39,6 +40,12 @@ private:
         PrintFont spec;
         QFont font;
         QFontMetricsF metrics;
+        // The advance of each Windows-1252 byte, in device pixels.
+        std::array<qreal, 256> advances;
+        // A line's height and the baseline's distance from its top, in
+        // device pixels, as Windows measures the font.
+        qreal height;
+        qreal ascent;
     };
 
     QRectF DeviceRect(const PageRect& rect) const;

@@ -4,6 +4,7 @@
 
 #include "GridFonts.h"
 #include "KivError.h"
+#include "QtPrintSurface.h"
 #include "QtTablePrint.h"
 #include "TSlotGrid.h"
 
@@ -15,6 +16,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,42 @@ private slots:
                     QCOMPARE(found, int(entries[col].size()));
             }
         }
+    }
+
+    // Tahoma's lines are as high as Windows makes them (its winAscent 2049
+    // and winDescent 423 over 2048 units), and a line as wide as its
+    // characters' advances.
+    void measuresTahomaAsWindowsDoes_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<int>("lineHeight");
+        QTest::newRow("6 pt entries") << -21 << false << 25;
+        QTest::newRow("8 pt headers") << -28 << true << 34;
+        QTest::newRow("10 pt print font") << -35 << false << 42;
+    }
+
+    void measuresTahomaAsWindowsDoes()
+    {
+        QFETCH(int, height);
+        QFETCH(bool, bold);
+        QFETCH(int, lineHeight);
+        if (QFontInfo(QFont(kiv::kGridFontFamily)).family() != kiv::kGridFontFamily)
+            QSKIP("no Tahoma on this system");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        kiv::QtPrintSurface surface(printer);
+        surface.SetFont({"Tahoma", height, bold});
+        QCOMPARE(surface.TextHeight("gh"), lineHeight);
+
+        QFont font(kiv::kGridFontFamily);
+        font.setPointSizeF(-height * 72.0 / 254);
+        font.setBold(bold);
+        font.setKerning(false);
+        const QString line = QStringLiteral("SPROFPC02 11h00-11h39 prof.lef\u00E8vre PROF");
+        const double expected = QFontMetricsF(font, &printer).horizontalAdvance(line) * 254 / printer.logicalDpiX();
+        QVERIFY2(std::abs(surface.TextWidth("SPROFPC02 11h00-11h39 prof.lef\xE8vre PROF") - expected) <= 1,
+                 qPrintable(QString::number(expected)));
     }
 
     // Without any print queue the job stops before it starts.
