@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace kiv {
 
@@ -23,35 +22,6 @@ constexpr int kTextIndent = 4;
 constexpr int kBorderWidth = 2;
 // Every column gets 2 mm on top of its widest line.
 constexpr int kFixedColumnSpacing = 20;
-
-// Walks the lines of a cell text in place, as views: a room table cell holds
-// tens of thousands of entries, and taking each line off the front of a copy
-// would move the rest of the text once per line.
-class CellLines {
-public:
-    CellLines(std::string_view text, bool multiLine) : rest_(text), multiLine_(multiLine) {}
-
-    std::optional<std::string_view> Next()
-    {
-        if (rest_.empty())
-            return std::nullopt;
-        const std::size_t cr = rest_.find('\r');
-        if (cr == std::string_view::npos) {
-            const std::string_view line = rest_;
-            rest_ = {};
-            return line;
-        }
-        const std::string_view line = rest_.substr(0, cr);
-        rest_ = multiLine_ ? rest_.substr(cr + 1) : std::string_view{};
-        if (!rest_.empty() && rest_.front() == '\n')
-            rest_.remove_prefix(1);
-        return line;
-    }
-
-private:
-    std::string_view rest_;
-    bool multiLine_;
-};
 
 enum class Mode { Count, Print };
 
@@ -115,9 +85,8 @@ private:
         if (text.empty())
             return surface_.TextWidth(kEmptyCellText);
         int width = 0;
-        CellLines lines(text, table_.MultiLine());
-        while (const auto line = lines.Next())
-            width = std::max(width, surface_.TextWidth(*line));
+        for (std::string_view rest = text; !rest.empty();)
+            width = std::max(width, surface_.TextWidth(NextCellLine(rest, table_.MultiLine())));
         return width;
     }
 
@@ -248,24 +217,23 @@ private:
         surface_.FillBox(box);
         const std::string text = table_.CellText(col, row);
         const bool multiLine = table_.MultiLine();
-        CellLines lines(text, multiLine);
+        std::string_view rest = text;
         if (CellLineCount(text, multiLine) == 1) {
-            if (const auto line = lines.Next())
+            if (!rest.empty())
                 surface_.DrawTextLine(box.left + kTextIndent, box.top,
-                                      {box.left + kTextIndent, box.top, box.right, box.bottom - settings_.rowSpacing}, *line);
+                                      {box.left + kTextIndent, box.top, box.right, box.bottom - settings_.rowSpacing},
+                                      NextCellLine(rest, multiLine));
             return;
         }
         const int textHeight = surface_.TextHeight(kEmptyCellText);
         int pitch = textHeight + settings_.rowSpacing;
         pitch += pitch / 8;
         // Lines below the page's bottom cannot show: a row taller than the
-        // page is cut there rather than drawn into the void.
-        for (int top = box.top; top > page_.bottom; top -= pitch - settings_.rowSpacing) {
-            const auto line = lines.Next();
-            if (!line)
-                break;
-            surface_.DrawTextLine(box.left + kTextIndent, top, box, *line);
-        }
+        // page is cut there rather than drawn into the void. The lines are
+        // views of the cell's text, so a slot of a whole busy day costs only
+        // the lines that reach the paper.
+        for (int top = box.top; top > page_.bottom && !rest.empty(); top -= pitch - settings_.rowSpacing)
+            surface_.DrawTextLine(box.left + kTextIndent, top, box, NextCellLine(rest, multiLine));
     }
 
     // A cell that ends below the space kept at the bottom runs off the page:

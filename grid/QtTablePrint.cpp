@@ -1,5 +1,6 @@
 #include "QtTablePrint.h"
 
+#include "CellAppearance.h"
 #include "GridFonts.h"
 #include "KivError.h"
 #include "QtPrintSurface.h"
@@ -10,40 +11,56 @@
 #include <QPrinterInfo>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace kiv {
 
 namespace {
 
-// The grid as printing reads it: its texts, and the screen fonts it shows
-// them in (headers in the bold fixed font), sized in points as the screen
-// reports them.
+// The grid as printing reads it: its texts, and the fonts that a cell's look
+// gives on paper (the screen fonts, headers in the bold fixed font), sized in
+// points as the screen reports them.
 class GridTable : public PrintTable {
 public:
-    explicit GridTable(const TSlotGridBase& grid) : grid_(grid) {}
+    explicit GridTable(const TSlotGridBase& grid)
+        : grid_(grid), screenDpi_(grid.logicalDpiY() > 0 ? grid.logicalDpiY() : 96)
+    {
+        look_.fixedCols = grid.FixedCols();
+        look_.fixedRows = grid.FixedRows();
+        look_.font = ScreenFont(grid.font());
+        look_.fixedFont = ScreenFont(grid.FixedFont());
+        look_.printUseDisplayFont = true;
+    }
 
     int ColCount() const override { return grid_.ColCount(); }
     int RowCount() const override { return grid_.RowCount(); }
     std::string CellText(int col, int row) const override { return grid_.CellText(col, row); }
     PrintFontSize CellFont(int col, int row) const override
     {
-        const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();
-        const QFont font = fixed ? grid_.FixedFont() : grid_.font();
-        return {font.family().toStdString(), Points(font), font.bold()};
+        const kiv::CellFont font = CellAppearance(look_, kNoSelection, col, row, true).font;
+        return {font.name, static_cast<int>(std::lround(std::abs(font.height) * 72.0 / screenDpi_)), font.bold};
     }
     bool MultiLine() const override { return true; }
 
 private:
-    int Points(const QFont& font) const
+    static constexpr GridRect kNoSelection{-1, -1, -1, -1};
+
+    // A negative height: the characters' height in screen pixels.
+    kiv::CellFont ScreenFont(const QFont& font) const
     {
-        if (font.pixelSize() > 0) {
-            const int dpi = grid_.logicalDpiY() > 0 ? grid_.logicalDpiY() : 96;
-            return static_cast<int>(std::lround(font.pixelSize() * 72.0 / dpi));
-        }
-        return static_cast<int>(std::lround(font.pointSizeF()));
+        const int pixels = font.pixelSize() > 0 ? font.pixelSize()
+                                                : static_cast<int>(std::lround(font.pointSizeF() * screenDpi_ / 72.0));
+        kiv::CellFont cellFont;
+        cellFont.name = font.family().toStdString();
+        cellFont.height = -pixels;
+        cellFont.bold = font.bold();
+        cellFont.italic = font.italic();
+        return cellFont;
     }
 
     const TSlotGridBase& grid_;
+    const int screenDpi_;
+    GridAppearance look_;
 };
 
 bool HasPrinter(QPrinter& printer)
