@@ -204,11 +204,4 @@ TEST(PrintLayout, DrawsEachCellAtItsPlace)
               "line 505,-121 505,-159 w2\nline 565,-121 565,-159 w2\nline 505,-121 565,-121 w2\nline 505,-159 565,-159 w2\n");
 }
 
-TEST(PrintLayout, FontHeightsOnPaper)
-{
-    EXPECT_EQ(kiv::PrintFontHeight(10), -35);
-    EXPECT_EQ(kiv::PrintFontHeight(8), -28);
-    EXPECT_EQ(kiv::PrintFontHeight(6), -21);
-}
-
 } // namespace
