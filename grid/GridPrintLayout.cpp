@@ -23,6 +23,11 @@ constexpr int kBorderWidth = 2;
 // Every column gets 2 mm on top of its widest line.
 constexpr int kFixedColumnSpacing = 20;
 
+PrintFont OnPaper(const PrintFontSize& size)
+{
+    return {size.family, PrintFontHeight(size.points), size.bold};
+}
+
 enum class Mode { Count, Print };
 
 // One run of the layout over the whole table.
@@ -56,7 +61,7 @@ public:
 private:
     int TextHeightIn(const PrintFontSize& size)
     {
-        surface_.SetFont({size.family, PrintFontHeight(size.points), size.bold});
+        surface_.SetFont(OnPaper(size));
         return surface_.TextHeight(kEmptyCellText);
     }
 
@@ -73,8 +78,7 @@ private:
 
     void UseCellFont(int col, int row)
     {
-        const PrintFontSize size = table_.CellFont(col, row);
-        surface_.SetFont({size.family, PrintFontHeight(size.points), size.bold});
+        surface_.SetFont(OnPaper(table_.CellFont(col, row)));
     }
 
     // The width of a cell's widest line on paper; an empty cell as "gh".
@@ -94,9 +98,7 @@ private:
     int CellHeight(int col, int row)
     {
         UseCellFont(col, row);
-        const std::string text = table_.CellText(col, row);
-        const int lines = text.empty() ? 1 : CellLineCount(text, table_.MultiLine());
-        return surface_.TextHeight(kEmptyCellText) * lines;
+        return surface_.TextHeight(kEmptyCellText) * CellLineCount(table_.CellText(col, row), table_.MultiLine());
     }
 
     void MeasureColumnWidths()
