@@ -1,5 +1,6 @@
 #include "QtPrintSurface.h"
 
+#include "GridFonts.h"
 #include "QtCp1252.h"
 
 #include <QPagedPaintDevice>
@@ -33,7 +34,7 @@ QFont MakeFont(const PrintFont& spec)
 
 // Windows sets a line's height and its baseline by the font's own figures for
 // Windows (winAscent and winDescent); Qt may take the typographic ones, which
-// for Tahoma leave a line a fifth lower. The layout was made for the former.
+// for Tahoma make a line a fifth shorter. The layout was made for the former.
 bool WindowsLineMetrics(const QFont& font, qreal emPixels, qreal& height, qreal& ascent)
 {
     const QRawFont raw = QRawFont::fromFont(font);
@@ -61,7 +62,7 @@ QtPrintSurface::QtPrintSurface(QPagedPaintDevice& device, QPainter* painter)
       pixelsPerUnitX_(device.logicalDpiX() / kUnitsPerInch),
       pixelsPerUnitY_(device.logicalDpiY() / kUnitsPerInch)
 {
-    SetFont({"Tahoma", -35, false});
+    SetFont({kGridFontFamily.toStdString(), -35, false});
 }
 
 PageExtent QtPrintSurface::Page() const
