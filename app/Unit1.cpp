@@ -1,8 +1,13 @@
 #include "Unit1.h"
 
 #include "DefaultWords.h"
+#include "KeywordSearchRun.h"
 #include "KivErrorBox.h"
 #include "PathText.h"
+#include "PrinterIcon.h"
+#include "ResultFields.h"
+#include "ResultsOutput.h"
+#include "ResultsView.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
 #include "SlotHeaders.h"
@@ -20,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,7 +33,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTextEdit>
+#include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -97,6 +103,17 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
     return button;
 }
 
+// The lines of a word box: one word per line, a final line break adding none.
+TextList BoxLines(const QPlainTextEdit& box)
+{
+    TextList lines;
+    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
+        lines.push_back(ToCp1252(block.text()));
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -114,6 +131,7 @@ TForm1::TForm1(StartupPaths paths, QWidget* parent)
     , defaultWords_(BuiltInWatchedWords())
 {
     RunModal = [](QDialog& dialog) { return dialog.exec(); };
+    HasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kiv Logs"));
@@ -157,10 +175,8 @@ void TForm1::BuildSearchTab()
                                     QStringLiteral("Enregistrer"), Panel1, QRect(32, 16, 41, 41));
     SpeedButton4 = NewPictureButton("SpeedButton4", look->standardIcon(QStyle::SP_TrashIcon),
                                     QStringLiteral("Effacer"), Panel1, QRect(96, 16, 41, 41));
-    SpeedButton2 = NewPictureButton("SpeedButton2",
-                                    QIcon::fromTheme(QStringLiteral("document-print"),
-                                                     look->standardIcon(QStyle::SP_FileDialogContentsView)),
-                                    QStringLiteral("Imprimer"), Panel1, QRect(152, 16, 41, 41));
+    SpeedButton2 = NewPictureButton("SpeedButton2", PrinterIcon(), QStringLiteral("Imprimer"), Panel1,
+                                    QRect(152, 16, 41, 41));
     SpeedButton1 = NewSpeedButton("SpeedButton1", QStringLiteral("Rechercher"), Panel1, QRect(96, 72, 97, 41));
     SpeedButton1->setToolTip(Utf8("Recherche à partir des mots du fichier KIV.INI"));
     SpeedButton3 = NewSpeedButton("SpeedButton3", QStringLiteral("Rechercher avec ces mots -->"), Panel1,
@@ -190,6 +206,8 @@ void TForm1::BuildSearchTab()
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo3->setTabChangesFocus(true);
+    Memo3->setAccessibleName(Utf8("Mots recherchés"));
+    Memo3->setToolTip(Utf8("Les mots de « Rechercher avec ces mots --> », un par ligne"));
 
     MonthCalendar1 = new QCalendarWidget(Panel1);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
@@ -198,19 +216,19 @@ void TForm1::BuildSearchTab()
     MonthCalendar1->setGridVisible(false);
     MonthCalendar1->setGeometry(QRect(QPoint(537, 9), MonthCalendar1->sizeHint().expandedTo(QSize(184, 160))));
     MonthCalendar1->setSelectedDate(QDate(2006, 2, 4));
+    MonthCalendar1->setAccessibleName(QStringLiteral("Date de la recherche"));
 
     SpeedButton6 = NewSpeedButton("SpeedButton6", Utf8("Modifier mots recherchés par défaut"), Panel1,
                                   QRect(std::max(752, MonthCalendar1->geometry().right() + 16), 88, 193, 22));
 
-    RichEdit1 = new QTextEdit(TabSheet1);
+    // Nothing is cut when the window shrinks: it stops at the panel's width.
+    Panel1->setMinimumWidth(Panel1->childrenRect().right() + 16);
+
+    RichEdit1 = new ResultsView(TabSheet1);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setFont(QFont(QStringLiteral("Arial"), 10));
-    RichEdit1->setAcceptRichText(false);
-    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->setAccessibleName(Utf8("Résultats de la recherche"));
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    RichEdit1->setMinimumHeight(80);
     layout->addWidget(RichEdit1, 1);
 
     PopupMenu1 = new QMenu(RichEdit1);
@@ -240,6 +258,12 @@ void TForm1::BuildSearchTab()
     StatusBar1 = new QStatusBar(Panel2);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("Ligne du curseur"));
+    StatusText = new QLabel(StatusBar1);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    StatusText->setTextFormat(Qt::PlainText);
+    StatusBar1->addWidget(StatusText, 1);
+    ProgressBar1->setAccessibleName(QStringLiteral("Progression de la recherche"));
     bottom->addWidget(ProgressBar1);
     bottom->addWidget(StatusBar1, 1);
     layout->addWidget(Panel2);
@@ -253,6 +277,10 @@ void TForm1::BuildSearchTab()
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
     setTabOrder(SpeedButton6, RichEdit1);
+
+    keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
+    connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter);
 }
 
 void TForm1::BuildRoomTab()
@@ -383,10 +411,10 @@ void TForm1::Wire()
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
-    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
-    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->mapToGlobal(at)); });
     connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
     connect(Rechercheordi, &QAction::triggered, this, &TForm1::RechercheordiClick);
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
@@ -517,8 +545,9 @@ void TForm1::SpeedButtonheuresClick()
 
 void TForm1::Memo3Change()
 {
-    // Any character counts, a lone space or line break included.
-    SpeedButton3->setEnabled(!Memo3->document()->isEmpty());
+    // Any character counts, a lone space or line break included; no second
+    // search while one runs.
+    SpeedButton3->setEnabled(!Memo3->document()->isEmpty() && !keywordRun_->Running());
 }
 
 void TForm1::Button2Click()
@@ -527,34 +556,104 @@ void TForm1::Button2Click()
     Memo4->setHidden(!Memo4->isHidden());
 }
 
-// The keyword search with the default words; it arrives with the scan worker.
-void TForm1::SpeedButton1Click() {}
+void TForm1::SpeedButton1Click()
+{
+    StartKeywordSearch(defaultWords_);
+}
 
-// The keyword search with the words typed in Memo3; it arrives with the scan
-// worker.
-void TForm1::SpeedButton3Click() {}
+void TForm1::SpeedButton3Click()
+{
+    StartKeywordSearch(BoxLines(*Memo3));
+}
 
-// Printing the results arrives with the print support.
-void TForm1::SpeedButton2Click() {}
+void TForm1::SpeedButton2Click()
+{
+    ReportErrors(this, [this] { resultsOutput_->Print(); });
+}
 
-// Emptying the results arrives with the results view.
-void TForm1::SpeedButton4Click() {}
+void TForm1::SpeedButton4Click()
+{
+    RichEdit1->clear();
+}
 
-// Saving the results arrives with the results view.
-void TForm1::SpeedButton5Click() {}
+void TForm1::SpeedButton5Click()
+{
+    ReportErrors(this, [this] { resultsOutput_->Save(); });
+}
 
-// The status line and the popup searches follow the caret once the results
-// view is built.
-void TForm1::RichEdit1SelectionChange() {}
+void TForm1::RichEdit1SelectionChange()
+{
+    // The search's own appends move the caret; they are not the user's.
+    if (searchBusy_)
+        return;
+    const int line = RichEdit1->SelectionStartLine();
+    StatusText->setText(QStringLiteral("ligne %1  ").arg(line + 1));
+    const bool onResult = !RichEdit1->LineText(line).empty();
+    Rechercheordi->setEnabled(onResult);
+    RechercheNom->setEnabled(onResult);
+}
 
-// Copying a selection of results arrives with the results view.
-void TForm1::Copier1Click() {}
+void TForm1::Copier1Click()
+{
+    RichEdit1->copy();
+}
 
-// Searching again on the computer of a result arrives with the scan worker.
-void TForm1::RechercheordiClick() {}
+void TForm1::RechercheordiClick()
+{
+    RunPopupSearch(ComputerField(RichEdit1->LineText(RichEdit1->SelectionStartLine())));
+}
 
-// Searching again on the pupil of a result arrives with the scan worker.
-void TForm1::RechercheNomClick() {}
+void TForm1::RechercheNomClick()
+{
+    RunPopupSearch(PupilField(RichEdit1->LineText(RichEdit1->SelectionStartLine())));
+}
+
+void TForm1::RunPopupSearch(const std::string& word)
+{
+    if (word.empty() || keywordRun_->Running())
+        return;
+    Memo3->setPlainText(FromCp1252(word));
+    SpeedButton3Click();
+}
+
+void TForm1::StartKeywordSearch(TextList words)
+{
+    if (keywordRun_->Running())
+        return;
+    searchWords_ = std::move(words);
+    const QDate date = MonthCalendar1->selectedDate();
+    KeywordSearchRequest request;
+    request.logFolder = paths_.logFolder;
+    request.date = LogDate{date.year(), date.month(), date.day()};
+    const int scope = RadioGroup1ItemIndex();
+    request.scope = scope == 0 ? SearchScope::Mois : scope == 1 ? SearchScope::Jour : SearchScope::Tout;
+    request.words = searchWords_;
+    if (!keywordRun_->Start(std::move(request)))
+        return;
+    searchBusy_ = true;
+    popupSearchesEnabled_[0] = Rechercheordi->isEnabled();
+    popupSearchesEnabled_[1] = RechercheNom->isEnabled();
+    for (QToolButton* button : {SpeedButton1, SpeedButton3})
+        button->setEnabled(false);
+    Rechercheordi->setEnabled(false);
+    RechercheNom->setEnabled(false);
+}
+
+void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
+{
+    searchBusy_ = false;
+    SpeedButton1->setEnabled(true);
+    Memo3Change();
+    Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
+    RechercheNom->setEnabled(popupSearchesEnabled_[1]);
+    // Every file that could not be read, in one box at the end, one a line.
+    if (outcome.errors.empty())
+        return;
+    std::string text;
+    for (const std::string& error : outcome.errors)
+        text += (text.empty() ? "" : "\n") + WithFullStop(error);
+    ShowKivError(this, text);
+}
 
 // The room occupation scan of the chosen day and room arrives with the scan
 // worker.

@@ -3,6 +3,7 @@
 // occupation table and the help tab. It loads the three lists at start-up and
 // opens the dialogs that edit them.
 
+#include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
 
@@ -26,11 +27,13 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class QTextEdit;
 class QToolButton;
 
 namespace kiv {
 
+class KeywordSearchRun;
+class ResultsOutput;
+class ResultsView;
 class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
@@ -51,12 +54,16 @@ public:
     // Shows a list dialog modally and gives its result; tests replace it to
     // drive the dialog.
     std::function<int(QDialog&)> RunModal;
+    // Whether the system has a default printer; tests stand in for one.
+    std::function<bool()> HasDefaultPrinter;
 
     const StartupPaths& Paths() const noexcept { return paths_; }
     // The start-up word file: "kiv.ini" beside the executable.
     const std::filesystem::path& WordFilePath() const noexcept { return wordFilePath_; }
     // The default word list, searched by "Rechercher".
     const TextList& DefaultWords() const noexcept { return defaultWords_; }
+    // The words of the last keyword search: the default list or Memo3's lines.
+    const TextList& SearchWords() const noexcept { return searchWords_; }
     // Set while a scan hands its results to the window.
     bool SearchBusy() const noexcept { return searchBusy_; }
     // The scope chosen in RadioGroup1: 0 "Mois", 1 "Jour", 2 "Tout".
@@ -82,7 +89,7 @@ public:
     QPlainTextEdit* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
+    ResultsView* RichEdit1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copier1 = nullptr;
     QAction* Rechercheordi = nullptr;
@@ -90,6 +97,7 @@ public:
     QFrame* Panel2 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText = nullptr; // the one simple panel of StatusBar1
 
     // Tab "Occupation des salles".
     QFrame* Panel3 = nullptr;
@@ -136,6 +144,12 @@ private:
     void Wire();
     void FormCreate();
 
+    // The keyword search with the words given, on the date and scope set on
+    // the tab; nothing while one runs.
+    void StartKeywordSearch(TextList words);
+    void KeywordSearchEnded(const ScanOutcome& outcome);
+    void RunPopupSearch(const std::string& word);
+
     std::filesystem::path ListFilePath(const char* bareName) const;
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
@@ -145,6 +159,10 @@ private:
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     bool searchBusy_ = false;
+    TextList searchWords_;
+    KeywordSearchRun* keywordRun_ = nullptr;
+    ResultsOutput* resultsOutput_ = nullptr;
+    bool popupSearchesEnabled_[2] = {true, true};
 };
 
 } // namespace kiv

@@ -1,6 +1,7 @@
 // kivlogs: the window of Kiv Logs.
 
 #include "CommandLine.h"
+#include "FrenchLook.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -11,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::string> ArgumentsAfterProgram(const QStringList& arguments)
-{
-    std::vector<std::string> args;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(arguments[i].toStdString());
-    return args;
-}
 
 std::filesystem::path PathOf(const QString& folder)
 {
@@ -43,10 +36,9 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
+    kiv::UseFrenchLook(app);
 
-    // The folders are taken again from Qt's arguments, which carry the
-    // system's own spelling of the names (wide characters on Windows).
-    const kiv::CommandLine commandLine = kiv::ParseCommandLine(ArgumentsAfterProgram(QCoreApplication::arguments()));
+    const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
     const kiv::StartupPaths paths = kiv::ResolveStartupPaths(
         commandLine, PathOf(QCoreApplication::applicationDirPath()), std::filesystem::current_path());
 

@@ -1,0 +1,199 @@
+#include "KeywordSearchRun.h"
+
+#include "ResultsView.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QWidget>
+
+#include <exception>
+#include <span>
+
+namespace kiv {
+namespace {
+
+// The view appends results in slices and gives the event loop back between
+// them: 500 lines take a few milliseconds, and a turn of the loop stops
+// appending after 15 ms, so typing and scrolling stay smooth during a search.
+constexpr std::size_t kSliceLines = 500;
+constexpr qint64 kTurnBudgetMs = 15;
+
+} // namespace
+
+KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QWidget* window)
+    : QObject(window)
+    , view_(view)
+    , progress_(progress)
+{
+    window->installEventFilter(this);
+}
+
+KeywordSearchRun::~KeywordSearchRun()
+{
+    CancelAndWait();
+}
+
+bool KeywordSearchRun::Start(KeywordSearchRequest request)
+{
+    if (running_)
+        return false;
+    running_ = true;
+    cancel_ = false;
+    handover_ = Handover{};
+    firstReceived_.reset();
+    firstShown_.reset();
+    toAppend_.clear();
+    appendedInFront_ = 0;
+    outcome_.reset();
+    lastResult_.reset();
+    progress_->setValue(0);
+    progress_->show();
+    worker_ = std::thread(&KeywordSearchRun::Work, this, std::move(request));
+    return true;
+}
+
+void KeywordSearchRun::CancelAndWait()
+{
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+    if (!running_)
+        return;
+    running_ = false;
+    {
+        const std::lock_guard lock(mutex_);
+        handover_ = Handover{};
+    }
+    toAppend_.clear();
+    outcome_.reset();
+    progress_->setValue(0);
+    progress_->hide();
+}
+
+std::optional<KeywordSearchRun::Clock::time_point> KeywordSearchRun::FirstResultsReceived() const
+{
+    const std::lock_guard lock(const_cast<std::mutex&>(mutex_));
+    return firstReceived_;
+}
+
+bool KeywordSearchRun::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close)
+        CancelAndWait();
+    return QObject::eventFilter(watched, event);
+}
+
+// Worker thread: the scan, its events handed over under the lock.
+void KeywordSearchRun::Work(KeywordSearchRequest request)
+{
+    KeywordSearchEvents events;
+    events.onFilesFound = [this](std::size_t count) { Post([count](Handover& h) { h.fileCount = count; }); };
+    events.onFileStarted = [this](std::size_t index, std::size_t) {
+        Post([index](Handover& h) { h.fileIndex = index; });
+    };
+    events.onResults = [this](std::vector<KeywordSearchResult>&& batch) {
+        Post([this, &batch](Handover& h) {
+            if (!firstReceived_)
+                firstReceived_ = Clock::now();
+            h.batches.push_back(std::move(batch));
+        });
+    };
+    ScanOutcome outcome;
+    try {
+        outcome = RunKeywordSearch(request, events, &cancel_);
+    } catch (const std::exception& error) {
+        // Out of memory or the like: the search ends, reported like an
+        // unreadable file, and the window is left usable.
+        outcome.allRead = false;
+        outcome.errors.emplace_back(error.what());
+    }
+    Post([&outcome](Handover& h) { h.outcome = std::move(outcome); });
+}
+
+void KeywordSearchRun::Post(const std::function<void(Handover&)>& change)
+{
+    const std::lock_guard lock(mutex_);
+    change(handover_);
+    if (handover_.wakePosted)
+        return;
+    handover_.wakePosted = true;
+    QMetaObject::invokeMethod(this, &KeywordSearchRun::Drain, Qt::QueuedConnection);
+}
+
+// Window thread: takes what the worker handed over and appends as much as a
+// turn of the event loop allows.
+void KeywordSearchRun::Drain()
+{
+    drainQueued_ = false;
+    if (!running_)
+        return;
+    std::optional<std::size_t> fileCount;
+    std::optional<std::size_t> fileIndex;
+    {
+        const std::lock_guard lock(mutex_);
+        for (auto& batch : handover_.batches)
+            toAppend_.push_back(std::move(batch));
+        handover_.batches.clear();
+        fileCount = std::exchange(handover_.fileCount, std::nullopt);
+        fileIndex = std::exchange(handover_.fileIndex, std::nullopt);
+        if (handover_.outcome)
+            outcome_ = std::exchange(handover_.outcome, std::nullopt);
+        handover_.wakePosted = false;
+    }
+    // The bar runs from the first file (0) to the last (n - 1).
+    if (fileCount)
+        progress_->setMaximum(*fileCount > 0 ? static_cast<int>(*fileCount - 1) : 0);
+    if (fileIndex)
+        progress_->setValue(static_cast<int>(*fileIndex));
+
+    QElapsedTimer turn;
+    turn.start();
+    while (!toAppend_.empty() && turn.elapsed() < kTurnBudgetMs)
+        AppendSlice();
+    if (!toAppend_.empty()) {
+        if (!drainQueued_) {
+            drainQueued_ = true;
+            QMetaObject::invokeMethod(this, &KeywordSearchRun::Drain, Qt::QueuedConnection);
+        }
+        return;
+    }
+    if (outcome_)
+        End();
+}
+
+bool KeywordSearchRun::AppendSlice()
+{
+    std::vector<KeywordSearchResult>& front = toAppend_.front();
+    const std::size_t count = std::min(kSliceLines, front.size() - appendedInFront_);
+    view_->AppendResults(std::span<const KeywordSearchResult>(front.data() + appendedInFront_, count));
+    if (!firstShown_)
+        firstShown_ = Clock::now();
+    appendedInFront_ += count;
+    if (appendedInFront_ == front.size()) {
+        lastResult_ = std::move(front.back());
+        toAppend_.pop_front();
+        appendedInFront_ = 0;
+    }
+    return true;
+}
+
+void KeywordSearchRun::End()
+{
+    if (worker_.joinable())
+        worker_.join();
+    running_ = false;
+    progress_->setValue(0);
+    progress_->hide();
+    // The last result line stays on the clipboard, bold word and all, ready
+    // to be pasted into a report to the pupil's teacher.
+    if (lastResult_)
+        QGuiApplication::clipboard()->setMimeData(ResultsView::ResultMimeData(*lastResult_));
+    const ScanOutcome outcome = std::move(*outcome_);
+    outcome_.reset();
+    emit Finished(outcome);
+}
+
+} // namespace kiv
