@@ -22,6 +22,7 @@ ctest --test-dir build/test --output-on-failure -j "$jobs"
 # PDF printer, started and stopped around the test (needs root).
 if [ "$(id -u)" = 0 ]; then
   scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
+  scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
 else
   echo "not root: the print queue test is skipped" >&2
 fi

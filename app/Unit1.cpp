@@ -662,7 +662,7 @@ void TForm1::Button1Click() {}
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { SlotGrid1->Print(); });
+    ReportErrors(this, [this] { SlotGrid1->Print(resultsOutput_->Printer()); });
 }
 
 } // namespace kiv

@@ -95,13 +95,6 @@ private:
 
 } // namespace
 
-QPrinter& ProcessPrinter()
-{
-    // Never destroyed: the print system it talks to may be gone at exit.
-    static QPrinter* const printer = new QPrinter(QPrinter::HighResolution);
-    return *printer;
-}
-
 PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer)
 {
     if (!HasPrinter(printer))

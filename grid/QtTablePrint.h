@@ -11,10 +11,6 @@ namespace kiv {
 
 class TSlotGridBase;
 
-// The printer that the program's print jobs go to: the system's default
-// printer until a print dialog chooses another one.
-QPrinter& ProcessPrinter();
-
 // Prints every cell of the grid on printer, whichever view the window shows,
 // and gives where the pages went. The page is turned to landscape for this
 // job only: the printer keeps the orientation it had before, so that a later

@@ -28,9 +28,9 @@ void TSlotGrid::CopyHeaders()
                   [this](int col, const std::string& text) { WriteHeaderCell(col, text); });
 }
 
-void TSlotGrid::Print()
+void TSlotGrid::Print(QPrinter& printer)
 {
-    PrintSlotTable(*this, ProcessPrinter());
+    PrintSlotTable(*this, printer);
 }
 
 } // namespace kiv

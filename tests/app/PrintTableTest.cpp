@@ -1,6 +1,6 @@
 // "Imprimer tableau" while the text view is showing: without a print queue the
 // error box says so; on a real queue (a CUPS-PDF printer whose output folder
-// KIV_PRINT_OUTPUT names) the table arrives as a PDF, turned to landscape.
+// CUPS_PDF_OUT names) the table arrives as a PDF, turned to landscape.
 
 #include "AppTestSupport.h"
 
@@ -26,13 +26,14 @@ QString Run(const QString& program, const QStringList& arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A complete PDF of folder written since a moment (CUPS-PDF names files by
-// job number, which a fresh scheduler starts again).
-QString PdfWrittenSince(const QDir& folder, const QDateTime& since)
+// A complete PDF of folder, written since a moment, whose text holds marker
+// (CUPS-PDF names files by job number, which a fresh scheduler starts again,
+// and other jobs may print to the same folder).
+QString PdfWrittenSince(const QDir& folder, const QDateTime& since, const QString& marker)
 {
     for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
         if (file.lastModified() >= since &&
-            Run(QStringLiteral("pdfinfo"), {file.filePath()}).contains(QLatin1String("Pages:")))
+            Run(QStringLiteral("pdftotext"), {file.filePath(), QStringLiteral("-")}).contains(marker))
             return file.filePath();
     }
     return QString();
@@ -58,7 +59,7 @@ bool RowsAlongLongSide(const QString& pdf)
 
 bool PrintQueueGiven()
 {
-    return !qEnvironmentVariableIsEmpty("KIV_PRINT_OUTPUT");
+    return !qEnvironmentVariableIsEmpty("CUPS_PDF_OUT");
 }
 
 } // namespace
@@ -84,8 +85,8 @@ private slots:
     void printsLandscapeOnTheDefaultQueue()
     {
         if (!PrintQueueGiven())
-            QSKIP("no print queue given (KIV_PRINT_OUTPUT)");
-        const QDir output(qEnvironmentVariable("KIV_PRINT_OUTPUT"));
+            QSKIP("no print queue given (CUPS_PDF_OUT)");
+        const QDir output(qEnvironmentVariable("CUPS_PDF_OUT"));
         QVERIFY(QDir().mkpath(output.path()));
         QFileSystemWatcher watcher({output.path()});
         QSignalSpy arrived(&watcher, &QFileSystemWatcher::directoryChanged);
@@ -93,7 +94,8 @@ private slots:
         kivtest::Folders folders;
         kivtest::ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
-        form.SlotGrid1->SetCellText(0, 1, "\rS514PC03 08h25-09h10 eleve12 2NDE1");
+        const QString pupil = QStringLiteral("eleve%1").arg(QCoreApplication::applicationPid());
+        form.SlotGrid1->SetCellText(0, 1, "\rS514PC03 08h25-09h10 " + pupil.toStdString() + " 2NDE1");
         form.Button2->click();
         QVERIFY(form.SlotGrid1->isHidden());
         errors.messages.clear();
@@ -105,7 +107,7 @@ private slots:
         // folder is looked at, for at most a minute.
         QString pdf;
         for (int waits = 0; pdf.isEmpty() && waits < 60; ++waits) {
-            pdf = PdfWrittenSince(output, clicked);
+            pdf = PdfWrittenSince(output, clicked, pupil);
             if (pdf.isEmpty())
                 arrived.wait(1000);
         }
