@@ -17,13 +17,13 @@ namespace {
 // Page units per inch: tenths of a millimetre.
 constexpr double kUnitsPerInch = 254.0;
 
-QFont MakeFont(const PrintFont& spec)
+QFont MakeFont(const PrintFont& asked)
 {
-    QFont font(QString::fromStdString(spec.family));
+    QFont font(QString::fromStdString(asked.family));
     // The height is the character height without internal leading, which is
     // what a font's point size measures.
-    font.setPointSizeF(std::abs(spec.height) * 72.0 / kUnitsPerInch);
-    font.setBold(spec.bold);
+    font.setPointSizeF(std::abs(asked.height) * 72.0 / kUnitsPerInch);
+    font.setBold(asked.bold);
     font.setHintingPreference(QFont::PreferNoHinting);
     // A line is as wide as its characters' advances together, as the
     // printer's text extents measure it: no kerning, which also lets a day's
@@ -73,7 +73,7 @@ PageExtent QtPrintSurface::Page() const
 void QtPrintSurface::SetFont(const PrintFont& font)
 {
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
-        if (fonts_[i].spec == font) {
+        if (fonts_[i].asked == font) {
             current_ = i;
             return;
         }

@@ -37,7 +37,7 @@ public:
 
 private:
     struct LoadedFont {
-        PrintFont spec;
+        PrintFont asked;
         QFont font;
         QFontMetricsF metrics;
         // The advance of each Windows-1252 byte, in device pixels.
