@@ -71,13 +71,9 @@ int main(int argc, char** argv)
     grid.SetRowCount(3);
     grid.SetFixedRows(1);
     grid.SetFixedCols(0);
-    QFont cellFont(kiv::kGridFontFamily);
-    cellFont.setPixelSize(8);
-    grid.setFont(cellFont);
-    QFont headerFont(kiv::kGridFontFamily);
-    headerFont.setPixelSize(11);
-    headerFont.setBold(true);
-    grid.SetFixedFont(headerFont);
+    grid.SetFont(kiv::CellFont{"Tahoma", -8, false, false, kiv::clWindowText});
+    grid.SetFixedFont(kiv::CellFont{"Tahoma", -11, true, false, kiv::clWindowText});
+    grid.SetMultilinecells(true);
 
     const long entries = LoadCells(argv[1], grid);
     if (entries < 0) {

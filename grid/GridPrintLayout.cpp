@@ -85,7 +85,7 @@ private:
     int CellWidth(int col, int row)
     {
         UseCellFont(col, row);
-        const std::string text = table_.CellText(col, row);
+        const std::string_view text = table_.CellText(col, row);
         if (text.empty())
             return surface_.TextWidth(kEmptyCellText);
         int width = 0;
@@ -217,7 +217,7 @@ private:
     {
         UseCellFont(col, row);
         surface_.FillBox(box);
-        const std::string text = table_.CellText(col, row);
+        const std::string_view text = table_.CellText(col, row);
         const bool multiLine = table_.MultiLine();
         std::string_view rest = text;
         if (CellLineCount(text, multiLine) == 1) {

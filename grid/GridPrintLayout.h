@@ -73,14 +73,15 @@ public:
 };
 
 // The table as printing sees it: its size and, per cell, the text it shows
-// (lines separated by CRs) and the font it prints in.
+// (lines separated by CRs) and the font it prints in. A cell's text is read
+// in place: it must stay as it is while a pass runs.
 class PrintTable {
 public:
     virtual ~PrintTable() = default;
 
     virtual int ColCount() const = 0;
     virtual int RowCount() const = 0;
-    virtual std::string CellText(int col, int row) const = 0;
+    virtual std::string_view CellText(int col, int row) const = 0;
     virtual PrintFontSize CellFont(int col, int row) const = 0;
     // Whether a CR starts a new line.
     virtual bool MultiLine() const = 0;

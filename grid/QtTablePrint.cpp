@@ -1,6 +1,5 @@
 #include "QtTablePrint.h"
 
-#include "CellAppearance.h"
 #include "GridFonts.h"
 #include "KivError.h"
 #include "QtPrintSurface.h"
@@ -17,50 +16,29 @@ namespace kiv {
 
 namespace {
 
-// The grid as printing reads it: its texts, and the fonts that a cell's look
-// gives on paper (the screen fonts, headers in the bold fixed font), sized in
-// points as the screen reports them.
+// The grid as printing reads it: its texts in place, and the fonts of each
+// cell's look on paper (the screen fonts, headers in the bold fixed font),
+// sized in points as the screen reports them.
 class GridTable : public PrintTable {
 public:
     explicit GridTable(const TSlotGridBase& grid)
         : grid_(grid), screenDpi_(grid.logicalDpiY() > 0 ? grid.logicalDpiY() : 96)
     {
-        look_.fixedCols = grid.FixedCols();
-        look_.fixedRows = grid.FixedRows();
-        look_.font = ScreenFont(grid.font());
-        look_.fixedFont = ScreenFont(grid.FixedFont());
-        look_.printUseDisplayFont = true;
     }
 
     int ColCount() const override { return grid_.ColCount(); }
     int RowCount() const override { return grid_.RowCount(); }
-    std::string CellText(int col, int row) const override { return grid_.CellText(col, row); }
+    std::string_view CellText(int col, int row) const override { return grid_.CellView(col, row); }
     PrintFontSize CellFont(int col, int row) const override
     {
-        const kiv::CellFont font = CellAppearance(look_, kNoSelection, col, row, true).font;
+        const kiv::CellFont font = grid_.CellAppearance(col, row, true).font;
         return {font.name, static_cast<int>(std::lround(std::abs(font.height) * 72.0 / screenDpi_)), font.bold};
     }
-    bool MultiLine() const override { return true; }
+    bool MultiLine() const override { return grid_.Multilinecells(); }
 
 private:
-    static constexpr GridRect kNoSelection{-1, -1, -1, -1};
-
-    // A negative height: the characters' height in screen pixels.
-    kiv::CellFont ScreenFont(const QFont& font) const
-    {
-        const int pixels = font.pixelSize() > 0 ? font.pixelSize()
-                                                : static_cast<int>(std::lround(font.pointSizeF() * screenDpi_ / 72.0));
-        kiv::CellFont cellFont;
-        cellFont.name = font.family().toStdString();
-        cellFont.height = -pixels;
-        cellFont.bold = font.bold();
-        cellFont.italic = font.italic();
-        return cellFont;
-    }
-
     const TSlotGridBase& grid_;
     const int screenDpi_;
-    GridAppearance look_;
 };
 
 bool HasPrinter(QPrinter& printer)

@@ -77,7 +77,7 @@ public:
 
     int ColCount() const override { return static_cast<int>(rows_.front().size()); }
     int RowCount() const override { return static_cast<int>(rows_.size()); }
-    std::string CellText(int col, int row) const override { return rows_[row][col]; }
+    std::string_view CellText(int col, int row) const override { return rows_[row][col]; }
     kiv::PrintFontSize CellFont(int, int row) const override
     {
         return row == 0 ? kiv::PrintFontSize{"Tahoma", 8, true} : kiv::PrintFontSize{"Tahoma", 6, false};

@@ -38,13 +38,9 @@ void SetUpLikeTheWindow(kiv::TSlotGrid& grid)
     grid.SetRowCount(3);
     grid.SetFixedRows(1);
     grid.SetFixedCols(0);
-    QFont cellFont(kiv::kGridFontFamily);
-    cellFont.setPixelSize(8);
-    grid.setFont(cellFont);
-    QFont headerFont(kiv::kGridFontFamily);
-    headerFont.setPixelSize(11);
-    headerFont.setBold(true);
-    grid.SetFixedFont(headerFont);
+    grid.SetFont(kiv::CellFont{"Tahoma", -8, false, false, kiv::clWindowText});
+    grid.SetFixedFont(kiv::CellFont{"Tahoma", -11, true, false, kiv::clWindowText});
+    grid.SetMultilinecells(true);
     for (int col = 0; col < 8; ++col)
         grid.SetCellText(col, 0, kHeaders[col]);
 }
