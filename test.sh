@@ -18,10 +18,11 @@ chmod 700 build/test/xdg
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$PWD/build/test/xdg"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
-# "Imprimer" once through a real print queue: a private CUPS scheduler with a
+# "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
 # PDF printer, started and stopped around the test (needs root).
 if [ "$(id -u)" = 0 ]; then
   scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
+  scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
 else
   echo "not root: the print queue test is skipped" >&2
 fi

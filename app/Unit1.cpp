@@ -672,7 +672,10 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 // worker.
 void TForm1::Button1Click() {}
 
-// Printing the table arrives with the print support.
-void TForm1::SpeedButtonprintClick() {}
+// The table prints whichever of the table and its text view is showing.
+void TForm1::SpeedButtonprintClick()
+{
+    ReportErrors(this, [this] { SlotGrid1->Print(resultsOutput_->Printer()); });
+}
 
 } // namespace kiv

@@ -1,6 +1,7 @@
 #include "TSlotGrid.h"
 
 #include "HeaderCopy.h"
+#include "QtTablePrint.h"
 
 namespace kiv {
 
@@ -25,6 +26,11 @@ void TSlotGrid::CopyHeaders()
 {
     RunHeaderCopy(columnHeaders_.Items(), ColCount(), FixedRows(),
                   [this](int col, const std::string& text) { WriteHeaderCell(col, text); });
+}
+
+void TSlotGrid::Print(QPrinter& printer)
+{
+    PrintSlotTable(*this, printer);
 }
 
 } // namespace kiv

@@ -7,6 +7,8 @@
 #include "TSlotGridBase.h"
 #include "TextList.h"
 
+class QPrinter;
+
 namespace kiv {
 
 class TSlotGrid : public TSlotGridBase {
@@ -23,6 +25,11 @@ public:
     // Assigning a whole list to the grid: unlike a load, the header row is
     // emptied before the copy, so nothing of the former headers stays.
     void SetColumnHeaders(const TextList& headers);
+
+    // Prints the whole table on printer (the program's one printer, which
+    // the results' print dialog chooses), in landscape for this job only.
+    // Throws KivError when there is no printer.
+    void Print(QPrinter& printer);
 
 private:
     void WriteHeaderCell(int col, const std::string& text);
