@@ -8,7 +8,9 @@
 # Environment: RUNS (default 5), WARMUP (default 1), BENCH_BUILD_DIR (default
 # build/bench-release), MICRO=1 to run the Google Benchmark programs as well,
 # PAIRING_LINES (default 5000000) and PAIRING_USERS (default 3000,500000,1000000)
-# for the users benchmark, PAIRING=0 to leave it out.
+# for the users benchmark, PAIRING=0 to leave it out; LIST_MB (default 100) for
+# the list files benchmark, LISTS=0 to leave it out.
+#  - large list files of every shape: time and peak memory of reading them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -184,6 +186,17 @@ if [ "${PAIRING:-1}" = 1 ]; then
       --users "${PAIRING_USERS:-3000,500000,1000000}" --runs 3 | tee "$results/pairing-users.txt"
   else
     echo "bench_pairing_users not available in this build (it needs Google Benchmark's folder)"
+  fi
+fi
+
+# --- list files of every shape -------------------------------------------------
+if [ "${LISTS:-1}" = 1 ]; then
+  echo
+  if cmake --build "$build" --target bench_list_files -j "$jobs" >/dev/null 2>&1; then
+    "$build/bin/bench_list_files" --mb "${LIST_MB:-100}" --dir "$results/lists" | tee "$results/list-files.txt"
+    rm -rf "$results/lists"
+  else
+    echo "bench_list_files not available in this build (it needs Google Benchmark's folder)"
   fi
 fi
 

@@ -44,11 +44,13 @@ std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 // it reads no slot list.
 std::vector<std::string> ChooseHeaders(const CliOptions& options)
 {
-    std::vector<std::string> row = InitialSlotHeaders();
+    const TextList initial = InitialSlotHeaders();
+    std::vector<std::string> row(initial.begin(), initial.end());
     if (options.format == OccupationFormat::Text)
         return row;
+    // Only the lines that reach a header cell are read into the list.
     if (const auto slots = ChosenSlotsFile(options))
-        CopyHeadersInto(row, LoadTextListFile(slots->path, slots->shownName));
+        CopyHeadersInto(row, LoadTextListFile(slots->path, slots->shownName, row.size()));
     return row;
 }
 
