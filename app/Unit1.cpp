@@ -5,7 +5,7 @@
 #include "PathText.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"

@@ -8,7 +8,7 @@
 // limit of 3 bytes per byte of file plus 40 per line.
 
 #include "KeywordMatcher.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TextList.h"
 
 #include <chrono>

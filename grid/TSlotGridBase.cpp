@@ -41,6 +41,7 @@ TSlotGridBase::TSlotGridBase(QWidget* parent)
     Resize(rowHeights_, rowCount_);
     fixedFont_ = font();
     setFocusPolicy(Qt::StrongFocus);
+    cells_.SetOnChange([this](int col, int row) { RepaintCell(col, row); });
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(20);
@@ -125,13 +126,11 @@ void TSlotGridBase::SetFixedFont(const QFont& font)
 void TSlotGridBase::SetCellText(int col, int row, std::string text)
 {
     cells_.SetCellText(col, row, std::move(text));
-    RepaintCell(col, row);
 }
 
 void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
 {
     cells_.AppendCellText(col, row, text);
-    RepaintCell(col, row);
 }
 
 int TSlotGridBase::ColLeft(int col) const

@@ -53,6 +53,8 @@ public:
     void SetCellText(int col, int row, std::string text);
     void AppendCellText(int col, int row, std::string_view text);
     const CellStore& Cells() const noexcept { return cells_; }
+    // Every change made to the cells, through the grid or not, repaints the cell.
+    CellStore& Cells() noexcept { return cells_; }
 
     // The cell's full rectangle in viewport coordinates (scrolled cells may
     // lie partly or wholly under the fixed rows and columns); an empty

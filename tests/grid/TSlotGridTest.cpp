@@ -1,5 +1,5 @@
 #include "KivError.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 
 #include <QPainter>
