@@ -19,6 +19,8 @@ namespace {
 // The content of a list: the bytes before the first NUL.
 std::string_view BeforeNul(std::string_view content) noexcept
 {
+    if (content.empty()) // an empty file's bytes may have no address at all
+        return content;
     if (const void* nul = std::memchr(content.data(), '\0', content.size()))
         return content.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - content.data()));
     return content;
