@@ -201,7 +201,7 @@ public:
             const std::string_view before = k == 0 ? std::string_view() : users[order[k - 1]];
             nodes += name.size() - CommonLength(name, before);
         }
-        const std::size_t slots = std::bit_ceil(std::max<std::size_t>(nodes * 2, 16));
+        const std::size_t slots = std::bit_ceil(std::max<std::size_t>(nodes + nodes / 2, 16));
         if (slots > kMaxSlots)
             throw std::length_error("too many user names");
         mask_ = slots - 1;
