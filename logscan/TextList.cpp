@@ -44,7 +44,7 @@ std::size_t SkipToBreak(const char* bytes, std::size_t i, std::size_t n) noexcep
     return i;
 }
 
-// How many CRs and LFs the bytes hold.
+// How many line breaks the bytes hold, a CR LF counted once.
 std::size_t CountBreaks(const char* bytes, std::size_t n) noexcept
 {
     std::size_t count = 0;
@@ -54,12 +54,18 @@ std::size_t CountBreaks(const char* bytes, std::size_t n) noexcept
     const __m128i lf = _mm_set1_epi8('\n');
     for (; i + 16 <= n; i += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        count += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))))));
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr)));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+        // A CR right before an LF, in this block or at the start of the next,
+        // is counted through its LF.
+        const unsigned nextIsLf = i + 16 < n && bytes[i + 16] == '\n' ? 1u : 0u;
+        const unsigned pairs = crs & ((lfs >> 1) | (nextIsLf << 15));
+        count += static_cast<std::size_t>(std::popcount(crs) + std::popcount(lfs) - std::popcount(pairs));
     }
 #endif
     for (; i < n; ++i)
-        count += static_cast<std::size_t>(bytes[i] == '\r' || bytes[i] == '\n');
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == n || bytes[i + 1] != '\n')))
+            ++count;
     return count;
 }
 

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace kiv {
 namespace {
@@ -58,6 +61,40 @@ TEST(SplitTextList, StopsAfterTheLinesAsked)
                  {"8h25\r\n\r\n", 2, {"8h25", ""}}};
     for (const auto& c : cases)
         EXPECT_EQ(SplitTextList(c.content, c.maxLines), c.expected) << c.content << " " << c.maxLines;
+}
+
+// The line rules read one byte at a time, against the list on random texts of
+// breaks of every kind across the sixteen-byte blocks the split reads at once.
+TEST(SplitTextList, AgreesWithAByteByByteSplitOnRandomTexts)
+{
+    const auto reference = [](const std::string& text, std::size_t maxLines) {
+        std::vector<std::string> lines;
+        std::string line;
+        std::size_t i = 0;
+        for (; i < text.size() && text[i] != '\0' && lines.size() < maxLines; ++i) {
+            if (text[i] != '\r' && text[i] != '\n') {
+                line += text[i];
+                continue;
+            }
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            lines.push_back(line);
+            line.clear();
+        }
+        if (!line.empty() && lines.size() < maxLines)
+            lines.push_back(line);
+        return lines;
+    };
+    std::mt19937 random(1252);
+    const std::string alphabet("ab\r\n\r\n\0", 7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 70)(random), ' ');
+        for (char& c : text)
+            c = alphabet[std::uniform_int_distribution<std::size_t>(0, round % 7 == 0 ? 6 : 5)(random)];
+        const std::size_t maxLines = round % 3 == 0 ? std::uniform_int_distribution<std::size_t>(0, 9)(random)
+                                                    : static_cast<std::size_t>(-1);
+        ASSERT_EQ(SplitTextList(text, maxLines), reference(text, maxLines)) << "round " << round;
+    }
 }
 
 // A list built entry by entry keeps every byte of its entries, breaks
