@@ -50,17 +50,23 @@ std::size_t CountBreaks(const char* bytes, std::size_t n) noexcept
     std::size_t count = 0;
     std::size_t i = 0;
 #ifdef KIV_TEXTLIST_SSE2
+    // Each byte that ends a line (an LF, or a CR not followed by one) adds one
+    // to its lane; the lanes are summed before any can pass 255.
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= n; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr)));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
-        // A CR right before an LF, in this block or at the start of the next,
-        // is counted through its LF.
-        const unsigned nextIsLf = i + 16 < n && bytes[i + 16] == '\n' ? 1u : 0u;
-        const unsigned pairs = crs & ((lfs >> 1) | (nextIsLf << 15));
-        count += static_cast<std::size_t>(std::popcount(crs) + std::popcount(lfs) - std::popcount(pairs));
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 17 <= n) {
+        __m128i lanes = zero;
+        for (int k = 0; k < 255 && i + 17 <= n; ++k, i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
+            const __m128i isCr = _mm_cmpeq_epi8(block, cr);
+            const __m128i crLf = _mm_and_si128(isCr, _mm_cmpeq_epi8(next, lf));
+            lanes = _mm_sub_epi8(lanes, _mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_andnot_si128(crLf, isCr)));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
 #endif
     for (; i < n; ++i)

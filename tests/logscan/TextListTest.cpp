@@ -61,6 +61,16 @@ TEST(SplitTextList, StopsAfterTheLinesAsked)
                  {"8h25\r\n\r\n", 2, {"8h25", ""}}};
     for (const auto& c : cases)
         EXPECT_EQ(SplitTextList(c.content, c.maxLines), c.expected) << c.content << " " << c.maxLines;
+    // Thousands of empty lines of each kind of break, read in one piece.
+    EXPECT_EQ(SplitTextList(std::string(5000, '\n')).size(), 5000u);
+    EXPECT_EQ(SplitTextList(std::string(5000, '\r')).size(), 5000u);
+    std::string crlf;
+    for (int i = 0; i < 3000; ++i)
+        crlf += i % 7 == 0 ? "x\r\n" : "\r\n";
+    const TextList lines = SplitTextList(crlf);
+    ASSERT_EQ(lines.size(), 3000u);
+    EXPECT_EQ(lines[2996], "x"); // 2996 = 7 * 428
+    EXPECT_EQ(lines[2997], "");
 }
 
 // The line rules read one byte at a time, against the list on random texts of
