@@ -25,21 +25,35 @@ const std::string& CellStore::CellText(int col, int row) const
     return cellIt == rowIt->second.end() ? empty : cellIt->second;
 }
 
+std::string_view CellStore::CellView(int col, int row) const noexcept
+{
+    const auto rowIt = rows_.find(row);
+    if (rowIt == rows_.end())
+        return {};
+    const auto cellIt = rowIt->second.find(col);
+    return cellIt == rowIt->second.end() ? std::string_view() : std::string_view(cellIt->second);
+}
+
 void CellStore::SetCellText(int col, int row, std::string text)
 {
     CheckIndex(row);
     CheckIndex(col);
     if (text.empty()) {
         const auto rowIt = rows_.find(row);
-        if (rowIt == rows_.end() || rowIt->second.erase(col) == 0)
+        if (rowIt == rows_.end() || rowIt->second.count(col) == 0)
             return;
-        if (rowIt->second.empty())
-            rows_.erase(rowIt);
-        Changed(col, row);
+        WillChange(col, row, false, text);
+        // Looked up again: the one told may have written other cells.
+        const auto again = rows_.find(row);
+        if (again == rows_.end())
+            return;
+        again->second.erase(col);
+        if (again->second.empty())
+            rows_.erase(again);
         return;
     }
+    WillChange(col, row, false, text);
     rows_[row][col] = std::move(text);
-    Changed(col, row);
 }
 
 void CellStore::AppendCellText(int col, int row, std::string_view text)
@@ -48,14 +62,14 @@ void CellStore::AppendCellText(int col, int row, std::string_view text)
     CheckIndex(col);
     if (text.empty())
         return;
+    WillChange(col, row, true, text);
     rows_[row][col].append(text);
-    Changed(col, row);
 }
 
-void CellStore::Changed(int col, int row) const
+void CellStore::WillChange(int col, int row, bool append, std::string_view text) const
 {
     if (onChange_)
-        onChange_(col, row);
+        onChange_(CellChange{col, row, append, text});
 }
 
 std::size_t CellStore::StoredCellCount() const noexcept

@@ -13,8 +13,18 @@ namespace kiv {
 
 class CellStore {
 public:
-    // Told of every cell whose text changed (a widget repaints it).
-    using ChangeHandler = std::function<void(int col, int row)>;
+    // A change about to be made to a cell. A widget that shows the store is
+    // told before the change, whoever makes it, so that it can prepare: end
+    // an edit of the cell, decide whether the cell must be drawn again.
+    struct CellChange {
+        int col;
+        int row;
+        bool append;           // text goes after the cell's text; else it replaces it
+        std::string_view text;
+    };
+    using ChangeHandler = std::function<void(const CellChange& change)>;
+    // Told of every write that changes a cell (not of one that changes
+    // nothing, such as emptying an empty cell).
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
 
     // The cell's text, empty when the cell holds none; valid until the cell
@@ -22,6 +32,10 @@ public:
     // negative row, and for a negative column in a row that holds text (an
     // empty row has nothing to look the column up in, so it reads as empty).
     const std::string& CellText(int col, int row) const;
+
+    // The cell's stored bytes without a copy, empty for a cell without text
+    // or at a negative index. Valid until the cell is next written.
+    std::string_view CellView(int col, int row) const noexcept;
 
     // Stores the text; empty text drops the cell, and a row left without
     // cells is dropped too. Throws KivError for a negative index.
@@ -37,7 +51,7 @@ public:
     std::size_t StoredRowCount() const noexcept { return rows_.size(); }
 
 private:
-    void Changed(int col, int row) const;
+    void WillChange(int col, int row, bool append, std::string_view text) const;
 
     using Row = std::map<int, std::string>;
     std::map<int, Row> rows_;

@@ -26,9 +26,9 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         list_.Assign(InitialSlotHeaders());
-        store_.SetOnChange([this](int col, int row) {
-            if (row == 0)
-                ++writes_[col];
+        store_.SetOnChange([this](const CellStore::CellChange& change) {
+            if (change.row == 0)
+                ++writes_[change.col];
         });
     }
     void TearDown() override { fs::remove_all(dir_); }
