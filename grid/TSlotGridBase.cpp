@@ -42,6 +42,7 @@ TSlotGridBase::TSlotGridBase(QWidget* parent)
     look_.fixedRows = fixedRows_;
     setFont(ScreenFont(look_.font));
     setFocusPolicy(Qt::StrongFocus);
+    cells_.SetOnChange([this](const CellStore::CellChange& change) { CellAboutToChange(change); });
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(20);
@@ -168,26 +169,35 @@ void TSlotGridBase::SetGridLineWidth(int width)
 
 void TSlotGridBase::SetCellText(int col, int row, std::string text)
 {
-    // A new text for the cell being edited (a new scan empties the slots)
-    // makes the edit of the former text moot.
-    if (IsEditing() && col == editCol_ && row == editRow_)
-        HideEditor(false);
     cells_.SetCellText(col, row, std::move(text));
-    RepaintCell(col, row);
     AnnounceCellText(col, row);
 }
 
 void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
 {
+    cells_.AppendCellText(col, row, text);
+    AnnounceCellText(col, row);
+}
+
+// Every write of a cell comes here before it is made, through the grid or
+// straight to its store (the occupation table places its sessions there).
+void TSlotGridBase::CellAboutToChange(const CellStore::CellChange& change)
+{
+    const bool edited = IsEditing() && change.col == editCol_ && change.row == editRow_;
+    if (!change.append) {
+        // A new text for the cell being edited (a new scan empties the slots)
+        // makes the edit of the former text moot.
+        if (edited)
+            HideEditor(false);
+        RepaintCell(change.col, change.row);
+        return;
+    }
+    if (edited)
+        editor_->AppendCellText(change.text);
     // Once a slot cell shows as many logins as fit, later ones land below
     // its edge: the cell is not drawn again for them.
-    const bool shows = AppendWouldShow(col, row);
-    cells_.AppendCellText(col, row, text);
-    if (IsEditing() && col == editCol_ && row == editRow_)
-        editor_->AppendCellText(text);
-    AnnounceCellText(col, row);
-    if (shows)
-        RepaintCell(col, row);
+    if (AppendWouldShow(change.col, change.row))
+        RepaintCell(change.col, change.row);
 }
 
 CellLook TSlotGridBase::CellAppearance(int col, int row, bool printing) const

@@ -2,7 +2,7 @@
 #include "PathText.h"
 #include "ResultsView.h"
 #include "QtCp1252.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 #include "Unit1.h"
 #include "Unit2.h"
