@@ -3,11 +3,13 @@
 // occupation table and the help tab. It loads the three lists at start-up and
 // opens the dialogs that edit them.
 
+#include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
 
 #include <QWidget>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 
@@ -31,6 +33,7 @@ class QToolButton;
 
 namespace kiv {
 
+class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
@@ -105,6 +108,8 @@ public:
     TSlotGrid* SlotGrid1 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
+    // The room scan in progress, started by Button1Click.
+    RoomScanFeed* RoomFeed = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -124,6 +129,7 @@ public slots:
     void RechercheordiClick();
     void RechercheNomClick();
     void Button1Click();
+    void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
@@ -135,6 +141,7 @@ private:
     void BuildHelpTab();
     void Wire();
     void FormCreate();
+    void RoomScanEnded(const ScanOutcome& outcome);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text

@@ -1,0 +1,156 @@
+#include "RoomScanFeed.h"
+
+#include "TSlotGridBase.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <utility>
+
+namespace kiv {
+namespace {
+
+// How long one turn of appending may hold the window before its own events
+// (typing, scrolling, painting) get their turn.
+constexpr qint64 kSliceNanoseconds = 12'000'000;
+
+} // namespace
+
+RoomScanFeed::RoomScanFeed(QPlainTextEdit* textView, TSlotGridBase* table, QProgressBar* progress, QWidget* window)
+    : QObject(window)
+    , textView_(textView)
+    , table_(table)
+    , progress_(progress)
+{
+    if (window)
+        window->installEventFilter(this);
+}
+
+RoomScanFeed::~RoomScanFeed()
+{
+    CancelAll();
+}
+
+void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> headerRow)
+{
+    if (current_) {
+        current_->Cancel();
+        retiring_.emplace(currentId_, std::move(current_));
+    }
+    pending_.clear();
+
+    for (int column = 0; column < static_cast<int>(kRoomTableColumns); ++column)
+        table_->SetCellText(column, 1, std::string());
+    textView_->clear();
+
+    const std::uint64_t id = ++currentId_;
+    current_ = std::make_unique<RoomScanRun>(std::move(request), std::move(headerRow), [this, id] {
+        QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection);
+    });
+    emit Started();
+}
+
+void RoomScanFeed::CancelAll()
+{
+    if (current_)
+        current_->Cancel();
+    for (auto& [id, run] : retiring_)
+        run->Cancel();
+    current_.reset();
+    retiring_.clear();
+    pending_.clear();
+}
+
+bool RoomScanFeed::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close)
+        CancelAll();
+    return QObject::eventFilter(watched, event);
+}
+
+void RoomScanFeed::Wake(std::uint64_t runId)
+{
+    if (current_ && runId == currentId_) {
+        std::deque<RoomScanEvent> events = current_->TakeEvents();
+        for (RoomScanEvent& event : events)
+            pending_.push_back(std::move(event));
+        Feed();
+        return;
+    }
+    const auto retired = retiring_.find(runId);
+    if (retired == retiring_.end())
+        return;
+    for (const RoomScanEvent& event : retired->second->TakeEvents()) {
+        if (event.kind == RoomScanEvent::Kind::Ended) {
+            retiring_.erase(retired);
+            return;
+        }
+    }
+}
+
+void RoomScanFeed::Feed()
+{
+    if (feeding_)
+        return;
+    feeding_ = true;
+    QElapsedTimer slice;
+    slice.start();
+    while (!pending_.empty()) {
+        if (slice.nsecsElapsed() > kSliceNanoseconds) {
+            if (!feedQueued_) {
+                feedQueued_ = true;
+                QTimer::singleShot(0, this, [this] {
+                    feedQueued_ = false;
+                    Feed();
+                });
+            }
+            break;
+        }
+        RoomScanEvent event = std::move(pending_.front());
+        pending_.pop_front();
+        Apply(event);
+    }
+    feeding_ = false;
+}
+
+void RoomScanFeed::Apply(RoomScanEvent& event)
+{
+    switch (event.kind) {
+    case RoomScanEvent::Kind::FilesFound:
+        emit FilesFound(event.fileCount);
+        break;
+    case RoomScanEvent::Kind::Sessions:
+        AppendSessions(event.piece);
+        break;
+    case RoomScanEvent::Kind::Ended:
+        current_.reset();
+        emit Ended(event.outcome);
+        break;
+    }
+}
+
+void RoomScanFeed::AppendSessions(const RoomScanPiece& piece)
+{
+    QTextDocument* document = textView_->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    // One edit for the whole slice: one layout pass, no undo record.
+    cursor.beginEditBlock();
+    if (!document->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(piece.lines);
+    cursor.endEditBlock();
+
+    for (std::size_t column = 0; column < piece.cells.size(); ++column) {
+        if (!piece.cells[column].empty())
+            table_->AppendCellText(static_cast<int>(column), 1, piece.cells[column]);
+    }
+    progress_->setValue(static_cast<int>(piece.fileIndex));
+}
+
+} // namespace kiv

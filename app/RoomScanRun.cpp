@@ -1,0 +1,109 @@
+#include "RoomScanRun.h"
+
+#include "QtCp1252.h"
+#include "SessionText.h"
+#include "SlotPlacement.h"
+
+#include <exception>
+#include <utility>
+
+namespace kiv {
+
+RoomScanRun::RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake)
+    : headerRow_(std::move(headerRow))
+    , wake_(std::move(wake))
+{
+    thread_ = std::thread([this, request = std::move(request)] { Work(request); });
+}
+
+RoomScanRun::~RoomScanRun()
+{
+    Cancel();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void RoomScanRun::Cancel() noexcept
+{
+    cancel_.store(true);
+}
+
+std::deque<RoomScanEvent> RoomScanRun::TakeEvents()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    woken_ = false;
+    return std::exchange(events_, {});
+}
+
+void RoomScanRun::Work(const OccupationRequest& request)
+{
+    OccupationEvents events;
+    events.onFilesFound = [this](std::size_t count) {
+        RoomScanEvent event;
+        event.kind = RoomScanEvent::Kind::FilesFound;
+        event.fileCount = count;
+        Push(std::move(event));
+    };
+    events.onFileStarted = [this](std::size_t index, std::size_t) { currentFile_ = index; };
+    events.onSessions = [this](std::vector<SessionEntry>&& batch) { PushSessions(batch); };
+
+    RoomScanEvent end;
+    try {
+        end.outcome = RunOccupationJob(request, events, &cancel_);
+    } catch (const std::exception& error) {
+        // The window must hear of the end whatever happened, or its progress
+        // bar would stay up; the failure is listed like an unread file.
+        end.outcome.allRead = false;
+        end.outcome.errors.emplace_back(error.what());
+    }
+    end.outcome.cancelled = end.outcome.cancelled || cancel_.load();
+    end.kind = RoomScanEvent::Kind::Ended;
+    Push(std::move(end));
+}
+
+void RoomScanRun::PushSessions(std::vector<SessionEntry>& batch)
+{
+    std::string lines;
+    for (std::size_t first = 0; first < batch.size() && !cancel_.load(); first += kPieceSessions) {
+        const std::size_t last = std::min(batch.size(), first + kPieceSessions);
+        RoomScanEvent event;
+        event.kind = RoomScanEvent::Kind::Sessions;
+        RoomScanPiece& piece = event.piece;
+        piece.fileIndex = currentFile_;
+        piece.sessionCount = last - first;
+        lines.clear();
+        for (std::size_t i = first; i < last; ++i) {
+            const SessionEntry& session = batch[i];
+            if (i != first)
+                lines += '\n';
+            AppendSessionLine(session, lines);
+            const std::vector<int> columns = SlotColumns(session.LoginTime, headerRow_);
+            if (columns.empty())
+                continue;
+            const std::string entry = SlotEntry(session);
+            for (int column : columns) {
+                if (column >= 0 && static_cast<std::size_t>(column) < piece.cells.size())
+                    piece.cells[static_cast<std::size_t>(column)] += entry;
+            }
+        }
+        piece.lines = FromCp1252(lines);
+        Push(std::move(event));
+    }
+}
+
+void RoomScanRun::Push(RoomScanEvent event)
+{
+    bool wake = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        // After a cancel only the end still matters to the window.
+        if (cancel_.load() && event.kind != RoomScanEvent::Kind::Ended)
+            return;
+        events_.push_back(std::move(event));
+        wake = !std::exchange(woken_, true);
+    }
+    if (wake && wake_)
+        wake_();
+}
+
+} // namespace kiv

@@ -1,0 +1,83 @@
+#pragma once
+// One room occupation scan on a thread of its own. The worker reads the day's
+// connection logs through the occupation job and turns each batch of sessions
+// into what the window shows: the text view's lines and, per time-slot
+// column, the entries its row-1 cell receives. The window takes them from a
+// mailbox in order; the worker never touches a widget.
+
+#include "OccupationJob.h"
+#include "ScanOutcome.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kiv {
+
+// The slot columns the window's table shows.
+inline constexpr std::size_t kRoomTableColumns = 8;
+
+// A slice of the day's sessions, ready to be appended.
+struct RoomScanPiece {
+    QString lines; // one SessionLine per session, joined by line breaks
+    std::array<std::string, kRoomTableColumns> cells; // SlotEntry texts per column
+    std::size_t fileIndex = 0;                        // the file the sessions come from
+    std::size_t sessionCount = 0;
+};
+
+struct RoomScanEvent {
+    enum class Kind { FilesFound, Sessions, Ended };
+    Kind kind = Kind::Ended;
+    std::size_t fileCount = 0; // FilesFound
+    RoomScanPiece piece;       // Sessions
+    ScanOutcome outcome;       // Ended
+};
+
+class RoomScanRun {
+public:
+    // Sessions are handed on in pieces of at most this many, so that the
+    // window can append one between two of its own events.
+    static constexpr std::size_t kPieceSessions = 1024;
+
+    // Starts the scan at once. headerRow: the table's slot headers, which
+    // decide the columns. wake is called on the worker thread whenever an
+    // event arrives while none was waiting since the last TakeEvents.
+    RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake);
+    // Cancels the scan and waits for its thread.
+    ~RoomScanRun();
+    RoomScanRun(const RoomScanRun&) = delete;
+    RoomScanRun& operator=(const RoomScanRun&) = delete;
+
+    // Nothing more arrives after this but the end of the scan.
+    void Cancel() noexcept;
+
+    // The events that arrived since the last call, in order: FilesFound once,
+    // then the sessions, then Ended, always last, also after a cancel.
+    std::deque<RoomScanEvent> TakeEvents();
+
+private:
+    void Work(const OccupationRequest& request);
+    void Push(RoomScanEvent event);
+    void PushSessions(std::vector<SessionEntry>& batch);
+
+    const std::vector<std::string> headerRow_;
+    const std::function<void()> wake_;
+    std::atomic<bool> cancel_{false};
+    std::size_t currentFile_ = 0; // worker thread only
+
+    std::mutex mutex_;
+    std::deque<RoomScanEvent> events_;
+    bool woken_ = false;
+
+    std::thread thread_; // last: started once everything above exists
+};
+
+} // namespace kiv
