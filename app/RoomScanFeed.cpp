@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextCursor>
@@ -17,7 +18,7 @@ namespace {
 
 // How long one turn of appending may hold the window before its own events
 // (typing, scrolling, painting) get their turn.
-constexpr qint64 kSliceNanoseconds = 12'000'000;
+constexpr qint64 kSliceNanoseconds = 8'000'000;
 
 } // namespace
 
@@ -46,13 +47,33 @@ void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> hea
 
     for (int column = 0; column < static_cast<int>(kRoomTableColumns); ++column)
         table_->SetCellText(column, 1, std::string());
-    textView_->clear();
 
     const std::uint64_t id = ++currentId_;
-    current_ = std::make_unique<RoomScanRun>(std::move(request), std::move(headerRow), [this, id] {
-        QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection);
-    });
+    current_ = std::make_unique<RoomScanRun>(
+        std::move(request), std::move(headerRow),
+        [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
+        TakeShownText());
     emit Started();
+}
+
+// Empties the text view by giving it a new document. The old one, which may
+// hold a whole day of the school, is handed over to be freed off the window's
+// thread.
+std::unique_ptr<QObject> RoomScanFeed::TakeShownText()
+{
+    QTextDocument* shown = textView_->document();
+    // The first document belongs to the view, which frees it itself.
+    const bool ours = shown->parent() == this;
+    auto* fresh = new QTextDocument(this);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setUndoRedoEnabled(false);
+    fresh->setDefaultFont(shown->defaultFont());
+    textView_->setDocument(fresh);
+    if (!ours)
+        return nullptr;
+    shown->setParent(nullptr);
+    shown->moveToThread(nullptr);
+    return std::unique_ptr<QObject>(shown);
 }
 
 void RoomScanFeed::CancelAll()
@@ -79,7 +100,7 @@ void RoomScanFeed::Wake(std::uint64_t runId)
         std::deque<RoomScanEvent> events = current_->TakeEvents();
         for (RoomScanEvent& event : events)
             pending_.push_back(std::move(event));
-        Feed();
+        QueueFeed();
         return;
     }
     const auto retired = retiring_.find(runId);
@@ -93,6 +114,19 @@ void RoomScanFeed::Wake(std::uint64_t runId)
     }
 }
 
+// Appending waits for a turn of the event loop, behind the window's own
+// events, so that a slice never follows another without them in between.
+void RoomScanFeed::QueueFeed()
+{
+    if (feedQueued_)
+        return;
+    feedQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        feedQueued_ = false;
+        Feed();
+    });
+}
+
 void RoomScanFeed::Feed()
 {
     if (feeding_)
@@ -102,13 +136,7 @@ void RoomScanFeed::Feed()
     slice.start();
     while (!pending_.empty()) {
         if (slice.nsecsElapsed() > kSliceNanoseconds) {
-            if (!feedQueued_) {
-                feedQueued_ = true;
-                QTimer::singleShot(0, this, [this] {
-                    feedQueued_ = false;
-                    Feed();
-                });
-            }
+            QueueFeed();
             break;
         }
         RoomScanEvent event = std::move(pending_.front());

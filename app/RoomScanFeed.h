@@ -55,7 +55,9 @@ protected:
 
 private:
     void Wake(std::uint64_t runId);
+    void QueueFeed();
     void Feed();
+    std::unique_ptr<QObject> TakeShownText();
     void Apply(RoomScanEvent& event);
     void AppendSessions(const RoomScanPiece& piece);
 

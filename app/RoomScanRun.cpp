@@ -9,9 +9,11 @@
 
 namespace kiv {
 
-RoomScanRun::RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake)
+RoomScanRun::RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
+                         std::unique_ptr<QObject> leftover)
     : headerRow_(std::move(headerRow))
     , wake_(std::move(wake))
+    , leftover_(std::move(leftover))
 {
     thread_ = std::thread([this, request = std::move(request)] { Work(request); });
 }
@@ -37,6 +39,7 @@ std::deque<RoomScanEvent> RoomScanRun::TakeEvents()
 
 void RoomScanRun::Work(const OccupationRequest& request)
 {
+    leftover_.reset();
     OccupationEvents events;
     events.onFilesFound = [this](std::size_t count) {
         RoomScanEvent event;

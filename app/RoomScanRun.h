@@ -8,6 +8,7 @@
 #include "OccupationJob.h"
 #include "ScanOutcome.h"
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,12 +47,16 @@ class RoomScanRun {
 public:
     // Sessions are handed on in pieces of at most this many, so that the
     // window can append one between two of its own events.
-    static constexpr std::size_t kPieceSessions = 1024;
+    static constexpr std::size_t kPieceSessions = 512;
 
     // Starts the scan at once. headerRow: the table's slot headers, which
     // decide the columns. wake is called on the worker thread whenever an
     // event arrives while none was waiting since the last TakeEvents.
-    RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake);
+    // leftover: what the window showed of an earlier day, freed by the worker
+    // (hundreds of thousands of lines take longer to free than a keystroke
+    // may hold the window); it must belong to no thread.
+    RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
+                std::unique_ptr<QObject> leftover = nullptr);
     // Cancels the scan and waits for its thread.
     ~RoomScanRun();
     RoomScanRun(const RoomScanRun&) = delete;
@@ -72,6 +78,7 @@ private:
     const std::function<void()> wake_;
     std::atomic<bool> cancel_{false};
     std::size_t currentFile_ = 0; // worker thread only
+    std::unique_ptr<QObject> leftover_;
 
     std::mutex mutex_;
     std::deque<RoomScanEvent> events_;

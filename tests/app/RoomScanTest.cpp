@@ -118,6 +118,8 @@ private slots:
         QVERIFY(!w.form->SearchBusy());
         QVERIFY(w.errors.messages.empty());
         QVERIFY(w.form->Memo4->isHidden()); // the table stays the view in front
+        QCOMPARE(w.form->Memo4->document()->defaultTextOption().wrapMode(), QTextOption::NoWrap);
+        QVERIFY(!w.form->Memo4->document()->isUndoRedoEnabled());
     }
 
     void userChangesStartOneScanEachAndProgramChangesNone()
