@@ -69,7 +69,11 @@ std::string AsciiUpper(std::string text)
 
 void TFileSearch::SetSearchFile(std::string_view value)
 {
-    searchFile_.assign(value.substr(0, kMaxSearchFile));
+    // The cut is the name pattern's: a log folder deep in a server's tree
+    // may be longer than 255 bytes on its own and must still be searched.
+    const std::size_t semi = value.find(';');
+    const std::size_t folder = FolderPartLength(value.substr(0, semi));
+    searchFile_.assign(value.substr(0, folder + kMaxSearchFile));
 }
 
 void TFileSearch::ClearFilesFound() noexcept

@@ -50,7 +50,8 @@ public:
     bool KeepFilesFound() const noexcept { return keepFilesFound_; }
     void SetKeepFilesFound(bool value) noexcept { keepFilesFound_ = value; }
 
-    // The mask, or masks separated by ";"; cut to its first 255 bytes.
+    // The mask, or masks separated by ";"; what follows the first mask's
+    // folder is cut to its first 255 bytes.
     const std::string& SearchFile() const noexcept { return searchFile_; }
     void SetSearchFile(std::string_view value);
 

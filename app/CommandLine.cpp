@@ -4,15 +4,17 @@
 #include "LogMask.h"
 
 #include <array>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <QCoreApplication>
+#include <QStringList>
+#endif
 #include <string_view>
 
 namespace kiv {
 namespace {
-
-std::filesystem::path PathFromUtf8(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 // Qt's own options, taken by QApplication before the window sees them.
 constexpr std::array<std::string_view, 9> kQtOptionsWithValue{
@@ -71,7 +73,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             }
             if (value.empty())
                 return Usage("l'option " + std::string(name) + " attend un dossier");
-            *target = PathFromUtf8(value);
+            *target = PathFromBytes(value);
         } else if (IsOneOf(arg, kQtOptionsWithValue)) {
             ++i; // Qt's option and its value
         } else if (IsOneOf(arg, kQtFlags)) {
@@ -92,6 +94,21 @@ std::string UsageText()
            "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
            "                    (par défaut le dossier courant)\n"
            "  --help            affiche cette aide\n";
+}
+
+CommandLine WindowCommandLine(int argc, char* argv[])
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> args;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+    return ParseCommandLine(args);
+#else
+    return ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+#endif
 }
 
 StartupPaths ResolveStartupPaths(const CommandLine& commandLine, const std::filesystem::path& exeFolder,

@@ -19,8 +19,15 @@ struct CommandLine {
     std::string error; // for UsageError, in French
 };
 
-// args: the arguments after the program name, in UTF-8.
+// args: the arguments after the program name, as PathFromBytes takes paths
+// (the system's bytes on POSIX, UTF-8 on Windows).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The window's command line as the system gave it: on POSIX the bytes of
+// argv, so that a folder whose name is not UTF-8 is found as it is named; on
+// Windows the wide-character arguments that Qt holds. Call it once the
+// QApplication exists.
+CommandLine WindowCommandLine(int argc, char* argv[]);
 
 // The short French usage text, ending with a line break.
 std::string UsageText();

@@ -1,15 +1,16 @@
 #include "PathText.h"
 
-#include "QtCp1252.h"
-
-#include <QDir>
-#include <QString>
+#include "FileIo.h"
 
 namespace kiv {
 
 std::string PathToCp1252(const std::filesystem::path& path)
 {
-    return ToCp1252(QDir::toNativeSeparators(QString::fromStdU16String(path.u16string())));
+    // Converted from the system's bytes, never through a wide string: a
+    // folder name that is not UTF-8 is shown with "?" instead of failing.
+    std::filesystem::path shown = path;
+    shown.make_preferred();
+    return PathForMessage(shown);
 }
 
 } // namespace kiv

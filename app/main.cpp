@@ -12,14 +12,6 @@
 
 namespace {
 
-std::vector<std::string> ArgumentsAfterProgram(const QStringList& arguments)
-{
-    std::vector<std::string> args;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(arguments[i].toStdString());
-    return args;
-}
-
 std::filesystem::path PathOf(const QString& folder)
 {
     return std::filesystem::path(folder.toStdU16String());
@@ -44,9 +36,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
 
-    // The folders are taken again from Qt's arguments, which carry the
-    // system's own spelling of the names (wide characters on Windows).
-    const kiv::CommandLine commandLine = kiv::ParseCommandLine(ArgumentsAfterProgram(QCoreApplication::arguments()));
+    const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
     const kiv::StartupPaths paths = kiv::ResolveStartupPaths(
         commandLine, PathOf(QCoreApplication::applicationDirPath()), std::filesystem::current_path());
 

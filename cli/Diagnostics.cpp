@@ -1,5 +1,6 @@
 #include "Diagnostics.h"
 
+#include "FileIo.h"
 #include "KivError.h"
 #include "Output.h"
 
@@ -12,6 +13,11 @@ void ReportError(std::string_view cp1252Message, Encoding encoding)
     const std::string line = Encode(WithFullStop(cp1252Message), encoding) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+}
+
+std::string ShownPath(const std::string& pathBytes)
+{
+    return PathForMessage(PathFromBytes(pathBytes));
 }
 
 } // namespace kiv::cli

@@ -4,11 +4,15 @@
 
 #include "CliOptions.h"
 
+#include <string>
 #include <string_view>
 
 namespace kiv::cli {
 
 // An engine error (Windows-1252 text), with the error box's full stop.
 void ReportError(std::string_view cp1252Message, Encoding encoding);
+
+// A path from the command line as messages name it (Windows-1252).
+std::string ShownPath(const std::string& pathBytes);
 
 } // namespace kiv::cli

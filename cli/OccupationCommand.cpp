@@ -4,32 +4,51 @@
 #include "Diagnostics.h"
 #include "FileIo.h"
 #include "KivError.h"
-#include "LogFiles.h"
-#include "OccupationScan.h"
+#include "LogFolder.h"
+#include "LogFolderOption.h"
+#include "LogMask.h"
+#include "OccupationJob.h"
 #include "Output.h"
+#include "OutputGuard.h"
 #include "SessionText.h"
 #include "SlotHeaders.h"
 #include "SlotPlacement.h"
 
 #include <memory>
+#include <optional>
 
 namespace kiv::cli {
 namespace {
 
-// The header row as the window's table shows it: the time-slot list copied
-// over the eight initial headers.
-std::vector<std::string> ChooseHeaders(const CliOptions& options)
+struct SlotsFile {
+    std::filesystem::path path;
+    std::string shownName;
+};
+
+// The time-slot list of the table: --slots, else the configuration's
+// "kiv_heures.txt" when there is one.
+std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
-    std::vector<std::string> row = InitialSlotHeaders();
-    if (options.slotsFile) {
-        CopyHeadersInto(row, LoadTextListFile(PathFromBytes(*options.slotsFile), *options.slotsFile));
-        return row;
-    }
+    if (options.slotsFile)
+        return SlotsFile{PathFromBytes(*options.slotsFile), ShownPath(*options.slotsFile)};
     std::error_code ec;
     const auto folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
     const auto configured = folder / "kiv_heures.txt";
     if (std::filesystem::exists(configured, ec))
-        CopyHeadersInto(row, LoadTextListFile(configured, "kiv_heures.txt"));
+        return SlotsFile{configured, "kiv_heures.txt"};
+    return std::nullopt;
+}
+
+// The header row as the window's table shows it: the time-slot list copied
+// over the eight initial headers. The text view places nothing in slots, so
+// it reads no slot list.
+std::vector<std::string> ChooseHeaders(const CliOptions& options)
+{
+    std::vector<std::string> row = InitialSlotHeaders();
+    if (options.format == OccupationFormat::Text)
+        return row;
+    if (const auto slots = ChosenSlotsFile(options))
+        CopyHeadersInto(row, LoadTextListFile(slots->path, slots->shownName));
     return row;
 }
 
@@ -75,6 +94,13 @@ std::string CsvRow(const std::vector<std::string_view>& fields)
 
 int RunOccupation(const CliOptions& options)
 {
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs =
+            FilePaths(ListLogFiles(LogFolderPath(options), ConnectionLogMask("", options.date)).files);
+        if (const auto slots = ChosenSlotsFile(options); slots && options.format != OccupationFormat::Text)
+            inputs.push_back(slots->path);
+        RefuseOutputOverInput(*options.output, inputs);
+    }
     std::vector<std::string> headers;
     try {
         headers = ChooseHeaders(options);
@@ -85,14 +111,11 @@ int RunOccupation(const CliOptions& options)
 
     std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(*options.output), options.encoding);
+        ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
     }
     const Encoding encoding = options.encoding;
     const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-
-    const std::string folder = LogFolderPrefix(options.logs ? *options.logs : DefaultLogFolder());
-    const std::vector<std::string> files = FindLogFiles(ConnectionLogMask(folder, options.date));
 
     SlotTable table(headers);
     if (options.format == OccupationFormat::Csv)
@@ -100,7 +123,7 @@ int RunOccupation(const CliOptions& options)
 
     OccupationEvents events;
     std::string line; // reused: a busy day has hundreds of thousands of sessions
-    events.onSession = [&](const SessionEntry& session) {
+    const auto onSession = [&](const SessionEntry& session) {
         switch (options.format) {
         case OccupationFormat::Text:
             line.clear();
@@ -120,9 +143,13 @@ int RunOccupation(const CliOptions& options)
         }
         }
     };
+    events.onSessions = [&](std::vector<SessionEntry>&& batch) {
+        for (const SessionEntry& session : batch)
+            onSession(session);
+    };
     events.onError = [&](const std::string& message) { ReportError(message, encoding); };
 
-    const bool allRead = RunOccupationScan(files, room, events);
+    const ScanOutcome outcome = RunOccupationJob({LogFolderPath(options), options.date, room}, events);
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < kSlotColumnCount; ++column) {
@@ -143,10 +170,10 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(*options.output) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
-    return allRead ? 0 : 1;
+    return outcome.allRead ? 0 : 1;
 }
 
 } // namespace kiv::cli

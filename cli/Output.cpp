@@ -4,6 +4,7 @@
 #include "FileIo.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace kiv::cli {
@@ -80,28 +81,19 @@ std::string CsvField(std::string_view text)
     return quoted;
 }
 
-OutputSink::OutputSink()
-    : file_(stdout)
-    , ownsFile_(false)
-{
-}
+OutputSink::OutputSink() = default;
 
 OutputSink::OutputSink(const std::string& path)
-    : file_(nullptr)
-    , ownsFile_(true)
+    : replacement_(std::make_unique<FileReplacement>(PathFromBytes(path)))
 {
-#ifdef _WIN32
-    file_ = _wfopen(PathFromBytes(path).c_str(), L"wb");
-#else
-    file_ = std::fopen(path.c_str(), "wb");
-#endif
 }
 
+// A file not finished is left as it was: the temporary file goes with the
+// replacement.
 OutputSink::~OutputSink()
 {
-    Finish();
-    if (ownsFile_ && file_)
-        std::fclose(file_);
+    if (!replacement_)
+        Finish();
 }
 
 void OutputSink::Write(std::string_view bytes)
@@ -118,23 +110,26 @@ void OutputSink::WriteEncoded(std::string_view cp1252, Encoding encoding)
 
 void OutputSink::FlushWhenFull()
 {
-    if (buffer_.size() >= kFlushSize) {
-        if (file_ && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            failed_ = true;
+    if (buffer_.size() >= kFlushSize)
+        Drain();
+}
+
+void OutputSink::Drain()
+{
+    if (!buffer_.empty()) {
+        const bool written = replacement_ ? replacement_->Write(buffer_)
+                                          : std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) == buffer_.size();
+        failed_ = failed_ || !written;
         buffer_.clear();
     }
 }
 
 bool OutputSink::Finish()
 {
-    if (!file_)
-        return false;
-    if (!buffer_.empty()) {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
-    }
-    if (std::fflush(file_) != 0)
+    Drain();
+    if (replacement_)
+        return replacement_->Commit() && !failed_;
+    if (std::fflush(stdout) != 0)
         failed_ = true;
     return !failed_;
 }

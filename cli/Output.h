@@ -3,8 +3,9 @@
 // buffer, because a year of results is written line by line.
 
 #include "CliOptions.h"
+#include "FileIo.h"
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,24 +23,26 @@ class OutputSink {
 public:
     // Standard output.
     OutputSink();
-    // A file, created or truncated; check IsOpen().
+    // A file, written through a temporary file beside it that replaces it in
+    // Finish: a failed run leaves the old file as it was. Check IsOpen().
     explicit OutputSink(const std::string& path);
     ~OutputSink();
     OutputSink(const OutputSink&) = delete;
     OutputSink& operator=(const OutputSink&) = delete;
 
-    bool IsOpen() const noexcept { return file_ != nullptr; }
+    bool IsOpen() const noexcept { return replacement_ ? replacement_->IsOpen() : true; }
     void Write(std::string_view bytes);
     // Engine text, in the chosen encoding.
     void WriteEncoded(std::string_view cp1252, Encoding encoding);
-    // Flushes everything; false when something could not be written.
+    // Writes everything (and puts a file in place); false when something
+    // could not be written. Called once, at the end.
     bool Finish();
 
 private:
+    void Drain();
     void FlushWhenFull();
 
-    std::FILE* file_;
-    bool ownsFile_;
+    std::unique_ptr<FileReplacement> replacement_; // null for standard output
     bool failed_ = false;
     std::string buffer_;
 };

@@ -1,57 +1,53 @@
 #include "SearchCommand.h"
 
 #include "Cp1252.h"
-#include "DefaultWords.h"
 #include "Diagnostics.h"
 #include "FileIo.h"
-#include "KeywordScan.h"
+#include "KeywordSearchJob.h"
 #include "KivError.h"
-#include "LogFiles.h"
+#include "LogFolder.h"
+#include "LogFolderOption.h"
+#include "LogMask.h"
 #include "Output.h"
-#include "TextList.h"
+#include "OutputGuard.h"
+#include "SearchWordChoice.h"
 
 #include <memory>
 
 namespace kiv::cli {
 namespace {
 
-bool FileExists(const std::filesystem::path& path)
+SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
-
-// The words in the order the window would use them: typed words first, then a
-// word file, then the configuration's kiv.ini, then the one beside the program,
-// then the built-in list.
-TextList ChooseWords(const CliOptions& options, const std::filesystem::path& executableFolder)
-{
-    if (!options.words.empty()) {
-        TextList words;
-        for (const std::string& typed : options.words)
-            words.push_back(options.encoding == Encoding::Utf8 ? Utf8ToCp1252(typed) : typed);
-        return words;
-    }
+    SearchWordSources sources;
+    for (const std::string& typed : options.words)
+        sources.typed.push_back(options.encoding == Encoding::Utf8 ? Utf8ToCp1252(typed) : typed);
     if (options.wordsFile)
-        return LoadTextListFile(PathFromBytes(*options.wordsFile), *options.wordsFile);
-    if (options.config) {
-        const auto configured = PathFromBytes(*options.config) / "kiv.ini";
-        if (FileExists(configured))
-            return LoadTextListFile(configured, "kiv.ini");
-    }
-    const auto besideProgram = executableFolder / "kiv.ini";
-    if (FileExists(besideProgram))
-        return LoadTextListFile(besideProgram, besideProgram.string());
-    return BuiltInWatchedWords();
+        sources.wordFile = PathFromBytes(*options.wordsFile);
+    if (options.config)
+        sources.configFolder = PathFromBytes(*options.config);
+    sources.programFolder = executableFolder;
+    return sources;
 }
 
 } // namespace
 
 int RunSearch(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
-    TextList words;
+    KeywordSearchRequest request;
+    request.logFolder = LogFolderPath(options);
+    request.date = options.date;
+    request.scope = options.scope;
+    const SearchWordSources sources = WordSources(options, executableFolder);
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs = FilePaths(
+            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)).files);
+        if (const auto wordFile = SearchWordFile(sources))
+            inputs.push_back(*wordFile);
+        RefuseOutputOverInput(*options.output, inputs);
+    }
     try {
-        words = ChooseWords(options, executableFolder);
+        request.words = ChooseSearchWords(sources);
     } catch (const KivError& error) {
         ReportError(error.what(), options.encoding);
         return 1;
@@ -62,35 +58,34 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     const bool toFile = options.output.has_value();
     std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(*options.output), options.encoding);
+        ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
     }
     const std::string lineEnd = toFile ? "\r\n" : "\n";
     const Encoding encoding = toFile ? Encoding::Cp1252 : options.encoding;
 
-    const std::string folder = LogFolderPrefix(options.logs ? *options.logs : DefaultLogFolder());
-    const std::vector<std::string> files = FindLogFiles(KeywordLogMask(folder, options.date, options.scope));
-
-    KeywordScanEvents events;
+    KeywordSearchEvents events;
     std::string line;
-    events.onResult = [&](KeywordResult&& result) {
-        line.clear();
-        if (options.withWord) {
-            line += Encode(words[result.wordIndex], encoding);
-            line += '\t';
+    events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        for (const KeywordSearchResult& result : batch) {
+            line.clear();
+            if (options.withWord) {
+                AppendEncoded(request.words[result.wordIndex], encoding, line);
+                line += '\t';
+            }
+            AppendEncoded(result.line, encoding, line);
+            line += lineEnd;
+            out->Write(line);
         }
-        line += Encode(result.line, encoding);
-        line += lineEnd;
-        out->Write(line);
     };
     events.onError = [&](const std::string& message) { ReportError(message, options.encoding); };
 
-    const bool allRead = RunKeywordScan(files, words, events);
+    const ScanOutcome outcome = RunKeywordSearch(request, events);
     if (!out->Finish()) {
-        ReportError(toFile ? CannotCreateMessage(*options.output) : std::string("Erreur d'\xE9" "criture"), options.encoding);
+        ReportError(toFile ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), options.encoding);
         return 1;
     }
-    return allRead ? 0 : 1;
+    return outcome.allRead ? 0 : 1;
 }
 
 } // namespace kiv::cli

@@ -58,6 +58,10 @@ int main(int argc, char** argv)
         case Command::Occupation:
             return RunOccupation(options);
         }
+    } catch (const UsageError& error) {
+        // Found once the command knows what it reads (an --output over one of its inputs).
+        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
+        return 2;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.
         Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n");

@@ -3,6 +3,8 @@
 // the school's file server lists them. A folder that is missing or is not a
 // folder (a share that is not mounted) is an error, not an empty day.
 
+#include "FileIo.h" // PathForMessage
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,8 +23,7 @@ struct LogFolderListing {
 // namePattern: the name part of a mask ("*050206.txt", "*r050206.*").
 LogFolderListing ListLogFiles(const std::filesystem::path& folder, std::string_view namePattern);
 
-// A path as messages show it: converted from the system's encoding to
-// Windows-1252, "?" for what it cannot hold.
-std::string PathForMessage(const std::filesystem::path& path);
+// PathForMessage (FileIo.h): a path as messages show it, converted from the
+// system's encoding to Windows-1252, "?" for what it cannot hold.
 
 } // namespace kiv

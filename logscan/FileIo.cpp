@@ -4,42 +4,138 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
+#include <atomic>
 #include <memory>
+#include <limits>
+#include <new>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kiv {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenFile(const std::filesystem::path& path, bool forWriting)
-{
+// An open file that is closed however the read ends.
+class ReadHandle {
+public:
 #ifdef _WIN32
-    // _wfopen opens with sharing allowed, as the server's own writer expects.
-    return FilePtr(_wfopen(path.c_str(), forWriting ? L"wb" : L"rb"));
+    explicit ReadHandle(const std::filesystem::path& path)
+    {
+        // Opened with sharing allowed, as the server's own writer expects.
+        _wsopen_s(&fd_, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
+    }
+    ~ReadHandle()
+    {
+        if (fd_ >= 0)
+            _close(fd_);
+    }
 #else
-    return FilePtr(std::fopen(path.c_str(), forWriting ? "wb" : "rb"));
+    // Non-blocking, so that a FIFO named like a log does not wait for a
+    // writer: it is refused below as soon as it is seen not to be a file.
+    explicit ReadHandle(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~ReadHandle()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
 #endif
-}
+    ReadHandle(const ReadHandle&) = delete;
+    ReadHandle& operator=(const ReadHandle&) = delete;
+
+    bool IsOpen() const noexcept { return fd_ >= 0; }
+
+    // The size of a regular file (links followed), nothing for a folder, a
+    // device, a FIFO or a socket: a link to /dev/zero is no log.
+    std::optional<std::uint64_t> RegularFileSize() const noexcept
+    {
+#ifdef _WIN32
+        struct _stat64 status {};
+        if (_fstat64(fd_, &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG)
+            return std::nullopt;
+#else
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))
+            return std::nullopt;
+#endif
+        return static_cast<std::uint64_t>(status.st_size);
+    }
+
+    // Up to size bytes; fewer only at the end of the file. -1 on an error.
+    long long Read(char* into, std::size_t size) noexcept
+    {
+        constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
+        std::size_t got = 0;
+        while (got < size) {
+            const std::size_t asked = std::min(size - got, kMostAtOnce);
+#ifdef _WIN32
+            const int n = _read(fd_, into + got, static_cast<unsigned>(asked));
+#else
+            const ssize_t n = ::read(fd_, into + got, asked);
+            if (n < 0 && errno == EINTR)
+                continue;
+#endif
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        return static_cast<long long>(got);
+    }
+
+private:
+    int fd_ = -1;
+};
 
 } // namespace
 
 std::filesystem::path PathFromBytes(std::string_view bytes)
 {
 #ifdef _WIN32
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (char c : bytes)
-        wide += static_cast<wchar_t>(Cp1252ToUnicode(static_cast<unsigned char>(c)));
-    return std::filesystem::path(wide);
+    return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
 #else
     return std::filesystem::path(std::string(bytes));
 #endif
+}
+
+std::string PathBytes(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.native();
+#endif
+}
+
+std::string PathForMessage(const std::filesystem::path& path)
+{
+    // On POSIX the bytes are taken as UTF-8, the encoding of the school's
+    // Linux systems; a byte that is not UTF-8 is shown as "?".
+    const std::u8string utf8 = path.u8string();
+    return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
 void ByteBuffer::Release::operator()(char* bytes) const noexcept
@@ -64,36 +160,156 @@ char* ByteBuffer::Reserve(std::size_t extra)
 
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    ReadHandle file(path);
+    if (!file.IsOpen())
         return false;
-    FilePtr file = OpenFile(path, false);
-    if (!file)
+    const std::optional<std::uint64_t> size = file.RegularFileSize();
+    if (!size)
         return false;
+    // The file as it stood when it was opened: a log that the server goes on
+    // writing is not chased, and one cut shorter is read to where it now ends.
+    if (*size > std::numeric_limits<std::size_t>::max())
+        throw std::bad_alloc();
+    const auto wanted = static_cast<std::size_t>(*size);
     out.Clear();
-    // The size is a hint only: a file that grows while it is read is read to
-    // wherever its end stands when the read reaches it.
-    const auto hint = std::filesystem::file_size(path, ec);
-    std::size_t chunk = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(hint) + 1;
-    for (;;) {
-        char* at = out.Reserve(chunk);
-        const std::size_t got = std::fread(at, 1, chunk, file.get());
-        out.Commit(got);
-        if (got < chunk)
-            break;
-        chunk = std::size_t{1} << 16;
+    const long long got = file.Read(out.Reserve(wanted), wanted);
+    if (got < 0)
+        return false;
+    out.Commit(static_cast<std::size_t>(got));
+    return true;
+}
+
+namespace {
+
+// The target the replacement must take the place of: a link to a list file
+// keeps pointing at it, and the file behind the link gets the new bytes.
+std::filesystem::path ResolvedTarget(const std::filesystem::path& target)
+{
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            return resolved;
     }
-    return std::ferror(file.get()) == 0;
+    return target;
+}
+
+// Creates a file that did not exist, so that two programs saving at once
+// never share a temporary file.
+std::FILE* CreateNewFile(const std::filesystem::path& path, const std::filesystem::path& modeFrom)
+{
+#ifdef _WIN32
+    (void)modeFrom;
+    int fd = -1;
+    if (_wsopen_s(&fd, path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file)
+        _close(fd);
+    return file;
+#else
+    // The new file keeps the access rights of the one it replaces.
+    struct stat old {};
+    const bool replacing = ::stat(modeFrom.c_str(), &old) == 0;
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (replacing)
+        (void)::fchmod(fd, old.st_mode & 07777); // the old rights, or what open gave
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file)
+        ::close(fd);
+    return file;
+#endif
+}
+
+bool SyncToDisk(std::FILE* file) noexcept
+{
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return ::fsync(::fileno(file)) == 0;
+#endif
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) noexcept
+{
+#ifdef _WIN32
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return ::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+} // namespace
+
+FileReplacement::FileReplacement(const std::filesystem::path& target) : target_(ResolvedTarget(target))
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const std::filesystem::path folder = target_.parent_path();
+    // Hidden, and named after the target, so that a user who finds one left
+    // by a power cut knows what it was.
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        std::filesystem::path name(".");
+        name += target_.filename();
+        name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        temporary_ = folder / name;
+        file_ = CreateNewFile(temporary_, target_);
+        std::error_code ec;
+        if (!file_ && !std::filesystem::exists(temporary_, ec))
+            break; // not a name clash: the folder refuses new files
+    }
+    if (!file_)
+        temporary_.clear();
+}
+
+FileReplacement::~FileReplacement()
+{
+    Discard();
+}
+
+bool FileReplacement::Write(std::string_view bytes)
+{
+    if (!file_ || failed_)
+        return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        failed_ = true;
+    return !failed_;
+}
+
+bool FileReplacement::Commit()
+{
+    if (!file_)
+        return false;
+    bool ok = !failed_ && std::fflush(file_) == 0 && SyncToDisk(file_);
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (ok && RenameOver(temporary_, target_)) {
+        temporary_.clear();
+        return true;
+    }
+    Discard();
+    return false;
+}
+
+void FileReplacement::Discard() noexcept
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(temporary_, ec);
+        temporary_.clear();
+    }
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-    FilePtr file = OpenFile(path, true);
-    if (!file)
-        return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-        return false;
-    return std::fflush(file.get()) == 0;
+    FileReplacement file(path);
+    return file.Write(bytes) && file.Commit();
 }
 
 } // namespace kiv

@@ -3,6 +3,7 @@
 // shared: a log file that the server is still writing is read as it stands.
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,9 +11,16 @@
 
 namespace kiv {
 
-// A path from the bytes the tool handles (Windows-1252 on Windows, the bytes
-// as they are elsewhere).
+// Paths are the system's own: a path held as bytes is the system's bytes on
+// POSIX (a folder named in UTF-8 or in Latin-1 alike) and UTF-8 on Windows,
+// which names files in UTF-16. They never pass through Windows-1252.
 std::filesystem::path PathFromBytes(std::string_view bytes);
+// The inverse: the bytes that PathFromBytes turns back into path.
+std::string PathBytes(const std::filesystem::path& path);
+
+// A path as messages show it: converted from the system's encoding (UTF-8) to
+// Windows-1252, "?" for what it cannot hold.
+std::string PathForMessage(const std::filesystem::path& path);
 
 // A block of bytes that a read fills without clearing it first and that keeps
 // its memory from one file to the next: a busy day's connection log is some
@@ -35,14 +43,47 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// Reads the whole file into out, replacing its bytes. False when the file
-// cannot be opened or read, a folder included; out is then unspecified.
+// Reads the file into out, replacing its bytes: as many bytes as it held when
+// it was opened, fewer only when it was cut shorter meanwhile. False when it
+// cannot be opened or read, or is no regular file once links are followed (a
+// folder, a device, a FIFO); out is then unspecified. Throws std::bad_alloc
+// when the file does not fit in memory.
 // Unlike a mapping of the file, a read keeps the program alive when the file
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);
 
-// Creates or truncates the file and writes bytes. False when the file cannot
-// be created or written.
+// A file written whole or not at all: the bytes go to a temporary file in the
+// target's folder, which replaces the target only once everything was written
+// and flushed to the disk. A full disk or a cut network share then leaves the
+// old list or the old results as they were, never a cut of the new ones.
+class FileReplacement {
+public:
+    // Creates the temporary file; check IsOpen().
+    explicit FileReplacement(const std::filesystem::path& target);
+    // Removes the temporary file unless Commit succeeded.
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool IsOpen() const noexcept { return file_ != nullptr; }
+    // False once any write failed; later writes are then ignored.
+    bool Write(std::string_view bytes);
+    // Flushes, closes and renames the temporary file over the target. False
+    // when any step failed: the target is then untouched and the temporary
+    // file removed.
+    bool Commit();
+
+private:
+    void Discard() noexcept;
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+// Replaces the file with exactly these bytes, through a FileReplacement. False
+// when the file cannot be created or written; the old file is then untouched.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace kiv

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <optional>
 #include <thread>
 
@@ -40,16 +42,34 @@ public:
     }
 
     // Reads and searches one file, handing each result to sink. Returns the
-    // error's text when the file could not be read to its end.
+    // error's text when the file could not be read to its end. Whatever goes
+    // wrong with one file is that file's error: the other files of the day
+    // are still searched.
     template <class Sink>
     std::optional<std::string> Search(std::size_t fileIndex, const std::string& path, Sink&& sink)
+    {
+        const std::filesystem::path file = PathFromBytes(path);
+        try {
+            return SearchFile(fileIndex, file, sink);
+        } catch (const std::bad_alloc&) {
+            return TooLargeMessage(PathForMessage(file));
+        } catch (const std::length_error&) {
+            return TooLargeMessage(PathForMessage(file));
+        } catch (const std::exception&) {
+            return CannotOpenMessage(PathForMessage(file));
+        }
+    }
+
+private:
+    template <class Sink>
+    std::optional<std::string> SearchFile(std::size_t fileIndex, const std::filesystem::path& file, Sink& sink)
     {
         std::optional<std::string> error;
         try {
             if (options_.portableMatcher)
-                reader_.Read(PathFromBytes(path), path);
+                reader_.Read(file, PathForMessage(file));
             else
-                reader_.ReadContent(PathFromBytes(path), path);
+                reader_.ReadContent(file, PathForMessage(file));
         } catch (const KivError& e) {
             error = e.what();
             // Not opened: what the reader holds is the previous file's.
@@ -74,7 +94,6 @@ public:
         return error;
     }
 
-private:
     const KeywordMatcher& matcher_;
     KeywordMatcher::Workspace workspace_;
     const KeywordScanOptions& options_;

@@ -37,7 +37,8 @@ struct KeywordScanOptions {
     bool portableMatcher = false;              // test every line in turn, without a prefilter
 };
 
-// Searches the files (paths as the finder gives them, also used in messages).
+// Searches the files (paths as the finder gives them; messages show them in
+// Windows-1252, as PathForMessage does).
 // A single file is searched like any number. A file that cannot be opened is
 // reported through onError and skipped; a file whose indentation is refused is
 // reported too, after the results of the lines before the refused one (the

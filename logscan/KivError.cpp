@@ -14,7 +14,16 @@ std::string CannotCreateMessage(std::string_view fileName)
 
 std::string BadLevelMessage(long long level, std::string_view item)
 {
-    return "Niveau incorrect (" + std::to_string(level) + ") pour l'\xE9l\xE9ment \"" + std::string(item) + "\"";
+    constexpr std::size_t kMostQuoted = 200;
+    std::string quoted(item.substr(0, kMostQuoted));
+    if (item.size() > kMostQuoted)
+        quoted += "...";
+    return "Niveau incorrect (" + std::to_string(level) + ") pour l'\xE9l\xE9ment \"" + quoted + "\"";
+}
+
+std::string TooLargeMessage(std::string_view fileName)
+{
+    return "Fichier trop volumineux : " + std::string(fileName);
 }
 
 std::string BadIndexMessage()

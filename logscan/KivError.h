@@ -18,8 +18,12 @@ public:
 std::string CannotOpenMessage(std::string_view fileName);
 // "Impossible de créer le fichier %s"
 std::string CannotCreateMessage(std::string_view fileName);
-// "Niveau incorrect (%d) pour l'élément "%s""
+// "Niveau incorrect (%d) pour l'élément "%s"": the element's first 200 bytes
+// followed by "..." when it is longer, so that a refused line of 50 MB still
+// makes a message a box can show.
 std::string BadLevelMessage(long long level, std::string_view item);
+// "Fichier trop volumineux : %s": a log file that does not fit in memory.
+std::string TooLargeMessage(std::string_view fileName);
 // "Index incorrect"
 std::string BadIndexMessage();
 // "Indice de liste hors limites (%d)"

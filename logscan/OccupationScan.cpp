@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <new>
+#include <optional>
+#include <stdexcept>
 
 #if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
@@ -257,27 +260,55 @@ void ExtractSessions(const LogLineReader& lines, std::string_view room,
         });
 }
 
+namespace {
+
+// Reads one file and hands on its sessions. Returns the error's text when
+// the file could not be read to its end; whatever goes wrong with one file
+// is that file's error, and the scan goes on with the next.
+std::optional<std::string> ScanFile(const std::string& path, std::string_view room,
+                                    const OccupationScanEvents& events, const std::atomic<bool>* cancel,
+                                    const ScanThreads& threads)
+{
+    const std::filesystem::path file = PathFromBytes(path);
+    std::optional<std::string> error;
+    try {
+        LogLineReader reader;
+        try {
+            // The scan cuts the lines itself: the reader's list is not needed.
+            reader.ReadContent(file, PathForMessage(file));
+        } catch (const KivError& refused) {
+            // When its indentation was refused, the lines read before the
+            // refused one are still scanned.
+            error = refused.what();
+        }
+        ExtractSessions(reader, room, events.onSession, cancel, threads);
+    } catch (const std::bad_alloc&) {
+        error = TooLargeMessage(PathForMessage(file));
+    } catch (const std::length_error&) {
+        error = TooLargeMessage(PathForMessage(file));
+    } catch (const std::exception&) {
+        error = CannotOpenMessage(PathForMessage(file));
+    }
+    return error;
+}
+
+} // namespace
+
 bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
-                       const OccupationEvents& events, const std::atomic<bool>* cancel, const ScanThreads& threads)
+                       const OccupationScanEvents& events, const std::atomic<bool>* cancel, const ScanThreads& threads)
 {
     bool everyFileRead = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (Cancelled(cancel))
             return false;
-        LogLineReader reader;
-        try {
-            // The scan cuts the lines itself: the reader's list is not needed.
-            reader.ReadContent(PathFromBytes(files[i]), files[i]);
-        } catch (const KivError& error) {
-            // The file is skipped; when its indentation was refused, the lines
-            // read before the refused one are still scanned.
-            everyFileRead = false;
-            if (events.onError)
-                events.onError(error.what());
-        }
-        ExtractSessions(reader, room, events.onSession, cancel, threads);
+        const std::optional<std::string> error = ScanFile(files[i], room, events, cancel, threads);
         if (Cancelled(cancel))
             return false;
+        if (error) {
+            everyFileRead = false;
+            if (events.onError)
+                events.onError(*error);
+        }
         if (events.onProgress)
             events.onProgress(i + 1, files.size());
     }

@@ -16,7 +16,7 @@
 
 namespace kiv {
 
-struct OccupationEvents {
+struct OccupationScanEvents {
     // Each session, in file order, then in line order.
     std::function<void(const SessionEntry&)> onSession;
     // After each file.
@@ -33,7 +33,7 @@ struct OccupationEvents {
 // is scanned by several threads (threads says how many), its sessions still
 // handed on in line order on the calling thread.
 bool RunOccupationScan(const std::vector<std::string>& files, std::string_view room,
-                       const OccupationEvents& events, const std::atomic<bool>* cancel = nullptr,
+                       const OccupationScanEvents& events, const std::atomic<bool>* cancel = nullptr,
                        const ScanThreads& threads = {});
 
 // The sessions of one file's lines (its Content(), so a reader that read the

@@ -324,7 +324,7 @@ TEST(TFileSearch, MaskWithoutFolderListsTheCurrentDirectory)
     EXPECT_EQ(log.Count("finish"), 2);
 }
 
-TEST(TFileSearch, SearchFileIsCutAt255Bytes)
+TEST(TFileSearch, SearchFileCutsTheNamePatternAt255Bytes)
 {
     TFileSearch search;
     const std::string longMask(300, 'm');
@@ -332,6 +332,21 @@ TEST(TFileSearch, SearchFileIsCutAt255Bytes)
     EXPECT_EQ(search.SearchFile(), longMask.substr(0, 255));
     search.SetSearchFile("short");
     EXPECT_EQ(search.SearchFile(), "short");
+    search.SetSearchFile("dir/" + longMask);
+    EXPECT_EQ(search.SearchFile(), "dir/" + longMask.substr(0, 255));
+}
+
+TEST(TFileSearch, ALogFolderOfMoreThan255BytesIsSearched)
+{
+    TempTree tree;
+    const std::string deep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(60, 'c');
+    tree.File(deep + "/web060206.txt");
+    const std::string folder = tree.Folder() + deep + "/";
+    ASSERT_GT(folder.size(), 300u);
+    TFileSearch search;
+    search.SetSearchFile(folder + "*060206.txt");
+    EXPECT_TRUE(search.Execute());
+    EXPECT_EQ(search.FilesFound(), (Paths{folder + "web060206.txt"}));
 }
 
 TEST(TFileSearch, ExecuteFromAnEventHandlerIsRefused)

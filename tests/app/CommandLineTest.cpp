@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "FileIo.h"
 #include "LogMask.h"
+#include "PathText.h"
 
 #include <QtTest>
 
@@ -56,6 +57,21 @@ private slots:
         QCOMPARE(parsed.logFolder ? QString::fromStdU16String(parsed.logFolder->u16string()) : QString(), logs);
         QCOMPARE(parsed.configFolder ? QString::fromStdU16String(parsed.configFolder->u16string()) : QString(),
                  config);
+    }
+
+    // A folder whose name is not UTF-8 (an old Latin-1 share) is taken as
+    // the system names it, and shown with "?" where Windows-1252 cannot say.
+    void windowTakesFoldersAsTheSystemGaveThem()
+    {
+        char program[] = "kivlogs", config[] = "--config", folder[] = "cfg\xe9", logs[] = "--logs=\xc3\x89l\xc3\xa8ves";
+        char* argv[] = {program, config, folder, logs, nullptr};
+        const CommandLine parsed = kiv::WindowCommandLine(4, argv);
+        QCOMPARE(parsed.action, CommandLine::Action::Run);
+#ifndef _WIN32
+        QCOMPARE(parsed.configFolder->native(), std::string("cfg\xe9"));
+        QCOMPARE(kiv::PathToCp1252(*parsed.configFolder), std::string("cfg?"));
+        QCOMPARE(kiv::PathToCp1252(*parsed.logFolder), std::string("\xc9l\xe8ves"));
+#endif
     }
 
     void foldersDefaultToTheShareAndTheCurrentFolder()

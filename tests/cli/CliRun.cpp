@@ -49,11 +49,11 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(path_, ec);
 }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd)
+CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::string& shellPrefix)
 {
     static int counter = 0;
     const auto base = std::filesystem::temp_directory_path() / ("kiv_cli_run_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    std::string command = "cd " + Quote(cwd.string()) + " && " + Quote(KIVLOGS_CLI_PATH);
+    std::string command = "cd " + Quote(cwd.string()) + " && " + shellPrefix + Quote(KIVLOGS_CLI_PATH);
     for (const auto& arg : args) {
         command += ' ';
         command += Quote(arg);

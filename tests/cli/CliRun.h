@@ -12,7 +12,9 @@ struct CliRun {
 };
 
 // Each argument is quoted for the shell; cwd is where the program starts.
-CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+// shellPrefix comes just before the program: a ulimit, or a timeout.
+CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+              const std::string& shellPrefix = "");
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);

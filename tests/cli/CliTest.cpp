@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A small log folder: two keyword logs of 5 February 2006 (one named in upper
@@ -94,6 +96,49 @@ TEST_F(CliFixture, SearchOutputFileIsWindows1252WithCrLf)
     EXPECT_EQ(ReadFile(saved), "POSTE13:eleve08: le 05/02/06: \xE0 14 h 33 min :cours de maths\r\n");
 }
 
+// On a full disk (here a file-size limit) the results file that was there
+// stays as it was, and no temporary file is left beside it.
+TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
+{
+    std::string many;
+    for (int i = 0; i < 400; ++i)
+        many += "POSTE13:eleve08:050206:1433:cours de maths\r\n";
+    WriteFile(logs() / "web050206.txt", many);
+    const auto saved = root() / "out" / "kiv_log.txt";
+    WriteFile(saved, "anciens r\xE9sultats\r\n");
+    const CliRun run = RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths",
+                               "--output", saved.string()},
+                              root(), "ulimit -f 8; trap '' XFSZ; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible de cr\xC3\xA9" "er le fichier " + saved.string() + ".\n");
+    EXPECT_EQ(ReadFile(saved), "anciens r\xE9sultats\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root() / "out"), {}), 1);
+}
+
+// --output naming a file the command reads is refused before anything is written.
+TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
+{
+    WriteFile(root() / "cfg" / "kiv.ini", "maths");
+    WriteFile(root() / "mots.txt", "maths");
+    const std::string log = (logs() / "web050206.txt").string();
+    const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
+        {{"search", "--word", "maths", "--output", log}, log},
+        {{"search", "--config", "cfg", "--output", "cfg/../cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
+        {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
+        {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
+        {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+    };
+    for (const auto& [extra, input] : cases) {
+        const std::string before = ReadFile(input);
+        std::vector<std::string> args{extra[0], "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), extra.begin() + 1, extra.end());
+        const CliRun run = RunCli(args, root());
+        EXPECT_EQ(run.status, 2) << input;
+        EXPECT_NE(run.err.find("--output"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(input), before);
+    }
+}
+
 TEST_F(CliFixture, SearchWordListSources)
 {
     // A word file is read as a list file; the configuration's kiv.ini next.
@@ -125,12 +170,80 @@ TEST_F(CliFixture, UnreadableLogIsReportedAndTheOthersAreStillScanned)
               "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
 }
 
+// Only regular files are read: a FIFO or a device named like a log is
+// reported at once instead of hanging the scan or reading without end.
+TEST_F(CliFixture, WhatIsNoRegularFileIsReportedAndSkipped)
+{
+    ASSERT_EQ(::mkfifo((logs() / "fifo050206.txt").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", logs() / "null050206.txt");
+    const CliRun run = RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths"}, root(),
+                              "timeout 20 ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible d'ouvrir le fichier " + (logs() / "fifo050206.txt").string() + ".\n"
+                       "Impossible d'ouvrir le fichier " + (logs() / "null050206.txt").string() + ".\n");
+    EXPECT_EQ(run.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
+// A log too large for the memory the program may use is that file's error;
+// the other logs of the day are still scanned.
+TEST_F(CliFixture, ALogTooLargeForMemoryIsReportedAndTheOthersScanned)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    const auto huge = logs() / "huge050206.txt";
+    const auto hugeConnections = logs() / "hugeconnexr050206.log";
+    for (const auto& path : {huge, hugeConnections}) {
+        WriteFile(path, "");
+        std::filesystem::resize_file(path, std::uintmax_t{2} << 30); // sparse: no disk is used
+    }
+    const std::string limit = "ulimit -v 1000000; "; // 1 GB of address space
+    const CliRun search =
+        RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths"}, root(), limit);
+    EXPECT_EQ(search.status, 1);
+    EXPECT_EQ(search.err, "Fichier trop volumineux : " + huge.string() + ".\n");
+    EXPECT_EQ(search.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+    const CliRun occupation =
+        RunCli({"occupation", "--logs", logs().string(), "--date", "2006-02-05", "--room", "S514"}, root(), limit);
+    EXPECT_EQ(occupation.status, 1);
+    EXPECT_EQ(occupation.err, "Fichier trop volumineux : " + hugeConnections.string() + ".\n");
+    EXPECT_EQ(occupation.out, "S514  PC03  08h25 - 16h10     eleve12    E\n");
+}
+
 TEST_F(CliFixture, NoLogForTheDayIsNotAnError)
 {
     const CliRun run = Search({"--word", "jeu", "--date", "2006-03-01"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(Occupation({"--date", "2006-03-01"}).out, "");
+}
+
+// A log folder is named in messages as the user wrote it, whatever its accents;
+// one that is missing or is a file fails every scan instead of finding nothing.
+TEST_F(CliFixture, LogFolderWithAccentsIsSearchedAndAMissingOneIsAnError)
+{
+    const std::string accented = (root() / "\xC3\x89l\xC3\xA8ves").string();
+    struct Case {
+        std::string command, folder, encoding, err;
+    };
+    const std::string missingUtf8 = "Impossible d'ouvrir le dossier " + root().string() + "/\xC3\x89l\xC3\xA8ves.\n";
+    const std::vector<Case> cases{
+        {"search", accented, "utf8", missingUtf8},
+        {"occupation", accented, "utf8", missingUtf8},
+        {"search", accented, "cp1252", "Impossible d'ouvrir le dossier " + root().string() + "/\xC9l\xE8ves.\n"},
+        {"occupation", (logs() / "web050206.txt").string(), "utf8",
+         "Impossible d'ouvrir le dossier " + (logs() / "web050206.txt").string() + ".\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli({c.command, "--logs", c.folder, "--date", "2006-02-05", "--encoding", c.encoding}, root());
+        EXPECT_EQ(run.status, 1) << c.command;
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+    }
+    std::filesystem::rename(logs(), accented);
+    const CliRun found = RunCli({"search", "--logs", accented, "--date", "2006-02-05", "--word", "maths"}, root());
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
 }
 
 TEST_F(CliFixture, OccupationTextPairsLoginsWithLogouts)
@@ -185,6 +298,16 @@ TEST_F(CliFixture, OccupationHeadersComeFromTheConfigurationOverTheInitialOnes)
               "#1\t09h00\nS302PC01 09h30-10h15 eleve123 F\n"
               "#2\t09h45\n#3\t11h25\n#4\t12h35\n#5\t14h00\n#6\t15h00\n"
               "#7\t17h00\nSCDIPC09 17h05- eleve30 G\n");
+}
+
+TEST_F(CliFixture, OccupationTextReadsNoSlotList)
+{
+    // A folder given as the slot list cannot be read.
+    const std::string slots = logs().string();
+    EXPECT_EQ(Occupation({"--slots", slots}).status, 0);
+    const CliRun cells = Occupation({"--slots", slots, "--format", "cells"});
+    EXPECT_EQ(cells.status, 1);
+    EXPECT_EQ(cells.err, "Impossible d'ouvrir le fichier " + slots + ".\n");
 }
 
 TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)

@@ -128,6 +128,23 @@ TEST(LogLineReader, TextOutsideTheListIsRefused)
     EXPECT_EQ(ErrorOf([&] { (void)reader.Text(static_cast<std::size_t>(-1)); }), "Index incorrect");
 }
 
+// A refused line is quoted in the message up to 200 bytes: a message box
+// cannot show a line of 50 MB.
+TEST(LogLineReader, RefusedLineIsQuotedUpTo200Bytes)
+{
+    const std::string prefix = "Niveau incorrect (2) pour l'\xE9l\xE9ment \"";
+    const std::string x200(200, 'x');
+    const std::pair<std::string, std::string> cases[] = {
+        {x200, x200},
+        {x200 + "y", x200 + "..."},
+        {std::string(50 << 20, 'z'), std::string(200, 'z') + "..."},
+    };
+    for (const auto& [line, quoted] : cases) {
+        LogLineReader reader;
+        EXPECT_EQ(ErrorOf([&] { reader.ReadBytes("a\r\n  " + line); }), prefix + quoted + "\"");
+    }
+}
+
 class LogLineReaderFiles : public ::testing::Test {
 protected:
     void SetUp() override

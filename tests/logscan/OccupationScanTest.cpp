@@ -311,7 +311,7 @@ ScanRecord Scan(const std::vector<std::string>& files, std::string_view room, st
                 std::size_t cancelAfterFiles = 0)
 {
     ScanRecord record;
-    OccupationEvents events;
+    OccupationScanEvents events;
     events.onSession = [&](const SessionEntry& entry) { record.sessions.push_back(SessionLine(entry)); };
     events.onError = [&](const std::string& message) { record.errors.push_back(message); };
     events.onProgress = [&](std::size_t done, std::size_t total) {
@@ -376,7 +376,7 @@ TEST(RunOccupationScanTest, ThreadsReadFilesAsOneThreadDoes)
         folder.Missing("Br261206.txt"),
         folder.Write("Cr261206.txt", Lines({kLogin, "  S514-PC04:eleve13:061226:090000:login:B:C:D:F", kLogout})),
     };
-    OccupationEvents events;
+    OccupationScanEvents events;
     std::vector<std::string> sessions;
     events.onSession = [&](const SessionEntry& entry) { sessions.push_back(FieldsOf(entry)); };
     std::vector<std::string> errors;

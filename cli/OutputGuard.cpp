@@ -1,0 +1,22 @@
+#include "OutputGuard.h"
+
+#include "CliOptions.h"
+#include "FileIo.h"
+
+#include <system_error>
+
+namespace kiv::cli {
+
+void RefuseOutputOverInput(const std::string& output, const std::vector<std::filesystem::path>& inputs)
+{
+    const std::filesystem::path target = PathFromBytes(output);
+    std::error_code ec;
+    if (!std::filesystem::exists(target, ec))
+        return; // a file that does not exist yet is read by no one
+    for (const std::filesystem::path& input : inputs) {
+        if (std::filesystem::equivalent(target, input, ec))
+            throw UsageError("--output d\xC3\xA9signe un fichier que la commande lit : " + output);
+    }
+}
+
+} // namespace kiv::cli

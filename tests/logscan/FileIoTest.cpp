@@ -1,0 +1,151 @@
+#include "FileIo.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kiv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// WriteFileBytes in a child process whose files may not grow past
+// limitBytes, as on a disk that is full: true when it reported success.
+bool WriteInChildWithLimit(const fs::path& path, const std::string& bytes, rlim_t limitBytes)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        const rlimit limit{limitBytes, limitBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(WriteFileBytes(path, bytes) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+struct WriteCase {
+    const char* name;
+    bool oldFile;      // the list exists before the write
+    bool throughLink;  // the list is reached through a symbolic link
+    rlim_t limit;      // bytes a file may hold on the "disk"
+    bool written;
+};
+
+class FileWrite : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(FileWrite, ReplacesTheFileWholeOrLeavesItAsItWas)
+{
+    const WriteCase& c = GetParam();
+    const fs::path folder = fs::temp_directory_path() / ("kiv_file_write_" + std::string(c.name));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path list = folder / "kiv_salles.txt";
+    if (c.oldFile)
+        std::ofstream(list, std::ios::binary) << "S101\r\nS102";
+    fs::path target = list;
+    if (c.throughLink) {
+        target = folder / "lien.txt";
+        fs::create_symlink(list, target);
+    }
+    const std::string fresh(100000, 'S');
+
+    EXPECT_EQ(WriteInChildWithLimit(target, fresh, c.limit), c.written);
+    std::vector<std::string> expectedNames;
+    if (c.oldFile || c.written)
+        expectedNames.push_back("kiv_salles.txt");
+    if (c.throughLink)
+        expectedNames.push_back("lien.txt");
+    EXPECT_EQ(Names(folder), expectedNames) << "no temporary file is left behind";
+    if (c.written) {
+        EXPECT_EQ(Slurp(list), fresh);
+    } else if (c.oldFile) {
+        EXPECT_EQ(Slurp(list), "S101\r\nS102");
+    }
+    if (c.throughLink) {
+        EXPECT_TRUE(fs::is_symlink(target));
+    }
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FullDisk, FileWrite,
+    ::testing::Values(WriteCase{"old_list_kept_when_disk_full", true, false, 4096, false},
+                      WriteCase{"no_file_made_when_disk_full", false, false, 4096, false},
+                      WriteCase{"old_list_replaced_when_room", true, false, RLIM_INFINITY, true},
+                      WriteCase{"list_behind_link_kept_when_disk_full", true, true, 4096, false},
+                      WriteCase{"list_behind_link_replaced", true, true, RLIM_INFINITY, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The server goes on writing a log while it is read: a block of lines is
+// appended every 200 microseconds, from a timer signal, so that the growth
+// happens in the middle of the read whatever the machine's load.
+int appendTo = -1;
+char appended[1 << 16];
+
+extern "C" void AppendBlock(int)
+{
+    [[maybe_unused]] const auto written = ::write(appendTo, appended, sizeof appended);
+}
+
+TEST(FileRead, AGrowingLogIsReadAsItStoodWhenOpened)
+{
+    const fs::path log = fs::temp_directory_path() / "kiv_file_read_growing.txt";
+    {
+        std::ofstream out(log, std::ios::binary);
+        const std::string line = "POSTE12:eleve07:050206:1432:page\r\n";
+        for (int i = 0; i < (64 << 20) / static_cast<int>(line.size()); ++i)
+            out << line;
+    }
+    for (std::size_t i = 0; i < sizeof appended; ++i)
+        appended[i] = "APPENDED\r\n"[i % 10];
+    appendTo = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appendTo, 0);
+    struct sigaction action {}, previous {};
+    action.sa_handler = AppendBlock;
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGALRM, &action, &previous);
+    const itimerval every{{0, 200}, {0, 200}};
+    const std::uintmax_t before = fs::file_size(log);
+    ::setitimer(ITIMER_REAL, &every, nullptr);
+
+    ByteBuffer buffer;
+    const bool read = ReadFileBytes(log, buffer);
+
+    const itimerval stop{};
+    ::setitimer(ITIMER_REAL, &stop, nullptr);
+    ::sigaction(SIGALRM, &previous, nullptr);
+    ::close(appendTo);
+    EXPECT_TRUE(read);
+    EXPECT_GT(fs::file_size(log), buffer.View().size()) << "the log grew while it was read";
+    // Only what came between the size check above and the open may be read.
+    EXPECT_LE(buffer.View().size(), before + 2 * sizeof appended);
+    fs::remove(log);
+}
+
+} // namespace
+} // namespace kiv
