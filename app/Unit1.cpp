@@ -326,13 +326,22 @@ void TForm1::BuildRoomTab()
     SlotGrid1->SetRowHeights(0, 21);
     SlotGrid1->SetRowHeights(1, 649);
     SlotGrid1->SetRowHeights(2, 3);
-    QFont cellFont(QStringLiteral("Tahoma"));
-    cellFont.setPixelSize(8);
-    SlotGrid1->setFont(cellFont);
-    QFont headerFont(QStringLiteral("Tahoma"));
-    headerFont.setPixelSize(11);
-    headerFont.setBold(true);
-    SlotGrid1->SetFixedFont(headerFont);
+    SlotGrid1->SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
+    SlotGrid1->SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
+    SlotGrid1->SetGridLineWidth(1);
+    SlotGrid1->SetGridLineColor(clSilver);
+    SlotGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+                          goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
+    SlotGrid1->SetLook(GridLook::glXP);
+    SlotGrid1->SetFlat(false);
+    SlotGrid1->SetMultilinecells(true);
+    SlotGrid1->SetWordWrap(false);
+    SlotGrid1->SetVAlignment(VAlign::vtaTop);
+    // Log lines are shown as they stand: a pupil's "<B>" is text, not markup.
+    SlotGrid1->SetEnableHTML(false);
+    SlotGrid1->SetSelectionColor(RgbColor(182, 202, 234));
+    SlotGrid1->SetSelectionTextColor(clBlack);
+    SlotGrid1->setAccessibleName(Utf8("Tableau d'occupation des salles"));
     SlotGrid1->ColumnHeaders().Assign(InitialSlotHeaders());
     layout->addWidget(SlotGrid1, 1);
 

@@ -24,6 +24,15 @@ std::string CellStore::CellText(int col, int row) const
     return cellIt == rowIt->second.end() ? std::string() : cellIt->second;
 }
 
+std::string_view CellStore::CellView(int col, int row) const noexcept
+{
+    const auto rowIt = rows_.find(row);
+    if (rowIt == rows_.end())
+        return {};
+    const auto cellIt = rowIt->second.find(col);
+    return cellIt == rowIt->second.end() ? std::string_view() : std::string_view(cellIt->second);
+}
+
 void CellStore::SetCellText(int col, int row, std::string text)
 {
     CheckIndex(row);

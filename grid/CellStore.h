@@ -18,6 +18,10 @@ public:
     // look the column up in, so it reads as empty text).
     std::string CellText(int col, int row) const;
 
+    // The cell's stored bytes without a copy, empty for a cell without text
+    // or at a negative index. Valid until the cell is next written.
+    std::string_view CellView(int col, int row) const noexcept;
+
     // Stores the text; empty text drops the cell, and a row left without
     // cells is dropped too. Throws KivError for a negative index.
     void SetCellText(int col, int row, std::string text);
