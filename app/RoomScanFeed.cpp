@@ -18,7 +18,9 @@ namespace {
 
 // How long one turn of appending may hold the window before its own events
 // (typing, scrolling, painting) get their turn.
-constexpr qint64 kSliceNanoseconds = 8'000'000;
+constexpr qint64 kSliceNanoseconds = 4'000'000;
+// How often the table's cells take the entries that arrived.
+constexpr qint64 kTableFlushMilliseconds = 50;
 
 } // namespace
 
@@ -44,6 +46,9 @@ void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> hea
         retiring_.emplace(currentId_, std::move(current_));
     }
     pending_.clear();
+    for (std::string& entries : tableBacklog_)
+        entries.clear();
+    tableFlushed_.invalidate();
 
     for (int column = 0; column < static_cast<int>(kRoomTableColumns); ++column)
         table_->SetCellText(column, 1, std::string());
@@ -143,6 +148,8 @@ void RoomScanFeed::Feed()
         pending_.pop_front();
         Apply(event);
     }
+    if (pending_.empty())
+        FlushTable();
     feeding_ = false;
 }
 
@@ -156,6 +163,7 @@ void RoomScanFeed::Apply(RoomScanEvent& event)
         AppendSessions(event.piece);
         break;
     case RoomScanEvent::Kind::Ended:
+        FlushTable();
         current_.reset();
         emit Ended(event.outcome);
         break;
@@ -174,11 +182,22 @@ void RoomScanFeed::AppendSessions(const RoomScanPiece& piece)
     cursor.insertText(piece.lines);
     cursor.endEditBlock();
 
-    for (std::size_t column = 0; column < piece.cells.size(); ++column) {
-        if (!piece.cells[column].empty())
-            table_->AppendCellText(static_cast<int>(column), 1, piece.cells[column]);
-    }
+    for (std::size_t column = 0; column < piece.cells.size(); ++column)
+        tableBacklog_[column] += piece.cells[column];
+    if (!tableFlushed_.isValid() || tableFlushed_.elapsed() >= kTableFlushMilliseconds)
+        FlushTable();
     progress_->setValue(static_cast<int>(piece.fileIndex));
+}
+
+void RoomScanFeed::FlushTable()
+{
+    for (std::size_t column = 0; column < tableBacklog_.size(); ++column) {
+        if (tableBacklog_[column].empty())
+            continue;
+        table_->AppendCellText(static_cast<int>(column), 1, tableBacklog_[column]);
+        tableBacklog_[column].clear();
+    }
+    tableFlushed_.start();
 }
 
 } // namespace kiv

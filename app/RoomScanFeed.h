@@ -8,8 +8,10 @@
 #include "OccupationJob.h"
 #include "RoomScanRun.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<QObject> TakeShownText();
     void Apply(RoomScanEvent& event);
     void AppendSessions(const RoomScanPiece& piece);
+    void FlushTable();
 
     QPlainTextEdit* textView_;
     TSlotGridBase* table_;
@@ -70,6 +73,10 @@ private:
     // Cancelled scans, kept until their threads have ended.
     std::map<std::uint64_t, std::unique_ptr<RoomScanRun>> retiring_;
     std::deque<RoomScanEvent> pending_;
+    // Entries not yet in the table: a repaint of eight busy cells costs more
+    // than a slice of text, so the table takes them a few times a second.
+    std::array<std::string, kRoomTableColumns> tableBacklog_;
+    QElapsedTimer tableFlushed_;
     bool feeding_ = false;
     bool feedQueued_ = false;
 };

@@ -47,7 +47,7 @@ class RoomScanRun {
 public:
     // Sessions are handed on in pieces of at most this many, so that the
     // window can append one between two of its own events.
-    static constexpr std::size_t kPieceSessions = 512;
+    static constexpr std::size_t kPieceSessions = 256;
 
     // Starts the scan at once. headerRow: the table's slot headers, which
     // decide the columns. wake is called on the worker thread whenever an
