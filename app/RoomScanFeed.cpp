@@ -41,8 +41,10 @@ RoomScanFeed::~RoomScanFeed()
 
 void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> headerRow)
 {
+    RoomScanRun::Handover handover;
     if (current_) {
         current_->Cancel();
+        handover.previousDone = current_->Done();
         retiring_.emplace(currentId_, std::move(current_));
     }
     pending_.clear();
@@ -53,11 +55,12 @@ void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> hea
     for (int column = 0; column < static_cast<int>(kRoomTableColumns); ++column)
         table_->SetCellText(column, 1, std::string());
 
+    handover.leftover = TakeShownText();
     const std::uint64_t id = ++currentId_;
     current_ = std::make_unique<RoomScanRun>(
         std::move(request), std::move(headerRow),
         [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
-        TakeShownText());
+        std::move(handover));
     emit Started();
 }
 

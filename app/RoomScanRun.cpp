@@ -10,10 +10,10 @@
 namespace kiv {
 
 RoomScanRun::RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
-                         std::unique_ptr<QObject> leftover)
+                         Handover handover)
     : headerRow_(std::move(headerRow))
     , wake_(std::move(wake))
-    , leftover_(std::move(leftover))
+    , handover_(std::move(handover))
 {
     thread_ = std::thread([this, request = std::move(request)] { Work(request); });
 }
@@ -39,7 +39,14 @@ std::deque<RoomScanEvent> RoomScanRun::TakeEvents()
 
 void RoomScanRun::Work(const OccupationRequest& request)
 {
-    leftover_.reset();
+    // The scan after this one waits for it, whatever way this one ends.
+    struct DoneOnExit {
+        std::promise<void>& done;
+        ~DoneOnExit() { done.set_value(); }
+    } doneOnExit{done_};
+    handover_.leftover.reset();
+    if (handover_.previousDone.valid())
+        handover_.previousDone.wait();
     OccupationEvents events;
     events.onFilesFound = [this](std::size_t count) {
         RoomScanEvent event;
@@ -52,7 +59,8 @@ void RoomScanRun::Work(const OccupationRequest& request)
 
     RoomScanEvent end;
     try {
-        end.outcome = RunOccupationJob(request, events, &cancel_);
+        if (!cancel_.load())
+            end.outcome = RunOccupationJob(request, events, &cancel_);
     } catch (const std::exception& error) {
         // The window must hear of the end whatever happened, or its progress
         // bar would stay up; the failure is listed like an unread file.

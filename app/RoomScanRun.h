@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -49,14 +50,23 @@ public:
     // window can append one between two of its own events.
     static constexpr std::size_t kPieceSessions = 256;
 
+    // What a scan takes over from the one before it.
+    struct Handover {
+        // What the window showed of an earlier day, freed by the worker
+        // (hundreds of thousands of lines take longer to free than a keystroke
+        // may hold the window); it must belong to no thread.
+        std::unique_ptr<QObject> leftover;
+        // Set when the scan before has stopped reading: a scan reads the day
+        // only then, so that quick typing never has a dozen scans reading the
+        // same logs at once, and those cancelled meanwhile read nothing.
+        std::shared_future<void> previousDone;
+    };
+
     // Starts the scan at once. headerRow: the table's slot headers, which
     // decide the columns. wake is called on the worker thread whenever an
     // event arrives while none was waiting since the last TakeEvents.
-    // leftover: what the window showed of an earlier day, freed by the worker
-    // (hundreds of thousands of lines take longer to free than a keystroke
-    // may hold the window); it must belong to no thread.
     RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
-                std::unique_ptr<QObject> leftover = nullptr);
+                Handover handover = {});
     // Cancels the scan and waits for its thread.
     ~RoomScanRun();
     RoomScanRun(const RoomScanRun&) = delete;
@@ -64,6 +74,9 @@ public:
 
     // Nothing more arrives after this but the end of the scan.
     void Cancel() noexcept;
+
+    // Set once the scan has stopped reading and handed on its end.
+    std::shared_future<void> Done() const { return doneFuture_; }
 
     // The events that arrived since the last call, in order: FilesFound once,
     // then the sessions, then Ended, always last, also after a cancel.
@@ -78,7 +91,9 @@ private:
     const std::function<void()> wake_;
     std::atomic<bool> cancel_{false};
     std::size_t currentFile_ = 0; // worker thread only
-    std::unique_ptr<QObject> leftover_;
+    Handover handover_;
+    std::promise<void> done_;
+    std::shared_future<void> doneFuture_ = done_.get_future().share();
 
     std::mutex mutex_;
     std::deque<RoomScanEvent> events_;
