@@ -140,7 +140,14 @@ TForm1::TForm1(StartupPaths paths, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Closing the window moves the focus away while the controls still exist:
+    // a date being typed may settle then, and it must not start a room scan
+    // for a window on its way out.
+    DateTimePicker1->disconnect(this);
+    ComboBox1->disconnect(this);
+}
 
 void TForm1::BuildSearchTab()
 {
