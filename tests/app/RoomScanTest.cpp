@@ -91,6 +91,10 @@ private slots:
         RoomWindow w;
         w.Write("connexr011226.log", LoginLines(40, "S514") + LoginLines(30, "S302", 9) + "S514-PC1:late:011226:173000:login:B:C:D:E\r\n");
         QSignalSpy ended(w.form->RoomFeed, &kiv::RoomScanFeed::Ended);
+        bool busyWhileListed = false;
+        QObject::connect(w.form->RoomFeed, &kiv::RoomScanFeed::FilesFound, [&] {
+            busyWhileListed = w.form->SearchBusy() && w.form->ProgressBar2->isVisible();
+        });
         w.form->DateTimePicker1->setFocus();
         w.form->DateTimePicker1->setDate(kDay.addDays(1));
         QTest::keyClick(w.form->DateTimePicker1, Qt::Key_Down); // back to the day, as a user steps it
@@ -100,6 +104,7 @@ private slots:
         w.CheckShows("Toutes");
         // The last slot takes every login from its header on.
         QVERIFY(w.form->SlotGrid1->CellText(7, 1).find("\rS514PC1 17h30- late E") != std::string::npos);
+        QVERIFY(busyWhileListed);
         QVERIFY(w.form->ProgressBar2->isHidden());
         QVERIFY(!w.form->SearchBusy());
         QVERIFY(w.errors.messages.empty());
