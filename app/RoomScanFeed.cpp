@@ -11,6 +11,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <chrono>
+#include <future>
 #include <utility>
 
 namespace kiv {
@@ -47,6 +49,11 @@ void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> hea
         handover.previousDone = current_->Done();
         retiring_.emplace(currentId_, std::move(current_));
     }
+    // A scan whose end was dropped unseen says so no more: let go of those
+    // that are done now, the others when their end arrives.
+    std::erase_if(retiring_, [](const auto& retired) {
+        return retired.second->Done().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
     pending_.clear();
     for (std::string& entries : tableBacklog_)
         entries.clear();
