@@ -22,29 +22,18 @@ namespace fs = std::filesystem;
 namespace kiv {
 namespace {
 
-// Paths are Windows-1252 bytes on Windows and the bytes as they are elsewhere.
+// Paths are the system's own: UTF-8 bytes for its wide names on Windows, the
+// bytes as they are elsewhere; never Windows-1252, which cannot hold every name.
 #ifdef _WIN32
 fs::path PathOf(const std::string& bytes)
 {
-    if (bytes.empty())
-        return fs::path();
-    const int size = static_cast<int>(bytes.size());
-    const int wideSize = MultiByteToWideChar(1252, 0, bytes.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-    MultiByteToWideChar(1252, 0, bytes.data(), size, wide.data(), wideSize);
-    return fs::path(wide);
+    return fs::path(std::u8string(bytes.begin(), bytes.end()));
 }
 
 std::string BytesOf(const fs::path& path)
 {
-    const std::wstring& wide = path.native();
-    if (wide.empty())
-        return std::string();
-    const int size = static_cast<int>(wide.size());
-    const int narrowSize = WideCharToMultiByte(1252, 0, wide.data(), size, nullptr, 0, "?", nullptr);
-    std::string bytes(static_cast<std::size_t>(narrowSize), '\0');
-    WideCharToMultiByte(1252, 0, wide.data(), size, bytes.data(), narrowSize, "?", nullptr);
-    return bytes;
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 #else
 fs::path PathOf(const std::string& bytes) { return fs::path(bytes); }

@@ -6,7 +6,7 @@
 #include "RoomScanFeed.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -495,7 +495,7 @@ void TForm1::SetRoomItems(const TextList& rooms)
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
     ComboBox1->clear();
-    for (const std::string& room : rooms)
+    for (std::string_view room : rooms)
         ComboBox1->addItem(FromCp1252(room));
     ComboBox1->addItem(QLatin1String(kAllRooms));
     ComboBox1->setEditText(editText);

@@ -12,6 +12,17 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 
 kiv::LogDate Today()
@@ -26,6 +37,31 @@ kiv::LogDate Today()
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+// The arguments after the program name as PathFromBytes takes paths: the
+// system's bytes on POSIX, UTF-8 from the wide command line on Windows, so
+// that a folder with accents is found whatever the console's code page.
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide && i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+        if (size > 1)
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8.data(), size, nullptr, nullptr);
+        args.push_back(std::move(utf8));
+    }
+    LocalFree(wide);
+    return args;
+#else
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+#endif
+}
+
 void Print(std::FILE* stream, const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -36,7 +72,7 @@ void Print(std::FILE* stream, const std::string& text)
 int main(int argc, char** argv)
 {
     using namespace kiv::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = Arguments(argc, argv);
     CliOptions options;
     try {
         options = ParseCommandLine(args, Today());

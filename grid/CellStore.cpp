@@ -13,15 +13,16 @@ void CheckIndex(int index)
 
 } // namespace
 
-std::string CellStore::CellText(int col, int row) const
+const std::string& CellStore::CellText(int col, int row) const
 {
+    static const std::string empty;
     CheckIndex(row);
     const auto rowIt = rows_.find(row);
     if (rowIt == rows_.end())
-        return {};
+        return empty;
     CheckIndex(col);
     const auto cellIt = rowIt->second.find(col);
-    return cellIt == rowIt->second.end() ? std::string() : cellIt->second;
+    return cellIt == rowIt->second.end() ? empty : cellIt->second;
 }
 
 std::string_view CellStore::CellView(int col, int row) const noexcept
@@ -39,14 +40,15 @@ void CellStore::SetCellText(int col, int row, std::string text)
     CheckIndex(col);
     if (text.empty()) {
         const auto rowIt = rows_.find(row);
-        if (rowIt == rows_.end())
+        if (rowIt == rows_.end() || rowIt->second.erase(col) == 0)
             return;
-        rowIt->second.erase(col);
         if (rowIt->second.empty())
             rows_.erase(rowIt);
+        Changed(col, row);
         return;
     }
     rows_[row][col] = std::move(text);
+    Changed(col, row);
 }
 
 void CellStore::AppendCellText(int col, int row, std::string_view text)
@@ -56,6 +58,13 @@ void CellStore::AppendCellText(int col, int row, std::string_view text)
     if (text.empty())
         return;
     rows_[row][col].append(text);
+    Changed(col, row);
+}
+
+void CellStore::Changed(int col, int row) const
+{
+    if (onChange_)
+        onChange_(col, row);
 }
 
 std::size_t CellStore::StoredCellCount() const noexcept

@@ -42,6 +42,7 @@ TSlotGridBase::TSlotGridBase(QWidget* parent)
     look_.fixedRows = fixedRows_;
     setFont(ScreenFont(look_.font));
     setFocusPolicy(Qt::StrongFocus);
+    cells_.SetOnChange([this](int col, int row) { RepaintCell(col, row); });
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(20);
@@ -160,13 +161,11 @@ void TSlotGridBase::SetGridLineWidth(int width)
 void TSlotGridBase::SetCellText(int col, int row, std::string text)
 {
     cells_.SetCellText(col, row, std::move(text));
-    RepaintCell(col, row);
 }
 
 void TSlotGridBase::AppendCellText(int col, int row, std::string_view text)
 {
     cells_.AppendCellText(col, row, text);
-    RepaintCell(col, row);
 }
 
 CellLook TSlotGridBase::CellAppearance(int col, int row, bool printing) const

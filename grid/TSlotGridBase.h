@@ -114,6 +114,8 @@ public:
     void SetCellText(int col, int row, std::string text);
     void AppendCellText(int col, int row, std::string_view text);
     const CellStore& Cells() const noexcept { return cells_; }
+    // Every change made to the cells, through the grid or not, repaints the cell.
+    CellStore& Cells() noexcept { return cells_; }
 
     // The look of a cell on screen (printing false) or on paper.
     CellLook CellAppearance(int col, int row, bool printing) const;

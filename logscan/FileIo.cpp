@@ -109,11 +109,36 @@ private:
     int fd_ = -1;
 };
 
+#ifdef _WIN32
+bool IsUtf8(std::string_view bytes) noexcept
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                                                                         : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+#endif
+
 } // namespace
 
 std::filesystem::path PathFromBytes(std::string_view bytes)
 {
 #ifdef _WIN32
+    // Text that is not UTF-8 comes from a caller in the Windows code page:
+    // taken as Windows-1252 rather than refused.
+    if (!IsUtf8(bytes)) {
+        const std::string utf8 = Cp1252ToUtf8(bytes);
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    }
     return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
 #else
     return std::filesystem::path(std::string(bytes));

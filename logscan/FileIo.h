@@ -13,7 +13,8 @@ namespace kiv {
 
 // Paths are the system's own: a path held as bytes is the system's bytes on
 // POSIX (a folder named in UTF-8 or in Latin-1 alike) and UTF-8 on Windows,
-// which names files in UTF-16. They never pass through Windows-1252.
+// which names files in UTF-16 (bytes that are not UTF-8 there are taken as
+// the Windows code page). They never pass through Windows-1252 otherwise.
 std::filesystem::path PathFromBytes(std::string_view bytes);
 // The inverse: the bytes that PathFromBytes turns back into path.
 std::string PathBytes(const std::filesystem::path& path);

@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 #include "PathText.h"
 #include "QtCp1252.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 #include "Unit1.h"
 #include "Unit2.h"

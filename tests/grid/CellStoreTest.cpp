@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace kiv {
 namespace {
 
@@ -62,6 +65,21 @@ TEST(CellStore, AppendGrowsOneCellOnly)
     store.AppendCellText(1, 1, "");
     EXPECT_EQ(store.CellText(0, 1), "\rS514PC03 08h25-16h10 eleve12 E\rS514PC04 08h30- eleve13 E");
     EXPECT_EQ(store.StoredCellCount(), 1u);
+}
+
+// A grid repaints what its store reports: every cell whose text changed, once
+// per change, and nothing for a write that changes nothing.
+TEST(CellStore, ReportsEachCellThatChanged)
+{
+    CellStore store;
+    std::vector<std::pair<int, int>> changed;
+    store.SetOnChange([&](int col, int row) { changed.emplace_back(col, row); });
+    store.SetCellText(2, 0, "8h25");
+    store.AppendCellText(0, 1, "\rS514PC03 08h25-16h10 eleve12 E");
+    store.AppendCellText(0, 1, "");
+    store.SetCellText(5, 1, "");
+    store.SetCellText(2, 0, "");
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{2, 0}, {0, 1}, {2, 0}}));
 }
 
 TEST(CellStore, NegativeIndexesAreReportedWhereTheyAreLookedUp)

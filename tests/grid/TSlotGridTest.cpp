@@ -1,6 +1,6 @@
 #include "GridFonts.h"
 #include "KivError.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 
 #include <QAccessible>
