@@ -1,6 +1,6 @@
 #include "RoomScanFeed.h"
 
-#include "TSlotGridBase.h"
+#include "TSlotGrid.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -26,7 +26,7 @@ constexpr qint64 kTableFlushMilliseconds = 50;
 
 } // namespace
 
-RoomScanFeed::RoomScanFeed(QPlainTextEdit* textView, TSlotGridBase* table, QProgressBar* progress, QWidget* window)
+RoomScanFeed::RoomScanFeed(QPlainTextEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window)
     : QObject(window)
     , textView_(textView)
     , table_(table)
@@ -41,7 +41,7 @@ RoomScanFeed::~RoomScanFeed()
     CancelAll();
 }
 
-void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> headerRow)
+void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::string>& headerRow)
 {
     RoomScanRun::Handover handover;
     if (current_) {
@@ -59,13 +59,12 @@ void RoomScanFeed::Start(OccupationRequest request, std::vector<std::string> hea
         entries.clear();
     tableFlushed_.invalidate();
 
-    for (int column = 0; column < static_cast<int>(kRoomTableColumns); ++column)
-        table_->SetCellText(column, 1, std::string());
+    table_->Table().ClearSessions();
 
     handover.leftover = TakeShownText();
     const std::uint64_t id = ++currentId_;
     current_ = std::make_unique<RoomScanRun>(
-        std::move(request), std::move(headerRow),
+        std::move(request), headerRow,
         [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
         std::move(handover));
     emit Started();
@@ -204,7 +203,7 @@ void RoomScanFeed::FlushTable()
     for (std::size_t column = 0; column < tableBacklog_.size(); ++column) {
         if (tableBacklog_[column].empty())
             continue;
-        table_->AppendCellText(static_cast<int>(column), 1, tableBacklog_[column]);
+        table_->AppendCellText(static_cast<int>(column), kSessionRow, tableBacklog_[column]);
         tableBacklog_[column].clear();
     }
     tableFlushed_.start();

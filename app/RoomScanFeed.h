@@ -25,20 +25,20 @@ class QWidget;
 
 namespace kiv {
 
-class TSlotGridBase;
+class TSlotGrid;
 
 class RoomScanFeed : public QObject {
     Q_OBJECT
 
 public:
     // window: closing it cancels the scans and waits for them.
-    RoomScanFeed(QPlainTextEdit* textView, TSlotGridBase* table, QProgressBar* progress, QWidget* window);
+    RoomScanFeed(QPlainTextEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window);
     ~RoomScanFeed() override;
 
     // Empties row 1 of the slot columns and the text view, then scans the day
     // of the request for its room; a scan still running is cancelled and
     // nothing more of it is shown.
-    void Start(OccupationRequest request, std::vector<std::string> headerRow);
+    void Start(OccupationRequest request, const std::vector<std::string>& headerRow);
 
     // Cancels every scan and waits until their threads are done.
     void CancelAll();
@@ -65,7 +65,7 @@ private:
     void FlushTable();
 
     QPlainTextEdit* textView_;
-    TSlotGridBase* table_;
+    TSlotGrid* table_;
     QProgressBar* progress_;
 
     std::unique_ptr<RoomScanRun> current_;

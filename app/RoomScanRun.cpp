@@ -2,19 +2,21 @@
 
 #include "QtCp1252.h"
 #include "SessionText.h"
-#include "SlotPlacement.h"
 
 #include <exception>
 #include <utility>
 
 namespace kiv {
 
-RoomScanRun::RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
-                         Handover handover)
-    : headerRow_(std::move(headerRow))
-    , wake_(std::move(wake))
+RoomScanRun::RoomScanRun(OccupationRequest request, const std::vector<std::string>& headerRow,
+                         std::function<void()> wake, Handover handover)
+    : wake_(std::move(wake))
     , handover_(std::move(handover))
 {
+    // The worker places sessions in a table of its own under the window's
+    // headers; the window appends what each slice added to its cells.
+    for (std::size_t column = 0; column < headerRow.size(); ++column)
+        placedCells_.SetCellText(static_cast<int>(column), 0, headerRow[column]);
     thread_ = std::thread([this, request = std::move(request)] { Work(request); });
 }
 
@@ -84,20 +86,15 @@ void RoomScanRun::PushSessions(std::vector<SessionEntry>& batch)
         piece.sessionCount = last - first;
         lines.clear();
         for (std::size_t i = first; i < last; ++i) {
-            const SessionEntry& session = batch[i];
             if (i != first)
                 lines += '\n';
-            AppendSessionLine(session, lines);
-            const std::vector<int> columns = SlotColumns(session.LoginTime, headerRow_);
-            if (columns.empty())
-                continue;
-            const std::string entry = SlotEntry(session);
-            for (int column : columns) {
-                if (column >= 0 && static_cast<std::size_t>(column) < piece.cells.size())
-                    piece.cells[static_cast<std::size_t>(column)] += entry;
-            }
+            AppendSessionLine(batch[i], lines);
+            placed_.Place(batch[i]);
         }
         piece.lines = FromCp1252(lines);
+        for (std::size_t column = 0; column < piece.cells.size(); ++column)
+            piece.cells[column] = placed_.SessionCell(static_cast<int>(column));
+        placed_.ClearSessions();
         Push(std::move(event));
     }
 }

@@ -5,7 +5,9 @@
 // column, the entries its row-1 cell receives. The window takes them from a
 // mailbox in order; the worker never touches a widget.
 
+#include "CellStore.h"
 #include "OccupationJob.h"
+#include "OccupationTable.h"
 #include "ScanOutcome.h"
 
 #include <QObject>
@@ -26,7 +28,7 @@
 namespace kiv {
 
 // The slot columns the window's table shows.
-inline constexpr std::size_t kRoomTableColumns = 8;
+inline constexpr std::size_t kRoomTableColumns = kSlotColumnCount;
 
 // A slice of the day's sessions, ready to be appended.
 struct RoomScanPiece {
@@ -65,7 +67,7 @@ public:
     // Starts the scan at once. headerRow: the table's slot headers, which
     // decide the columns. wake is called on the worker thread whenever an
     // event arrives while none was waiting since the last TakeEvents.
-    RoomScanRun(OccupationRequest request, std::vector<std::string> headerRow, std::function<void()> wake,
+    RoomScanRun(OccupationRequest request, const std::vector<std::string>& headerRow, std::function<void()> wake,
                 Handover handover = {});
     // Cancels the scan and waits for its thread.
     ~RoomScanRun();
@@ -87,7 +89,8 @@ private:
     void Push(RoomScanEvent event);
     void PushSessions(std::vector<SessionEntry>& batch);
 
-    const std::vector<std::string> headerRow_;
+    CellStore placedCells_;                    // worker thread only, once started
+    OccupationTable placed_{placedCells_};
     const std::function<void()> wake_;
     std::atomic<bool> cancel_{false};
     std::size_t currentFile_ = 0; // worker thread only

@@ -596,8 +596,8 @@ void TForm1::Button1Click()
                               ToCp1252(ComboBox1->currentText())};
     std::vector<std::string> headers;
     for (int column = 0; column < kSlotColumnCount; ++column)
-        headers.push_back(SlotGrid1->CellText(column, 0));
-    RoomFeed->Start(std::move(request), std::move(headers));
+        headers.push_back(SlotGrid1->Table().Header(column));
+    RoomFeed->Start(std::move(request), headers);
 }
 
 // The day's connection logs are listed: the sessions come next.

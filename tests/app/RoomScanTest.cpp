@@ -2,7 +2,7 @@
 #include "OccupationJob.h"
 #include "RoomScanFeed.h"
 #include "SessionText.h"
-#include "SlotPlacement.h"
+#include "OccupationTable.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -22,7 +22,7 @@ using kivtest::Folders;
 namespace {
 
 const QDate kDay(2026, 12, 1);
-const std::vector<std::string> kHeaders{"08h25", "09h20", "10h30", "11h25", "12h35", "14h00", "15h00", "17h00"};
+const kiv::TextList kHeaders{"08h25", "09h20", "10h30", "11h25", "12h35", "14h00", "15h00", "17h00"};
 
 // A login of pupil n in room at hhmm, and, for every other pupil, a logout.
 std::string LoginLines(int pupils, const char* room, int firstHour = 7)
@@ -60,7 +60,9 @@ struct RoomWindow {
     void CheckShows(const std::string& room) const
     {
         QStringList lines;
-        kiv::SlotTable table(kHeaders);
+        kiv::CellStore cells;
+        kiv::OccupationTable table(cells);
+        table.ColumnHeaders().Assign(kHeaders);
         kiv::OccupationEvents events;
         events.onSessions = [&](std::vector<kiv::SessionEntry>&& batch) {
             for (const kiv::SessionEntry& session : batch) {
@@ -72,7 +74,7 @@ struct RoomWindow {
         QVERIFY(!lines.isEmpty());
         QCOMPARE(TextLines(), lines);
         for (int c = 0; c < 8; ++c)
-            QCOMPARE(form->SlotGrid1->CellText(c, 1), table.Cell(c));
+            QCOMPARE(form->SlotGrid1->CellText(c, 1), table.SessionCell(c));
     }
 
     Folders folders;
