@@ -9,7 +9,7 @@
 #include "GridFonts.h"
 #include "SessionEntry.h"
 #include "SessionText.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 
 #include <QApplication>
