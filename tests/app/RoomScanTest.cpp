@@ -104,6 +104,10 @@ private slots:
         QCOMPARE(ended.count(), 1);
 
         w.CheckShows("Toutes");
+        // A screen reader reads the text view as the user sees it.
+        QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(w.form->Memo4)->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), w.form->Memo4->toPlainText());
         // The last slot takes every login from its header on.
         QVERIFY(w.form->SlotGrid1->CellText(7, 1).find("\rS514PC1 17h30- late E") != std::string::npos);
         QVERIFY(busyWhileListed);
