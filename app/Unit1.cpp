@@ -8,6 +8,7 @@
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "RoomScanFeed.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
 #include "OccupationTable.h"
@@ -37,6 +38,8 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kiv {
 namespace {
@@ -156,7 +159,14 @@ TForm1::TForm1(StartupPaths paths, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Closing the window moves the focus away while the controls still exist:
+    // a date being typed may settle then, and it must not start a room scan
+    // for a window on its way out.
+    DateTimePicker1->disconnect(this);
+    ComboBox1->disconnect(this);
+}
 
 void TForm1::BuildSearchTab()
 {
@@ -304,6 +314,7 @@ void TForm1::BuildRoomTab()
     DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DateTimePicker1->setDate(QDate(2007, 6, 12));
     DateTimePicker1->setGeometry(std::max(56, Label1->geometry().right() + 4), 10, 186, 23);
+    DateTimePicker1->setAccessibleName(QStringLiteral("Date"));
     Label1->setBuddy(DateTimePicker1);
 
     Label2 = NewLabel("Label2", QStringLiteral("&Salle :"), Panel3, QPoint(256, 12));
@@ -312,6 +323,10 @@ void TForm1::BuildRoomTab()
     ComboBox1->setEditable(true);
     // Typing a room filters the scan; it does not add the text to the list.
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // The room is the text as typed: "S5" takes every room of the fifth floor,
+    // so no completion may turn it into "S514" behind the user's back.
+    ComboBox1->setCompleter(nullptr);
+    ComboBox1->setAccessibleName(QStringLiteral("Salle"));
     ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
                          QStringLiteral("SPROF"), QStringLiteral("SCDI"), QStringLiteral("Toutes")});
     ComboBox1->setEditText(QStringLiteral("Toutes"));
@@ -370,6 +385,10 @@ void TForm1::BuildRoomTab()
     Memo4->setObjectName(QStringLiteral("Memo4"));
     Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo4->setAccessibleName(QStringLiteral("Connexions"));
+    // Hundreds of thousands of sessions on a busy day: no undo record of them.
+    Memo4->setUndoRedoEnabled(false);
+    Memo4->setTabChangesFocus(true);
     Memo4->hide();
     layout->addWidget(Memo4, 1);
 
@@ -381,6 +400,8 @@ void TForm1::BuildRoomTab()
     ProgressBar2->setTextVisible(false);
     ProgressBar2->hide();
     layout->addWidget(ProgressBar2);
+
+    RoomFeed = new RoomScanFeed(Memo4, SlotGrid1, ProgressBar2, this);
 
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
@@ -430,10 +451,13 @@ void TForm1::Wire()
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
     // The room scan runs on every change of the date or of the room, typed
     // or picked: once per change, and never for a text the program sets.
+    // Return or leaving the box changes no text and starts none; text the
+    // program sets is set with the box's signals blocked.
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::Button1Click);
-    connect(ComboBox1, &QComboBox::activated, this, &TForm1::Button1Click);
+    connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(RoomFeed, &RoomScanFeed::FilesFound, this, &TForm1::FileSearch2Finish);
+    connect(RoomFeed, &RoomScanFeed::Ended, this, &TForm1::RoomScanEnded);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
@@ -450,7 +474,8 @@ void TForm1::FormCreate()
             defaultWords_ = LoadTextListFile(wordFilePath_, PathToCp1252(wordFilePath_));
     });
     MonthCalendar1->setSelectedDate(QDate::currentDate());
-    searchBusy_ = false;
+    keywordScanBusy_ = false;
+    roomScanBusy_ = false;
     PageControl1->setCurrentWidget(TabSheet1);
     {
         // A date set by the program starts no room scan.
@@ -594,7 +619,7 @@ void TForm1::SpeedButton5Click()
 void TForm1::RichEdit1SelectionChange()
 {
     // The search's own appends move the caret; they are not the user's.
-    if (searchBusy_)
+    if (SearchBusy())
         return;
     const int line = RichEdit1->SelectionStartLine();
     StatusText->setText(QStringLiteral("ligne %1  ").arg(line + 1));
@@ -640,7 +665,7 @@ void TForm1::StartKeywordSearch(TextList words)
     request.words = searchWords_;
     if (!keywordRun_->Start(std::move(request)))
         return;
-    searchBusy_ = true;
+    keywordScanBusy_ = true;
     popupSearchesEnabled_[0] = Rechercheordi->isEnabled();
     popupSearchesEnabled_[1] = RechercheNom->isEnabled();
     for (QToolButton* button : {SpeedButton1, SpeedButton3})
@@ -651,26 +676,45 @@ void TForm1::StartKeywordSearch(TextList words)
 
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
-    searchBusy_ = false;
+    keywordScanBusy_ = false;
     SpeedButton1->setEnabled(true);
     Memo3Change();
     Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
     RechercheNom->setEnabled(popupSearchesEnabled_[1]);
     // Every file that could not be read, in one box at the end, one a line.
-    if (outcome.errors.empty())
-        return;
-    std::string text;
-    for (const std::string& error : outcome.errors) {
-        if (!text.empty())
-            text += '\n';
-        text += WithFullStop(error);
-    }
-    ShowKivError(this, text);
+    ShowKivErrors(this, outcome.errors);
 }
 
-// The room occupation scan of the chosen day and room arrives with the scan
-// worker.
-void TForm1::Button1Click() {}
+void TForm1::Button1Click()
+{
+    const QDate day = DateTimePicker1->date();
+    OccupationRequest request{paths_.logFolder, LogDate{day.year(), day.month(), day.day()},
+                              ToCp1252(ComboBox1->currentText())};
+    std::vector<std::string> headers;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        headers.push_back(SlotGrid1->Table().Header(column));
+    RoomFeed->Start(std::move(request), headers);
+}
+
+// The day's connection logs are listed: the sessions come next.
+void TForm1::FileSearch2Finish(std::size_t fileCount)
+{
+    roomScanBusy_ = true;
+    ProgressBar2->setValue(0);
+    ProgressBar2->show();
+    if (fileCount > 0)
+        ProgressBar2->setMaximum(static_cast<int>(fileCount - 1));
+}
+
+// Whatever ended the scan, the bar goes and the flag clears; the logs that
+// could not be read are named together, once the rest is shown.
+void TForm1::RoomScanEnded(const ScanOutcome& outcome)
+{
+    ProgressBar2->setValue(0);
+    ProgressBar2->hide();
+    roomScanBusy_ = false;
+    ShowKivErrors(this, outcome.errors);
+}
 
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 
@@ -34,6 +35,7 @@ namespace kiv {
 class KeywordSearchRun;
 class ResultsOutput;
 class ResultsView;
+class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
@@ -66,7 +68,7 @@ public:
     // The words of the last keyword search: the default list or Memo3's lines.
     const TextList& SearchWords() const noexcept { return searchWords_; }
     // Set while a scan hands its results to the window.
-    bool SearchBusy() const noexcept { return searchBusy_; }
+    bool SearchBusy() const noexcept { return keywordScanBusy_ || roomScanBusy_; }
     // The scope chosen in RadioGroup1: 0 "Mois", 1 "Jour", 2 "Tout".
     int RadioGroup1ItemIndex() const;
     // The items of ComboBox1, in Windows-1252 bytes.
@@ -114,6 +116,8 @@ public:
     TSlotGrid* SlotGrid1 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
+    // The room scan in progress, started by Button1Click.
+    RoomScanFeed* RoomFeed = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -133,6 +137,7 @@ public slots:
     void RechercheordiClick();
     void RechercheNomClick();
     void Button1Click();
+    void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
@@ -144,6 +149,7 @@ private:
     void BuildHelpTab();
     void Wire();
     void FormCreate();
+    void RoomScanEnded(const ScanOutcome& outcome);
 
     // The keyword search with the words given, on the date and scope set on
     // the tab; nothing while one runs.
@@ -159,7 +165,10 @@ private:
     StartupPaths paths_;
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
-    bool searchBusy_ = false;
+    // A keyword search and a room scan can run side by side: the results
+    // view stays quiet until both have ended.
+    bool keywordScanBusy_ = false;
+    bool roomScanBusy_ = false;
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
