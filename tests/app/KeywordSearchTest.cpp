@@ -366,7 +366,7 @@ private slots:
         QVERIFY(Form().SpeedButton3->isEnabled());
         // The popup menu opens from the keyboard's menu key as well.
         QSignalSpy opened(Form().PopupMenu1, &QMenu::aboutToShow);
-        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), Form().RichEdit1->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(Form().RichEdit1, &menuKey);
         QCOMPARE(opened.size(), 1);
         Form().PopupMenu1->hide();
