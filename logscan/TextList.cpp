@@ -43,7 +43,7 @@ std::string JoinTextList(const TextList& lines)
 TextList LoadTextListFile(const std::filesystem::path& path, std::string_view shownName)
 {
     ByteBuffer bytes;
-    if (!ReadFileBytes(path, bytes))
+    if (!ReadFileBytes(path, bytes, ReadSharing::WithoutWriters))
         throw KivError(CannotOpenMessage(shownName));
     return SplitTextList(bytes.View());
 }
