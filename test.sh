@@ -25,4 +25,4 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$wer
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
-./scripts/windows-tests.sh
+KIV_WERROR=$werror ./scripts/windows-tests.sh

@@ -36,7 +36,6 @@
 namespace kiv {
 namespace {
 
-
 // An open file that is closed however the read ends.
 class ReadHandle {
 public:

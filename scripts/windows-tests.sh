@@ -76,6 +76,12 @@ check search-examples 0 cli search --logs "$examples/logs" --config "$examples" 
 grep -q 'le 0[1-5]/12/26' "$out/cli.out" || { echo "ÉCHEC search-examples : aucune ligne trouvée"; failed=1; }
 check occupation-examples 0 cli occupation --logs "$examples/logs" --config "$examples" --date 2026-12-02 --format csv
 [ "$(wc -l <"$out/cli.out")" -gt 1 ] || { echo "ÉCHEC occupation-examples : aucune session"; failed=1; }
+# Started from another folder, the program still reads the kiv.ini beside it.
+printf 'pronote\r\n' >"$bin/kiv.ini"
+check word-list-beside-program 0 bash -c 'cd "$1" && "$2" "$3/kivlogs-cli.exe" search --logs "$4" --date 2026-12-03' \
+      _ "$out" "$wine" "$bin" "$examples/logs"
+rm -f "$bin/kiv.ini"
+grep -q 'pronote' "$out/cli.out" || { echo "ÉCHEC word-list-beside-program : kiv.ini non lu"; failed=1; }
 check missing-log-folder 1 cli search --logs 'Z:/nulle/part/Élèves' --date 2026-12-03
 grep -q "Impossible d'ouvrir le dossier" "$out/cli.err" || { echo "ÉCHEC missing-log-folder : message"; failed=1; }
 check missing-config-folder 2 cli search --logs "$examples/logs" --config 'Z:/nulle/part'
