@@ -19,6 +19,14 @@ chmod 700 build/test/xdg
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$PWD/build/test/xdg"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
+# "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
+# PDF printer, started and stopped around the test (needs root).
+if [ "$(id -u)" = 0 ]; then
+  scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
+  scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
+else
+  echo "not root: the print queue test is skipped" >&2
+fi
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
       -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON

@@ -24,4 +24,17 @@ void ShowKivError(QWidget* parent, const std::string& cp1252Text)
     box.exec();
 }
 
+void ShowKivErrors(QWidget* parent, const std::vector<std::string>& cp1252Texts)
+{
+    if (cp1252Texts.empty())
+        return;
+    std::string lines;
+    for (const std::string& text : cp1252Texts) {
+        if (!lines.empty())
+            lines += '\n';
+        lines += WithFullStop(text);
+    }
+    ShowKivError(parent, lines);
+}
+
 } // namespace kiv

@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kiv {
 
@@ -19,6 +20,10 @@ inline std::function<void(QWidget* parent, const std::string& shownText)> ErrorB
 
 // Shows the error text (Windows-1252 bytes) in the application's error box.
 void ShowKivError(QWidget* parent, const std::string& cp1252Text);
+
+// Shows the errors of one scan in one box, one per line, each with its full
+// stop; shows nothing when there are none.
+void ShowKivErrors(QWidget* parent, const std::vector<std::string>& cp1252Texts);
 
 // Runs body; an error it raises is shown in the error box. True when body
 // ended normally.

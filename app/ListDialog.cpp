@@ -41,7 +41,7 @@ void TListDialog::SetLines(const TextList& lines)
 {
     QStringList shown;
     shown.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines)
+    for (std::string_view line : lines)
         shown.append(FromCp1252(line));
     Memo1->setPlainText(shown.join(QLatin1Char('\n')));
 }

@@ -1,11 +1,17 @@
 #include "Unit1.h"
 
 #include "DefaultWords.h"
+#include "KeywordSearchRun.h"
 #include "KivErrorBox.h"
 #include "PathText.h"
+#include "PrinterIcon.h"
+#include "ResultFields.h"
+#include "ResultsOutput.h"
+#include "ResultsView.h"
+#include "RoomScanFeed.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -21,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,9 +35,11 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTextEdit>
+#include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kiv {
 namespace {
@@ -98,6 +107,17 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
     return button;
 }
 
+// The lines of a word box: one word per line, a final line break adding none.
+TextList BoxLines(const QPlainTextEdit& box)
+{
+    TextList lines;
+    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
+        lines.push_back(ToCp1252(block.text()));
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -115,6 +135,7 @@ TForm1::TForm1(StartupPaths paths, QWidget* parent)
     , defaultWords_(BuiltInWatchedWords())
 {
     RunModal = [](QDialog& dialog) { return dialog.exec(); };
+    HasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kiv Logs"));
@@ -138,7 +159,14 @@ TForm1::TForm1(StartupPaths paths, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Closing the window moves the focus away while the controls still exist:
+    // a date being typed may settle then, and it must not start a room scan
+    // for a window on its way out.
+    DateTimePicker1->disconnect(this);
+    ComboBox1->disconnect(this);
+}
 
 void TForm1::BuildSearchTab()
 {
@@ -158,10 +186,8 @@ void TForm1::BuildSearchTab()
                                     QStringLiteral("Enregistrer"), Panel1, QRect(32, 16, 41, 41));
     SpeedButton4 = NewPictureButton("SpeedButton4", look->standardIcon(QStyle::SP_TrashIcon),
                                     QStringLiteral("Effacer"), Panel1, QRect(96, 16, 41, 41));
-    SpeedButton2 = NewPictureButton("SpeedButton2",
-                                    QIcon::fromTheme(QStringLiteral("document-print"),
-                                                     look->standardIcon(QStyle::SP_FileDialogContentsView)),
-                                    QStringLiteral("Imprimer"), Panel1, QRect(152, 16, 41, 41));
+    SpeedButton2 = NewPictureButton("SpeedButton2", PrinterIcon(), QStringLiteral("Imprimer"), Panel1,
+                                    QRect(152, 16, 41, 41));
     SpeedButton1 = NewSpeedButton("SpeedButton1", QStringLiteral("Rechercher"), Panel1, QRect(96, 72, 97, 41));
     SpeedButton1->setToolTip(Utf8("Recherche à partir des mots du fichier KIV.INI"));
     SpeedButton3 = NewSpeedButton("SpeedButton3", QStringLiteral("Rechercher avec ces mots -->"), Panel1,
@@ -191,6 +217,8 @@ void TForm1::BuildSearchTab()
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo3->setTabChangesFocus(true);
+    Memo3->setAccessibleName(Utf8("Mots recherchés"));
+    Memo3->setToolTip(Utf8("Les mots de « Rechercher avec ces mots --> », un par ligne"));
 
     MonthCalendar1 = new QCalendarWidget(Panel1);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
@@ -199,19 +227,19 @@ void TForm1::BuildSearchTab()
     MonthCalendar1->setGridVisible(false);
     MonthCalendar1->setGeometry(QRect(QPoint(537, 9), MonthCalendar1->sizeHint().expandedTo(QSize(184, 160))));
     MonthCalendar1->setSelectedDate(QDate(2006, 2, 4));
+    MonthCalendar1->setAccessibleName(QStringLiteral("Date de la recherche"));
 
     SpeedButton6 = NewSpeedButton("SpeedButton6", Utf8("Modifier mots recherchés par défaut"), Panel1,
                                   QRect(std::max(752, MonthCalendar1->geometry().right() + 16), 88, 193, 22));
 
-    RichEdit1 = new QTextEdit(TabSheet1);
+    // Nothing is cut when the window shrinks: it stops at the panel's width.
+    Panel1->setMinimumWidth(Panel1->childrenRect().right() + 16);
+
+    RichEdit1 = new ResultsView(TabSheet1);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setFont(QFont(QStringLiteral("Arial"), 10));
-    RichEdit1->setAcceptRichText(false);
-    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->setAccessibleName(Utf8("Résultats de la recherche"));
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    RichEdit1->setMinimumHeight(80);
     layout->addWidget(RichEdit1, 1);
 
     PopupMenu1 = new QMenu(RichEdit1);
@@ -241,6 +269,12 @@ void TForm1::BuildSearchTab()
     StatusBar1 = new QStatusBar(Panel2);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("Ligne du curseur"));
+    StatusText = new QLabel(StatusBar1);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    StatusText->setTextFormat(Qt::PlainText);
+    StatusBar1->addWidget(StatusText, 1);
+    ProgressBar1->setAccessibleName(QStringLiteral("Progression de la recherche"));
     bottom->addWidget(ProgressBar1);
     bottom->addWidget(StatusBar1, 1);
     layout->addWidget(Panel2);
@@ -254,6 +288,10 @@ void TForm1::BuildSearchTab()
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
     setTabOrder(SpeedButton6, RichEdit1);
+
+    keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
+    connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter);
 }
 
 void TForm1::BuildRoomTab()
@@ -276,6 +314,7 @@ void TForm1::BuildRoomTab()
     DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DateTimePicker1->setDate(QDate(2007, 6, 12));
     DateTimePicker1->setGeometry(std::max(56, Label1->geometry().right() + 4), 10, 186, 23);
+    DateTimePicker1->setAccessibleName(QStringLiteral("Date"));
     Label1->setBuddy(DateTimePicker1);
 
     Label2 = NewLabel("Label2", QStringLiteral("&Salle :"), Panel3, QPoint(256, 12));
@@ -284,6 +323,10 @@ void TForm1::BuildRoomTab()
     ComboBox1->setEditable(true);
     // Typing a room filters the scan; it does not add the text to the list.
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // The room is the text as typed: "S5" takes every room of the fifth floor,
+    // so no completion may turn it into "S514" behind the user's back.
+    ComboBox1->setCompleter(nullptr);
+    ComboBox1->setAccessibleName(QStringLiteral("Salle"));
     ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
                          QStringLiteral("SPROF"), QStringLiteral("SCDI"), QStringLiteral("Toutes")});
     ComboBox1->setEditText(QStringLiteral("Toutes"));
@@ -319,13 +362,22 @@ void TForm1::BuildRoomTab()
     SlotGrid1->SetRowHeights(0, 21);
     SlotGrid1->SetRowHeights(1, 649);
     SlotGrid1->SetRowHeights(2, 3);
-    QFont cellFont(QStringLiteral("Tahoma"));
-    cellFont.setPixelSize(8);
-    SlotGrid1->setFont(cellFont);
-    QFont headerFont(QStringLiteral("Tahoma"));
-    headerFont.setPixelSize(11);
-    headerFont.setBold(true);
-    SlotGrid1->SetFixedFont(headerFont);
+    SlotGrid1->SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
+    SlotGrid1->SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
+    SlotGrid1->SetGridLineWidth(1);
+    SlotGrid1->SetGridLineColor(clSilver);
+    SlotGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+                          goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
+    SlotGrid1->SetLook(GridLook::glXP);
+    SlotGrid1->SetFlat(false);
+    SlotGrid1->SetMultilinecells(true);
+    SlotGrid1->SetWordWrap(false);
+    SlotGrid1->SetVAlignment(VAlign::vtaTop);
+    // Log lines are shown as they stand: a pupil's "<B>" is text, not markup.
+    SlotGrid1->SetEnableHTML(false);
+    SlotGrid1->SetSelectionColor(RgbColor(182, 202, 234));
+    SlotGrid1->SetSelectionTextColor(clBlack);
+    SlotGrid1->setAccessibleName(Utf8("Tableau d'occupation des salles"));
     SlotGrid1->ColumnHeaders().Assign(InitialSlotHeaders());
     layout->addWidget(SlotGrid1, 1);
 
@@ -333,6 +385,10 @@ void TForm1::BuildRoomTab()
     Memo4->setObjectName(QStringLiteral("Memo4"));
     Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo4->setAccessibleName(QStringLiteral("Connexions"));
+    // Hundreds of thousands of sessions on a busy day: no undo record of them.
+    Memo4->setUndoRedoEnabled(false);
+    Memo4->setTabChangesFocus(true);
     Memo4->hide();
     layout->addWidget(Memo4, 1);
 
@@ -344,6 +400,8 @@ void TForm1::BuildRoomTab()
     ProgressBar2->setTextVisible(false);
     ProgressBar2->hide();
     layout->addWidget(ProgressBar2);
+
+    RoomFeed = new RoomScanFeed(Memo4, SlotGrid1, ProgressBar2, this);
 
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
@@ -384,8 +442,8 @@ void TForm1::Wire()
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
-    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
-    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
     connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
@@ -393,10 +451,13 @@ void TForm1::Wire()
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
     // The room scan runs on every change of the date or of the room, typed
     // or picked: once per change, and never for a text the program sets.
+    // Return or leaving the box changes no text and starts none; text the
+    // program sets is set with the box's signals blocked.
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::Button1Click);
-    connect(ComboBox1, &QComboBox::activated, this, &TForm1::Button1Click);
+    connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(RoomFeed, &RoomScanFeed::FilesFound, this, &TForm1::FileSearch2Finish);
+    connect(RoomFeed, &RoomScanFeed::Ended, this, &TForm1::RoomScanEnded);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
@@ -413,7 +474,8 @@ void TForm1::FormCreate()
             defaultWords_ = LoadTextListFile(wordFilePath_, PathToCp1252(wordFilePath_));
     });
     MonthCalendar1->setSelectedDate(QDate::currentDate());
-    searchBusy_ = false;
+    keywordScanBusy_ = false;
+    roomScanBusy_ = false;
     PageControl1->setCurrentWidget(TabSheet1);
     {
         // A date set by the program starts no room scan.
@@ -463,7 +525,7 @@ void TForm1::SetRoomItems(const TextList& rooms)
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
     ComboBox1->clear();
-    for (const std::string& room : rooms)
+    for (std::string_view room : rooms)
         ComboBox1->addItem(FromCp1252(room));
     ComboBox1->addItem(QLatin1String(kAllRooms));
     ComboBox1->setEditText(editText);
@@ -518,8 +580,9 @@ void TForm1::SpeedButtonheuresClick()
 
 void TForm1::Memo3Change()
 {
-    // Any character counts, a lone space or line break included.
-    SpeedButton3->setEnabled(!Memo3->document()->isEmpty());
+    // Any character counts, a lone space or line break included; no second
+    // search while one runs.
+    SpeedButton3->setEnabled(!Memo3->document()->isEmpty() && !keywordRun_->Running());
 }
 
 void TForm1::Button2Click()
@@ -528,40 +591,135 @@ void TForm1::Button2Click()
     Memo4->setHidden(!Memo4->isHidden());
 }
 
-// The keyword search with the default words; it arrives with the scan worker.
-void TForm1::SpeedButton1Click() {}
+void TForm1::SpeedButton1Click()
+{
+    StartKeywordSearch(defaultWords_);
+}
 
-// The keyword search with the words typed in Memo3; it arrives with the scan
-// worker.
-void TForm1::SpeedButton3Click() {}
+void TForm1::SpeedButton3Click()
+{
+    StartKeywordSearch(BoxLines(*Memo3));
+}
 
-// Printing the results arrives with the print support.
-void TForm1::SpeedButton2Click() {}
+void TForm1::SpeedButton2Click()
+{
+    ReportErrors(this, [this] { resultsOutput_->Print(); });
+}
 
-// Emptying the results arrives with the results view.
-void TForm1::SpeedButton4Click() {}
+void TForm1::SpeedButton4Click()
+{
+    RichEdit1->clear();
+}
 
-// Saving the results arrives with the results view.
-void TForm1::SpeedButton5Click() {}
+void TForm1::SpeedButton5Click()
+{
+    ReportErrors(this, [this] { resultsOutput_->Save(); });
+}
 
-// The status line and the popup searches follow the caret once the results
-// view is built.
-void TForm1::RichEdit1SelectionChange() {}
+void TForm1::RichEdit1SelectionChange()
+{
+    // The search's own appends move the caret; they are not the user's.
+    if (SearchBusy())
+        return;
+    const int line = RichEdit1->SelectionStartLine();
+    StatusText->setText(QStringLiteral("ligne %1  ").arg(line + 1));
+    const bool onResult = !RichEdit1->LineText(line).empty();
+    Rechercheordi->setEnabled(onResult);
+    RechercheNom->setEnabled(onResult);
+}
 
-// Copying a selection of results arrives with the results view.
-void TForm1::Copier1Click() {}
+void TForm1::Copier1Click()
+{
+    RichEdit1->copy();
+}
 
-// Searching again on the computer of a result arrives with the scan worker.
-void TForm1::RechercheordiClick() {}
+void TForm1::RechercheordiClick()
+{
+    RunPopupSearch(ComputerField(RichEdit1->LineText(RichEdit1->SelectionStartLine())));
+}
 
-// Searching again on the pupil of a result arrives with the scan worker.
-void TForm1::RechercheNomClick() {}
+void TForm1::RechercheNomClick()
+{
+    RunPopupSearch(PupilField(RichEdit1->LineText(RichEdit1->SelectionStartLine())));
+}
 
-// The room occupation scan of the chosen day and room arrives with the scan
-// worker.
-void TForm1::Button1Click() {}
+void TForm1::RunPopupSearch(const std::string& word)
+{
+    if (word.empty() || keywordRun_->Running())
+        return;
+    Memo3->setPlainText(FromCp1252(word));
+    SpeedButton3Click();
+}
 
-// Printing the table arrives with the print support.
-void TForm1::SpeedButtonprintClick() {}
+void TForm1::StartKeywordSearch(TextList words)
+{
+    if (keywordRun_->Running())
+        return;
+    searchWords_ = std::move(words);
+    const QDate date = MonthCalendar1->selectedDate();
+    KeywordSearchRequest request;
+    request.logFolder = paths_.logFolder;
+    request.date = LogDate{date.year(), date.month(), date.day()};
+    const int scope = RadioGroup1ItemIndex();
+    request.scope = scope == 0 ? SearchScope::Mois : scope == 1 ? SearchScope::Jour : SearchScope::Tout;
+    request.words = searchWords_;
+    if (!keywordRun_->Start(std::move(request)))
+        return;
+    keywordScanBusy_ = true;
+    popupSearchesEnabled_[0] = Rechercheordi->isEnabled();
+    popupSearchesEnabled_[1] = RechercheNom->isEnabled();
+    for (QToolButton* button : {SpeedButton1, SpeedButton3})
+        button->setEnabled(false);
+    Rechercheordi->setEnabled(false);
+    RechercheNom->setEnabled(false);
+}
+
+void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
+{
+    keywordScanBusy_ = false;
+    SpeedButton1->setEnabled(true);
+    Memo3Change();
+    Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
+    RechercheNom->setEnabled(popupSearchesEnabled_[1]);
+    // Every file that could not be read, in one box at the end, one a line.
+    ShowKivErrors(this, outcome.errors);
+}
+
+void TForm1::Button1Click()
+{
+    const QDate day = DateTimePicker1->date();
+    OccupationRequest request{paths_.logFolder, LogDate{day.year(), day.month(), day.day()},
+                              ToCp1252(ComboBox1->currentText())};
+    std::vector<std::string> headers;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        headers.push_back(SlotGrid1->Table().Header(column));
+    RoomFeed->Start(std::move(request), headers);
+}
+
+// The day's connection logs are listed: the sessions come next.
+void TForm1::FileSearch2Finish(std::size_t fileCount)
+{
+    roomScanBusy_ = true;
+    ProgressBar2->setValue(0);
+    ProgressBar2->show();
+    if (fileCount > 0)
+        ProgressBar2->setMaximum(static_cast<int>(fileCount - 1));
+}
+
+// Whatever ended the scan, the bar goes and the flag clears; the logs that
+// could not be read are named together, once the rest is shown.
+void TForm1::RoomScanEnded(const ScanOutcome& outcome)
+{
+    ProgressBar2->setValue(0);
+    ProgressBar2->hide();
+    roomScanBusy_ = false;
+    ShowKivErrors(this, outcome.errors);
+}
+
+// The table prints whichever of the table and its text view is showing.
+void TForm1::SpeedButtonprintClick()
+{
+    ReportErrors(this, [this] { SlotGrid1->Print(resultsOutput_->Printer()); });
+}
 
 } // namespace kiv

@@ -3,11 +3,13 @@
 // occupation table and the help tab. It loads the three lists at start-up and
 // opens the dialogs that edit them.
 
+#include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
 
 #include <QWidget>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 
@@ -26,11 +28,14 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class QTextEdit;
 class QToolButton;
 
 namespace kiv {
 
+class KeywordSearchRun;
+class ResultsOutput;
+class ResultsView;
+class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
@@ -51,6 +56,8 @@ public:
     // Shows a list dialog modally and gives its result; tests replace it to
     // drive the dialog.
     std::function<int(QDialog&)> RunModal;
+    // Whether the system has a default printer; tests stand in for one.
+    std::function<bool()> HasDefaultPrinter;
 
     const StartupPaths& Paths() const noexcept { return paths_; }
     // The start-up word file: "kiv.ini" beside the executable, or the
@@ -58,8 +65,10 @@ public:
     const std::filesystem::path& WordFilePath() const noexcept { return wordFilePath_; }
     // The default word list, searched by "Rechercher".
     const TextList& DefaultWords() const noexcept { return defaultWords_; }
+    // The words of the last keyword search: the default list or Memo3's lines.
+    const TextList& SearchWords() const noexcept { return searchWords_; }
     // Set while a scan hands its results to the window.
-    bool SearchBusy() const noexcept { return searchBusy_; }
+    bool SearchBusy() const noexcept { return keywordScanBusy_ || roomScanBusy_; }
     // The scope chosen in RadioGroup1: 0 "Mois", 1 "Jour", 2 "Tout".
     int RadioGroup1ItemIndex() const;
     // The items of ComboBox1, in Windows-1252 bytes.
@@ -83,7 +92,7 @@ public:
     QPlainTextEdit* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
+    ResultsView* RichEdit1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copier1 = nullptr;
     QAction* Rechercheordi = nullptr;
@@ -91,6 +100,7 @@ public:
     QFrame* Panel2 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText = nullptr; // the one simple panel of StatusBar1
 
     // Tab "Occupation des salles".
     QFrame* Panel3 = nullptr;
@@ -106,6 +116,8 @@ public:
     TSlotGrid* SlotGrid1 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
+    // The room scan in progress, started by Button1Click.
+    RoomScanFeed* RoomFeed = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -125,6 +137,7 @@ public slots:
     void RechercheordiClick();
     void RechercheNomClick();
     void Button1Click();
+    void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
@@ -136,6 +149,13 @@ private:
     void BuildHelpTab();
     void Wire();
     void FormCreate();
+    void RoomScanEnded(const ScanOutcome& outcome);
+
+    // The keyword search with the words given, on the date and scope set on
+    // the tab; nothing while one runs.
+    void StartKeywordSearch(TextList words);
+    void KeywordSearchEnded(const ScanOutcome& outcome);
+    void RunPopupSearch(const std::string& word);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
@@ -145,7 +165,14 @@ private:
     StartupPaths paths_;
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
-    bool searchBusy_ = false;
+    // A keyword search and a room scan can run side by side: the results
+    // view stays quiet until both have ended.
+    bool keywordScanBusy_ = false;
+    bool roomScanBusy_ = false;
+    TextList searchWords_;
+    KeywordSearchRun* keywordRun_ = nullptr;
+    ResultsOutput* resultsOutput_ = nullptr;
+    bool popupSearchesEnabled_[2] = {true, true};
 };
 
 } // namespace kiv

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "KivErrorBox.h"
+#include "FrenchLook.h"
 #include "Unit1.h"
 #include "UserConfigFolder.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
+    kiv::UseFrenchLook(app);
 
     const kiv::CommandLine commandLine = kiv::WindowCommandLine(argc, argv);
     kiv::StartupPaths paths = kiv::ResolveStartupPaths(

@@ -4,8 +4,13 @@
 #  - room occupation over one busy day of connection logs.
 # Builds Release into build/bench-release, installs the comparison tools when
 # they are missing and generates the corpora into bench/corpus/ on first use.
+#  - room occupation of one day against the number of distinct users;
 # Environment: RUNS (default 5), WARMUP (default 1), BENCH_BUILD_DIR (default
-# build/bench-release), MICRO=1 to run the Google Benchmark programs as well.
+# build/bench-release), MICRO=1 to run the Google Benchmark programs as well,
+# PAIRING_LINES (default 5000000) and PAIRING_USERS (default 3000,500000,1000000)
+# for the users benchmark, PAIRING=0 to leave it out; LIST_MB (default 100) for
+# the list files benchmark, LISTS=0 to leave it out.
+#  - large list files of every shape: time and peak memory of reading them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -172,6 +177,28 @@ echo "  kivlogs/grep            = $r  (target <= 3: $(verdict "$r" 3 '<='))"
 echo "  sessions listed: $occ_count; lines holding \"login\": $login_count"
 [ -n "$occ_rss" ] && echo "  kivlogs-cli max RSS: $occ_rss MB"
 echo "Timings in $results/"
+
+# --- room occupation against the number of users ------------------------------
+if [ "${PAIRING:-1}" = 1 ]; then
+  echo
+  if cmake --build "$build" --target bench_pairing_users -j "$jobs" >/dev/null 2>&1; then
+    "$build/bin/bench_pairing_users" --lines "${PAIRING_LINES:-5000000}" \
+      --users "${PAIRING_USERS:-3000,500000,1000000}" --runs 3 | tee "$results/pairing-users.txt"
+  else
+    echo "bench_pairing_users not available in this build (it needs Google Benchmark's folder)"
+  fi
+fi
+
+# --- list files of every shape -------------------------------------------------
+if [ "${LISTS:-1}" = 1 ]; then
+  echo
+  if cmake --build "$build" --target bench_list_files -j "$jobs" >/dev/null 2>&1; then
+    "$build/bin/bench_list_files" --mb "${LIST_MB:-100}" --dir "$results/lists" | tee "$results/list-files.txt"
+    rm -rf "$results/lists"
+  else
+    echo "bench_list_files not available in this build (it needs Google Benchmark's folder)"
+  fi
+fi
 
 # --- engine micro-benchmarks (built only where Google Benchmark is installed) --
 if [ "${MICRO:-0}" = 1 ]; then

@@ -10,9 +10,8 @@
 #include "OccupationJob.h"
 #include "Output.h"
 #include "OutputGuard.h"
+#include "OccupationTable.h"
 #include "SessionText.h"
-#include "SlotHeaders.h"
-#include "SlotPlacement.h"
 
 #include <memory>
 #include <optional>
@@ -39,17 +38,16 @@ std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
     return std::nullopt;
 }
 
-// The header row as the window's table shows it: the time-slot list copied
-// over the eight initial headers. The text view places nothing in slots, so
-// it reads no slot list.
-std::vector<std::string> ChooseHeaders(const CliOptions& options)
+// The header row as the window's table shows it: the time-slot list loaded
+// over the eight initial headers, only its lines that reach a header read.
+// The text view places nothing in slots, so it reads no slot list.
+void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
 {
-    std::vector<std::string> row = InitialSlotHeaders();
+    table.ColumnHeaders().Assign(InitialSlotHeaders());
     if (options.format == OccupationFormat::Text)
-        return row;
+        return;
     if (const auto slots = ChosenSlotsFile(options))
-        CopyHeadersInto(row, LoadTextListFile(slots->path, slots->shownName));
-    return row;
+        table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
 std::string HeaderOnOneLine(std::string_view header)
@@ -101,9 +99,10 @@ int RunOccupation(const CliOptions& options)
             inputs.push_back(slots->path);
         RefuseOutputOverInput(*options.output, inputs);
     }
-    std::vector<std::string> headers;
+    CellStore cells;
+    OccupationTable table(cells);
     try {
-        headers = ChooseHeaders(options);
+        LoadSlotHeaders(options, table);
     } catch (const KivError& error) {
         ReportError(error.what(), options.encoding);
         return 1;
@@ -117,7 +116,6 @@ int RunOccupation(const CliOptions& options)
     const Encoding encoding = options.encoding;
     const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
 
-    SlotTable table(headers);
     if (options.format == OccupationFormat::Csv)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
@@ -136,8 +134,8 @@ int RunOccupation(const CliOptions& options)
             break;
         case OccupationFormat::Csv: {
             std::vector<std::string_view> fields{session.Room, session.Station, session.User, session.LoginTime, session.LogoutTime, session.Tail};
-            for (int column : SlotColumns(session.LoginTime, headers))
-                fields.push_back(headers[static_cast<std::size_t>(column)]);
+            for (int column : table.Columns(session.LoginTime))
+                fields.push_back(table.Header(column));
             out->WriteEncoded(CsvRow(fields), encoding);
             break;
         }
@@ -152,16 +150,16 @@ int RunOccupation(const CliOptions& options)
     const ScanOutcome outcome = RunOccupationJob({LogFolderPath(options), options.date, room}, events);
 
     if (options.format == OccupationFormat::Cells) {
-        for (int column = 0; column < kSlotColumnCount; ++column) {
+        for (int column = 0; column < table.ColCount(); ++column) {
             std::string title = "#";
             title += std::to_string(column);
             title += '\t';
-            title += Encode(HeaderOnOneLine(headers[static_cast<std::size_t>(column)]), encoding);
+            title += Encode(HeaderOnOneLine(table.Header(column)), encoding);
             title += '\n';
             out->Write(title);
             // Every entry begins with a carriage return, so the cell's first
             // line is empty; it is not an entry.
-            const auto lines = CellLines(table.Cell(column));
+            const auto lines = CellLines(table.SessionCell(column));
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 if (i == 0 && lines[i].empty())
                     continue;

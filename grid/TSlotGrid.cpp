@@ -1,30 +1,24 @@
 #include "TSlotGrid.h"
 
-#include "HeaderCopy.h"
+#include "QtTablePrint.h"
 
 namespace kiv {
 
 TSlotGrid::TSlotGrid(QWidget* parent)
-    : TSlotGridBase(parent)
+    : TSlotGridBase(parent), table_(Cells(), ColCount(), FixedRows())
 {
-    columnHeaders_.SetOnChange([this] { CopyHeaders(); });
 }
 
-void TSlotGrid::SetColumnHeaders(const TextList& headers)
+OccupationTable& TSlotGrid::Table() noexcept
 {
-    AssignColumnHeaders(columnHeaders_, headers, ColCount(), FixedRows(),
-                        [this](int col, const std::string& text) { WriteHeaderCell(col, text); });
+    // The form sets the grid's size after making it: the table follows.
+    table_.SetShape(ColCount(), FixedRows());
+    return table_;
 }
 
-void TSlotGrid::WriteHeaderCell(int col, const std::string& text)
+void TSlotGrid::Print(QPrinter& printer)
 {
-    SetCellText(col, 0, text);
-}
-
-void TSlotGrid::CopyHeaders()
-{
-    RunHeaderCopy(columnHeaders_.Items(), ColCount(), FixedRows(),
-                  [this](int col, const std::string& text) { WriteHeaderCell(col, text); });
+    PrintSlotTable(*this, printer);
 }
 
 } // namespace kiv

@@ -1,11 +1,13 @@
 #pragma once
-// TSlotGrid: the room occupation table. On top of the drawing grid it owns the
-// list of time-slot headers and copies it into the header row after every
-// change of the list.
+// TSlotGrid: the room occupation table. On top of the drawing grid it holds
+// the occupation table's rules (header list, header copy, session placement),
+// working on the grid's own cells.
 
-#include "ColumnHeaderList.h"
+#include "OccupationTable.h"
 #include "TSlotGridBase.h"
 #include "TextList.h"
+
+class QPrinter;
 
 namespace kiv {
 
@@ -15,20 +17,26 @@ class TSlotGrid : public TSlotGridBase {
 public:
     explicit TSlotGrid(QWidget* parent = nullptr);
 
+    // The table this grid shows, at the grid's size.
+    OccupationTable& Table() noexcept;
+    const OccupationTable& Table() const noexcept { return table_; }
+
     // The header list. Loading it (LoadFromFile, Assign) copies it into the
     // header row; header cells past its last entry keep their text.
-    ColumnHeaderList& ColumnHeaders() noexcept { return columnHeaders_; }
-    const ColumnHeaderList& ColumnHeaders() const noexcept { return columnHeaders_; }
+    OccupationTable::HeaderList& ColumnHeaders() noexcept { return Table().ColumnHeaders(); }
+    const OccupationTable::HeaderList& ColumnHeaders() const noexcept { return table_.ColumnHeaders(); }
 
     // Assigning a whole list to the grid: unlike a load, the header row is
     // emptied before the copy, so nothing of the former headers stays.
-    void SetColumnHeaders(const TextList& headers);
+    void SetColumnHeaders(const TextList& headers) { Table().SetColumnHeaders(headers); }
+
+    // Prints the whole table on printer (the program's one printer, which
+    // the results' print dialog chooses), in landscape for this job only.
+    // Throws KivError when there is no printer.
+    void Print(QPrinter& printer);
 
 private:
-    void WriteHeaderCell(int col, const std::string& text);
-    void CopyHeaders();
-
-    ColumnHeaderList columnHeaders_;
+    OccupationTable table_;
 };
 
 } // namespace kiv

@@ -32,13 +32,22 @@ KeywordMatcher::Workspace::~Workspace() = default;
 
 KeywordMatcher::KeywordMatcher(TextList words, PrefilterKind prefilter) : words_(std::move(words)), kind_(prefilter)
 {
-    upperWords_.reserve(words_.size());
-    for (const std::string& word : words_)
-        upperWords_.push_back(AsciiUpperCopy(word));
-    prefilter_ = MakeKeywordPrefilter(words_, kind_);
+    // A list of a million empty lines is a list of no word: neither the
+    // prefilter nor the test of each line looks at them.
+    std::string upper;
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        const std::string_view word = words_[i];
+        if (word.empty())
+            continue;
+        upper.assign(word);
+        std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
+        upperWords_.push_back(upper);
+        upperIndex_.push_back(i);
+    }
+    prefilter_ = MakeKeywordPrefilter(upperWords_, kind_);
     if (!prefilter_) {
         kind_ = PrefilterKind::BufferSearch;
-        prefilter_ = MakeKeywordPrefilter(words_, kind_);
+        prefilter_ = MakeKeywordPrefilter(upperWords_, kind_);
     }
 }
 
@@ -50,11 +59,9 @@ int KeywordMatcher::FirstMatch(std::string_view line) const
     thread_local std::string upper;
     upper.assign(line);
     std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
-    for (std::size_t i = 0; i < upperWords_.size(); ++i) {
-        const std::string& word = upperWords_[i];
-        if (!word.empty() && upper.find(word) != std::string::npos)
-            return static_cast<int>(i);
-    }
+    for (std::size_t i = 0; i < upperWords_.size(); ++i)
+        if (upper.find(upperWords_[i]) != std::string::npos)
+            return static_cast<int>(upperIndex_[i]);
     return -1;
 }
 

@@ -58,7 +58,10 @@ public:
 
 private:
     TextList words_;
+    // The words that can match (the empty ones never do), ASCII upper-cased,
+    // in list order, and the place of each in words_.
     TextList upperWords_;
+    std::vector<std::size_t> upperIndex_;
     PrefilterKind kind_;
     std::unique_ptr<KeywordPrefilter> prefilter_;
 };

@@ -43,7 +43,7 @@ bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-AnchoredWord Anchor(const std::string& word)
+AnchoredWord Anchor(std::string_view word)
 {
     std::size_t first = 0;
     for (std::size_t i = 1; i < word.size(); ++i)
@@ -111,7 +111,8 @@ class BufferSearchPrefilter final : public KeywordPrefilter {
 public:
     explicit BufferSearchPrefilter(const TextList& words)
     {
-        for (const std::string& word : words)
+        words_.reserve(words.size());
+        for (std::string_view word : words)
             words_.push_back(Anchor(word));
     }
 
@@ -161,13 +162,16 @@ private:
     std::vector<AnchoredWord> words_;
 };
 
-TextList SearchableWords(const TextList& words)
+// The words that a prefilter searches for: the list itself when every word
+// can occur in a line (no copy of a long list), else a list without the others.
+const TextList& SearchableWords(const TextList& words, TextList& filtered)
 {
-    TextList searchable;
-    for (const std::string& word : words)
+    if (std::all_of(words.begin(), words.end(), IsSearchableWord))
+        return words;
+    for (std::string_view word : words)
         if (IsSearchableWord(word))
-            searchable.push_back(word);
-    return searchable;
+            filtered.push_back(word);
+    return filtered;
 }
 
 } // namespace
@@ -189,7 +193,8 @@ PrefilterKind FastestPrefilter()
 
 std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind)
 {
-    const TextList searchable = SearchableWords(words);
+    TextList filtered;
+    const TextList& searchable = SearchableWords(words, filtered);
     switch (kind) {
     case PrefilterKind::Hyperscan:
         return MakeHyperscanPrefilter(searchable);

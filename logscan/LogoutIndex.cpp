@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numeric>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -25,13 +26,6 @@ constexpr std::size_t kLanes = 4;
 // The answer of a login whose user does not log out in the rest of its own
 // stretch: the stretches after it decide.
 constexpr std::size_t kUnknown = kNoLogout - 1;
-
-// Largest transition table built at once (entries of 4 bytes). The users of a
-// day fit many times over; a file with pathological user names is handled in
-// several passes instead of one huge table. Must stay below 2^31 (a state keeps
-// a flag in its top bit).
-constexpr std::size_t kTableBudget = std::size_t{1} << 22;
-static_assert(kTableBudget < (std::size_t{1} << 31));
 
 // How many logins or logout lines ahead their bytes are asked for: in a large
 // file they are far apart, and looking each up in turn would wait on memory.
@@ -64,39 +58,49 @@ std::uint32_t HashName(std::string_view name) noexcept
     return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
-// The distinct user names of a list of logins, numbered from 0 in the order in
-// which they first appear: an open-addressing table. The names are compared
-// with copies kept together here, not where they first appeared in the file,
-// which would cost a trip to memory for every login.
+// Distinct user names numbered from 0 in the order in which they are added:
+// an open-addressing table. Each slot holds where its name's copy stands, so
+// that a look-up compares with bytes kept together here, not where the name
+// first appeared in the file, which would cost a trip to memory per login.
 class NameIds {
 public:
     explicit NameIds(std::size_t expected) { Rehash(std::bit_ceil(std::max<std::size_t>(expected, 64) * 2)); }
 
-    std::uint32_t Add(std::string_view name)
+    std::uint32_t Add(std::string_view name, std::uint32_t hash)
     {
-        const std::uint32_t hash = HashName(name);
         for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
             Slot& slot = slots_[i];
             if (slot.id == kNone) {
-                slot = {hash, static_cast<std::uint32_t>(names_.size())};
-                names_.push_back(name);
-                copyStart_.push_back(copies_.size());
+                slot = {hash, static_cast<std::uint32_t>(starts_.size()), copies_.size(), name.size()};
+                starts_.push_back(copies_.size());
                 copies_.append(name);
-                if (names_.size() * 2 > slots_.size())
+                if (starts_.size() * 2 > slots_.size())
                     Rehash(slots_.size() * 2);
-                return static_cast<std::uint32_t>(names_.size() - 1);
+                return static_cast<std::uint32_t>(starts_.size() - 1);
             }
-            if (slot.hash == hash && Copy(slot.id) == name)
+            if (slot.hash == hash && slot.length == name.size() &&
+                std::memcmp(copies_.data() + slot.start, name.data(), name.size()) == 0)
                 return slot.id;
         }
     }
 
-    const std::vector<std::string_view>& Names() const noexcept { return names_; }
+    std::size_t Count() const noexcept { return starts_.size(); }
+
+    // The names in the order of their numbers, as views into this table.
+    void AppendNames(std::vector<std::string_view>& names) const
+    {
+        for (std::size_t id = 0; id < starts_.size(); ++id) {
+            const std::size_t end = id + 1 < starts_.size() ? starts_[id + 1] : copies_.size();
+            names.push_back(std::string_view(copies_).substr(starts_[id], end - starts_[id]));
+        }
+    }
 
 private:
     struct Slot {
         std::uint32_t hash = 0;
         std::uint32_t id = kNone;
+        std::size_t start = 0;
+        std::size_t length = 0;
     };
 
     void Rehash(std::size_t size)
@@ -114,82 +118,113 @@ private:
         }
     }
 
-    std::string_view Copy(std::uint32_t id) const noexcept
-    {
-        return std::string_view(copies_).substr(copyStart_[id], names_[id].size());
-    }
-
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
-    std::vector<std::string_view> names_; // as given
-    std::string copies_;                  // their bytes, one after the other
-    std::vector<std::size_t> copyStart_;
+    std::string copies_;               // the names' bytes, one after the other
+    std::vector<std::size_t> starts_;  // where each name's copy starts
 };
 
-// Which users were already found in the text being looked at: a stamp per
-// user, the text's number when it was found there.
+// Which users were already found in each of the texts looked at side by
+// side. A logout line holds a few names: they are kept in a short list per
+// text, and only a text that holds many more falls back to a stamp per user
+// (the number of the texts when it was found there), made the first time one
+// is needed.
 class FirstSeen {
 public:
-    FirstSeen() = default;
-    explicit FirstSeen(std::size_t users) : stamps_(users, 0) {}
-    void NextText() noexcept { ++current_; }
-    // True the first time for this text.
-    bool Mark(std::uint32_t id) noexcept
+    explicit FirstSeen(std::size_t users) : users_(users) {}
+
+    void NextTexts() noexcept
     {
-        if (stamps_[id] == current_)
+        for (Lane& lane : lanes_)
+            lane.count = 0;
+        if (++current_ == 0) { // after four billion texts the stamps start over
+            std::fill(stamps_.begin(), stamps_.end(), 0);
+            current_ = 1;
+        }
+    }
+
+    // True the first time for this lane's text.
+    bool Mark(std::size_t lane, std::uint32_t id)
+    {
+        Lane& list = lanes_[lane];
+        if (list.count <= kShortList) {
+            for (std::size_t i = 0; i < list.count; ++i)
+                if (list.ids[i] == id)
+                    return false;
+            if (list.count < kShortList) {
+                list.ids[list.count++] = id;
+                return true;
+            }
+            // Too many for the list: its names are stamped, and so is every
+            // later one of this text.
+            if (stamps_.empty())
+                stamps_.assign(users_ * kLanes, 0);
+            for (std::uint32_t listed : list.ids)
+                stamps_[listed * kLanes + lane] = current_;
+            ++list.count;
+        }
+        std::uint32_t& stamp = stamps_[id * kLanes + lane];
+        if (stamp == current_)
             return false;
-        stamps_[id] = current_;
+        stamp = current_;
         return true;
     }
 
 private:
-    std::vector<std::uint64_t> stamps_;
-    std::uint64_t current_ = 0;
-};
-
-// Bytes that occur in some user name get a class of their own; all others
-// share class 0, which always leads back to the start.
-struct ByteClasses {
-    std::array<std::uint32_t, 256> of{};
-    std::size_t count = 1;
-
-    // A row of transitions per node: a power of two, so that a node is found
-    // from its row by a shift.
-    std::size_t RowWidth() const noexcept { return std::bit_ceil(count); }
-
-    explicit ByteClasses(const std::vector<std::string_view>& users)
-    {
-        for (std::string_view user : users)
-            for (char ch : user) {
-                std::uint32_t& c = of[static_cast<unsigned char>(ch)];
-                if (c == 0)
-                    c = static_cast<std::uint32_t>(count++);
-            }
-    }
+    static constexpr std::size_t kShortList = 16;
+    struct Lane {
+        std::array<std::uint32_t, kShortList> ids{};
+        std::size_t count = 0; // kShortList + 1 once the stamps took over
+    };
+    std::size_t users_;
+    std::array<Lane, kLanes> lanes_{};
+    std::vector<std::uint32_t> stamps_;
+    std::uint32_t current_ = 0;
 };
 
 // Finds, in one left-to-right pass over a line, the first occurrence of each of
-// a set of user names: an Aho-Corasick automaton with completed transitions.
-// A state is its node's row offset in the table, with the top bit set when a
-// name ends at that node or on its failure chain.
+// the users of a file: an Aho-Corasick automaton over their names. Its cost
+// per byte of text does not grow with the number of names: a transition is one
+// look-up in a hash table keyed by (node, byte), whose slot is the child node
+// itself; a byte without a transition follows the failure links. The root,
+// where most bytes of a logout line leave the automaton, has a full row.
 class UserAutomaton {
 public:
-    UserAutomaton(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& ids,
-                  const ByteClasses& classes)
-        : of_(classes.of), width_(classes.RowWidth()), shift_(static_cast<unsigned>(std::countr_zero(width_)))
+    explicit UserAutomaton(const std::vector<std::string_view>& users)
     {
-        AddNode();
-        for (std::uint32_t id : ids) {
-            std::uint32_t node = 0;
-            for (char ch : users[id]) {
-                const std::size_t slot = node * width_ + of_[static_cast<unsigned char>(ch)];
-                if (next_[slot] == 0) {
-                    const std::uint32_t child = AddNode();
-                    next_[slot] = child;
-                }
-                node = next_[slot];
-            }
-            user_[node] = id;
+        const std::vector<std::uint32_t> order = SortedNames(users);
+        // Sorted names share their common beginnings: the trie's size is
+        // known before it is built, and the table never grows.
+        std::size_t nodes = 1;
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            const std::string_view name = users[order[k]];
+            const std::string_view before = k == 0 ? std::string_view() : users[order[k - 1]];
+            nodes += name.size() - CommonLength(name, before);
+        }
+        const std::size_t slots = std::bit_ceil(std::max<std::size_t>(nodes + nodes / 2, 16));
+        if (slots > kMaxSlots)
+            throw std::length_error("too many user names");
+        mask_ = slots - 1;
+        // Slot 0 is the root; the hash places nodes in slots 1 to slots.
+        probe_.assign(slots + 1, Probe{});
+        probe_[0] = Probe{kRootParent, 0, 0};
+        nodes_.assign(slots + 1, Node{});
+        rootNext_.fill(0);
+        created_.reserve(nodes);
+        depth_.reserve(nodes);
+
+        // Each name leaves the path of the one before it where they differ,
+        // and from there on every node is new.
+        std::vector<std::uint32_t> path = {0};
+        std::string_view before;
+        for (std::uint32_t id : order) {
+            const std::string_view name = users[id];
+            const std::size_t common = CommonLength(name, before);
+            path.resize(common + 1);
+            for (std::size_t i = common; i < name.size(); ++i)
+                path.push_back(NewChild(path.back(), static_cast<unsigned char>(name[i]), i + 1));
+            nodes_[path.back()].user = id;
+            before = name;
         }
         Complete();
     }
@@ -197,25 +232,20 @@ public:
     // Calls found(lane, id, end) for each user that ends at index end - 1 of
     // texts[lane], in the order of end within each text, as long as found
     // returns true; found returns false for a user already found earlier in
-    // that text. The texts are walked side by side: each step of one waits on
-    // a table look-up, and the look-ups of different texts overlap.
-    template <std::size_t Lanes, typename Found>
-    void Scan(const std::array<std::string_view, Lanes>& texts, Found&& found) const
+    // that text. The texts are walked side by side: each step of one may wait
+    // on memory, and the look-ups of different texts overlap.
+    template <typename Found>
+    void Scan(const std::array<std::string_view, kLanes>& texts, Found&& found) const
     {
-        const std::uint32_t* const next = next_.data();
-        const std::uint32_t* const of = of_.data();
         const auto report = [&](std::size_t lane, std::uint32_t state, std::size_t end) {
-            const auto at = static_cast<std::uint32_t>((state & ~kReports) >> shift_);
             // A name found before in this text had every shorter name that
             // ends it found at the same time: the rest of the chain is done.
-            for (std::uint32_t node = report_[at]; node != kNone && found(lane, user_[node], end);
-                 node = report_[fail_[node]]) {
+            const Node& at = nodes_[state];
+            for (std::uint32_t node = at.user != kNone ? state : at.chain;
+                 node != kNone && found(lane, nodes_[node].user, end); node = nodes_[node].chain) {
             }
         };
-        const auto step = [&](std::uint32_t state, char byte) {
-            return next[(state & ~kReports) + of[static_cast<unsigned char>(byte)]];
-        };
-        static_assert(Lanes == 4);
+        static_assert(kLanes == 4);
         std::uint32_t s0 = 0;
         std::uint32_t s1 = 0;
         std::uint32_t s2 = 0;
@@ -226,149 +256,219 @@ public:
         const char* const t2 = texts[2].data();
         const char* const t3 = texts[3].data();
         for (std::size_t i = 0; i < common; ++i) {
-            s0 = step(s0, t0[i]);
-            s1 = step(s1, t1[i]);
-            s2 = step(s2, t2[i]);
-            s3 = step(s3, t3[i]);
-            if (((s0 | s1 | s2 | s3) & kReports) == 0)
+            s0 = Step(s0, t0[i]);
+            s1 = Step(s1, t1[i]);
+            s2 = Step(s2, t2[i]);
+            s3 = Step(s3, t3[i]);
+            if (((probe_[s0].flags | probe_[s1].flags | probe_[s2].flags | probe_[s3].flags) & kReports) == 0)
                 continue;
-            if ((s0 & kReports) != 0)
+            if ((probe_[s0].flags & kReports) != 0)
                 report(0, s0, i + 1);
-            if ((s1 & kReports) != 0)
+            if ((probe_[s1].flags & kReports) != 0)
                 report(1, s1, i + 1);
-            if ((s2 & kReports) != 0)
+            if ((probe_[s2].flags & kReports) != 0)
                 report(2, s2, i + 1);
-            if ((s3 & kReports) != 0)
+            if ((probe_[s3].flags & kReports) != 0)
                 report(3, s3, i + 1);
         }
-        const std::array<std::uint32_t, Lanes> states = {s0, s1, s2, s3};
-        for (std::size_t lane = 0; lane < Lanes; ++lane) {
+        const std::array<std::uint32_t, kLanes> states = {s0, s1, s2, s3};
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
             const std::string_view text = texts[lane];
             std::uint32_t s = states[lane];
             for (std::size_t i = common; i < text.size(); ++i) {
-                s = step(s, text[i]);
-                if ((s & kReports) != 0)
+                s = Step(s, text[i]);
+                if ((probe_[s].flags & kReports) != 0)
                     report(lane, s, i + 1);
             }
         }
     }
 
 private:
-    static constexpr std::uint32_t kReports = 0x80000000u;
+    // What a transition look-up reads: the node's parent and the byte that
+    // leads to it, and whether it has children and ends a name on its chain.
+    struct Probe {
+        std::uint32_t parent = kEmptySlot;
+        std::uint8_t byte = 0;
+        std::uint8_t flags = 0;
+    };
+    static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
+    static constexpr std::uint32_t kRootParent = UINT32_MAX - 1;
+    static constexpr std::uint8_t kHasChildren = 1;
+    static constexpr std::uint8_t kReports = 2;
+    static constexpr std::size_t kMaxSlots = std::size_t{1} << 31;
 
-    std::uint32_t AddNode()
+    // The numbers of the names in byte order. Most comparisons are settled by
+    // the first sixteen bytes, compared as two numbers.
+    static std::vector<std::uint32_t> SortedNames(const std::vector<std::string_view>& users)
     {
-        const auto node = static_cast<std::uint32_t>(user_.size());
-        next_.resize(next_.size() + width_, 0);
-        user_.push_back(kNone);
-        return node;
+        struct Key {
+            std::uint64_t head;
+            std::uint64_t next;
+            std::uint32_t id;
+        };
+        const auto bytesAt = [](std::string_view name, std::size_t from) {
+            std::uint64_t bytes = 0;
+            for (std::size_t i = from; i < from + 8; ++i)
+                bytes = bytes << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+            return bytes;
+        };
+        std::vector<Key> keys(users.size());
+        for (std::uint32_t id = 0; id < users.size(); ++id)
+            keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id};
+        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            if (a.head != b.head)
+                return a.head < b.head;
+            if (a.next != b.next)
+                return a.next < b.next;
+            return users[a.id] < users[b.id];
+        });
+        std::vector<std::uint32_t> order(keys.size());
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            order[k] = keys[k].id;
+        return order;
     }
 
-    // Breadth-first: failure links, completed transitions, and for each node
-    // the nearest node on its failure chain (itself included) that ends a name.
-    // Then every transition becomes the target's row offset and flag.
+    static std::size_t CommonLength(std::string_view a, std::string_view b) noexcept
+    {
+        const std::size_t n = std::min(a.size(), b.size());
+        std::size_t i = 0;
+        while (i < n && a[i] == b[i])
+            ++i;
+        return i;
+    }
+
+    std::size_t Home(std::uint32_t node, unsigned byte) const noexcept
+    {
+        const std::uint64_t key = (std::uint64_t{node} << 8 | byte) * 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(key >> 32) & mask_;
+    }
+
+    // The child of node by byte, or 0 (the root) when there is none.
+    std::uint32_t Child(std::uint32_t node, unsigned byte) const noexcept
+    {
+        if (node == 0)
+            return rootNext_[byte];
+        if ((probe_[node].flags & kHasChildren) == 0)
+            return 0;
+        for (std::size_t i = Home(node, byte);; i = (i + 1) & mask_) {
+            const Probe& probe = probe_[i + 1];
+            if (probe.parent == node && probe.byte == byte)
+                return static_cast<std::uint32_t>(i + 1);
+            if (probe.parent == kEmptySlot)
+                return 0;
+        }
+    }
+
+    std::uint32_t NewChild(std::uint32_t node, unsigned byte, std::size_t depth)
+    {
+        std::size_t i = Home(node, byte);
+        while (probe_[i + 1].parent != kEmptySlot)
+            i = (i + 1) & mask_;
+        const auto child = static_cast<std::uint32_t>(i + 1);
+        probe_[child] = Probe{node, static_cast<std::uint8_t>(byte), 0};
+        probe_[node].flags |= kHasChildren;
+        if (node == 0)
+            rootNext_[byte] = child;
+        created_.push_back(child);
+        depth_.push_back(static_cast<std::uint32_t>(depth));
+        return child;
+    }
+
+    std::uint32_t Step(std::uint32_t state, char ch) const noexcept
+    {
+        const auto byte = static_cast<unsigned char>(ch);
+        for (;;) {
+            if (state == 0)
+                return rootNext_[byte];
+            if (const std::uint32_t child = Child(state, byte); child != 0)
+                return child;
+            state = nodes_[state].fail;
+        }
+    }
+
+    // Failure links breadth-first (a node's parent's link is known before its
+    // own), and for each node the nearest node on its failure chain (itself
+    // included) that ends a name.
     void Complete()
     {
-        const std::size_t nodes = user_.size();
-        fail_.assign(nodes, 0);
-        report_.assign(nodes, kNone);
-        std::vector<std::uint32_t> queue;
-        queue.reserve(nodes);
-        for (std::size_t c = 0; c < width_; ++c)
-            if (next_[c] != 0)
-                queue.push_back(next_[c]);
-        for (std::size_t head = 0; head < queue.size(); ++head) {
-            const std::uint32_t u = queue[head];
-            report_[u] = user_[u] != kNone ? u : report_[fail_[u]];
-            for (std::size_t c = 0; c < width_; ++c) {
-                std::uint32_t& slot = next_[u * width_ + c];
-                const std::uint32_t viaFail = next_[fail_[u] * width_ + c];
-                if (slot != 0) {
-                    fail_[slot] = viaFail;
-                    queue.push_back(slot);
-                } else {
-                    slot = viaFail;
+        std::size_t deepest = 0;
+        for (std::uint32_t depth : depth_)
+            deepest = std::max<std::size_t>(deepest, depth);
+        std::vector<std::size_t> firstOfDepth(deepest + 2, 0);
+        for (std::uint32_t depth : depth_)
+            ++firstOfDepth[depth + 1];
+        for (std::size_t d = 1; d < firstOfDepth.size(); ++d)
+            firstOfDepth[d] += firstOfDepth[d - 1];
+        std::vector<std::uint32_t> byDepth(created_.size());
+        for (std::size_t k = 0; k < created_.size(); ++k)
+            byDepth[firstOfDepth[depth_[k]]++] = created_[k];
+
+        for (std::uint32_t node : byDepth) {
+            const Probe& probe = probe_[node];
+            std::uint32_t link = 0;
+            if (probe.parent != 0) {
+                for (std::uint32_t f = nodes_[probe.parent].fail;; f = nodes_[f].fail) {
+                    link = Child(f, probe.byte);
+                    if (link != 0 || f == 0)
+                        break;
                 }
             }
+            Node& record = nodes_[node];
+            record.fail = link;
+            record.chain = link == 0 ? kNone : nodes_[link].user != kNone ? link : nodes_[link].chain;
+            if (record.user != kNone || record.chain != kNone)
+                probe_[node].flags |= kReports;
         }
-        for (std::uint32_t& target : next_)
-            target = static_cast<std::uint32_t>(target * width_) | (report_[target] != kNone ? kReports : 0u);
+        created_ = {};
+        depth_ = {};
     }
 
-    std::array<std::uint32_t, 256> of_;
-    std::size_t width_;
-    unsigned shift_;
-    std::vector<std::uint32_t> next_;
-    std::vector<std::uint32_t> user_;
-    std::vector<std::uint32_t> fail_;
-    std::vector<std::uint32_t> report_;
+    std::size_t mask_ = 0;
+    std::vector<Probe> probe_;
+    // What a node holds beyond its transitions: its failure link, the user
+    // whose name ends there, and the next node on its failure chain where a
+    // name ends.
+    struct Node {
+        std::uint32_t fail = 0;
+        std::uint32_t user = kNone;
+        std::uint32_t chain = kNone;
+    };
+    std::vector<Node> nodes_;
+    std::array<std::uint32_t, 256> rootNext_{};
+    std::vector<std::uint32_t> created_; // the nodes in the order they were made, until Complete
+    std::vector<std::uint32_t> depth_;   // and their depths
 };
 
-// Finds the users of a file in its logout lines: the automata over groups of
-// names whose tables stay within the budget, and a plain search for names too
-// long for any table.
+// Finds the users of a file in its logout lines.
 class UserFinder {
 public:
-    explicit UserFinder(const std::vector<std::string_view>& users) : users_(users)
-    {
-        const ByteClasses classes(users_);
-        std::vector<std::vector<std::uint32_t>> groups(1);
-        std::size_t groupNodes = 1;
-        for (std::uint32_t id = 0; id < users_.size(); ++id) {
-            const std::size_t length = users_[id].size();
-            if ((length + 1) * classes.RowWidth() > kTableBudget) {
-                longUsers_.push_back(id);
-                continue;
-            }
-            if ((groupNodes + length) * classes.RowWidth() > kTableBudget) {
-                groups.emplace_back();
-                groupNodes = 1;
-            }
-            groups.back().push_back(id);
-            groupNodes += length;
-        }
-        for (const std::vector<std::uint32_t>& group : groups)
-            if (!group.empty())
-                automata_.emplace_back(users_, group, classes);
-    }
+    explicit UserFinder(const std::vector<std::string_view>& users) : users_(users), automaton_(users) {}
 
     std::size_t UserCount() const noexcept { return users_.size(); }
 
     // Calls found(lane, id, start) for the first occurrence of each user in
-    // each of the texts; seen[lane] keeps track for texts[lane].
+    // each of the texts; seen keeps track of the users found in them.
     template <typename Found>
-    void FindFirst(const std::array<std::string_view, kLanes>& texts, std::array<FirstSeen, kLanes>& seen,
-                   Found&& found) const
+    void FindFirst(const std::array<std::string_view, kLanes>& texts, FirstSeen& seen, Found&& found) const
     {
-        for (FirstSeen& lane : seen)
-            lane.NextText();
-        for (const UserAutomaton& automaton : automata_) {
-            automaton.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t end) {
-                if (!seen[lane].Mark(id))
-                    return false;
-                found(lane, id, end - users_[id].size());
-                return true;
-            });
-        }
-        for (std::uint32_t id : longUsers_) {
-            for (std::size_t lane = 0; lane < kLanes; ++lane) {
-                const std::size_t at = texts[lane].find(users_[id]);
-                if (at != std::string_view::npos)
-                    found(lane, id, at);
-            }
-        }
+        seen.NextTexts();
+        automaton_.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t end) {
+            if (!seen.Mark(lane, id))
+                return false;
+            found(lane, id, end - users_[id].size());
+            return true;
+        });
     }
 
 private:
     const std::vector<std::string_view>& users_;
-    std::vector<UserAutomaton> automata_;
-    std::vector<std::uint32_t> longUsers_;
+    UserAutomaton automaton_;
 };
 
 // One stretch's part of the work.
 struct StretchWork {
+    std::vector<std::uint32_t> hashOf; // per login: its user's hash
     std::vector<std::uint32_t> userOf; // per login: its user's number, kNone when empty
-    std::vector<std::string_view> localUsers;
     // Per user of the file: the first candidate from the stretch's start on
     // that closes its session, kUnknown when there is none in the stretch.
     std::vector<std::size_t> firstLogout;
@@ -376,18 +476,58 @@ struct StretchWork {
     std::size_t firstCandidate = 0; // the stretch's first candidate among all candidates
 };
 
-// The users of a stretch, numbered within the stretch.
-void NumberLocalUsers(const PairingStretch& stretch, StretchWork& work)
+void HashUsers(const PairingStretch& stretch, StretchWork& work)
 {
-    NameIds ids(stretch.logins.size() / 16);
     const std::size_t count = stretch.logins.size();
-    work.userOf.resize(count);
+    work.hashOf.resize(count);
+    work.userOf.assign(count, kNone);
     for (std::size_t k = 0; k < count; ++k) {
         if (k + kPrefetchDistance < count)
             Prefetch(stretch.logins[k + kPrefetchDistance].user.data());
-        work.userOf[k] = stretch.logins[k].user.empty() ? kNone : ids.Add(stretch.logins[k].user);
+        work.hashOf[k] = HashName(stretch.logins[k].user);
     }
-    work.localUsers = ids.Names();
+}
+
+// Which of parts tables numbers the names of this hash.
+std::size_t PartOf(std::uint32_t hash, std::size_t parts) noexcept
+{
+    return static_cast<std::size_t>((std::uint64_t{hash >> 16} * parts) >> 16);
+}
+
+// The users of the file, numbered by several threads at once: each numbers
+// the names whose hash falls in its part, over all the stretches, and the
+// parts are then put end to end. Returns the names by number, as views into
+// parts.
+std::vector<std::string_view> NumberUsers(std::span<const PairingStretch> stretches, std::vector<StretchWork>& work,
+                                          std::size_t loginCount, std::vector<NameIds>& parts)
+{
+    const auto threads = static_cast<unsigned>(stretches.size());
+    RunOnThreads(threads, [&](unsigned s) { HashUsers(stretches[s], work[s]); });
+    for (unsigned p = 0; p < threads; ++p)
+        parts.emplace_back(loginCount / threads / 16);
+    RunOnThreads(threads, [&](unsigned p) {
+        for (std::size_t s = 0; s < stretches.size(); ++s) {
+            const std::span<const LoginKey> logins = stretches[s].logins;
+            StretchWork& stretch = work[s];
+            for (std::size_t k = 0; k < logins.size(); ++k)
+                if (!logins[k].user.empty() && PartOf(stretch.hashOf[k], threads) == p)
+                    stretch.userOf[k] = parts[p].Add(logins[k].user, stretch.hashOf[k]);
+        }
+    });
+    std::vector<std::uint32_t> first(threads + 1, 0);
+    std::vector<std::string_view> names;
+    for (unsigned p = 0; p < threads; ++p) {
+        first[p + 1] = first[p] + static_cast<std::uint32_t>(parts[p].Count());
+        parts[p].AppendNames(names);
+    }
+    RunOnThreads(threads, [&](unsigned s) {
+        StretchWork& stretch = work[s];
+        for (std::size_t k = 0; k < stretch.userOf.size(); ++k)
+            if (stretch.userOf[k] != kNone)
+                stretch.userOf[k] += first[PartOf(stretch.hashOf[k], threads)];
+        stretch.hashOf = {};
+    });
+    return names;
 }
 
 // Walks the stretch from its end to its start: each candidate met tells the
@@ -399,9 +539,7 @@ void SweepStretch(const PairingStretch& stretch, const UserFinder& finder, Stret
 {
     std::vector<std::size_t>& next = work.firstLogout;
     next.assign(finder.UserCount(), kUnknown);
-    std::array<FirstSeen, kLanes> seen;
-    for (FirstSeen& lane : seen)
-        lane = FirstSeen(finder.UserCount());
+    FirstSeen seen(finder.UserCount());
     std::array<std::vector<std::uint32_t>, kLanes> closes;
 
     std::size_t k = stretch.logins.size();
@@ -455,21 +593,11 @@ std::vector<std::size_t> PairLogoutsInStretches(std::span<const PairingStretch> 
         return result;
 
     const auto threads = static_cast<unsigned>(stretches.size());
-    RunOnThreads(threads, [&](unsigned s) { NumberLocalUsers(stretches[s], work[s]); });
-
-    // The users of the file, numbered in the order in which they first log in.
-    NameIds fileIds(work[0].localUsers.size() * 2);
-    for (StretchWork& stretch : work) {
-        std::vector<std::uint32_t> toFile(stretch.localUsers.size());
-        for (std::size_t u = 0; u < toFile.size(); ++u)
-            toFile[u] = fileIds.Add(stretch.localUsers[u]);
-        for (std::uint32_t& user : stretch.userOf)
-            if (user != kNone)
-                user = toFile[user];
-    }
-    if (fileIds.Names().empty())
+    std::vector<NameIds> names;
+    const std::vector<std::string_view> users = NumberUsers(stretches, work, loginCount, names);
+    if (users.empty())
         return result;
-    const UserFinder finder(fileIds.Names());
+    const UserFinder finder(users);
 
     RunOnThreads(threads, [&](unsigned s) {
         SweepStretch(stretches[s], finder, work[s],

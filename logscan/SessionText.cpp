@@ -26,22 +26,27 @@ void AppendSessionLine(const SessionEntry& entry, std::string& line)
     line += entry.Tail;
 }
 
+void AppendSlotEntry(const SessionEntry& entry, std::string& out)
+{
+    out += '\r';
+    out += entry.Room;
+    out += entry.Station;
+    out += ' ';
+    out += entry.LoginTime;
+    out += '-';
+    out += entry.LogoutTime;
+    out += ' ';
+    out += entry.User;
+    out += ' ';
+    out += entry.Tail;
+}
+
 std::string SlotEntry(const SessionEntry& entry)
 {
     std::string text;
     text.reserve(entry.Room.size() + entry.Station.size() + entry.LoginTime.size() + entry.LogoutTime.size()
                  + entry.User.size() + entry.Tail.size() + 5);
-    text += '\r';
-    text += entry.Room;
-    text += entry.Station;
-    text += ' ';
-    text += entry.LoginTime;
-    text += '-';
-    text += entry.LogoutTime;
-    text += ' ';
-    text += entry.User;
-    text += ' ';
-    text += entry.Tail;
+    AppendSlotEntry(entry, text);
     return text;
 }
 

@@ -17,5 +17,7 @@ void AppendSessionLine(const SessionEntry& entry, std::string& out);
 // line of its own, so a cell that received k entries shows an empty first line
 // and then the k entries in their order of arrival.
 std::string SlotEntry(const SessionEntry& entry);
+// The same entry appended to out.
+void AppendSlotEntry(const SessionEntry& entry, std::string& out);
 
 } // namespace kiv

@@ -1,7 +1,8 @@
 #include "AppTestSupport.h"
 #include "PathText.h"
+#include "ResultsView.h"
 #include "QtCp1252.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -20,7 +21,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
@@ -215,7 +215,8 @@ private slots:
         QCOMPARE(menu[2]->text(), QStringLiteral("Recherche sur l'ordinateur"));
         QVERIFY(menu[3]->isSeparator());
         QCOMPARE(menu[4]->text(), QString::fromUtf8("Recherche sur l'élève"));
-        QCOMPARE(form.RichEdit1->lineWrapMode(), QTextEdit::NoWrap);
+        QCOMPARE(form.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(form.RichEdit1->font().pixelSize(), 13);
         QVERIFY(form.ProgressBar1->isHidden());
         QCOMPARE(form.ProgressBar1->maximum(), 100);
         QCOMPARE(form.Label1->text().remove('&'), QStringLiteral("Date : "));

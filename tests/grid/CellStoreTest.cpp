@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace kiv {
 namespace {
 
@@ -62,6 +66,28 @@ TEST(CellStore, AppendGrowsOneCellOnly)
     store.AppendCellText(1, 1, "");
     EXPECT_EQ(store.CellText(0, 1), "\rS514PC03 08h25-16h10 eleve12 E\rS514PC04 08h30- eleve13 E");
     EXPECT_EQ(store.StoredCellCount(), 1u);
+}
+
+// A grid prepares for what its store is about to change: every write that
+// changes a cell, told before it is made (the cell still holds its former
+// text), and nothing for a write that changes nothing.
+TEST(CellStore, TellsEachChangeBeforeItIsMade)
+{
+    CellStore store;
+    std::vector<std::string> told;
+    store.SetOnChange([&](const CellStore::CellChange& change) {
+        told.push_back(std::to_string(change.col) + "," + std::to_string(change.row) + (change.append ? " +" : " =") +
+                       std::string(change.text) + " was " + store.CellText(change.col, change.row));
+    });
+    store.SetCellText(2, 0, "8h25");
+    store.AppendCellText(0, 1, "\rS514PC03");
+    store.AppendCellText(0, 1, "");
+    store.SetCellText(5, 1, "");
+    store.SetCellText(2, 0, "");
+    EXPECT_THROW(store.SetCellText(-1, 0, "x"), KivError);
+    EXPECT_EQ(told, (std::vector<std::string>{"2,0 =8h25 was ", "0,1 +\rS514PC03 was ", "2,0 = was 8h25"}));
+    EXPECT_EQ(store.CellText(2, 0), "");
+    EXPECT_EQ(store.CellText(0, 1), "\rS514PC03");
 }
 
 TEST(CellStore, NegativeIndexesAreReportedWhereTheyAreLookedUp)

@@ -22,11 +22,17 @@ TEST_P(CellLines, SplitAtCarriageReturns)
     EXPECT_EQ(CellLineCount(c.text, true), c.lineCount);
     EXPECT_EQ(CellLineCount(c.text, false), 1);
     std::string rest = c.text;
+    std::string_view restView = c.text;
     std::vector<std::string> lines;
-    for (int i = 0; i < c.lineCount; ++i)
+    std::vector<std::string> viewedLines;
+    for (int i = 0; i < c.lineCount; ++i) {
         lines.push_back(NextCellLine(rest, true));
+        viewedLines.emplace_back(NextCellLine(restView, true));
+    }
     EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(viewedLines, c.lines);
     EXPECT_EQ(rest, "");
+    EXPECT_TRUE(restView.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,8 +52,37 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CellLines, SingleLineModeKeepsOnlyTheFirstLine)
 {
     std::string text = "a\r\nb\rc";
+    std::string_view view = text;
+    EXPECT_EQ(NextCellLine(view, false), "a");
+    EXPECT_TRUE(view.empty());
     EXPECT_EQ(NextCellLine(text, false), "a");
     EXPECT_EQ(text, "");
+}
+
+TEST(CellLines, KindOfATextByItsFirstCharactersAndItsTags)
+{
+    struct Case {
+        std::string text;
+        bool htmlEnabled;
+        int kind;
+    };
+    const Case cases[] = {
+        {"", true, kPlainCellText},
+        {"=", true, kFormulaCellText},
+        {"=A1+2", false, kFormulaCellText},
+        {"|\\wide", true, kWideCellText},
+        {"|", true, kPlainCellText},
+        {"{\\rtf1 x}", true, kRichCellText},
+        {"{", true, kPlainCellText},
+        {"\rS514PC03 <B>eleve12</B>", true, kFormattedCellText},
+        {"\rS514PC03 eleve12 </x", true, kFormattedCellText},
+        {"\rS514PC03 <I", true, kFormattedCellText},
+        {"\rS514PC03 <b>eleve12<i>", true, kPlainCellText},
+        {"\rS514PC03 <B>eleve12</B>", false, kPlainCellText},
+        {"a < b > c", true, kPlainCellText},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CellTextKind(c.text, c.htmlEnabled), c.kind) << c.text << " html " << c.htmlEnabled;
 }
 
 } // namespace

@@ -1,13 +1,20 @@
+#include "GridFonts.h"
 #include "KivError.h"
-#include "SlotHeaders.h"
+#include "OccupationTable.h"
 #include "TSlotGrid.h"
 
+#include <QAccessible>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace kiv;
 
@@ -26,9 +33,12 @@ protected:
     }
 };
 
+const QColor kSelection(182, 202, 234);
+
 // The room table as the window sets it up.
 void SetUpLikeTheRoomTable(TSlotGridBase& grid)
 {
+    RegisterWindowFonts();
     grid.SetColCount(8);
     grid.SetRowCount(3);
     grid.SetFixedRows(1);
@@ -41,21 +51,45 @@ void SetUpLikeTheRoomTable(TSlotGridBase& grid)
     grid.SetRowHeights(0, 21);
     grid.SetRowHeights(1, 649);
     grid.SetRowHeights(2, 3);
+    grid.SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
+    grid.SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
+    grid.SetGridLineWidth(1);
+    grid.SetGridLineColor(clSilver);
+    grid.SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+                    goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
+    grid.SetLook(GridLook::glXP);
+    grid.SetMultilinecells(true);
+    grid.SetWordWrap(false);
+    grid.SetVAlignment(VAlign::vtaTop);
+    grid.SetEnableHTML(false);
+    grid.SetSelectionColor(RgbColor(182, 202, 234));
+    grid.SetSelectionTextColor(clBlack);
 }
 
-// The horizontal extent of dark pixels in a rectangle of an image: where text
-// was drawn.
+// The bounding box of dark pixels (text) inside area of an image.
+QRect InkBox(const QImage& image, const QRect& wanted)
+{
+    const QRect area = wanted.intersected(image.rect());
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 int InkWidth(const QImage& image, const QRect& rect)
 {
-    int left = rect.right() + 1;
-    int right = rect.left() - 1;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (qGray(image.pixel(x, y)) < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-    return right >= left ? right - left + 1 : 0;
+    return InkBox(image, rect).width();
+}
+
+// A cell of n lines of capital letters, which reach the top of their line.
+std::string Lines(int n, const std::string& line)
+{
+    std::string text = line;
+    for (int i = 1; i < n; ++i)
+        text += "\r" + line;
+    return text;
 }
 
 } // namespace
@@ -92,13 +126,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QVERIFY(grid.verticalScrollBar()->maximum() > 0);
         QVERIFY(grid.horizontalScrollBar()->maximum() > 0);
+        grid.SetCellText(2, 1, Lines(100, "MMMM"));
+        const QColor headerShade = grid.viewport()->grab().toImage().pixelColor(230, 18);
         grid.verticalScrollBar()->setValue(100);
         grid.horizontalScrollBar()->setValue(30);
         QCOMPARE(grid.CellRect(1, 0), QRect(157 - 30, 0, 138, 21));
         QCOMPARE(grid.CellRect(1, 1), QRect(157 - 30, 21 - 100, 138, 649));
-        // Scrolled data cells do not paint over the header row.
+        // Scrolled data cells (the current one in the selection colour) do
+        // not paint over the header row.
         const QImage image = grid.viewport()->grab().toImage();
-        QCOMPARE(image.pixelColor(200, 18), grid.palette().color(QPalette::Button));
+        QCOMPARE(image.pixelColor(200, 18), headerShade);
+        // The lines scrolled up under the header are gone, the next ones show
+        // right below it, and the header's own text is untouched.
+        const QRect column = grid.CellRect(2, 1);
+        const int lineHeight = QFontMetrics(grid.font()).height();
+        const QRect ink = InkBox(image, QRect(column.left(), 21, column.width() - 1, 200));
+        QVERIFY(ink.isValid() && ink.top() < 21 + lineHeight);
+        QCOMPARE(InkBox(image, QRect(column.left() + 40, 1, column.width() - 41, 19)), QRect());
     }
 
     void cellsBeyondTheSizeAreStoredButNotShown()
@@ -149,68 +193,398 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QTRY_VERIFY(!grid.drawn.isEmpty());
         QVERIFY(grid.drawn.contains(QPoint(7, 2)));
-        QTest::qWait(100); // let the first show's repaints settle
+        // Whatever the first show still had to paint is painted now.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
 
         grid.drawn.clear();
         grid.SetCellText(2, 1, "\rS514PC03 08h25-16h10 eleve12 E");
         QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
 
-        // A cell outside the grid's size paints nothing.
+        // Appending paints the cell while its lines do not fill it, and no
+        // more once they run past its bottom edge.
+        grid.drawn.clear();
+        grid.AppendCellText(2, 1, "\rS302PC01 08h40- eleve02 E");
+        QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
+        grid.SetCellText(3, 1, Lines(200, "S514PC03 08h25-16h10 eleve12 E"));
+        QTRY_VERIFY(grid.drawn.contains(QPoint(3, 1)));
+        grid.drawn.clear();
+        grid.AppendCellText(3, 1, "\rS302PC01 08h40- eleve02 E");
+        grid.AppendCellText(2, 1, "\rS302PC01 08h40- eleve02 E");
+        QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(2, 1)});
+
+        // A cell outside the grid's size paints nothing: the next paint
+        // holds only the cell changed after it.
         grid.drawn.clear();
         grid.SetCellText(8, 1, "hidden");
-        QTest::qWait(50);
-        QVERIFY(grid.drawn.isEmpty());
+        grid.SetCellText(0, 1, "\rS502PC07 15h00- eleve40 E");
+        QTRY_COMPARE(grid.drawn, QList<QPoint>{QPoint(0, 1)});
     }
 
-    void drawsHeaderOnButtonFaceAndTextAsPlainLines()
+
+    void headerCellsAreShadedAndEdged()
     {
         TSlotGrid grid;
         SetUpLikeTheRoomTable(grid);
         grid.resize(1200, 800);
         grid.ColumnHeaders().Assign(InitialSlotHeaders());
-        grid.SetCellText(0, 1, "\rabc\rdef");
-        grid.SetCellText(1, 1, "\r<B>abc</B>");
-        grid.SetCellText(2, 1, "\rabc");
-
         const QImage image = grid.viewport()->grab().toImage();
-        const QColor face = grid.palette().color(QPalette::Button);
-        const QColor base = grid.palette().color(QPalette::Base);
-        // Background of a header cell and of a data cell, away from text and lines.
-        QCOMPARE(image.pixelColor(grid.CellRect(5, 0).right() - 3, grid.CellRect(5, 0).bottom() - 2), face);
-        QCOMPARE(image.pixelColor(grid.CellRect(5, 1).right() - 3, 600), base);
-        // Grid lines at the right and bottom edge of a data cell; grey under a header.
-        QCOMPARE(image.pixelColor(grid.CellRect(5, 1).right(), 300), QColor(0xC0, 0xC0, 0xC0));
-        QCOMPARE(image.pixelColor(50, grid.CellRect(0, 0).bottom()), QColor(0x80, 0x80, 0x80));
-
-        // The first line of a row-1 cell is empty; the entries follow, one per line.
-        const QRect cell0 = grid.CellRect(0, 1);
-        const int lineHeight = QFontMetrics(grid.font()).height();
-        const QRect firstLine(cell0.left() + 1, cell0.top() + 3, cell0.width() - 3, lineHeight);
-        QCOMPARE(InkWidth(image, firstLine), 0);
-        QVERIFY(InkWidth(image, firstLine.translated(0, lineHeight)) > 0);
-        QVERIFY(InkWidth(image, firstLine.translated(0, 2 * lineHeight)) > 0);
-
-        // Tags are shown as they stand, not taken as formatting.
-        const QRect cell1 = grid.CellRect(1, 1);
-        const QRect cell2 = grid.CellRect(2, 1);
-        const QRect line1(cell1.left(), cell1.top() + 3 + lineHeight, cell1.width() - 1, lineHeight);
-        const QRect line2(cell2.left(), cell2.top() + 3 + lineHeight, cell2.width() - 1, lineHeight);
-        QVERIFY(InkWidth(image, line1) > 2 * InkWidth(image, line2));
+        const QColor white(255, 255, 255);
+        const QColor face = grid.palette().color(QPalette::Active, QPalette::Button);
+        const QRect cell = grid.CellRect(5, 0); // "14h00", away from its text
+        const int x = cell.right() - 10;
+        // Ten bands from white: the top one white, the last one nine tenths
+        // of the way to the button face.
+        const auto towardsFace = [](int from, int to) { return from + qRound(9 * (to - from) / 10.0); };
+        const QColor lastBand(towardsFace(255, face.red()), towardsFace(255, face.green()),
+                              towardsFace(255, face.blue()));
+        QCOMPARE(image.pixelColor(x, cell.top() + 1), white);
+        QCOMPARE(image.pixelColor(x, cell.bottom() - 1), lastBand);
+        // Edges: white along the top and the left, grey at the right, and
+        // the button face at half intensity along the bottom.
+        QCOMPARE(image.pixelColor(x, cell.top()), white);
+        QCOMPARE(image.pixelColor(cell.left(), cell.top() + 10), white);
+        QCOMPARE(image.pixelColor(cell.right(), cell.top() + 10), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(image.pixelColor(x, cell.bottom()), QColor(face.red() / 2, face.green() / 2, face.blue() / 2));
+        // The slot's time in bold 11-pixel Tahoma, 3 pixels in from the edges.
+        const QRect ink = InkBox(image, cell.adjusted(1, 1, -1, -1));
+        QVERIFY(ink.isValid());
+        QVERIFY(ink.left() >= cell.left() + 3 && ink.left() <= cell.left() + 4);
+        QVERIFY(ink.top() >= cell.top() + 3);
+        QVERIFY(ink.height() >= 7);
     }
 
-    void textIsCutAtTheCellsRightEdge()
+    void dataCellsShowTheSelectionAndTheirLinesFromTheInsetOn()
     {
         TSlotGrid grid;
         SetUpLikeTheRoomTable(grid);
-        grid.resize(grid.TotalWidth() + 200, 800);
-        // The last column, so that nothing drawn after it covers an overflow.
-        grid.SetCellText(7, 1, "\rS514PC03 08h25-16h10 eleve12 E S514PC03 08h25-16h10 eleve12 E");
+        grid.resize(1200, 800);
+        grid.SetCellText(1, 1, Lines(3, "MMMM"));
+        grid.SetCellText(5, 1, Lines(3, "MMMM"));
+        grid.SetCurrentCell(1, 1);
+        grid.SetCurrentCell(2, 1, true);
         const QImage image = grid.viewport()->grab().toImage();
-        const QRect cell = grid.CellRect(7, 1);
+        const QRect selected = grid.CellRect(1, 1);
+        const QRect plain = grid.CellRect(5, 1);
+        QCOMPARE(image.pixelColor(selected.right() - 3, 600), kSelection);
+        QCOMPARE(image.pixelColor(grid.CellRect(2, 1).center()), kSelection);
+        QCOMPARE(image.pixelColor(plain.right() - 3, 600), grid.palette().color(QPalette::Active, QPalette::Base));
+        // Silver lines at the right and bottom of every data cell.
+        QCOMPARE(image.pixelColor(plain.right(), 300), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(image.pixelColor(plain.left() + 20, plain.bottom()), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(image.pixelColor(selected.right(), 300), QColor(0xC0, 0xC0, 0xC0));
+
+        // Text starts 3 pixels right of and below the cell's edge; selected
+        // text is black.
         const int lineHeight = QFontMetrics(grid.font()).height();
-        const QRect lines(cell.left(), cell.top() + 3, cell.width() - 1, 2 * lineHeight);
-        QVERIFY(InkWidth(image, lines) > 0);
-        QCOMPARE(InkWidth(image, QRect(cell.right() + 1, cell.top(), 150, 2 * lineHeight + 3)), 0);
+        for (const QRect& cell : {selected, plain}) {
+            const QRect ink = InkBox(image, cell.adjusted(0, 0, -1, -1));
+            QVERIFY(ink.isValid());
+            QVERIFY2(ink.left() >= cell.left() + 3 && ink.left() <= cell.left() + 4, qPrintable(QString::number(ink.left() - cell.left())));
+            QVERIFY(ink.top() >= cell.top() + 3 && ink.top() <= cell.top() + 3 + lineHeight / 2);
+            QCOMPARE(ink.bottom() / lineHeight, (cell.top() + 3 + 3 * lineHeight - 1) / lineHeight);
+        }
+        int darkest = 255;
+        const QRect selectedInk = InkBox(image, selected.adjusted(0, 0, -1, -1));
+        for (int y = selectedInk.top(); y <= selectedInk.bottom(); ++y)
+            for (int x = selectedInk.left(); x <= selectedInk.right(); ++x)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        QVERIFY(darkest < 40);
+    }
+
+    void textIsCutAtTheRightEdgeAndALastPartLineIsLeftOut()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1200, 800);
+        grid.SetCurrentCell(0, 2); // the selection out of the way
+        const std::string entry = "S514PC03 08h25-16h10 eleve12 E";
+        grid.SetCellText(4, 1, "\r" + entry); // the 54-pixel column
+        grid.SetCellText(2, 1, Lines(200, "MMMM"));
+        const QImage image = grid.viewport()->grab().toImage();
+
+        // Cut at the text's right edge, 3 pixels inside the cell, without
+        // an ellipsis and without reaching the next column.
+        const QRect narrow = grid.CellRect(4, 1);
+        const int lineHeight = QFontMetrics(grid.font()).height();
+        const QRect ink = InkBox(image, QRect(narrow.left(), narrow.top(), 200, 3 + 2 * lineHeight));
+        QVERIFY(ink.isValid());
+        QVERIFY(ink.right() <= narrow.right() - 3);
+        QVERIFY(ink.right() >= narrow.right() - 8);
+
+        // As many whole lines as fit under the 3-pixel inset; the part line
+        // below them is not drawn.
+        const QRect tall = grid.CellRect(2, 1);
+        const int whole = (tall.height() - 1 - 3) / lineHeight;
+        const int end = tall.top() + 3 + whole * lineHeight;
+        QVERIFY(InkBox(image, QRect(tall.left(), end - lineHeight, tall.width() - 1, lineHeight)).isValid());
+        QVERIFY(!InkBox(image, QRect(tall.left(), end, tall.width() - 1, tall.bottom() - end)).isValid());
+    }
+
+    void formattedTextIsDrawnOnlyWhenSwitchedOn()
+    {
+        // The room table shows tags from the logs as they stand; a grid with
+        // formatted text on draws them as formatting.
+        int widths[2] = {};
+        for (const bool html : {false, true}) {
+            TSlotGrid grid;
+            SetUpLikeTheRoomTable(grid);
+            grid.SetEnableHTML(html);
+            grid.resize(1200, 800);
+            grid.SetCellText(3, 1, "\r<B>eleve12</B>");
+            grid.SetCellText(5, 1, "\releve12");
+            const QImage image = grid.viewport()->grab().toImage();
+            widths[html] = InkWidth(image, grid.CellRect(3, 1).adjusted(0, 0, -1, -1));
+            const int plainWidth = InkWidth(image, grid.CellRect(5, 1).adjusted(0, 0, -1, -1));
+            if (html)
+                QVERIFY(widths[1] < plainWidth * 3 / 2); // bold "eleve12", no tags
+            else
+                QVERIFY(widths[0] > plainWidth * 3 / 2); // "<B>" and "</B>" shown
+        }
+        QVERIFY(widths[0] > widths[1]);
+    }
+
+    void selectionFollowsTheMouseTheKeysAndTab()
+    {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* grid = new TSlotGrid;
+        SetUpLikeTheRoomTable(*grid);
+        auto* next = new QLineEdit;
+        layout->addWidget(grid);
+        layout->addWidget(next);
+        window.resize(1300, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        grid->setFocus();
+        QWidget* view = grid->viewport();
+        const auto at = [grid](int col, int row) { return grid->CellRect(col, row).center(); };
+
+        using Step = std::function<void()>;
+        struct Case {
+            const char* what;
+            Step step;
+            GridRect selection;
+        };
+        const Case cases[] = {
+            {"a click makes a cell current", [&] { QTest::mouseClick(view, Qt::LeftButton, {}, at(2, 1)); },
+             {2, 1, 2, 1}},
+            {"a click on a header selects nothing", [&] { QTest::mouseClick(view, Qt::LeftButton, {}, at(5, 0)); },
+             {2, 1, 2, 1}},
+            {"shift and an arrow stretch the range", [&] { QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier); },
+             {2, 1, 3, 1}},
+            {"a shift click stretches it further",
+             [&] { QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, at(5, 1)); }, {2, 1, 5, 1}},
+            {"an arrow alone leaves one cell, out of the header row", [&] { QTest::keyClick(grid, Qt::Key_Up); },
+             {5, 1, 5, 1}},
+            {"down to the last row", [&] { QTest::keyClick(grid, Qt::Key_Down); }, {5, 2, 5, 2}},
+            {"dragging selects a range",
+             [&] {
+                 QTest::mousePress(view, Qt::LeftButton, {}, at(1, 1));
+                 QTest::mouseMove(view, at(3, 1));
+                 QTest::mouseMove(view, at(4, 2));
+                 QTest::mouseRelease(view, Qt::LeftButton, {}, at(4, 2));
+             },
+             {1, 1, 4, 2}},
+            {"End goes to the last column", [&] { QTest::keyClick(grid, Qt::Key_End); }, {7, 2, 7, 2}},
+            {"Tab from the last column wraps to the next row's first",
+             [&] {
+                 QTest::keyClick(grid, Qt::Key_Up);
+                 QTest::keyClick(grid, Qt::Key_Tab);
+             },
+             {0, 2, 0, 2}},
+            {"Shift+Tab goes back", [&] { QTest::keyClick(grid, Qt::Key_Backtab); }, {7, 1, 7, 1}},
+        };
+        for (const Case& c : cases) {
+            c.step();
+            QVERIFY2(grid->Selection() == c.selection, c.what);
+        }
+        // Tab from the very last cell leaves the table for the next control.
+        grid->SetCurrentCell(7, 2);
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QVERIFY(next->hasFocus());
+    }
+
+    void columnsAndRowsAreSizedByDraggingTheirEdges()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1200, 800);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QWidget* view = grid.viewport();
+        struct Case {
+            const char* what;
+            QPoint from;
+            QPoint by;
+            std::function<int()> size;
+            int expected;
+        };
+        const Case cases[] = {
+            {"a column by its header's right edge", QPoint(157, 10), QPoint(25, 0), [&] { return grid.ColWidths(0); },
+             182},
+            {"a row by its bottom edge", QPoint(400, 670), QPoint(0, -100), [&] { return grid.RowHeights(1); }, 549},
+            {"a column narrowed", QPoint(182 + 138, 10), QPoint(-38, 0), [&] { return grid.ColWidths(1); }, 100},
+        };
+        for (const Case& c : cases) {
+            QTest::mousePress(view, Qt::LeftButton, {}, c.from);
+            QTest::mouseMove(view, c.from + c.by);
+            QTest::mouseRelease(view, Qt::LeftButton, {}, c.from + c.by);
+            QVERIFY2(c.size() == c.expected, c.what);
+        }
+        // Dragging inside a data cell selects instead of sizing.
+        QTest::mousePress(view, Qt::LeftButton, {}, QPoint(300, 300));
+        QTest::mouseMove(view, QPoint(330, 300));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 300));
+        QCOMPARE(grid.ColWidths(1), 100);
+    }
+
+    void editingACellStoresItsText()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1200, 800);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QSignalSpy edited(&grid, &TSlotGridBase::cellEdited);
+        const auto editor = [&grid] { return grid.viewport()->findChild<QPlainTextEdit*>(); };
+
+        struct Case {
+            const char* what;
+            std::function<void()> keys;
+            std::string expected;
+            int editsStored;
+        };
+        const Case cases[] = {
+            {"F2, typing and Return append to the cell",
+             [&] {
+                 QTest::keyClick(&grid, Qt::Key_F2);
+                 QTest::keyClicks(editor(), " note");
+                 QTest::keyClick(editor(), Qt::Key_Return, Qt::ShiftModifier);
+                 QTest::keyClicks(editor(), "vu");
+                 QTest::keyClick(editor(), Qt::Key_Return);
+             },
+             "\rS514PC03 08h25-16h10 eleve12 E note\rvu", 1},
+            {"Escape gives the cell back",
+             [&] {
+                 QTest::keyClick(&grid, Qt::Key_F2);
+                 QTest::keyClicks(editor(), "xyz");
+                 QTest::keyClick(editor(), Qt::Key_Escape);
+             },
+             "\rS514PC03 08h25-16h10 eleve12 E", 0},
+            {"a typed character opens the editor and keeps the entries",
+             [&] {
+                 QTest::keyClicks(&grid, "!");
+                 QTest::keyClick(editor(), Qt::Key_Tab);
+             },
+             "\rS514PC03 08h25-16h10 eleve12 E!", 1},
+            {"accented text is stored as Windows-1252",
+             [&] {
+                 QTest::keyClick(&grid, Qt::Key_F2);
+                 editor()->insertPlainText(QString::fromUtf8(" \xC3\xA9l\xC3\xA8ve"));
+                 QTest::keyClick(editor(), Qt::Key_Enter);
+             },
+             "\rS514PC03 08h25-16h10 eleve12 E \xE9l\xE8ve", 1},
+        };
+        for (const Case& c : cases) {
+            grid.SetCurrentCell(3, 1);
+            grid.SetCellText(3, 1, "\rS514PC03 08h25-16h10 eleve12 E");
+            edited.clear();
+            c.keys();
+            QVERIFY2(!grid.IsEditing(), c.what);
+            QVERIFY2(grid.CellText(3, 1) == c.expected, c.what);
+            QVERIFY2(edited.count() == c.editsStored, c.what);
+        }
+        // Return stays on the cell; Tab keeps the text and moves on by one.
+        grid.SetCurrentCell(3, 1);
+        grid.SetCellText(3, 1, "\rS514PC03 08h25-16h10 eleve12 E");
+        QTest::keyClick(&grid, Qt::Key_F2);
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QCOMPARE(grid.Col(), 3);
+        QTest::keyClicks(&grid, "a");
+        QTest::keyClick(editor(), Qt::Key_Tab);
+        QCOMPARE(grid.Col(), 4);
+        QCOMPARE(grid.CellText(3, 1), std::string("\rS514PC03 08h25-16h10 eleve12 Ea"));
+        // Logins that arrive while the cell is edited are kept with the
+        // user's change; a new text for the cell ends the edit.
+        grid.SetCurrentCell(3, 1);
+        grid.SetCellText(3, 1, "\rS514PC03 08h25-16h10 eleve12 E");
+        QTest::keyClick(&grid, Qt::Key_F2);
+        QTest::keyClicks(editor(), "!");
+        grid.AppendCellText(3, 1, "\rS302PC01 08h40- eleve02 E");
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QCOMPARE(grid.CellText(3, 1), std::string("\rS514PC03 08h25-16h10 eleve12 E!\rS302PC01 08h40- eleve02 E"));
+        QTest::keyClick(&grid, Qt::Key_F2);
+        grid.SetCellText(3, 1, "");
+        QVERIFY(!grid.IsEditing());
+        QCOMPARE(grid.CellText(3, 1), std::string());
+
+        // Header cells are not edited.
+        grid.SetCurrentCell(3, 0);
+        QCOMPARE(grid.Row(), 1);
+    }
+
+    void closingTheTableDuringAnEditDropsTheEdit()
+    {
+        bool stored = false;
+        {
+            TSlotGrid grid;
+            SetUpLikeTheRoomTable(grid);
+            grid.resize(700, 300);
+            grid.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&grid));
+            grid.SetCurrentCell(2, 1);
+            QTest::keyClicks(&grid, "xy");
+            QVERIFY(grid.IsEditing());
+            // The editor lies over the cell, inside the view.
+            auto* editor = grid.viewport()->findChild<QPlainTextEdit*>();
+            QVERIFY(grid.CellRect(2, 1).contains(editor->geometry()));
+            QVERIFY(grid.viewport()->rect().contains(editor->geometry()));
+            connect(&grid, &TSlotGridBase::cellEdited, this, [&stored] { stored = true; });
+        }
+        QVERIFY(!stored);
+    }
+
+    void accessibilityReadsTheTableByRowsAndColumns()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.ColumnHeaders().Assign(InitialSlotHeaders());
+        grid.resize(1200, 800);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.SetCellText(2, 1, "\rS514PC03 08h25-16h10 eleve12 E\rS302PC01 10h40- eleve02 E");
+
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
+        QVERIFY(table);
+        QCOMPARE(table->role(), QAccessible::Table);
+        QAccessibleTableInterface* cells = table->tableInterface();
+        QVERIFY(cells);
+        QCOMPARE(cells->rowCount(), 3);
+        QCOMPARE(cells->columnCount(), 8);
+        QCOMPARE(cells->columnDescription(2), QStringLiteral("10h30"));
+
+        QAccessibleInterface* header = cells->cellAt(0, 2);
+        QAccessibleInterface* entries = cells->cellAt(1, 2);
+        QCOMPARE(header->role(), QAccessible::ColumnHeader);
+        QCOMPARE(header->text(QAccessible::Name), QStringLiteral("10h30"));
+        QCOMPARE(entries->role(), QAccessible::Cell);
+        QCOMPARE(entries->text(QAccessible::Name),
+                 QStringLiteral("\nS514PC03 08h25-16h10 eleve12 E\nS302PC01 10h40- eleve02 E"));
+        QCOMPARE(entries->tableCellInterface()->columnHeaderCells().value(0), header);
+        QCOMPARE(table->child(8 + 2), entries);
+        QCOMPARE(table->indexOfChild(entries), 8 + 2);
+        QCOMPARE(table->childAt(entries->rect().center().x(), entries->rect().center().y()), entries);
+
+        // The selection reads as selected cells; a robot may fill a cell.
+        grid.SetCurrentCell(2, 1);
+        grid.SetCurrentCell(3, 1, true);
+        QCOMPARE(cells->selectedCellCount(), 2);
+        QVERIFY(entries->state().selected);
+        cells->cellAt(1, 5)->setText(QAccessible::Value, QStringLiteral("\nS502PC07 15h00- eleve40 E"));
+        QCOMPARE(grid.CellText(5, 1), std::string("\rS502PC07 15h00- eleve40 E"));
+        header->setText(QAccessible::Value, QStringLiteral("x"));
+        QCOMPARE(grid.CellText(2, 0), std::string("10h30"));
     }
 };
 

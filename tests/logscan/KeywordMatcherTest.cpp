@@ -76,7 +76,8 @@ std::vector<Found> Search(const KeywordMatcher& matcher, std::string_view text)
 std::vector<Found> Expected(const TextList& words, std::string_view text)
 {
     std::vector<Found> found;
-    for (std::string line : SplitTextList(text)) {
+    for (const std::string_view entry : SplitTextList(text)) {
+        std::string line(entry);
         line.erase(0, std::min(line.find_first_not_of(" \t"), line.size()));
         const std::string upper = AsciiUpperCopy(line);
         for (std::size_t w = 0; w < words.size(); ++w) {
@@ -176,7 +177,7 @@ TEST(KeywordMatcher, AWordIsFoundAtEveryPlace)
         const KeywordMatcher matcher(words, kind);
         for (std::size_t length = 0; length < 70; ++length) {
             for (std::size_t w = 0; w < words.size(); ++w) {
-                const std::string& word = words[w];
+                const std::string_view word = words[w];
                 for (std::size_t at = 0; at + word.size() <= length; ++at) {
                     std::string text(length, '.');
                     text.replace(at, word.size(), AsciiUpperCopy(word));

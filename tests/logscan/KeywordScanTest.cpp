@@ -43,7 +43,7 @@ protected:
         std::size_t results = 0;
         KeywordScanEvents events;
         events.onResult = [&](KeywordResult&& r) {
-            run.events.push_back("R" + std::to_string(r.fileIndex) + " " + words.at(r.wordIndex) + " | " + r.line);
+            run.events.push_back("R" + std::to_string(r.fileIndex) + " " + std::string(words.at(r.wordIndex)) + " | " + r.line);
             if (afterResult)
                 afterResult(++results);
         };

@@ -24,7 +24,8 @@ std::vector<std::string> Entries(const LogLineReader& reader)
 // leading tabs and spaces.
 std::vector<std::string> ContentEntries(const LogLineReader& reader)
 {
-    std::vector<std::string> lines = SplitTextList(reader.Content());
+    const TextList list = SplitTextList(reader.Content());
+    std::vector<std::string> lines(list.begin(), list.end());
     for (std::string& line : lines)
         line.erase(0, line.find_first_not_of(" \t") == std::string::npos ? line.size()
                                                                            : line.find_first_not_of(" \t"));

@@ -228,6 +228,73 @@ TEST(PairLogoutsTest, ASessionClosesInALaterStretch)
     EXPECT_EQ(PairLogoutsInStretches({}), std::vector<std::size_t>{});
 }
 
+// A day where nearly every login is another pupil's: thousands of names, many
+// of them beginnings, ends or middles of others ("eleve12" in "eleve123", "12"
+// in both), logged out on any station, some logout lines naming dozens of
+// pupils, the file cut into stretches.
+TEST(PairLogoutsTest, ThousandsOfNamesInsideEachOtherAgreeWithTheForwardSearch)
+{
+    std::mt19937 rng(7);
+    const auto pick = [&](std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng); };
+    std::vector<std::string> names;
+    for (int n = 1; n <= 3000; ++n)
+        names.push_back("eleve" + std::to_string(n));
+    for (int n = 0; n < 400; ++n) {
+        const std::string& whole = names[pick(names.size())];
+        const std::size_t from = pick(whole.size());
+        names.push_back(whole.substr(from, 1 + pick(whole.size() - from)));
+    }
+    std::vector<std::string> lines;
+    std::vector<std::size_t> loginLines;
+    std::vector<std::string_view> loginUsers;
+    for (int n = 0; n < 2500; ++n) {
+        const std::string& user = names[pick(names.size())];
+        const std::string station = "S" + std::to_string(pick(600)) + "-PC" + std::to_string(pick(40));
+        if (pick(2) == 0) {
+            loginLines.push_back(lines.size());
+            loginUsers.push_back(user);
+            lines.push_back(station + ":" + user + ":011226:0800" + std::to_string(pick(60)) + ":login:X");
+        } else {
+            // Now and then a line naming a crowd, some names twice.
+            std::string other = pick(4) == 0 ? ":" + names[pick(names.size())] : "";
+            for (std::size_t crowd = pick(8) == 0 ? 40 : 0; crowd > 0; --crowd)
+                other += ":" + names[pick(names.size())] + (pick(3) == 0 ? ":" + names[pick(40)] : "");
+            lines.push_back(station + ":" + user + ":011226:1600" + std::to_string(pick(60)) + ":logout" + other);
+        }
+    }
+    std::vector<LoginKey> logins;
+    for (std::size_t k = 0; k < loginLines.size(); ++k)
+        logins.push_back({loginLines[k], loginUsers[k]});
+    const std::vector<std::size_t> expected = ForwardSearch(lines, logins);
+    ASSERT_EQ(Indexed(lines, logins), expected);
+
+    const std::vector<LogoutCandidate> candidates = CandidatesOf(lines);
+    const std::vector<std::size_t> whole = PairLogouts(candidates, logins);
+    const std::size_t cut = lines.size() / 3;
+    const auto firstCandidateFrom = [&](std::size_t line) {
+        return static_cast<std::size_t>(std::partition_point(candidates.begin(), candidates.end(),
+                                                             [&](const LogoutCandidate& c) { return c.line < line; }) -
+                                        candidates.begin());
+    };
+    const auto firstLoginFrom = [&](std::size_t line) {
+        return static_cast<std::size_t>(
+            std::partition_point(logins.begin(), logins.end(), [&](const LoginKey& l) { return l.line < line; }) -
+            logins.begin());
+    };
+    const std::size_t c1 = firstCandidateFrom(cut), c2 = firstCandidateFrom(2 * cut);
+    const std::size_t k1 = firstLoginFrom(cut), k2 = firstLoginFrom(2 * cut);
+    const std::span<const LogoutCandidate> cs(candidates);
+    const std::span<const LoginKey> ks(logins);
+    const std::vector<PairingStretch> stretches = {{cs.first(c1), ks.first(k1)},
+                                                   {cs.subspan(c1, c2 - c1), ks.subspan(k1, k2 - k1)},
+                                                   {cs.subspan(c2), ks.subspan(k2)}};
+    EXPECT_EQ(PairLogoutsInStretches(stretches), whole);
+    // Sessions both closed and left open, not a file where nothing pairs.
+    const auto open = std::count(expected.begin(), expected.end(), kNoLogout);
+    EXPECT_GT(open, 0);
+    EXPECT_LT(open, static_cast<std::ptrdiff_t>(logins.size() * 4 / 5));
+}
+
 // Names far longer than any real one: too long for one table, or too many to
 // share one. The answers stay those of the forward search.
 TEST(PairLogoutsTest, VeryLongNamesKeepTheirAnswers)

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace kiv {
 namespace {
@@ -37,8 +40,97 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"only_a_break", "\r\n", {""}},
         SplitCase{"spaces_kept", " nu \r\nx", {" nu ", "x"}},
         SplitCase{"nul_ends_content", std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-        SplitCase{"accented_bytes_kept", "\xE9l\xE8ve\r\n", {"\xE9l\xE8ve"}}),
+        SplitCase{"accented_bytes_kept", "\xE9l\xE8ve\r\n", {"\xE9l\xE8ve"}},
+        SplitCase{"long_lines_across_blocks",
+                  std::string(5000, 'a') + "\r" + std::string(4100, 'b') + "\n" + std::string(17, 'c') + "\r\nd",
+                  {std::string(5000, 'a'), std::string(4100, 'b'), std::string(17, 'c'), "d"}},
+        SplitCase{"crlf_split_by_a_block_edge", std::string(4095, 'a') + "\r\nb", {std::string(4095, 'a'), "b"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SplitTextList, StopsAfterTheLinesAsked)
+{
+    const struct {
+        std::string content;
+        std::size_t maxLines;
+        TextList expected;
+    } cases[] = {{"8h25\r\n9h20\n10h30\r11h25\r\n", 0, {}},
+                 {"8h25\r\n9h20\n10h30\r11h25\r\n", 1, {"8h25"}},
+                 {"8h25\r\n9h20\n10h30\r11h25\r\n", 3, {"8h25", "9h20", "10h30"}},
+                 {"8h25\r\n9h20\n10h30\r11h25\r\n", 8, {"8h25", "9h20", "10h30", "11h25"}},
+                 {"8h25\r\n17h00", 2, {"8h25", "17h00"}},
+                 {"8h25\r\n\r\n", 2, {"8h25", ""}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitTextList(c.content, c.maxLines), c.expected) << c.content << " " << c.maxLines;
+    // Thousands of empty lines of each kind of break, read in one piece.
+    EXPECT_EQ(SplitTextList(std::string(5000, '\n')).size(), 5000u);
+    EXPECT_EQ(SplitTextList(std::string(5000, '\r')).size(), 5000u);
+    std::string crlf;
+    for (int i = 0; i < 3000; ++i)
+        crlf += i % 7 == 0 ? "x\r\n" : "\r\n";
+    const TextList lines = SplitTextList(crlf);
+    ASSERT_EQ(lines.size(), 3000u);
+    EXPECT_EQ(lines[2996], "x"); // 2996 = 7 * 428
+    EXPECT_EQ(lines[2997], "");
+}
+
+// The line rules read one byte at a time, against the list on random texts of
+// breaks of every kind across the sixteen-byte blocks the split reads at once.
+TEST(SplitTextList, AgreesWithAByteByByteSplitOnRandomTexts)
+{
+    const auto reference = [](const std::string& text, std::size_t maxLines) {
+        std::vector<std::string> lines;
+        std::string line;
+        std::size_t i = 0;
+        for (; i < text.size() && text[i] != '\0' && lines.size() < maxLines; ++i) {
+            if (text[i] != '\r' && text[i] != '\n') {
+                line += text[i];
+                continue;
+            }
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            lines.push_back(line);
+            line.clear();
+        }
+        if (!line.empty() && lines.size() < maxLines)
+            lines.push_back(line);
+        return lines;
+    };
+    std::mt19937 random(1252);
+    const std::string alphabet("ab\r\n\r\n\0", 7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 70)(random), ' ');
+        for (char& c : text)
+            c = alphabet[std::uniform_int_distribution<std::size_t>(0, round % 7 == 0 ? 6 : 5)(random)];
+        const std::size_t maxLines = round % 3 == 0 ? std::uniform_int_distribution<std::size_t>(0, 9)(random)
+                                                    : static_cast<std::size_t>(-1);
+        ASSERT_EQ(SplitTextList(text, maxLines), reference(text, maxLines)) << "round " << round;
+    }
+}
+
+// A list built entry by entry keeps every byte of its entries, breaks
+// included, and reads the same after its last entries are taken off.
+TEST(TextListEdits, EntriesKeepTheirBytesThroughPushAndPop)
+{
+    TextList list = SplitTextList("S101\r\nS102\r");
+    list.push_back("a\r\nb");
+    list.push_back("");
+    list.push_back("\n");
+    EXPECT_EQ(list, (TextList{"S101", "S102", "a\r\nb", "", "\n"}));
+    EXPECT_EQ(list.at(2), "a\r\nb");
+    EXPECT_THROW(list.at(5), std::out_of_range);
+    list.pop_back();
+    list.pop_back();
+    EXPECT_EQ(list, (TextList{"S101", "S102", "a\r\nb"}));
+    list.pop_back();
+    list.push_back("S103");
+    EXPECT_EQ(list, (TextList{"S101", "S102", "S103"}));
+    EXPECT_EQ(JoinTextList(list), "S101\r\nS102\r\nS103");
+    while (!list.empty())
+        list.pop_back();
+    EXPECT_EQ(list.size(), 0u);
+    list.push_back("x");
+    EXPECT_EQ(list, TextList{"x"});
+}
 
 TEST(JoinTextList, JoinsWithCrLfAndNoFinalBreak)
 {

@@ -1,5 +1,5 @@
-#include "SlotHeaders.h"
-#include "SlotPlacement.h"
+#include "CellStore.h"
+#include "OccupationTable.h"
 #include "SessionText.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +15,32 @@ const std::vector<std::string> kTwoDigitHeaders = {"08h25", "09h20", "10h30", "1
 
 std::vector<std::string> InitialHeaderRow()
 {
-    std::vector<std::string> row(kSlotColumnCount);
-    CopyHeadersInto(row, InitialSlotHeaders());
-    return row;
+    const TextList initial = InitialSlotHeaders();
+    return std::vector<std::string>(initial.begin(), initial.end());
+}
+
+// A table of as many columns as headers, those headers in its header row.
+class TableWithHeaders {
+public:
+    explicit TableWithHeaders(const std::vector<std::string>& headers)
+        : table_(cells_, static_cast<int>(headers.size()))
+    {
+        TextList list;
+        for (const std::string& header : headers)
+            list.push_back(header);
+        table_.SetColumnHeaders(list);
+    }
+    OccupationTable& operator*() noexcept { return table_; }
+    OccupationTable* operator->() noexcept { return &table_; }
+
+private:
+    CellStore cells_;
+    OccupationTable table_;
+};
+
+std::vector<int> SlotColumns(std::string_view loginTime, const std::vector<std::string>& headers)
+{
+    return TableWithHeaders(headers)->Columns(loginTime);
 }
 
 struct PlacementCase {
@@ -72,36 +95,56 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SlotTableTest, CellsCollectEntriesInArrivalOrder)
 {
-    SlotTable table(kTwoDigitHeaders);
+    TableWithHeaders table(kTwoDigitHeaders);
     const SessionEntry first{"S514", "PC03", "eleve12", "08h25", "16h10", "E"};
     const SessionEntry second{"S514", "PC04", "eleve13", "08h30", "", "F"};
     const SessionEntry late{"S502", "PC01", "eleve14", "17h30", "18h00", ""};
 
-    EXPECT_EQ(table.Place(first), std::vector<int>{0});
-    EXPECT_EQ(table.Cell(0), "\rS514PC03 08h25-16h10 eleve12 E");
-    table.Place(second);
-    table.Place(late);
-    EXPECT_EQ(table.Cell(0), "\rS514PC03 08h25-16h10 eleve12 E\rS514PC04 08h30- eleve13 F");
-    EXPECT_EQ(table.Cell(7), SlotEntry(late));
+    EXPECT_EQ(table->Place(first), std::vector<int>{0});
+    EXPECT_EQ(table->SessionCell(0), "\rS514PC03 08h25-16h10 eleve12 E");
+    table->Place(second);
+    table->Place(late);
+    EXPECT_EQ(table->SessionCell(0), "\rS514PC03 08h25-16h10 eleve12 E\rS514PC04 08h30- eleve13 F");
+    EXPECT_EQ(table->SessionCell(7), SlotEntry(late));
     for (int c = 1; c < 7; ++c)
-        EXPECT_EQ(table.Cell(c), "") << c;
-    EXPECT_EQ(table.Cell(8), "");
-    EXPECT_EQ(table.Cell(-1), "");
+        EXPECT_EQ(table->SessionCell(c), "") << c;
+    EXPECT_EQ(table->SessionCell(8), "");
+    EXPECT_EQ(table->SessionCell(-1), "");
+    // The session row is row 1 of the cells, under the header row.
+    EXPECT_EQ(table->Cells().CellText(0, kSessionRow), table->SessionCell(0));
+    EXPECT_EQ(table->Cells().CellText(0, 0), "08h25");
 
-    table.Clear();
-    for (int c = 0; c < table.ColumnCount(); ++c)
-        EXPECT_EQ(table.Cell(c), "") << c;
-    EXPECT_EQ(table.HeaderRow(), kTwoDigitHeaders);
+    table->ClearSessions();
+    for (int c = 0; c < table->ColCount(); ++c) {
+        EXPECT_EQ(table->SessionCell(c), "") << c;
+        EXPECT_EQ(table->Header(c), kTwoDigitHeaders[static_cast<std::size_t>(c)]) << c;
+    }
+    EXPECT_EQ(table->Cells().StoredRowCount(), 1u);
 }
 
 TEST(SlotTableTest, EntryGoesToEveryColumnItFallsIn)
 {
-    SlotTable table(InitialHeaderRow());
+    TableWithHeaders table(InitialHeaderRow());
     const SessionEntry entry{"S1", "P", "u", "10h35", "", ""};
-    EXPECT_EQ(table.Place(entry), (std::vector<int>{0, 2}));
-    EXPECT_EQ(table.Cell(0), SlotEntry(entry));
-    EXPECT_EQ(table.Cell(2), SlotEntry(entry));
-    EXPECT_EQ(table.Cell(1), "");
+    EXPECT_EQ(table->Place(entry), (std::vector<int>{0, 2}));
+    EXPECT_EQ(table->SessionCell(0), SlotEntry(entry));
+    EXPECT_EQ(table->SessionCell(2), SlotEntry(entry));
+    EXPECT_EQ(table->SessionCell(1), "");
+}
+
+// The column tests read the header cells as they stand: a header edited in
+// its cell moves the sessions placed after the edit.
+TEST(SlotTableTest, PlacementReadsTheHeaderCellsAsTheyStand)
+{
+    CellStore cells;
+    OccupationTable table(cells);
+    table.ColumnHeaders().Assign({"08h00", "09h00", "10h00", "11h00", "12h00", "13h00", "14h00", "15h00"});
+    const SessionEntry entry{"S1", "P", "u", "09h30", "", ""};
+    EXPECT_EQ(table.Place(entry), std::vector<int>{1});
+    cells.SetCellText(2, 0, "09h15");
+    EXPECT_EQ(table.Place(entry), std::vector<int>{2});
+    EXPECT_EQ(table.SessionCell(1), SlotEntry(entry));
+    EXPECT_EQ(table.SessionCell(2), SlotEntry(entry));
 }
 
 } // namespace

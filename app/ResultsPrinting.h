@@ -1,0 +1,19 @@
+#pragma once
+// The results on paper: every line, bold words bold, page after page over the
+// printable area of the page, portrait, with nothing added (no margin, header,
+// footer or page number). The same function prints to a queue, to a PDF file
+// and to the screen's preview.
+
+#include <QFont>
+
+class QPrinter;
+class QTextDocument;
+
+namespace kiv {
+
+// Prints the document with the view's font; long lines wrap at the page's
+// width rather than run off the paper. Throws KivError when the printer
+// cannot be opened.
+void PrintResults(const QTextDocument& results, const QFont& viewFont, QPrinter& printer);
+
+} // namespace kiv

@@ -1,0 +1,212 @@
+#include "RoomScanFeed.h"
+
+#include "TSlotGrid.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <chrono>
+#include <future>
+#include <utility>
+
+namespace kiv {
+namespace {
+
+// How long one turn of appending may hold the window before its own events
+// (typing, scrolling, painting) get their turn.
+constexpr qint64 kSliceNanoseconds = 4'000'000;
+// How often the table's cells take the entries that arrived.
+constexpr qint64 kTableFlushMilliseconds = 50;
+
+} // namespace
+
+RoomScanFeed::RoomScanFeed(QPlainTextEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window)
+    : QObject(window)
+    , textView_(textView)
+    , table_(table)
+    , progress_(progress)
+{
+    if (window)
+        window->installEventFilter(this);
+}
+
+RoomScanFeed::~RoomScanFeed()
+{
+    CancelAll();
+}
+
+void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::string>& headerRow)
+{
+    RoomScanRun::Handover handover;
+    if (current_) {
+        current_->Cancel();
+        handover.previousDone = current_->Done();
+        retiring_.emplace(currentId_, std::move(current_));
+    }
+    // A scan whose end was dropped unseen says so no more: let go of those
+    // that are done now, the others when their end arrives.
+    std::erase_if(retiring_, [](const auto& retired) {
+        return retired.second->Done().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    pending_.clear();
+    for (std::string& entries : tableBacklog_)
+        entries.clear();
+    tableFlushed_.invalidate();
+
+    table_->Table().ClearSessions();
+
+    handover.leftover = TakeShownText();
+    const std::uint64_t id = ++currentId_;
+    current_ = std::make_unique<RoomScanRun>(
+        std::move(request), headerRow,
+        [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
+        std::move(handover));
+    emit Started();
+}
+
+// Empties the text view by giving it a new document. The old one, which may
+// hold a whole day of the school, is handed over to be freed off the window's
+// thread.
+std::unique_ptr<QObject> RoomScanFeed::TakeShownText()
+{
+    QTextDocument* shown = textView_->document();
+    // The first document belongs to the view, which frees it itself.
+    const bool ours = shown->parent() == this;
+    auto* fresh = new QTextDocument(this);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setUndoRedoEnabled(false);
+    fresh->setDefaultFont(shown->defaultFont());
+    textView_->setDocument(fresh);
+    if (!ours)
+        return nullptr;
+    shown->setParent(nullptr);
+    shown->moveToThread(nullptr);
+    return std::unique_ptr<QObject>(shown);
+}
+
+void RoomScanFeed::CancelAll()
+{
+    if (current_)
+        current_->Cancel();
+    for (auto& [id, run] : retiring_)
+        run->Cancel();
+    current_.reset();
+    retiring_.clear();
+    pending_.clear();
+}
+
+bool RoomScanFeed::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close)
+        CancelAll();
+    return QObject::eventFilter(watched, event);
+}
+
+void RoomScanFeed::Wake(std::uint64_t runId)
+{
+    if (current_ && runId == currentId_) {
+        std::deque<RoomScanEvent> events = current_->TakeEvents();
+        for (RoomScanEvent& event : events)
+            pending_.push_back(std::move(event));
+        QueueFeed();
+        return;
+    }
+    const auto retired = retiring_.find(runId);
+    if (retired == retiring_.end())
+        return;
+    for (const RoomScanEvent& event : retired->second->TakeEvents()) {
+        if (event.kind == RoomScanEvent::Kind::Ended) {
+            retiring_.erase(retired);
+            return;
+        }
+    }
+}
+
+// Appending waits for a turn of the event loop, behind the window's own
+// events, so that a slice never follows another without them in between.
+void RoomScanFeed::QueueFeed()
+{
+    if (feedQueued_)
+        return;
+    feedQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        feedQueued_ = false;
+        Feed();
+    });
+}
+
+void RoomScanFeed::Feed()
+{
+    if (feeding_)
+        return;
+    feeding_ = true;
+    QElapsedTimer slice;
+    slice.start();
+    while (!pending_.empty()) {
+        if (slice.nsecsElapsed() > kSliceNanoseconds) {
+            QueueFeed();
+            break;
+        }
+        RoomScanEvent event = std::move(pending_.front());
+        pending_.pop_front();
+        Apply(event);
+    }
+    if (pending_.empty())
+        FlushTable();
+    feeding_ = false;
+}
+
+void RoomScanFeed::Apply(RoomScanEvent& event)
+{
+    switch (event.kind) {
+    case RoomScanEvent::Kind::FilesFound:
+        emit FilesFound(event.fileCount);
+        break;
+    case RoomScanEvent::Kind::Sessions:
+        AppendSessions(event.piece);
+        break;
+    case RoomScanEvent::Kind::Ended:
+        FlushTable();
+        current_.reset();
+        emit Ended(event.outcome);
+        break;
+    }
+}
+
+void RoomScanFeed::AppendSessions(const RoomScanPiece& piece)
+{
+    QTextDocument* document = textView_->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    // One edit for the whole slice: one layout pass, no undo record.
+    cursor.beginEditBlock();
+    if (!document->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(piece.lines);
+    cursor.endEditBlock();
+
+    for (std::size_t column = 0; column < piece.cells.size(); ++column)
+        tableBacklog_[column] += piece.cells[column];
+    if (!tableFlushed_.isValid() || tableFlushed_.elapsed() >= kTableFlushMilliseconds)
+        FlushTable();
+    progress_->setValue(static_cast<int>(piece.fileIndex));
+}
+
+void RoomScanFeed::FlushTable()
+{
+    for (std::size_t column = 0; column < tableBacklog_.size(); ++column) {
+        if (tableBacklog_[column].empty())
+            continue;
+        table_->AppendCellText(static_cast<int>(column), kSessionRow, tableBacklog_[column]);
+        tableBacklog_[column].clear();
+    }
+    tableFlushed_.start();
+}
+
+} // namespace kiv

@@ -1,0 +1,387 @@
+// The keyword search tab as staff use it: a search on a folder of logs fills
+// the results view, the popup searches narrow it down, and the results go to
+// a file or to paper.
+
+#include "AppTestSupport.h"
+
+#include "FrenchLook.h"
+#include "KeywordSearchRun.h"
+#include "LogFolder.h"
+#include "QtCp1252.h"
+#include "ResultsPrinting.h"
+#include "ResultsView.h"
+
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMimeData>
+#include <QContextMenuEvent>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QToolButton>
+
+#include <memory>
+
+using kivtest::ErrorCapture;
+using kivtest::Folders;
+
+namespace {
+
+// Two logs of 5 February 2006 and one of the day after. The lines carry
+// accents and a no-break space (0xA0), which a saved file must keep.
+void WriteLogs(const std::filesystem::path& logs)
+{
+    std::filesystem::create_directories(logs);
+    Folders::Write(logs / "a050206.txt",
+                   "POSTE12:eleve07:050206:1432:page jeux SEXE en ligne\r\n"
+                   "POSTE04:eleve01:050206:1000:rien\r\n"
+                   "POSTE03:\xE9l\xE8ve:050206:0915:site Sexy\xA0" "caf\xE9\r\n");
+    Folders::Write(logs / "b050206.txt", "POSTE05:eleve02:050206:1100:Femme nue\r\n");
+    Folders::Write(logs / "c060206.txt", "POSTE09:eleve09:060206:0800:sexe\r\n");
+}
+
+struct Shown {
+    std::string line;
+    std::string bold; // the bold part of the line
+};
+
+// Every line of the view with its bold text, as staff see them.
+std::vector<Shown> ViewLines(const kiv::ResultsView& view)
+{
+    std::vector<Shown> lines;
+    for (int i = 0; i < view.LineCount(); ++i) {
+        Shown shown{view.LineText(i), {}};
+        const QTextBlock block = view.document()->findBlockByNumber(i);
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().fontWeight() >= QFont::Bold)
+                shown.bold += kiv::ToCp1252(it.fragment().text());
+        lines.push_back(shown);
+    }
+    return lines;
+}
+
+std::string Run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput().toStdString();
+}
+
+} // namespace
+
+class KeywordSearchTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Folders> folders_;
+    std::unique_ptr<kiv::TForm1> form_;
+
+    kiv::TForm1& Form() { return *form_; }
+    kiv::KeywordSearchRun& SearchRun() { return *form_->findChild<kiv::KeywordSearchRun*>(); }
+
+    // Clicks the button and waits for the search it started to end.
+    bool SearchWith(QToolButton* button)
+    {
+        QSignalSpy ended(&SearchRun(), &kiv::KeywordSearchRun::Finished);
+        button->click();
+        return !SearchRun().Running() || ended.wait(30000);
+    }
+    void SelectLine(int line)
+    {
+        QTextCursor cursor(Form().RichEdit1->document()->findBlockByNumber(line));
+        Form().RichEdit1->setTextCursor(cursor);
+    }
+
+private slots:
+    void init()
+    {
+        folders_ = std::make_unique<Folders>();
+        WriteLogs(folders_->Paths().logFolder);
+        Folders::Write(folders_->Config() / "kiv_salles.txt", "S514\r\n");
+        Folders::Write(folders_->Config() / "kiv_heures.txt", "8h25\r\n");
+        form_ = std::make_unique<kiv::TForm1>(folders_->Paths());
+        Form().MonthCalendar1->setSelectedDate(QDate(2006, 2, 5));
+        QApplication::clipboard()->clear();
+    }
+    void cleanup()
+    {
+        form_.reset();
+        folders_.reset();
+    }
+
+    void aSearchAppendsEachMatchWithItsWordInBoldAndLeavesTheLastOnTheClipboard()
+    {
+        QVERIFY(SearchWith(Form().SpeedButton1));
+        const std::vector<Shown> first{
+            {"POSTE12:eleve07: le 05/02/06: \xE0 14 h 32 min :page jeux SEXE en ligne", "SEXE"},
+            {"POSTE03:\xE9l\xE8ve: le 05/02/06: \xE0 09 h 15 min :site Sexy\xA0" "caf\xE9", "Sexy"},
+            {"POSTE05:eleve02: le 05/02/06: \xE0 11 h 00 min :Femme nue", "Femme nu"},
+        };
+        std::vector<Shown> shown = ViewLines(*Form().RichEdit1);
+        QCOMPARE(shown.size(), first.size());
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            QCOMPARE(shown[i].line, first[i].line);
+            QCOMPARE(shown[i].bold, first[i].bold);
+        }
+        const QMimeData* clip = QApplication::clipboard()->mimeData();
+        QCOMPARE(kiv::ToCp1252(clip->text()), first.back().line);
+        QVERIFY(clip->html().contains(QStringLiteral("font-weight")));
+        QVERIFY(!Form().ProgressBar1->isVisible() && Form().ProgressBar1->value() == 0);
+        QVERIFY(!Form().SearchBusy());
+
+        // A month search (two files) then a search of one found file: both
+        // append after what is there, a word found in no field stays plain.
+        Form().RadioMois->setChecked(true);
+        Form().Memo3->setPlainText(QStringLiteral("ligne"));
+        QVERIFY(SearchWith(Form().SpeedButton3));
+        Form().RadioJour->setChecked(true);
+        Form().MonthCalendar1->setSelectedDate(QDate(2006, 2, 6));
+        Form().Memo3->setPlainText(QStringLiteral("0800"));
+        QVERIFY(SearchWith(Form().SpeedButton3));
+        shown = ViewLines(*Form().RichEdit1);
+        QCOMPARE(shown.size(), std::size_t(5));
+        QCOMPARE(shown[3].bold, std::string("ligne"));
+        QCOMPARE(shown[4].line, std::string("POSTE09:eleve09: le 06/02/06: \xE0 08 h 00 min :sexe"));
+        QCOMPARE(shown[4].bold, std::string());
+        QCOMPARE(Form().SearchWords(), kiv::TextList{"0800"});
+    }
+
+    void unreadableLogsAreListedInOneBoxAndTheOtherResultsStillCome()
+    {
+        const std::filesystem::path logs = folders_->Paths().logFolder;
+        Folders::MakeUnreadable(logs / "bad050206.txt");
+        // The line before the refused indentation is still searched.
+        Folders::Write(logs / "d050206.txt", "P1:u1:050206:0800:sexe avant\r\n\t\tP2:u2:050206:0801:sexe apr\xE8s\r\n");
+        ErrorCapture errors;
+        QVERIFY(SearchWith(Form().SpeedButton1));
+        QCOMPARE(errors.messages.size(), std::size_t(1));
+        const std::string box = errors.messages.front();
+        QCOMPARE(std::count(box.begin(), box.end(), '\n'), 1);
+        QVERIFY(box.find("Impossible d'ouvrir le fichier " + kiv::PathForMessage(logs / "bad050206.txt") + ".\n") == 0);
+        QVERIFY(box.find("Niveau incorrect (2)") != std::string::npos);
+        QCOMPARE(Form().RichEdit1->LineCount(), 4);
+        QVERIFY(!Form().ProgressBar1->isVisible() && !Form().SearchBusy());
+        QVERIFY(Form().SpeedButton1->isEnabled());
+    }
+
+    void duringASearchNoOtherStartsAndTheCaretIsNotFollowed()
+    {
+        Form().Memo3->setPlainText(QStringLiteral("jeux"));
+        QSignalSpy ended(&SearchRun(), &kiv::KeywordSearchRun::Finished);
+        Form().SpeedButton1->click();
+        QVERIFY(Form().SearchBusy());
+        QVERIFY(!Form().SpeedButton1->isEnabled() && !Form().SpeedButton3->isEnabled());
+        QVERIFY(!Form().Rechercheordi->isEnabled() && !Form().RechercheNom->isEnabled());
+        Form().Memo3->setPlainText(QStringLiteral("autre"));
+        QVERIFY(!Form().SpeedButton3->isEnabled());
+        Form().SpeedButton3->click();
+        Form().RichEdit1SelectionChange();
+        QVERIFY(Form().StatusText->text().isEmpty());
+        QVERIFY(ended.wait(30000));
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(Form().SearchWords(), kivtest::kBuiltInWords);
+        QVERIFY(Form().SpeedButton1->isEnabled() && Form().SpeedButton3->isEnabled());
+        QVERIFY(Form().Rechercheordi->isEnabled() && Form().RechercheNom->isEnabled());
+    }
+
+    void closingTheWindowDuringASearchStopsIt()
+    {
+        QSignalSpy ended(&SearchRun(), &kiv::KeywordSearchRun::Finished);
+        Form().SpeedButton1->click();
+        QVERIFY(SearchRun().Running());
+        Form().close();
+        QVERIFY(!SearchRun().Running());
+        QCoreApplication::processEvents();
+        QCOMPARE(ended.size(), 0);
+        // A window destroyed in the middle of a search, without closing.
+        form_->SpeedButton1->click();
+        form_.reset();
+    }
+
+    void theStatusLineAndPopupSearchesFollowTheCaretLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("computer"); // what each popup search puts in
+        QTest::addColumn<QString>("pupil");    // Memo3 and searches; empty: nothing
+        QTest::newRow("a result") << "POSTE12:eleve07: le 15/03/06: \u00E0 14 h 32 min :page" << "POSTE12" << "eleve07";
+        QTest::newRow("no colon") << "POSTE12" << "POSTE12" << "";
+        QTest::newRow("one colon") << "POSTE12:eleve07" << "POSTE12" << "eleve07";
+        QTest::newRow("leading colon") << ":eleve07:x" << "" << "eleve07";
+    }
+    void theStatusLineAndPopupSearchesFollowTheCaretLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, computer);
+        QFETCH(QString, pupil);
+        const std::pair<QAction*, QString> searches[] = {{Form().Rechercheordi, computer}, {Form().RechercheNom, pupil}};
+        for (const auto& [item, word] : searches) {
+            Form().RichEdit1->clear();
+            Form().RichEdit1->AppendResult("premier", "");
+            Form().RichEdit1->AppendResult(kiv::ToCp1252(line), "");
+            SelectLine(2);
+            QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
+            QVERIFY(!item->isEnabled());
+            SelectLine(1);
+            QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 2  "));
+            QVERIFY(item->isEnabled() && Form().Copier1->isEnabled());
+            Form().Memo3->setPlainText(QStringLiteral("avant"));
+            QSignalSpy ended(&SearchRun(), &kiv::KeywordSearchRun::Finished);
+            item->trigger();
+            QCOMPARE(Form().Memo3->toPlainText(), word.isEmpty() ? QStringLiteral("avant") : word);
+            QCOMPARE(SearchRun().Running() || !ended.isEmpty(), !word.isEmpty());
+            if (SearchRun().Running())
+                QVERIFY(ended.wait(30000));
+        }
+    }
+
+    void effacerEmptiesTheViewAndCopierCopiesRichAndPlainText()
+    {
+        Form().RichEdit1->AppendResult("POSTE1:u1:sexe", "SEXE");
+        Form().RichEdit1->selectAll();
+        Form().Copier1->trigger();
+        const QMimeData* clip = QApplication::clipboard()->mimeData();
+        QCOMPARE(clip->text(), QStringLiteral("POSTE1:u1:sexe\n"));
+        QVERIFY(clip->hasHtml());
+        Form().SpeedButton4->click();
+        QCOMPARE(Form().RichEdit1->LineCount(), 0);
+        QCOMPARE(QApplication::clipboard()->mimeData()->text(), QStringLiteral("POSTE1:u1:sexe\n"));
+    }
+
+    void savingWritesWhatTheCommandLineWritesAndPrintingToAFileTheSame()
+    {
+        QVERIFY(SearchWith(Form().SpeedButton1));
+        const std::filesystem::path out = folders_->Exe();
+        const std::filesystem::path cliFile = out / "cli.txt";
+        Run(QStringLiteral(KIVLOGS_CLI), {"search", "--logs", QString::fromStdU16String(folders_->Paths().logFolder.u16string()),
+                                          "--date", "2006-02-05", "--output", QString::fromStdU16String(cliFile.u16string())});
+        const std::string expected = Folders::Read(cliFile);
+        QVERIFY(expected.find("caf\xE9\r\n") != std::string::npos);
+
+        // Each dialog in turn: the test plays the user.
+        std::vector<QString> titles;
+        std::vector<QString> offered;
+        QString answer;
+        bool tickPrintToFile = false;
+        Form().HasDefaultPrinter = [] { return true; };
+        Form().RunModal = [&](QDialog& dialog) {
+            if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) {
+                if (tickPrintToFile)
+                    print->printer()->setOutputFileName(QStringLiteral("ignored.pdf"));
+                return int(QDialog::Accepted);
+            }
+            auto& save = static_cast<QFileDialog&>(dialog);
+            titles.push_back(save.windowTitle());
+            offered.push_back(save.selectedFiles().value(0));
+            save.selectFile(answer);
+            return int(QDialog::Accepted);
+        };
+        const auto cwd = std::filesystem::current_path();
+        answer = QString::fromStdU16String((out / "resultats").u16string());
+        Form().SpeedButton5->click();
+        QCOMPARE(Folders::Read(out / "resultats.txt"), expected);
+        QVERIFY(offered[0].endsWith(QStringLiteral("/kiv_log.txt")));
+
+        tickPrintToFile = true;
+        answer = QString::fromStdU16String((out / "imprime.txt").u16string());
+        Form().SpeedButton2->click();
+        QCOMPARE(Folders::Read(out / "imprime.txt"), expected);
+        QVERIFY(!std::filesystem::exists("ignored.pdf"));
+        tickPrintToFile = false;
+
+        ErrorCapture errors;
+        answer = QString::fromStdU16String((out / "absent" / "x.txt").u16string());
+        Form().SpeedButton5->click();
+        QCOMPARE(titles.size(), std::size_t(3));
+        QVERIFY(titles[0] != titles[1]);
+        QCOMPARE(titles[1], QStringLiteral("Impression dans le fichier: "));
+        QCOMPARE(titles[2], titles[1]);
+        QCOMPARE(offered[2], QString::fromStdU16String((out / "imprime.txt").u16string()));
+        QCOMPARE(errors.messages,
+                 std::vector<std::string>{"Impossible de cr\xE9" "er le fichier " + kiv::PathForMessage(out / "absent" / "x.txt") + "."});
+        QCOMPARE(std::filesystem::current_path(), cwd);
+
+        Form().HasDefaultPrinter = [] { return false; };
+        Form().SpeedButton2->click();
+        QCOMPARE(errors.messages.back(), std::string("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e."));
+        QCOMPARE(titles.size(), std::size_t(3));
+    }
+
+    void printingToPaperKeepsEveryLineAndTheBoldWordInPortrait()
+    {
+        for (int i = 0; i < 150; ++i)
+            Form().RichEdit1->AppendResult("POSTE" + std::to_string(i) + ":eleve:caf\xE9 sexe fin", "sexe");
+        const std::filesystem::path pdf = folders_->Exe() / "resultats.pdf";
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdU16String(pdf.u16string()));
+        // A table printed before turned the printer to landscape.
+        printer.setPageOrientation(QPageLayout::Landscape);
+        kiv::PrintResults(*Form().RichEdit1->document(), Form().RichEdit1->font(), printer);
+
+        const QString file = QString::fromStdU16String(pdf.u16string());
+        QString text = QString::fromStdString(Run(QStringLiteral("pdftotext"), {file, "-"}));
+        QCOMPARE(text.split(QRegularExpression(QStringLiteral("[\n\f]+")), Qt::SkipEmptyParts),
+                 Form().RichEdit1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+        const std::string info = Run(QStringLiteral("pdfinfo"), {file});
+        QVERIFY(text.count(QLatin1Char('\f')) >= 2); // across pages
+        const auto sizeAt = info.find("Page size:");
+        double width = 0, height = 0;
+        QVERIFY(std::sscanf(info.c_str() + sizeAt, "Page size: %lf x %lf", &width, &height) == 2);
+        QVERIFY(width < height);
+        QVERIFY(Run(QStringLiteral("pdffonts"), {file}).find("Bold") != std::string::npos);
+    }
+
+    void theTabIsNamedAndUsableThroughAccessibility()
+    {
+        QList<QWidget*> controls = Form().Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        controls << Form().RadioMois << Form().RadioJour << Form().RadioTout << Form().RichEdit1;
+        for (QWidget* control : controls) {
+            if (!control->isVisibleTo(Form().TabSheet1) || control->focusPolicy() == Qt::NoFocus)
+                continue;
+            QAccessibleInterface* access = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(access && !access->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(Form().RichEdit1), Form().Memo3}) {
+            QVERIFY(!box->accessibleName().isEmpty());
+            QAccessibleInterface* access = QAccessible::queryAccessibleInterface(box);
+            QVERIFY(access->editableTextInterface() && access->textInterface());
+            access->editableTextInterface()->insertText(0, QStringLiteral("POSTE1:eleve1"));
+            QCOMPARE(access->textInterface()->text(0, 13), QStringLiteral("POSTE1:eleve1"));
+        }
+        QVERIFY(Form().SpeedButton3->isEnabled());
+        // The popup menu opens from the keyboard's menu key as well.
+        QSignalSpy opened(Form().PopupMenu1, &QMenu::aboutToShow);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QApplication::sendEvent(Form().RichEdit1, &menuKey);
+        QCOMPARE(opened.size(), 1);
+        Form().PopupMenu1->hide();
+    }
+
+    void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()
+    {
+        Form().layout()->activate();
+        Form().resize(300, 200);
+        QVERIFY(Form().width() > Form().SpeedButton6->geometry().right());
+        QVERIFY(Form().height() > Form().Panel1->height() + Form().Panel2->height());
+        kiv::UseFrenchLook(*qApp);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+    }
+};
+
+QTEST_MAIN(KeywordSearchTest)
+#include "KeywordSearchTest.moc"
