@@ -6,12 +6,19 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)"
+cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "Aucun affichage graphique (DISPLAY n'est pas défini)." >&2
   echo "Lancez par exemple :  xvfb-run -a ./run.sh   (écran virtuel)" >&2
   echo "ou connectez-vous avec un affichage (ssh -X, session graphique)." >&2
   exit 1
+fi
+# Qt keeps its sockets in the runtime folder, which a bare ssh session or a
+# container does not always have.
+if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
+  export XDG_RUNTIME_DIR="$PWD/build/release/xdg"
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
 fi
 exec build/release/bin/kivlogs --logs examples/logs --config examples "$@"

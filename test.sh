@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kiv Logs with assertions and runs every test
 # offscreen; then builds the engine alone under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs its tests again.
+# UndefinedBehaviorSanitizer and runs its tests again; then cross-builds the
+# engine and kivlogs-cli for Windows and runs them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -31,3 +32,5 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$wer
       -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+KIV_WERROR=$werror ./scripts/windows-tests.sh

@@ -102,6 +102,88 @@ TSearchRec MakeEntry(const fs::path& path, std::string name, fs::file_status lin
 
 } // namespace
 
+#ifdef _WIN32
+namespace {
+
+// Windows refuses a path of MAX_PATH (260) characters or more unless it is
+// written as \\?\C:\... (or \\?\UNC\server\share\...), which the system then
+// takes as it stands: made absolute and normal first. Folders nested deep in
+// the school's share reach that length.
+std::wstring SystemPath(const fs::path& path)
+{
+    const std::wstring& native = path.native();
+    if (native.size() < 248 || native.starts_with(L"\\\\?\\"))
+        return native;
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    if (ec)
+        return native;
+    const std::wstring text = full.lexically_normal().make_preferred().native();
+    if (text.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    return L"\\\\?\\" + text;
+}
+
+std::int64_t SecondsSinceEpoch(FILETIME time)
+{
+    // FILETIME counts 100 ns steps from 1601-01-01.
+    const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10000000) - 11644473600LL;
+}
+
+// An entry as the find functions describe it. A link (a reparse point) is
+// described by its target, as elsewhere, through the portable layer.
+TSearchRec EntryOf(const fs::path& path, std::string name, DWORD attributes, DWORD sizeLow, FILETIME written)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        std::error_code ec;
+        return MakeEntry(path, std::move(name), fs::symlink_status(path, ec));
+    }
+    TSearchRec rec;
+    rec.Name = std::move(name);
+    rec.Attr = static_cast<int>(attributes & (kAttrReadOnly | kAttrHidden | kAttrSysFile | kAttrDirectory | kAttrArchive));
+    rec.Size = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : sizeLow;
+    rec.Time = SecondsSinceEpoch(written);
+    return rec;
+}
+
+} // namespace
+
+std::vector<TSearchRec> ListDirectory(const std::string& folder)
+{
+    std::vector<TSearchRec> entries;
+    const fs::path dir = folder.empty() ? fs::path(".") : PathOf(folder);
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW(SystemPath(dir / L"*").c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const fs::path path = dir / data.cFileName;
+        entries.push_back(EntryOf(path, BytesOf(fs::path(data.cFileName)), data.dwFileAttributes,
+                                  data.nFileSizeLow, data.ftLastWriteTime));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(entries.begin(), entries.end(),
+              [](const TSearchRec& a, const TSearchRec& b) { return NameOrderLess(a.Name, b.Name); });
+    return entries;
+}
+
+std::optional<TSearchRec> LookUpEntry(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    const fs::path p = PathOf(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(SystemPath(p).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return EntryOf(p, BytesOf(p.filename()), data.dwFileAttributes, data.nFileSizeLow, data.ftLastWriteTime);
+}
+
+#else
 std::vector<TSearchRec> ListDirectory(const std::string& folder)
 {
     std::vector<TSearchRec> entries;
@@ -130,5 +212,6 @@ std::optional<TSearchRec> LookUpEntry(const std::string& path)
         return std::nullopt;
     return MakeEntry(p, BytesOf(p.filename()), linkStatus);
 }
+#endif
 
 } // namespace kiv

@@ -50,6 +50,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             result.action = CommandLine::Action::Help;
             return result;
         }
+        if (arg == "--version") {
+            result.action = CommandLine::Action::Version;
+            return result;
+        }
         std::optional<std::filesystem::path>* target = nullptr;
         std::string_view name = arg;
         std::optional<std::string> inlineValue;
@@ -99,7 +103,8 @@ std::string UsageText()
            "                    (par défaut le dossier courant)\n"
            "  --user-config     dossier de configuration de l'utilisateur, $XDG_CONFIG_HOME/kivlogs\n"
            "                    (~/.config/kivlogs), créé au premier lancement avec les listes par défaut\n"
-           "  --help            affiche cette aide\n";
+           "  --help            affiche cette aide\n"
+           "  --version         affiche la version\n";
 }
 
 CommandLine WindowCommandLine(int argc, char* argv[])

@@ -1,5 +1,6 @@
 #pragma once
-// The options of kivlogs: --logs DIR, --config DIR, --user-config, --help.
+// The options of kivlogs: --logs DIR, --config DIR, --user-config, --help,
+// --version.
 // The options that Qt itself takes (-platform NAME, -style NAME, ...) are let
 // through.
 
@@ -13,7 +14,7 @@
 namespace kiv {
 
 struct CommandLine {
-    enum class Action { Run, Help, UsageError };
+    enum class Action { Run, Help, Version, UsageError };
     Action action = Action::Run;
     std::optional<std::filesystem::path> logFolder;
     std::optional<std::filesystem::path> configFolder;

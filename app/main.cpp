@@ -31,6 +31,10 @@ int main(int argc, char* argv[])
         std::fputs(kiv::UsageText().c_str(), stdout);
         return 0;
     }
+    if (early.action == kiv::CommandLine::Action::Version) {
+        std::fputs("kivlogs " KIVLOGS_VERSION "\n", stdout);
+        return 0;
+    }
     if (early.action == kiv::CommandLine::Action::UsageError) {
         std::fprintf(stderr, "kivlogs : %s\n%s", early.error.c_str(), kiv::UsageText().c_str());
         return 2;

@@ -1,8 +1,11 @@
 #include "CliOptions.h"
 
 #include "AsciiCase.h"
+#include "FileIo.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
 namespace kiv::cli {
 namespace {
@@ -71,11 +74,12 @@ OccupationFormat ParseFormat(const std::string& text)
 
 std::string UsageText()
 {
+    // The folders and files are named with the words of the window's --help.
     return "Usage :\n"
-           "  kivlogs-cli search     [--logs DIR] [--config DIR] [--date AAAA-MM-JJ] [--scope Jour|Mois|Tout]\n"
+           "  kivlogs-cli search     [--logs DOSSIER] [--config DOSSIER] [--date AAAA-MM-JJ] [--scope Jour|Mois|Tout]\n"
            "                         [--words FICHIER | --word TEXTE ...] [--with-word]\n"
            "                         [--encoding utf8|cp1252] [--output FICHIER]\n"
-           "  kivlogs-cli occupation [--logs DIR] [--config DIR] [--date AAAA-MM-JJ] [--room TEXTE]\n"
+           "  kivlogs-cli occupation [--logs DOSSIER] [--config DOSSIER] [--date AAAA-MM-JJ] [--room TEXTE]\n"
            "                         [--slots FICHIER] [--format text|cells|csv]\n"
            "                         [--encoding utf8|cp1252] [--output FICHIER]\n"
            "  kivlogs-cli --help | --version\n"
@@ -83,9 +87,29 @@ std::string UsageText()
            "search      lignes des logs qui contiennent un des mots surveill\xC3\xA9s, r\xC3\xA9\xC3\xA9" "crites\n"
            "occupation  connexions du jour (salle, poste, \xC3\xA9l\xC3\xA8ve, heures), par cr\xC3\xA9neau\n"
            "\n"
+           "  --logs DOSSIER    dossier des logs du serveur (par d\xC3\xA9" "faut " + DefaultLogFolder() + ")\n"
+           "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
+           "                    (par d\xC3\xA9" "faut le dossier courant ; sans --config, kiv.ini est lu\n"
+           "                    \xC3\xA0 c\xC3\xB4t\xC3\xA9 du programme) ; un dossier absent est une erreur d'usage\n"
+           "  --output FICHIER  remplace le fichier une fois l'\xC3\xA9" "criture termin\xC3\xA9" "e :\n"
+           "                    search : comme \"Enregistrer\" de la fen\xC3\xAAtre, en Windows-1252,\n"
+           "                    chaque ligne suivie de CR LF (--encoding n'y change rien) ;\n"
+           "                    occupation : ce que la sortie standard recevrait (--encoding, LF)\n"
+           "\n"
            "Par d\xC3\xA9" "faut : --date aujourd'hui, --scope Jour, --room Toutes, --encoding utf8.\n"
-           "--output \xC3\xA9" "crit le fichier en Windows-1252 ; pour search, chaque ligne suivie de CR LF.\n"
-           "Code de sortie : 0 tous les fichiers lus, 1 un fichier illisible, 2 erreur d'usage.\n";
+           "Code de sortie : 0 tous les fichiers lus, 1 un fichier ou le dossier des logs illisible,\n"
+           "2 erreur d'usage.\n";
+}
+
+void CheckFolders(const CliOptions& options)
+{
+    // A misspelt --config in a scheduled task would otherwise scan with the
+    // built-in words and slots, and nobody would notice.
+    if (!options.config)
+        return;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(PathFromBytes(*options.config), ec))
+        throw UsageError("dossier de configuration introuvable : " + *options.config);
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today)

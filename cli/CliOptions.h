@@ -43,7 +43,10 @@ struct CliOptions {
 // args excludes the program name. today fills --date when it is absent.
 CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today);
 
-// The short usage text printed by --help and after a usage error.
+// Raises UsageError when --config names no folder.
+void CheckFolders(const CliOptions& options);
+
+// The usage text printed by --help and after a usage error.
 std::string UsageText();
 
 } // namespace kiv::cli

@@ -76,6 +76,7 @@ int main(int argc, char** argv)
     CliOptions options;
     try {
         options = ParseCommandLine(args, Today());
+        CheckFolders(options);
     } catch (const UsageError& error) {
         Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
         return 2;

@@ -5,6 +5,16 @@
 
 #include <system_error>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace kiv {
 namespace {
 
@@ -13,11 +23,25 @@ namespace {
 // apart from a day without logs.
 bool CanListFolder(const std::filesystem::path& folder)
 {
+#ifdef _WIN32
+    // Asked of the system directly, which takes folders longer than MAX_PATH.
+    const DWORD attributes = GetFileAttributesW(SystemPath(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW(SystemPath(folder / L"*").c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND; // the empty root of a drive
+    FindClose(find);
+    return true;
+#else
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
         return false;
     const std::filesystem::directory_iterator first(folder, ec);
     return !ec;
+#endif
 }
 
 } // namespace

@@ -18,7 +18,6 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
 #include <sys/stat.h>
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -41,10 +40,18 @@ namespace {
 class ReadHandle {
 public:
 #ifdef _WIN32
-    explicit ReadHandle(const std::filesystem::path& path)
+    ReadHandle(const std::filesystem::path& path, ReadSharing sharing)
     {
-        // Opened with sharing allowed, as the server's own writer expects.
-        _wsopen_s(&fd_, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
+        const DWORD share = sharing == ReadSharing::WithWriters
+            ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+            : FILE_SHARE_READ;
+        const HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return;
+        fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+        if (fd_ < 0)
+            CloseHandle(handle);
     }
     ~ReadHandle()
     {
@@ -54,7 +61,10 @@ public:
 #else
     // Non-blocking, so that a FIFO named like a log does not wait for a
     // writer: it is refused below as soon as it is seen not to be a file.
-    explicit ReadHandle(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ReadHandle(const std::filesystem::path& path, ReadSharing)
+        : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    {
+    }
     ~ReadHandle()
     {
         if (fd_ >= 0)
@@ -163,6 +173,23 @@ std::string PathForMessage(const std::filesystem::path& path)
     return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
+#ifdef _WIN32
+std::wstring SystemPath(const std::filesystem::path& path)
+{
+    const std::wstring& native = path.native();
+    if (native.size() < 248 || native.starts_with(L"\\\\?\\"))
+        return native;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (ec)
+        return native;
+    const std::wstring text = full.lexically_normal().make_preferred().native();
+    if (text.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    return L"\\\\?\\" + text;
+}
+#endif
+
 void ByteBuffer::Release::operator()(char* bytes) const noexcept
 {
     std::free(bytes);
@@ -183,9 +210,9 @@ char* ByteBuffer::Reserve(std::size_t extra)
     return data_.get() + size_;
 }
 
-bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out)
+bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out, ReadSharing sharing)
 {
-    ReadHandle file(path);
+    ReadHandle file(path, sharing);
     if (!file.IsOpen())
         return false;
     const std::optional<std::uint64_t> size = file.RegularFileSize();
@@ -227,9 +254,17 @@ std::FILE* CreateNewFile(const std::filesystem::path& path, const std::filesyste
 {
 #ifdef _WIN32
     (void)modeFrom;
-    int fd = -1;
-    if (_wsopen_s(&fd, path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
+    // Read and write access and no sharing, as the list files have always
+    // been written: nobody reads a half-written file.
+    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
     std::FILE* file = _fdopen(fd, "wb");
     if (!file)
         _close(fd);
@@ -262,7 +297,8 @@ bool SyncToDisk(std::FILE* file) noexcept
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) noexcept
 {
 #ifdef _WIN32
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
     return ::rename(from.c_str(), to.c_str()) == 0;
 #endif
@@ -345,8 +381,12 @@ void FileReplacement::Discard() noexcept
         file_ = nullptr;
     }
     if (!temporary_.empty()) {
+#ifdef _WIN32
+        DeleteFileW(SystemPath(temporary_).c_str());
+#else
         std::error_code ec;
         std::filesystem::remove(temporary_, ec);
+#endif
         temporary_.clear();
     }
 }

@@ -23,6 +23,15 @@ std::string PathBytes(const std::filesystem::path& path);
 // Windows-1252, "?" for what it cannot hold.
 std::string PathForMessage(const std::filesystem::path& path);
 
+#ifdef _WIN32
+// The path as the system's wide calls take it. Windows refuses a path of
+// MAX_PATH (260) characters or more unless it is written as \\?\C:\... (or
+// \\?\UNC\server\share\...), which the system then takes as it stands: such
+// a path is made absolute and normal first. Folders nested deep in the
+// school's share reach that length; shorter paths are left as they are.
+std::wstring SystemPath(const std::filesystem::path& path);
+#endif
+
 // A block of bytes that a read fills without clearing it first and that keeps
 // its memory from one file to the next: a busy day's connection log is some
 // 70 MB, and a year's scan reads hundreds of files one after the other.
@@ -51,7 +60,13 @@ private:
 // when the file does not fit in memory.
 // Unlike a mapping of the file, a read keeps the program alive when the file
 // is cut shorter or the network share drops while it is read: the read fails.
-bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out);
+// Whether another program may write the file while it is read. The server
+// goes on writing today's logs, which are read as they stand; a list file is
+// read whole or not at all, and not while another program writes it. (Only
+// Windows has share modes; elsewhere both read alike.)
+enum class ReadSharing { WithWriters, WithoutWriters };
+bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out,
+                   ReadSharing sharing = ReadSharing::WithWriters);
 
 // A file written whole or not at all: the bytes go to a temporary file in the
 // target's folder, which replaces the target only once everything was written

@@ -287,7 +287,7 @@ std::string JoinTextList(const TextList& lines)
 TextList LoadTextListFile(const std::filesystem::path& path, std::string_view shownName, std::size_t maxLines)
 {
     ByteBuffer bytes;
-    if (!ReadFileBytes(path, bytes))
+    if (!ReadFileBytes(path, bytes, ReadSharing::WithoutWriters))
         throw KivError(CannotOpenMessage(shownName));
     return SplitTextList(bytes.View(), maxLines);
 }

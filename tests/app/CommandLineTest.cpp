@@ -27,6 +27,8 @@ private slots:
         QTest::newRow("with equals") << QStringList{"--config=cfg", "--logs=l"} << A::Run << "l" << "cfg" << "";
         QTest::newRow("help wins") << QStringList{"--logs", "x", "--help", "--bad"} << A::Help << "" << "" << "";
         QTest::newRow("short help") << QStringList{"-h"} << A::Help << "" << "" << "";
+        QTest::newRow("version wins") << QStringList{"--logs", "x", "--version", "--bad"} << A::Version << ""
+                                      << "" << "";
         QTest::newRow("qt options pass") << QStringList{"-platform", "offscreen", "-reverse", "--config", "c"}
                                          << A::Run << "" << "c" << "";
         QTest::newRow("unknown option") << QStringList{"--logs", "x", "--verbose"} << A::UsageError << "" << ""

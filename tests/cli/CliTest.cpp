@@ -152,8 +152,10 @@ TEST_F(CliFixture, SearchWordListSources)
     WriteFile(root() / "cfg" / "kiv.ini", "video\r\nr\xF4le");
     EXPECT_EQ(Search({"--config", (root() / "cfg").string()}).out,
               "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n");
-    // Without any list the seven built-in words apply: none occurs here.
-    const CliRun builtIn = Search({"--config", (root() / "nowhere").string()});
+    // A configuration without a word list: the seven built-in words apply,
+    // and none occurs here.
+    std::filesystem::create_directories(root() / "vide");
+    const CliRun builtIn = Search({"--config", (root() / "vide").string()});
     EXPECT_EQ(builtIn.status, 0);
     EXPECT_EQ(builtIn.out, "");
 
@@ -355,7 +357,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"unknown_encoding", {"search", "--encoding", "latin9"}},
                       UsageCase{"scope_is_for_search", {"occupation", "--scope", "Jour"}},
                       UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
-                      UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}}),
+                      UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
+                      UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
+                      UsageCase{"occupation_config_missing", {"occupation", "--config", "nulle_part"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliInfo, HelpAndVersionSucceed)
@@ -365,6 +369,10 @@ TEST(CliInfo, HelpAndVersionSucceed)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("kivlogs-cli search"), std::string::npos);
     EXPECT_NE(help.out.find("kivlogs-cli occupation"), std::string::npos);
+    // The folders a scheduled task falls back on, named as the window names them.
+    EXPECT_NE(help.out.find("--logs DOSSIER"), std::string::npos);
+    EXPECT_NE(help.out.find("/mnt/Torvel/Services/logs/"), std::string::npos);
+    EXPECT_NE(help.out.find("le dossier courant"), std::string::npos);
     const CliRun version = RunCli({"--version"}, cwd.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);

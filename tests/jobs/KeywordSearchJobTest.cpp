@@ -1,5 +1,7 @@
 #include "KeywordSearchJob.h"
 
+#include "FileIo.h"
+
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
@@ -104,13 +106,14 @@ TEST_F(KeywordSearchJobTest, ASingleFoundFileIsSearched)
 TEST_F(KeywordSearchJobTest, AFolderThatCannotBeListedIsAnErrorNamedInWindows1252)
 {
     for (const std::string name : {"\xC3\x89l\xC3\xA8ves", "web050206.txt"}) {
-        const auto folder = tree_.Root() / name;
+        const auto folder = tree_.Root() / PathFromBytes(name);
         const Seen seen = Search(folder, {"jeu"});
         EXPECT_TRUE(seen.batches.empty());
         EXPECT_FALSE(seen.outcome.allRead);
         const std::string shown = name[0] == 'w' ? name : "\xC9l\xE8ves";
         EXPECT_EQ(seen.outcome.errors,
-                  std::vector<std::string>{"Impossible d'ouvrir le dossier " + tree_.Root().string() + "/" + shown});
+                  std::vector<std::string>{"Impossible d'ouvrir le dossier " + PathForMessage(tree_.Root())
+                                           + char(std::filesystem::path::preferred_separator) + shown});
     }
 }
 

@@ -150,6 +150,7 @@ TEST(TextListFiles, SaveThenLoadKeepsExactBytes)
     SaveTextFile(file, "S101\r\nS102", "kiv_salles.txt");
     std::ifstream in(file, std::ios::binary);
     const std::string onDisk((std::istreambuf_iterator<char>(in)), {});
+    in.close();
     EXPECT_EQ(onDisk, "S101\r\nS102");
     EXPECT_EQ(LoadTextListFile(file, "kiv_salles.txt"), (TextList{"S101", "S102"}));
     std::filesystem::remove_all(dir);

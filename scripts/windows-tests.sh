@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Cross-builds the engine, the scan jobs and kivlogs-cli for 64-bit Windows with
+# MinGW-w64 and runs their tests and the command line under Wine. Everything it
+# makes stays in build/windows (the compiler's GoogleTest, the build, the Wine
+# prefix). The window is not built: Debian has no Qt for MinGW.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+./scripts/install-deps.sh scripts/packages-windows.txt
+
+out=$root/build/windows
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+jobs=$(nproc 2>/dev/null || echo 2)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# GoogleTest from the sources that Debian ships, compiled once for Windows.
+if [ ! -f "$out/gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  cmake -S /usr/src/googletest -B "$out/googletest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON \
+        -DCMAKE_INSTALL_PREFIX="$out/gtest" "${launcher[@]}"
+  cmake --build "$out/googletest" -j "$jobs"
+  cmake --install "$out/googletest" >/dev/null
+fi
+
+# The tests are run below one program at a time, not through ctest, so that
+# Wine starts four times rather than once per test.
+cmake -S . -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
+      -DKIV_BUILD_GUI=OFF -DKIV_BUILD_BENCH=OFF -DKIV_USE_HYPERSCAN=OFF -DKIV_WERROR="${KIV_WERROR:-OFF}" \
+      -DGTest_DIR="$out/gtest/lib/cmake/GTest" -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
+      "${launcher[@]}"
+programs=(filefind_tests logscan_tests jobs_tests)
+cmake --build "$out/build" -j "$jobs" --target "${programs[@]}" kivlogs-cli
+
+export WINEDEBUG=-all
+export WINEPREFIX=$out/wineprefix
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+started=$(date +%s)
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$wine" wineboot --init >/dev/null 2>&1
+fi
+failed=0
+bin=$out/build/bin
+for program in "${programs[@]}"; do
+  echo "== $program.exe (Wine)"
+  if ! (cd "$bin" && timeout 600 "$wine" "./$program.exe" --gtest_brief=1); then
+    failed=1
+  fi
+done
+
+# kivlogs-cli as a scheduled task on a Windows server would run it.
+echo "== kivlogs-cli.exe (Wine)"
+examples="Z:${root}/examples"
+cli() { (cd "$bin" && "$wine" ./kivlogs-cli.exe "$@"); }
+check() { # check NAME EXPECTED-STATUS COMMAND... : the status and, with grep, the output
+  local name=$1 want=$2 status=0
+  shift 2
+  "$@" >"$out/cli.out" 2>"$out/cli.err" || status=$?
+  if [ "$status" -ne "$want" ]; then
+    echo "ÉCHEC $name : code $status au lieu de $want"; cat "$out/cli.err"; failed=1
+  else
+    echo "ok $name"
+  fi
+}
+# The server's share mapped as drive X:, as on the school's workstations, so
+# that the default log folder X:\Torvel\Services\logs\ is the one scanned.
+mkdir -p "$out/share/Torvel/Services"
+rm -rf "$out/share/Torvel/Services/logs"
+cp -r examples/logs "$out/share/Torvel/Services/logs"
+ln -sfn "$out/share" "$WINEPREFIX/dosdevices/x:"
+
+check version 0 cli --version
+check default-log-folder 0 cli search --date 2026-12-03 --scope Mois --word a
+[ -s "$out/cli.out" ] || { echo "ÉCHEC default-log-folder : rien trouvé sur X:"; failed=1; }
+check search-examples 0 cli search --logs "$examples/logs" --config "$examples" --date 2026-12-03 --scope Mois
+grep -q 'le 0[1-5]/12/26' "$out/cli.out" || { echo "ÉCHEC search-examples : aucune ligne trouvée"; failed=1; }
+check occupation-examples 0 cli occupation --logs "$examples/logs" --config "$examples" --date 2026-12-02 --format csv
+[ "$(wc -l <"$out/cli.out")" -gt 1 ] || { echo "ÉCHEC occupation-examples : aucune session"; failed=1; }
+# Started from another folder, the program still reads the kiv.ini beside it.
+printf 'pronote\r\n' >"$bin/kiv.ini"
+check word-list-beside-program 0 bash -c 'cd "$1" && "$2" "$3/kivlogs-cli.exe" search --logs "$4" --date 2026-12-03' \
+      _ "$out" "$wine" "$bin" "$examples/logs"
+rm -f "$bin/kiv.ini"
+grep -q 'pronote' "$out/cli.out" || { echo "ÉCHEC word-list-beside-program : kiv.ini non lu"; failed=1; }
+check missing-log-folder 1 cli search --logs 'Z:/nulle/part/Élèves' --date 2026-12-03
+grep -q "Impossible d'ouvrir le dossier" "$out/cli.err" || { echo "ÉCHEC missing-log-folder : message"; failed=1; }
+check missing-config-folder 2 cli search --logs "$examples/logs" --config 'Z:/nulle/part'
+
+"$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+echo "Étape Wine : $(( $(date +%s) - started )) s"
+exit "$failed"
