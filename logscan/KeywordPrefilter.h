@@ -5,7 +5,7 @@
 // line that the exact test turns down (a word seen in the leading blanks that
 // the line's text leaves out) but never misses a line that holds a word.
 
-#include "LogLines.h"
+#include "LineBreaks.h"
 #include "TextList.h"
 
 #include <memory>

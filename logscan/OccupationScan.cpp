@@ -3,22 +3,17 @@
 #include "AsciiCase.h"
 #include "FileIo.h"
 #include "KivError.h"
-#include "LogLines.h"
+#include "LineBreaks.h"
 #include "LogoutIndex.h"
 #include "OrderedBatches.h"
 #include "SessionParser.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <new>
 #include <optional>
 #include <stdexcept>
 
-#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define KIV_OCCUPATION_SSE2 1
-#endif
 
 namespace kiv {
 namespace {
@@ -82,29 +77,10 @@ std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
     bounds[0] = 0;
     for (unsigned i = 1; i < parts; ++i) {
         const std::size_t from = std::max(text.size() / parts * i, bounds[i - 1]);
-        const std::size_t at = text.find_first_of("\r\n", from);
-        bounds[i] = at == std::string_view::npos ? text.size() : AfterBreak(text, at);
+        const std::size_t at = FindLineBreak(text, from, text.size());
+        bounds[i] = at == text.size() ? at : AfterBreak(text, at);
     }
     return bounds;
-}
-
-// The first CR or LF in text[from, end), or end: one pass for both kinds of
-// break, sixteen bytes at a time where the processor allows.
-std::size_t FindBreak(std::string_view text, std::size_t from, std::size_t end) noexcept
-{
-#ifdef KIV_OCCUPATION_SSE2
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; from + 16 <= end; from += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
-        if (found != 0)
-            return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
-    }
-#endif
-    while (from < end && !IsLineBreak(text[from]))
-        ++from;
-    return from;
 }
 
 // Reads the lines of text[begin, end), which starts at a line's start and ends
@@ -127,10 +103,8 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
     for (std::size_t n = 0; start < end; ++n) {
         if (n % kCancelStride == 0 && Cancelled(cancel))
             return;
-        const std::size_t lineEnd = FindBreak(text, start, end);
-        std::size_t body = start;
-        while (body < lineEnd && IsLineBlank(text[body]))
-            ++body;
+        const std::size_t lineEnd = FindLineBreak(text, start, end);
+        const std::size_t body = SkipLineBlanks(text, start, lineEnd);
         const std::string_view line = text.substr(body, lineEnd - body);
         const LogWords words = FindLogWords(line);
         if (words.logout && (keepAllLogouts || !chunk.logins.empty())) {
