@@ -3,6 +3,7 @@
 // keeps every error text in the order met, the caller hears of each at once,
 // and nothing is reported once the scan is cancelled.
 
+#include "CancelFlag.h"
 #include "ScanOutcome.h"
 
 #include <atomic>
@@ -24,7 +25,7 @@ public:
     {
     }
 
-    bool Cancelled() const noexcept { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+    bool Cancelled() const noexcept { return kiv::Cancelled(cancel_); }
 
     void Error(const std::string& message)
     {

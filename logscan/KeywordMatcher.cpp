@@ -1,6 +1,7 @@
 #include "KeywordMatcher.h"
 
 #include "AsciiCase.h"
+#include "CancelFlag.h"
 
 #include <algorithm>
 
@@ -76,7 +77,7 @@ bool KeywordMatcher::ForEachMatch(std::string_view text, Workspace& workspace, c
                                   const std::atomic<bool>* cancel) const
 {
     for (std::size_t begin = 0; begin < text.size();) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
+        if (Cancelled(cancel))
             return false;
         const std::size_t end = PieceEnd(text, begin);
         const std::string_view piece = text.substr(begin, end - begin);

@@ -2,15 +2,12 @@
 
 #include "AsciiCase.h"
 #include "HyperscanPrefilter.h"
+#include "Simd.h"
 
 #include <algorithm>
 #include <bit>
 #include <utility>
 
-#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define KIV_PREFILTER_SSE2 1
-#endif
 
 namespace kiv {
 namespace {
@@ -69,7 +66,7 @@ constexpr std::size_t kBlock = 16;
 // Reads `at`[0 .. word.second + kBlock - 1].
 inline unsigned AnchorMask(const char* at, const AnchoredWord& word)
 {
-#ifdef KIV_PREFILTER_SSE2
+#ifdef KIV_HAVE_SSE2
     const __m128i caseBit = _mm_set1_epi8(0x20);
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + word.first));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + word.second));

@@ -1,11 +1,13 @@
 #include "KeywordScan.h"
 
+#include "CancelFlag.h"
 #include "FileIo.h"
 #include "KeywordMatcher.h"
 #include "KivError.h"
 #include "LogLineReader.h"
 #include "OrderedBatches.h"
 #include "RewriteLogLine.h"
+#include "ScanThreads.h"
 
 #include <algorithm>
 #include <memory>
@@ -18,18 +20,9 @@
 namespace kiv {
 namespace {
 
-bool Cancelled(const std::atomic<bool>* cancel) noexcept
-{
-    return cancel && cancel->load(std::memory_order_relaxed);
-}
-
 std::size_t WorkerCount(unsigned requested, std::size_t files)
 {
-    std::size_t count = requested;
-    if (count == 0) {
-        count = std::thread::hardware_concurrency();
-        count = std::clamp<std::size_t>(count, 1, 8);
-    }
+    const std::size_t count = requested != 0 ? requested : DefaultThreadCount(ScanKind::ManyFiles);
     return std::min(count, files);
 }
 

@@ -32,7 +32,7 @@ struct KeywordScanEvents {
 };
 
 struct KeywordScanOptions {
-    unsigned threads = 0;                      // 0: the processor's threads, at most 8
+    unsigned threads = 0;                      // 0: DefaultThreadCount(ScanKind::ManyFiles)
     const std::atomic<bool>* cancel = nullptr; // set from any thread to stop the scan
     bool portableMatcher = false;              // test every line in turn, without a prefilter
 };

@@ -1,6 +1,7 @@
 #include "OccupationScan.h"
 
 #include "AsciiCase.h"
+#include "CancelFlag.h"
 #include "FileIo.h"
 #include "KivError.h"
 #include "LineBreaks.h"
@@ -23,11 +24,6 @@ constexpr std::size_t kCancelStride = 4096;
 
 // Sessions made ahead of delivery in batches of this many.
 constexpr std::size_t kBatchSize = 1024;
-
-bool Cancelled(const std::atomic<bool>* cancel) noexcept
-{
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
 
 // A logout line's hour form, made while the line is at hand: making the
 // sessions later needs no trip back to logout lines all over the file. Hours
