@@ -2,6 +2,7 @@
 
 #include "AsciiCase.h"
 #include "CancelFlag.h"
+#include "LineBreaks.h"
 
 #include <algorithm>
 
@@ -18,10 +19,7 @@ std::size_t PieceEnd(std::string_view text, std::size_t begin)
 {
     if (text.size() - begin <= kPieceSize)
         return text.size();
-    for (std::size_t at = begin + kPieceSize; at < text.size(); ++at)
-        if (IsLineBreak(text[at]))
-            return AfterBreak(text, at);
-    return text.size();
+    return NextLineStart(text, begin + kPieceSize);
 }
 
 } // namespace

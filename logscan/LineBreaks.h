@@ -92,6 +92,15 @@ inline std::size_t FindLineBreak(std::string_view text, std::size_t from, std::s
     return from;
 }
 
+// Where the first line starting at or after offset from starts: just after
+// the first break at or after from (a CR LF kept whole), or the text's size.
+// Cuts a text into parts of whole lines.
+inline std::size_t NextLineStart(std::string_view text, std::size_t from) noexcept
+{
+    const std::size_t at = FindLineBreak(text, from, text.size());
+    return at == text.size() ? at : AfterBreak(text, at);
+}
+
 // The line that holds the byte at offset at, which must not be a break.
 inline LineSpan LineAround(std::string_view text, std::size_t at) noexcept
 {

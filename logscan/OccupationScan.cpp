@@ -73,8 +73,7 @@ std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
     bounds[0] = 0;
     for (unsigned i = 1; i < parts; ++i) {
         const std::size_t from = std::max(text.size() / parts * i, bounds[i - 1]);
-        const std::size_t at = FindLineBreak(text, from, text.size());
-        bounds[i] = at == text.size() ? at : AfterBreak(text, at);
+        bounds[i] = NextLineStart(text, from);
     }
     return bounds;
 }

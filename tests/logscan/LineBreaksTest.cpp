@@ -69,6 +69,9 @@ TEST(LineBreaks, LogAndCellRulesDifferOnlyAtLoneLf)
     const std::string crLf = "a\r\nb";
     EXPECT_EQ(AfterBreak(crLf, 1), 3u);
     EXPECT_EQ(AfterCellBreak(crLf, 1), 3u);
+    EXPECT_EQ(NextLineStart(crLf, 0), 3u);
+    EXPECT_EQ(NextLineStart(crLf, 2), 3u);
+    EXPECT_EQ(NextLineStart(crLf, 3), crLf.size());
     EXPECT_EQ(BeforeNul(std::string_view("ab\0cd", 5)), "ab");
 }
 
