@@ -1,6 +1,8 @@
 #include "KeywordMatcher.h"
 
 #include "AsciiCase.h"
+#include "BufferSearchPrefilter.h"
+#include "HyperscanPrefilter.h"
 #include "CancelFlag.h"
 #include "LineBreaks.h"
 
@@ -22,7 +24,50 @@ std::size_t PieceEnd(std::string_view text, std::size_t begin)
     return NextLineStart(text, begin + kPieceSize);
 }
 
+// The words that a prefilter searches for: the others (empty ones, and ones
+// holding a CR, an LF or a NUL) cannot occur in a line.
+bool IsSearchableWord(std::string_view word) noexcept
+{
+    return !word.empty() && word.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+// The list itself when every word can occur in a line (no copy of a long
+// list), else a list without the others.
+const TextList& SearchableWords(const TextList& words, TextList& filtered)
+{
+    if (std::all_of(words.begin(), words.end(), IsSearchableWord))
+        return words;
+    for (std::string_view word : words)
+        if (IsSearchableWord(word))
+            filtered.push_back(word);
+    return filtered;
+}
+
+// A prefilter of the kind for the words; nullptr when the kind is not available.
+std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind)
+{
+    TextList filtered;
+    const TextList& searchable = SearchableWords(words, filtered);
+    switch (kind) {
+    case PrefilterKind::Hyperscan:
+        return MakeHyperscanPrefilter(searchable);
+    case PrefilterKind::BufferSearch:
+        return MakeBufferSearchPrefilter(searchable);
+    }
+    return nullptr;
+}
+
 } // namespace
+
+bool PrefilterAvailable(PrefilterKind kind)
+{
+    return kind == PrefilterKind::BufferSearch || HyperscanUsable();
+}
+
+PrefilterKind FastestPrefilter()
+{
+    return HyperscanUsable() ? PrefilterKind::Hyperscan : PrefilterKind::BufferSearch;
+}
 
 KeywordMatcher::Workspace::Workspace() = default;
 KeywordMatcher::Workspace::Workspace(Workspace&&) noexcept = default;

@@ -59,10 +59,7 @@ private:
     {
         std::optional<std::string> error;
         try {
-            if (options_.portableMatcher)
-                reader_.Read(file, PathForMessage(file));
-            else
-                reader_.ReadContent(file, PathForMessage(file));
+            reader_.ReadContent(file, PathForMessage(file));
         } catch (const KivError& e) {
             error = e.what();
             // Not opened: what the reader holds is the previous file's.
@@ -72,18 +69,7 @@ private:
         const auto deliver = [&](std::string_view line, int word) {
             sink(KeywordResult{fileIndex, RewriteLogLine(line), static_cast<std::size_t>(word)});
         };
-        if (options_.portableMatcher) {
-            const std::size_t count = reader_.Count();
-            for (std::size_t j = 0; j < count; ++j) {
-                if (j % 4096 == 0 && Cancelled(options_.cancel))
-                    break;
-                const int word = matcher_.FirstMatch(reader_[j]);
-                if (word >= 0)
-                    deliver(reader_[j], word);
-            }
-        } else {
-            matcher_.ForEachMatch(reader_.Content(), workspace_, deliver, options_.cancel);
-        }
+        matcher_.ForEachMatch(reader_.Content(), workspace_, deliver, options_.cancel);
         return error;
     }
 

@@ -1,13 +1,11 @@
-#include "KeywordPrefilter.h"
+#include "BufferSearchPrefilter.h"
 
 #include "AsciiCase.h"
-#include "HyperscanPrefilter.h"
 #include "Simd.h"
 
 #include <algorithm>
 #include <bit>
 #include <utility>
-
 
 namespace kiv {
 namespace {
@@ -159,46 +157,11 @@ private:
     std::vector<AnchoredWord> words_;
 };
 
-// The words that a prefilter searches for: the list itself when every word
-// can occur in a line (no copy of a long list), else a list without the others.
-const TextList& SearchableWords(const TextList& words, TextList& filtered)
-{
-    if (std::all_of(words.begin(), words.end(), IsSearchableWord))
-        return words;
-    for (std::string_view word : words)
-        if (IsSearchableWord(word))
-            filtered.push_back(word);
-    return filtered;
-}
-
 } // namespace
 
-bool IsSearchableWord(std::string_view word) noexcept
+std::unique_ptr<KeywordPrefilter> MakeBufferSearchPrefilter(const TextList& searchableWords)
 {
-    return !word.empty() && word.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
-bool PrefilterAvailable(PrefilterKind kind)
-{
-    return kind == PrefilterKind::BufferSearch || HyperscanUsable();
-}
-
-PrefilterKind FastestPrefilter()
-{
-    return HyperscanUsable() ? PrefilterKind::Hyperscan : PrefilterKind::BufferSearch;
-}
-
-std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind)
-{
-    TextList filtered;
-    const TextList& searchable = SearchableWords(words, filtered);
-    switch (kind) {
-    case PrefilterKind::Hyperscan:
-        return MakeHyperscanPrefilter(searchable);
-    case PrefilterKind::BufferSearch:
-        return std::make_unique<BufferSearchPrefilter>(searchable);
-    }
-    return nullptr;
+    return std::make_unique<BufferSearchPrefilter>(searchableWords);
 }
 
 } // namespace kiv
