@@ -1,4 +1,5 @@
 #include "KeywordScan.h"
+#include "TempPath.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@ class KeywordScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kiv_keyword_scan_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = UniqueTempPath("kiv_keyword_scan_" +
+                              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

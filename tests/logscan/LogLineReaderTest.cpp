@@ -1,6 +1,7 @@
 #include "FileIo.h"
 #include "KivError.h"
 #include "LogLineReader.h"
+#include "TempPath.h"
 #include "TextList.h"
 
 #include <gtest/gtest.h>
@@ -150,8 +151,7 @@ class LogLineReaderFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kiv_reader_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = UniqueTempPath("kiv_reader_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

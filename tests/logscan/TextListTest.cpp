@@ -1,5 +1,6 @@
 #include "Cp1252.h"
 #include "KivError.h"
+#include "TempPath.h"
 #include "TextList.h"
 
 #include <gtest/gtest.h>
@@ -144,7 +145,7 @@ TEST(JoinTextList, JoinsWithCrLfAndNoFinalBreak)
 
 TEST(TextListFiles, SaveThenLoadKeepsExactBytes)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "kiv_textlist_test";
+    const auto dir = UniqueTempPath("kiv_textlist_test");
     std::filesystem::create_directories(dir);
     const auto file = dir / "kiv_salles.txt";
     SaveTextFile(file, "S101\r\nS102", "kiv_salles.txt");
