@@ -55,6 +55,12 @@ struct ReadCase {
     std::optional<std::string> error;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const ReadCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class LogLineReaderSplit : public ::testing::TestWithParam<ReadCase> {};
 
 // Both kinds of read must agree: the listed one, and the one that keeps only

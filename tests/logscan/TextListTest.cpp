@@ -20,6 +20,12 @@ struct SplitCase {
     TextList expected;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const SplitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SplitTextListTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitTextListTest, FollowsTheLineRules)
