@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
-#include <new>
-#include <stdexcept>
 #include <optional>
 #include <thread>
 
@@ -44,12 +42,8 @@ public:
         const std::filesystem::path file = PathFromBytes(path);
         try {
             return SearchFile(fileIndex, file, sink);
-        } catch (const std::bad_alloc&) {
-            return TooLargeMessage(PathForMessage(file));
-        } catch (const std::length_error&) {
-            return TooLargeMessage(PathForMessage(file));
         } catch (const std::exception&) {
-            return CannotOpenMessage(PathForMessage(file));
+            return FileFailureMessage(PathForMessage(file));
         }
     }
 

@@ -11,9 +11,7 @@
 
 #include <algorithm>
 #include <array>
-#include <new>
 #include <optional>
-#include <stdexcept>
 
 
 namespace kiv {
@@ -277,12 +275,8 @@ std::optional<std::string> ScanFile(const std::string& path, std::string_view ro
             ExtractSessionBatches(reader, room, events.onSessions, cancel, threads);
         else
             ExtractSessions(reader, room, events.onSession, cancel, threads);
-    } catch (const std::bad_alloc&) {
-        error = TooLargeMessage(PathForMessage(file));
-    } catch (const std::length_error&) {
-        error = TooLargeMessage(PathForMessage(file));
     } catch (const std::exception&) {
-        error = CannotOpenMessage(PathForMessage(file));
+        error = FileFailureMessage(PathForMessage(file));
     }
     return error;
 }
