@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kiv Logs with assertions and runs every test
 # offscreen; then builds the engine alone under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs its tests again; then cross-builds the
-# engine and kivlogs-cli for Windows and runs them under Wine.
+# UndefinedBehaviorSanitizer and runs its tests again, and once more the
+# engine's own tests with the plain loops in place of the SSE2 ones; then
+# cross-builds the engine and kivlogs-cli for Windows and runs them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -32,5 +33,13 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$wer
       -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+cmake -S . -B build/sanitize-scalar -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
+      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON -DKIV_NO_SIMD=ON
+scalar_tests="logscan_tests grid_tests jobs_tests"
+cmake --build build/sanitize-scalar -j "$jobs" --target $scalar_tests
+for t in $scalar_tests; do
+  build/sanitize-scalar/bin/$t --gtest_brief=1
+done
 
 KIV_WERROR=$werror ./scripts/windows-tests.sh

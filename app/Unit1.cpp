@@ -9,6 +9,7 @@
 #include "ResultsOutput.h"
 #include "ResultsView.h"
 #include "RoomScanFeed.h"
+#include "SessionParser.h"
 #include "QtCp1252.h"
 #include "TSlotGrid.h"
 #include "OccupationTable.h"
@@ -47,7 +48,6 @@ namespace {
 const char* const kWordFile = "kiv.ini";
 const char* const kRoomFile = "kiv_salles.txt";
 const char* const kHourFile = "kiv_heures.txt";
-const char* const kAllRooms = "Toutes";
 
 // A list file that exists but cannot be read must be reported, so only a
 // path that surely holds nothing counts as missing.
@@ -328,8 +328,8 @@ void TForm1::BuildRoomTab()
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
     ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
-                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), QStringLiteral("Toutes")});
-    ComboBox1->setEditText(QStringLiteral("Toutes"));
+                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), FromCp1252(kAllRooms)});
+    ComboBox1->setEditText(FromCp1252(kAllRooms));
     ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
     Label2->setBuddy(ComboBox1);
 
@@ -527,7 +527,7 @@ void TForm1::SetRoomItems(const TextList& rooms)
     ComboBox1->clear();
     for (std::string_view room : rooms)
         ComboBox1->addItem(FromCp1252(room));
-    ComboBox1->addItem(QLatin1String(kAllRooms));
+    ComboBox1->addItem(FromCp1252(kAllRooms));
     ComboBox1->setEditText(editText);
 }
 

@@ -185,7 +185,7 @@ if [ "${PAIRING:-1}" = 1 ]; then
     "$build/bin/bench_pairing_users" --lines "${PAIRING_LINES:-5000000}" \
       --users "${PAIRING_USERS:-3000,500000,1000000}" --runs 3 | tee "$results/pairing-users.txt"
   else
-    echo "bench_pairing_users not available in this build (it needs Google Benchmark's folder)"
+    echo "bench_pairing_users not available in this build"
   fi
 fi
 
@@ -196,7 +196,7 @@ if [ "${LISTS:-1}" = 1 ]; then
     "$build/bin/bench_list_files" --mb "${LIST_MB:-100}" --dir "$results/lists" | tee "$results/list-files.txt"
     rm -rf "$results/lists"
   else
-    echo "bench_list_files not available in this build (it needs Google Benchmark's folder)"
+    echo "bench_list_files not available in this build"
   fi
 fi
 

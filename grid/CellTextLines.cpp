@@ -1,13 +1,13 @@
 #include "CellTextLines.h"
 
-#include <algorithm>
+#include "LineBreaks.h"
 
 namespace kiv {
 
 std::string_view NextCellLine(std::string_view& text, bool multiLine)
 {
-    const std::size_t cr = text.find('\r');
-    if (cr == std::string_view::npos) {
+    const std::size_t cr = FindCellBreak(text);
+    if (cr == text.size()) {
         const std::string_view line = text;
         text = {};
         return line;
@@ -17,10 +17,7 @@ std::string_view NextCellLine(std::string_view& text, bool multiLine)
         text = {};
         return line;
     }
-    std::size_t rest = cr + 1;
-    if (rest < text.size() && text[rest] == '\n')
-        ++rest;
-    text.remove_prefix(rest);
+    text.remove_prefix(AfterCellBreak(text, cr));
     return line;
 }
 
@@ -36,7 +33,7 @@ int CellLineCount(std::string_view text, bool multiLine)
 {
     if (!multiLine)
         return 1;
-    return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\r'));
+    return 1 + static_cast<int>(CountCellBreaks(text));
 }
 
 int CellTextKind(std::string_view text, bool htmlEnabled)

@@ -4,6 +4,7 @@
 // walk stops at the cell's bottom edge, so a repaint costs what is on screen.
 
 #include "CellTextLines.h"
+#include "LineBreaks.h"
 #include "QtCellColors.h"
 #include "QtCp1252.h"
 #include "TSlotGridBase.h"
@@ -65,18 +66,15 @@ bool NextDrawnLine(std::string_view& text, bool& more, std::string_view& line)
 {
     if (!more)
         return false;
-    const std::size_t end = text.find_first_of("\r\n");
-    if (end == std::string_view::npos) {
+    const std::size_t end = FindLineBreak(text, 0, text.size());
+    if (end == text.size()) {
         line = text;
         text = {};
         more = false;
         return true;
     }
     line = text.substr(0, end);
-    std::size_t rest = end + 1;
-    if (text[end] == '\r' && rest < text.size() && text[rest] == '\n')
-        ++rest;
-    text.remove_prefix(rest);
+    text.remove_prefix(AfterBreak(text, end));
     return true;
 }
 

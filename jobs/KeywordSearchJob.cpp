@@ -36,13 +36,8 @@ ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordS
     try {
         const LogFolderListing listing =
             ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
-        if (listing.error) {
-            report.Error(*listing.error);
+        if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
-        }
-        outcome.filesFound = listing.files.size();
-        if (events.onFilesFound && !report.Cancelled())
-            events.onFilesFound(listing.files.size());
 
         TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
         KeywordScanEvents scan;

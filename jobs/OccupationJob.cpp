@@ -15,13 +15,8 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
     try {
         // The connection logs of the day: "*r" + ddmmyy + ".*".
         const LogFolderListing listing = ListLogFiles(request.logFolder, ConnectionLogMask("", request.date));
-        if (listing.error) {
-            report.Error(*listing.error);
+        if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
-        }
-        outcome.filesFound = listing.files.size();
-        if (events.onFilesFound && !report.Cancelled())
-            events.onFilesFound(listing.files.size());
 
         TimedBatches<SessionEntry> batches(events.onSessions, cancel);
         OccupationScanEvents scan;

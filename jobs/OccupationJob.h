@@ -6,6 +6,7 @@
 #include "LogMask.h"
 #include "ScanOutcome.h"
 #include "SessionEntry.h"
+#include "SessionParser.h"
 
 #include <atomic>
 #include <cstddef>
@@ -19,7 +20,7 @@ namespace kiv {
 struct OccupationRequest {
     std::filesystem::path logFolder; // the system's own path, never re-encoded
     LogDate date{};
-    std::string room = "Toutes"; // Windows-1252, as the room box holds it
+    std::string room{kAllRooms}; // Windows-1252, as the room box holds it
 };
 
 struct OccupationEvents {

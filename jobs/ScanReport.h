@@ -3,6 +3,8 @@
 // keeps every error text in the order met, the caller hears of each at once,
 // and nothing is reported once the scan is cancelled.
 
+#include "CancelFlag.h"
+#include "LogFolder.h"
 #include "ScanOutcome.h"
 
 #include <atomic>
@@ -24,7 +26,7 @@ public:
     {
     }
 
-    bool Cancelled() const noexcept { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+    bool Cancelled() const noexcept { return kiv::Cancelled(cancel_); }
 
     void Error(const std::string& message)
     {
@@ -34,6 +36,21 @@ public:
         outcome_.errors.push_back(message);
         if (onError_)
             onError_(message);
+    }
+
+    // The day's files as the log folder listed them: counted in the outcome
+    // and told to onFilesFound. False, with the folder's error reported, when
+    // the folder could not be listed: the scan then ends there.
+    bool FolderListed(const LogFolderListing& listing, const std::function<void(std::size_t)>& onFilesFound)
+    {
+        if (listing.error) {
+            Error(*listing.error);
+            return false;
+        }
+        outcome_.filesFound = listing.files.size();
+        if (onFilesFound && !Cancelled())
+            onFilesFound(listing.files.size());
+        return true;
     }
 
     // Before file index of count is searched.

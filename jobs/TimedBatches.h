@@ -7,6 +7,8 @@
 // when a file ends. An empty batch is never handed on, nor anything once the
 // scan is cancelled.
 
+#include "CancelFlag.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -62,7 +64,7 @@ public:
             return;
         std::vector<Item> out;
         out.swap(batch_);
-        if (deliver_ && !(cancel_ && cancel_->load(std::memory_order_relaxed)))
+        if (deliver_ && !Cancelled(cancel_))
             deliver_(std::move(out));
     }
 

@@ -1,6 +1,10 @@
 #include "KeywordMatcher.h"
 
 #include "AsciiCase.h"
+#include "BufferSearchPrefilter.h"
+#include "HyperscanPrefilter.h"
+#include "CancelFlag.h"
+#include "LineBreaks.h"
 
 #include <algorithm>
 
@@ -17,13 +21,53 @@ std::size_t PieceEnd(std::string_view text, std::size_t begin)
 {
     if (text.size() - begin <= kPieceSize)
         return text.size();
-    for (std::size_t at = begin + kPieceSize; at < text.size(); ++at)
-        if (IsLineBreak(text[at]))
-            return AfterBreak(text, at);
-    return text.size();
+    return NextLineStart(text, begin + kPieceSize);
+}
+
+// The words that a prefilter searches for: the others (empty ones, and ones
+// holding a CR, an LF or a NUL) cannot occur in a line.
+bool IsSearchableWord(std::string_view word) noexcept
+{
+    return !word.empty() && word.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+// The list itself when every word can occur in a line (no copy of a long
+// list), else a list without the others.
+const TextList& SearchableWords(const TextList& words, TextList& filtered)
+{
+    if (std::all_of(words.begin(), words.end(), IsSearchableWord))
+        return words;
+    for (std::string_view word : words)
+        if (IsSearchableWord(word))
+            filtered.push_back(word);
+    return filtered;
+}
+
+// A prefilter of the kind for the words; nullptr when the kind is not available.
+std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind)
+{
+    TextList filtered;
+    const TextList& searchable = SearchableWords(words, filtered);
+    switch (kind) {
+    case PrefilterKind::Hyperscan:
+        return MakeHyperscanPrefilter(searchable);
+    case PrefilterKind::BufferSearch:
+        return MakeBufferSearchPrefilter(searchable);
+    }
+    return nullptr;
 }
 
 } // namespace
+
+bool PrefilterAvailable(PrefilterKind kind)
+{
+    return kind == PrefilterKind::BufferSearch || HyperscanUsable();
+}
+
+PrefilterKind FastestPrefilter()
+{
+    return HyperscanUsable() ? PrefilterKind::Hyperscan : PrefilterKind::BufferSearch;
+}
 
 KeywordMatcher::Workspace::Workspace() = default;
 KeywordMatcher::Workspace::Workspace(Workspace&&) noexcept = default;
@@ -76,7 +120,7 @@ bool KeywordMatcher::ForEachMatch(std::string_view text, Workspace& workspace, c
                                   const std::atomic<bool>* cancel) const
 {
     for (std::size_t begin = 0; begin < text.size();) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
+        if (Cancelled(cancel))
             return false;
         const std::size_t end = PieceEnd(text, begin);
         const std::string_view piece = text.substr(begin, end - begin);

@@ -15,6 +15,13 @@
 
 namespace kiv {
 
+// False for Hyperscan when the build has no Hyperscan or the processor cannot
+// run it.
+bool PrefilterAvailable(PrefilterKind kind);
+
+// The best kind this build and processor offer.
+PrefilterKind FastestPrefilter();
+
 class KeywordMatcher {
 public:
     // The words exactly as the list holds them (spaces and all: an entry may be

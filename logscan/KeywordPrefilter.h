@@ -5,7 +5,7 @@
 // line that the exact test turns down (a word seen in the leading blanks that
 // the line's text leaves out) but never misses a line that holds a word.
 
-#include "LogLines.h"
+#include "LineBreaks.h"
 #include "TextList.h"
 
 #include <memory>
@@ -36,19 +36,6 @@ public:
     virtual void CandidateLines(std::string_view text, Scratch& scratch, std::vector<LineSpan>& lines) const = 0;
 };
 
-// False for Hyperscan when the build has no Hyperscan or the processor cannot
-// run it.
-bool PrefilterAvailable(PrefilterKind kind);
-
-// The best kind this build and processor offer.
-PrefilterKind FastestPrefilter();
-
-// A prefilter for the words; nullptr when the kind is not available. Empty
-// words, and words holding a CR, an LF or a NUL (which no line can hold), are
-// left out.
-std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind);
-
-// The words that a prefilter searches for: the others cannot occur in a line.
-bool IsSearchableWord(std::string_view word) noexcept;
+// Each kind is made in its own file; KeywordMatcher chooses among them.
 
 } // namespace kiv

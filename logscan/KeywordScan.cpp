@@ -1,35 +1,26 @@
 #include "KeywordScan.h"
 
+#include "CancelFlag.h"
 #include "FileIo.h"
 #include "KeywordMatcher.h"
 #include "KivError.h"
 #include "LogLineReader.h"
 #include "OrderedBatches.h"
 #include "RewriteLogLine.h"
+#include "ScanThreads.h"
 
 #include <algorithm>
 #include <memory>
 #include <mutex>
-#include <new>
-#include <stdexcept>
 #include <optional>
 #include <thread>
 
 namespace kiv {
 namespace {
 
-bool Cancelled(const std::atomic<bool>* cancel) noexcept
-{
-    return cancel && cancel->load(std::memory_order_relaxed);
-}
-
 std::size_t WorkerCount(unsigned requested, std::size_t files)
 {
-    std::size_t count = requested;
-    if (count == 0) {
-        count = std::thread::hardware_concurrency();
-        count = std::clamp<std::size_t>(count, 1, 8);
-    }
+    const std::size_t count = requested != 0 ? requested : DefaultThreadCount(ScanKind::ManyFiles);
     return std::min(count, files);
 }
 
@@ -51,12 +42,8 @@ public:
         const std::filesystem::path file = PathFromBytes(path);
         try {
             return SearchFile(fileIndex, file, sink);
-        } catch (const std::bad_alloc&) {
-            return TooLargeMessage(PathForMessage(file));
-        } catch (const std::length_error&) {
-            return TooLargeMessage(PathForMessage(file));
         } catch (const std::exception&) {
-            return CannotOpenMessage(PathForMessage(file));
+            return FileFailureMessage(PathForMessage(file));
         }
     }
 
@@ -66,10 +53,7 @@ private:
     {
         std::optional<std::string> error;
         try {
-            if (options_.portableMatcher)
-                reader_.Read(file, PathForMessage(file));
-            else
-                reader_.ReadContent(file, PathForMessage(file));
+            reader_.ReadContent(file, PathForMessage(file));
         } catch (const KivError& e) {
             error = e.what();
             // Not opened: what the reader holds is the previous file's.
@@ -79,18 +63,7 @@ private:
         const auto deliver = [&](std::string_view line, int word) {
             sink(KeywordResult{fileIndex, RewriteLogLine(line), static_cast<std::size_t>(word)});
         };
-        if (options_.portableMatcher) {
-            const std::size_t count = reader_.Count();
-            for (std::size_t j = 0; j < count; ++j) {
-                if (j % 4096 == 0 && Cancelled(options_.cancel))
-                    break;
-                const int word = matcher_.FirstMatch(reader_[j]);
-                if (word >= 0)
-                    deliver(reader_[j], word);
-            }
-        } else {
-            matcher_.ForEachMatch(reader_.Content(), workspace_, deliver, options_.cancel);
-        }
+        matcher_.ForEachMatch(reader_.Content(), workspace_, deliver, options_.cancel);
         return error;
     }
 

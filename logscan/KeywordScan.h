@@ -32,9 +32,8 @@ struct KeywordScanEvents {
 };
 
 struct KeywordScanOptions {
-    unsigned threads = 0;                      // 0: the processor's threads, at most 8
+    unsigned threads = 0;                      // 0: DefaultThreadCount(ScanKind::ManyFiles)
     const std::atomic<bool>* cancel = nullptr; // set from any thread to stop the scan
-    bool portableMatcher = false;              // test every line in turn, without a prefilter
 };
 
 // Searches the files (paths as the finder gives them; messages show them in

@@ -1,5 +1,8 @@
 #include "KivError.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace kiv {
 
 std::string CannotOpenMessage(std::string_view fileName)
@@ -24,6 +27,19 @@ std::string BadLevelMessage(long long level, std::string_view item)
 std::string TooLargeMessage(std::string_view fileName)
 {
     return "Fichier trop volumineux : " + std::string(fileName);
+}
+
+std::string FileFailureMessage(std::string_view fileName)
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return TooLargeMessage(fileName);
+    } catch (const std::length_error&) {
+        return TooLargeMessage(fileName);
+    } catch (...) {
+        return CannotOpenMessage(fileName);
+    }
 }
 
 std::string BadIndexMessage()

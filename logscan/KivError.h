@@ -24,6 +24,11 @@ std::string CannotCreateMessage(std::string_view fileName);
 std::string BadLevelMessage(long long level, std::string_view item);
 // "Fichier trop volumineux : %s": a log file that does not fit in memory.
 std::string TooLargeMessage(std::string_view fileName);
+// The error of a log file whose reading failed with the exception being
+// handled (to be called in a catch block): TooLargeMessage when memory ran
+// out, CannotOpenMessage for anything else. A scan reports it as that file's
+// error and goes on with the next file.
+std::string FileFailureMessage(std::string_view fileName);
 // "Index incorrect"
 std::string BadIndexMessage();
 // "Indice de liste hors limites (%d)"

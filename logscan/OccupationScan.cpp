@@ -1,24 +1,18 @@
 #include "OccupationScan.h"
 
 #include "AsciiCase.h"
+#include "CancelFlag.h"
 #include "FileIo.h"
 #include "KivError.h"
-#include "LogLines.h"
+#include "LineBreaks.h"
 #include "LogoutIndex.h"
 #include "OrderedBatches.h"
 #include "SessionParser.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <new>
 #include <optional>
-#include <stdexcept>
 
-#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define KIV_OCCUPATION_SSE2 1
-#endif
 
 namespace kiv {
 namespace {
@@ -28,11 +22,6 @@ constexpr std::size_t kCancelStride = 4096;
 
 // Sessions made ahead of delivery in batches of this many.
 constexpr std::size_t kBatchSize = 1024;
-
-bool Cancelled(const std::atomic<bool>* cancel) noexcept
-{
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
 
 // A logout line's hour form, made while the line is at hand: making the
 // sessions later needs no trip back to logout lines all over the file. Hours
@@ -82,29 +71,9 @@ std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
     bounds[0] = 0;
     for (unsigned i = 1; i < parts; ++i) {
         const std::size_t from = std::max(text.size() / parts * i, bounds[i - 1]);
-        const std::size_t at = text.find_first_of("\r\n", from);
-        bounds[i] = at == std::string_view::npos ? text.size() : AfterBreak(text, at);
+        bounds[i] = NextLineStart(text, from);
     }
     return bounds;
-}
-
-// The first CR or LF in text[from, end), or end: one pass for both kinds of
-// break, sixteen bytes at a time where the processor allows.
-std::size_t FindBreak(std::string_view text, std::size_t from, std::size_t end) noexcept
-{
-#ifdef KIV_OCCUPATION_SSE2
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; from + 16 <= end; from += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
-        if (found != 0)
-            return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
-    }
-#endif
-    while (from < end && !IsLineBreak(text[from]))
-        ++from;
-    return from;
 }
 
 // Reads the lines of text[begin, end), which starts at a line's start and ends
@@ -127,10 +96,8 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
     for (std::size_t n = 0; start < end; ++n) {
         if (n % kCancelStride == 0 && Cancelled(cancel))
             return;
-        const std::size_t lineEnd = FindBreak(text, start, end);
-        std::size_t body = start;
-        while (body < lineEnd && IsLineBlank(text[body]))
-            ++body;
+        const std::size_t lineEnd = FindLineBreak(text, start, end);
+        const std::size_t body = SkipLineBlanks(text, start, lineEnd);
         const std::string_view line = text.substr(body, lineEnd - body);
         const LogWords words = FindLogWords(line);
         if (words.logout && (keepAllLogouts || !chunk.logins.empty())) {
@@ -308,12 +275,8 @@ std::optional<std::string> ScanFile(const std::string& path, std::string_view ro
             ExtractSessionBatches(reader, room, events.onSessions, cancel, threads);
         else
             ExtractSessions(reader, room, events.onSession, cancel, threads);
-    } catch (const std::bad_alloc&) {
-        error = TooLargeMessage(PathForMessage(file));
-    } catch (const std::length_error&) {
-        error = TooLargeMessage(PathForMessage(file));
     } catch (const std::exception&) {
-        error = CannotOpenMessage(PathForMessage(file));
+        error = FileFailureMessage(PathForMessage(file));
     }
     return error;
 }

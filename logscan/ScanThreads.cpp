@@ -7,8 +7,10 @@
 #include <vector>
 
 namespace kiv {
-namespace {
-constexpr unsigned kMostThreads = 4;
+unsigned DefaultThreadCount(ScanKind kind) noexcept
+{
+    const unsigned most = kind == ScanKind::ManyFiles ? 8u : 4u;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, most);
 }
 
 unsigned ThreadCountFor(const ScanThreads& threads, std::size_t bytes) noexcept
@@ -17,7 +19,7 @@ unsigned ThreadCountFor(const ScanThreads& threads, std::size_t bytes) noexcept
         return 1;
     if (threads.count != 0)
         return threads.count;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+    return DefaultThreadCount(ScanKind::ChunksOfOneFile);
 }
 
 void RunOnThreads(unsigned count, const std::function<void(unsigned)>& work)

@@ -2,78 +2,14 @@
 
 #include "FileIo.h"
 #include "KivError.h"
+#include "LineBreaks.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <stdexcept>
 
-#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define KIV_TEXTLIST_SSE2 1
-#endif
 
 namespace kiv {
 namespace {
-
-// The content of a list: the bytes before the first NUL.
-std::string_view BeforeNul(std::string_view content) noexcept
-{
-    if (content.empty()) // an empty file's bytes may have no address at all
-        return content;
-    if (const void* nul = std::memchr(content.data(), '\0', content.size()))
-        return content.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - content.data()));
-    return content;
-}
-
-// The first CR or LF at or after i, or n.
-std::size_t SkipToBreak(const char* bytes, std::size_t i, std::size_t n) noexcept
-{
-#ifdef KIV_TEXTLIST_SSE2
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= n; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
-        if (found != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
-    }
-#endif
-    while (i < n && bytes[i] != '\r' && bytes[i] != '\n')
-        ++i;
-    return i;
-}
-
-// How many line breaks the bytes hold, a CR LF counted once.
-std::size_t CountBreaks(const char* bytes, std::size_t n) noexcept
-{
-    std::size_t count = 0;
-    std::size_t i = 0;
-#ifdef KIV_TEXTLIST_SSE2
-    // Each byte that ends a line (an LF, or a CR not followed by one) adds one
-    // to its lane; the lanes are summed before any can pass 255.
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i zero = _mm_setzero_si128();
-    while (i + 17 <= n) {
-        __m128i lanes = zero;
-        for (int k = 0; k < 255 && i + 17 <= n; ++k, i += 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
-            const __m128i isCr = _mm_cmpeq_epi8(block, cr);
-            const __m128i crLf = _mm_and_si128(isCr, _mm_cmpeq_epi8(next, lf));
-            lanes = _mm_sub_epi8(lanes, _mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_andnot_si128(crLf, isCr)));
-        }
-        const __m128i sums = _mm_sad_epu8(lanes, zero);
-        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
-                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
-    }
-#endif
-    for (; i < n; ++i)
-        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == n || bytes[i + 1] != '\n')))
-            ++count;
-    return count;
-}
 
 struct LineMarking {
     std::size_t marks = 0; // written, the closing one included
@@ -93,11 +29,11 @@ LineMarking MarkLines(std::string_view content, std::size_t maxLines, Mark* out)
     std::size_t start = 0;
     std::size_t i = 0;
     while (written < maxLines) {
-        if (i < n && bytes[i] != '\r' && bytes[i] != '\n')
-            i = SkipToBreak(bytes, i, n);
+        if (i < n && !IsLineBreak(bytes[i]))
+            i = FindLineBreak(content, i, n);
         if (i >= n)
             break;
-        const std::size_t breakLength = bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n' ? 2 : 1;
+        const std::size_t breakLength = BreakLength(content, i);
         out[written++] = static_cast<Mark>(std::uint64_t{start} << kShift | breakLength);
         i += breakLength;
         start = i;
@@ -258,7 +194,7 @@ TextList SplitTextList(std::string_view content, std::size_t maxLines)
     // Every line but the last ends at a break: room for one mark per break
     // and two more is enough, taken once (a list of a hundred million empty
     // lines must not be copied as it grows).
-    const std::size_t room = std::min(CountBreaks(content.data(), n), maxLines) + 2;
+    const std::size_t room = std::min(CountLineBreaks(content), maxLines) + 2;
     const std::uint64_t largest = std::uint64_t{n} << TextList::kBreakBits | TextList::kBreakMask;
     list.lines_.Resize(room, largest);
     constexpr unsigned kShift = TextList::kBreakBits;

@@ -14,6 +14,12 @@ struct LinesCase {
     std::vector<std::string> lines; // taken one after the other in multi-line mode
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const LinesCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CellLines : public ::testing::TestWithParam<LinesCase> {};
 
 TEST_P(CellLines, SplitAtCarriageReturns)

@@ -132,6 +132,12 @@ const LayoutCase kCases[] = {
      {200, -2000}, {70, 301, 70}, {{0, 0, 55, 1}, {1, 1, 0, 1}, {2, 2, 55, 1}}, 3, {0, 1, 2}, 36},
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const LayoutCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class PrintLayoutCases : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(PrintLayoutCases, CountedAndPrintedAlike)

@@ -77,6 +77,12 @@ struct LoadCase {
     std::vector<std::string> row0;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const LoadCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class HeaderLoad : public HeaderRow, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(HeaderLoad, CopiesTheFileIntoTheHeaderRowOnce)

@@ -50,6 +50,12 @@ struct PlacementCase {
     std::vector<int> columns;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const PlacementCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SlotColumnsTest : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(SlotColumnsTest, ColumnsOfALoginTime)

@@ -1,4 +1,5 @@
 #include "KeywordScan.h"
+#include "TempPath.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@ class KeywordScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kiv_keyword_scan_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = UniqueTempPath("kiv_keyword_scan_" +
+                              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
@@ -77,24 +78,20 @@ TEST_F(KeywordScanTest, ResultsComeInFileAndLineOrderWhateverTheThreads)
         files.push_back(Write("k" + std::to_string(100 + f) + "050206.txt", bytes));
         expected.push_back("P " + std::to_string(f + 1) + "/23");
     }
-    for (const bool portable : {false, true}) {
-        for (const unsigned threads : {1u, 2u, 4u, 0u}) {
-            const Run run = Scan(files, kWords, {threads, nullptr, portable});
-            EXPECT_TRUE(run.allRead);
-            EXPECT_EQ(run.events, expected) << "threads " << threads << " portable " << portable;
-        }
+    for (const unsigned threads : {1u, 2u, 4u, 0u}) {
+        const Run run = Scan(files, kWords, {threads, nullptr});
+        EXPECT_TRUE(run.allRead);
+        EXPECT_EQ(run.events, expected) << "threads " << threads;
     }
 }
 
 TEST_F(KeywordScanTest, ASingleFoundFileIsScanned)
 {
     const std::string file = Write("k050206.txt", "P1:e1:050206:0800:rien\r\nP2:e2:050206:0801:Seins Nus\r\n");
-    for (const bool portable : {false, true}) {
-        const Run run = Scan({file}, kWords, {0, nullptr, portable});
-        EXPECT_TRUE(run.allRead);
-        EXPECT_EQ(run.events, (std::vector<std::string>{
-                                  "R0 seins nu | P2:e2: le 05/02/06: \xE0 08 h 01 min :Seins Nus", "P 1/1"}));
-    }
+    const Run run = Scan({file}, kWords, {0, nullptr});
+    EXPECT_TRUE(run.allRead);
+    EXPECT_EQ(run.events, (std::vector<std::string>{
+                              "R0 seins nu | P2:e2: le 05/02/06: \xE0 08 h 01 min :Seins Nus", "P 1/1"}));
 }
 
 TEST_F(KeywordScanTest, NoFileNoEvent)
@@ -127,12 +124,10 @@ TEST_F(KeywordScanTest, UnreadableFilesAreReportedAndTheScanGoesOn)
         "R3 sexe | P5:e5: le 05/02/06: \xE0 10 h 00 min :sexe",
         "P 4/4",
     };
-    for (const bool portable : {false, true}) {
-        for (const unsigned threads : {1u, 3u}) {
-            const Run run = Scan(files, kWords, {threads, nullptr, portable});
-            EXPECT_FALSE(run.allRead);
-            EXPECT_EQ(run.events, expected) << "threads " << threads << " portable " << portable;
-        }
+    for (const unsigned threads : {1u, 3u}) {
+        const Run run = Scan(files, kWords, {threads, nullptr});
+        EXPECT_FALSE(run.allRead);
+        EXPECT_EQ(run.events, expected) << "threads " << threads;
     }
 }
 
@@ -141,11 +136,9 @@ TEST_F(KeywordScanTest, UnreadableFilesAreReportedAndTheScanGoesOn)
 TEST_F(KeywordScanTest, LinesAreMatchedAndRewrittenWithoutTheirIndent)
 {
     const std::string file = Write("k050206.txt", "\t sexe:e0:050206:0700:a\r\nP1:e1:050206:0800:b\n\tx seins nu\r\n");
-    for (const bool portable : {false, true}) {
-        const Run run = Scan({file}, TextList{" seins nu", "\tx", "sexe"}, {1, nullptr, portable});
-        EXPECT_EQ(run.events, (std::vector<std::string>{"R0 sexe | sexe:e0: le 05/02/06: \xE0 07 h 00 min :a",
-                                                        "R0  seins nu | x seins nu le // \xE0  m h in ", "P 1/1"}));
-    }
+    const Run run = Scan({file}, TextList{" seins nu", "\tx", "sexe"}, {1, nullptr});
+    EXPECT_EQ(run.events, (std::vector<std::string>{"R0 sexe | sexe:e0: le 05/02/06: \xE0 07 h 00 min :a",
+                                                    "R0  seins nu | x seins nu le // \xE0  m h in ", "P 1/1"}));
 }
 
 TEST_F(KeywordScanTest, CancelStopsDelivery)
@@ -157,21 +150,19 @@ TEST_F(KeywordScanTest, CancelStopsDelivery)
     for (int f = 0; f < 12; ++f)
         files.push_back(Write(std::string("k") + std::to_string(f) + "050206.txt", bytes));
 
-    for (const bool portable : {false, true}) {
-        for (const unsigned threads : {1u, 4u}) {
-            std::atomic<bool> cancel{false};
-            const Run run = Scan(files, kWords, {threads, &cancel, portable}, [&](std::size_t results) {
-                if (results == 3)
-                    cancel = true;
-            });
-            EXPECT_FALSE(run.allRead);
-            EXPECT_EQ(run.events.size(), 3u) << "threads " << threads << " portable " << portable;
+    for (const unsigned threads : {1u, 4u}) {
+        std::atomic<bool> cancel{false};
+        const Run run = Scan(files, kWords, {threads, &cancel}, [&](std::size_t results) {
+            if (results == 3)
+                cancel = true;
+        });
+        EXPECT_FALSE(run.allRead);
+        EXPECT_EQ(run.events.size(), 3u) << "threads " << threads;
 
-            // Cancelled before it starts: nothing at all.
-            const Run none = Scan(files, kWords, {threads, &cancel, portable});
-            EXPECT_FALSE(none.allRead);
-            EXPECT_TRUE(none.events.empty());
-        }
+        // Cancelled before it starts: nothing at all.
+        const Run none = Scan(files, kWords, {threads, &cancel});
+        EXPECT_FALSE(none.allRead);
+        EXPECT_TRUE(none.events.empty());
     }
 }
 

@@ -1,6 +1,7 @@
 #include "FileIo.h"
 #include "KivError.h"
 #include "LogLineReader.h"
+#include "TempPath.h"
 #include "TextList.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,12 @@ struct ReadCase {
     std::vector<std::string> entries; // kept, also when the read is refused
     std::optional<std::string> error;
 };
+
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const ReadCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class LogLineReaderSplit : public ::testing::TestWithParam<ReadCase> {};
 
@@ -150,8 +157,7 @@ class LogLineReaderFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kiv_reader_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = UniqueTempPath("kiv_reader_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

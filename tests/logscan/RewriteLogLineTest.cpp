@@ -11,6 +11,12 @@ struct RewriteCase {
     std::string rewritten;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const RewriteCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class RewriteLogLineTest : public ::testing::TestWithParam<RewriteCase> {};
 
 TEST_P(RewriteLogLineTest, InsertsTheDateAndTimeSeparators)

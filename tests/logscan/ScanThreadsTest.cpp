@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <latch>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -30,6 +31,9 @@ TEST(ScanThreadsTest, SmallTextsStayOnOneThread)
     const unsigned machine = ThreadCountFor(ScanThreads{}, std::size_t{1} << 30);
     EXPECT_GE(machine, 1u);
     EXPECT_LE(machine, 4u);
+    EXPECT_EQ(machine, DefaultThreadCount(ScanKind::ChunksOfOneFile));
+    EXPECT_GE(DefaultThreadCount(ScanKind::ManyFiles), machine);
+    EXPECT_LE(DefaultThreadCount(ScanKind::ManyFiles), 8u);
 }
 
 TEST(ScanThreadsTest, EveryPartRunsOnceAndAFailureComesBackAfterAll)
@@ -40,12 +44,16 @@ TEST(ScanThreadsTest, EveryPartRunsOnceAndAFailureComesBackAfterAll)
         for (unsigned i = 0; i < count; ++i)
             EXPECT_EQ(runs[i].load(), 1) << i;
     }
+    // The other parts end only once the failure is on its way.
     std::atomic<int> finished{0};
+    std::latch failing(1);
     EXPECT_THROW(RunOnThreads(3,
                               [&](unsigned i) {
-                                  if (i == 1)
+                                  if (i == 1) {
+                                      failing.count_down();
                                       throw std::runtime_error("plein");
-                                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                  }
+                                  failing.wait();
                                   ++finished;
                               }),
                  std::runtime_error);

@@ -24,6 +24,12 @@ struct FieldsCase {
     SessionEntry expected;
 };
 
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const FieldsCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class ParseLoginLineTest : public ::testing::TestWithParam<FieldsCase> {};
 
 TEST_P(ParseLoginLineTest, CutsTheFields)

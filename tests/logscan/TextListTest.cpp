@@ -1,5 +1,6 @@
 #include "Cp1252.h"
 #include "KivError.h"
+#include "TempPath.h"
 #include "TextList.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,12 @@ struct SplitCase {
     std::string content;
     TextList expected;
 };
+
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const SplitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SplitTextListTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -144,7 +151,7 @@ TEST(JoinTextList, JoinsWithCrLfAndNoFinalBreak)
 
 TEST(TextListFiles, SaveThenLoadKeepsExactBytes)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "kiv_textlist_test";
+    const auto dir = UniqueTempPath("kiv_textlist_test");
     std::filesystem::create_directories(dir);
     const auto file = dir / "kiv_salles.txt";
     SaveTextFile(file, "S101\r\nS102", "kiv_salles.txt");

@@ -1,16 +1,11 @@
-#include "KeywordPrefilter.h"
+#include "BufferSearchPrefilter.h"
 
 #include "AsciiCase.h"
-#include "HyperscanPrefilter.h"
+#include "Simd.h"
 
 #include <algorithm>
 #include <bit>
 #include <utility>
-
-#if !defined(KIV_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define KIV_PREFILTER_SSE2 1
-#endif
 
 namespace kiv {
 namespace {
@@ -69,7 +64,7 @@ constexpr std::size_t kBlock = 16;
 // Reads `at`[0 .. word.second + kBlock - 1].
 inline unsigned AnchorMask(const char* at, const AnchoredWord& word)
 {
-#ifdef KIV_PREFILTER_SSE2
+#ifdef KIV_HAVE_SSE2
     const __m128i caseBit = _mm_set1_epi8(0x20);
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + word.first));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + word.second));
@@ -162,46 +157,11 @@ private:
     std::vector<AnchoredWord> words_;
 };
 
-// The words that a prefilter searches for: the list itself when every word
-// can occur in a line (no copy of a long list), else a list without the others.
-const TextList& SearchableWords(const TextList& words, TextList& filtered)
-{
-    if (std::all_of(words.begin(), words.end(), IsSearchableWord))
-        return words;
-    for (std::string_view word : words)
-        if (IsSearchableWord(word))
-            filtered.push_back(word);
-    return filtered;
-}
-
 } // namespace
 
-bool IsSearchableWord(std::string_view word) noexcept
+std::unique_ptr<KeywordPrefilter> MakeBufferSearchPrefilter(const TextList& searchableWords)
 {
-    return !word.empty() && word.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
-bool PrefilterAvailable(PrefilterKind kind)
-{
-    return kind == PrefilterKind::BufferSearch || HyperscanUsable();
-}
-
-PrefilterKind FastestPrefilter()
-{
-    return HyperscanUsable() ? PrefilterKind::Hyperscan : PrefilterKind::BufferSearch;
-}
-
-std::unique_ptr<KeywordPrefilter> MakeKeywordPrefilter(const TextList& words, PrefilterKind kind)
-{
-    TextList filtered;
-    const TextList& searchable = SearchableWords(words, filtered);
-    switch (kind) {
-    case PrefilterKind::Hyperscan:
-        return MakeHyperscanPrefilter(searchable);
-    case PrefilterKind::BufferSearch:
-        return std::make_unique<BufferSearchPrefilter>(searchable);
-    }
-    return nullptr;
+    return std::make_unique<BufferSearchPrefilter>(searchableWords);
 }
 
 } // namespace kiv
