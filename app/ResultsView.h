@@ -55,7 +55,8 @@ public:
     };
 
     // One edit that appends results for as long as it lives: the view lays
-    // out and repaints once, when it ends.
+    // out and repaints once, when it ends, and only adjusts its scroll bars
+    // when the new lines fall below the screen.
     class Appender {
     public:
         explicit Appender(ResultsView& view);
