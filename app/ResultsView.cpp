@@ -64,6 +64,14 @@ ResultsView::ResultsView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    // Often enough for the scroll bars to follow the search smoothly; each
+    // time redraws them.
+    lengthTold_.setSingleShot(true);
+    lengthTold_.setInterval(40);
+    connect(&lengthTold_, &QTimer::timeout, this, [this] {
+        QAbstractTextDocumentLayout* layout = document()->documentLayout();
+        emit layout->documentSizeChanged(layout->documentSize());
+    });
 }
 
 void ResultsView::AppendResult(std::string_view line, std::string_view word)
@@ -123,7 +131,8 @@ bool ResultsView::MayShowLine(int line) const
 }
 
 ResultsView::Appender::Appender(ResultsView& view)
-    : doc_(view.document())
+    : view_(view)
+    , doc_(view.document())
     , cursor_(doc_)
     , undo_(doc_->isUndoRedoEnabled())
     , shown_(view.isVisible() && view.MayShowLine(doc_->blockCount() - 1))
@@ -146,12 +155,12 @@ ResultsView::Appender::~Appender()
         // them: the view only needs its scroll bars told of the new length,
         // not a repaint of the lines on screen, which would lay out and draw
         // them again after every slice.
-        QAbstractTextDocumentLayout* layout = doc_->documentLayout();
         {
-            const QSignalBlocker quiet(layout);
+            const QSignalBlocker quiet(doc_->documentLayout());
             cursor_.endEditBlock();
         }
-        emit layout->documentSizeChanged(layout->documentSize());
+        if (!view_.lengthTold_.isActive())
+            view_.lengthTold_.start();
     }
     doc_->setUndoRedoEnabled(undo_);
 }

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <cstddef>
 #include <functional>
@@ -69,6 +70,7 @@ public:
     private:
         void Insert(const Lines& lines, qsizetype from, qsizetype to, const QTextCharFormat& format);
 
+        ResultsView& view_;
         QTextDocument* doc_;
         QTextCursor cursor_;
         bool undo_;
@@ -97,6 +99,10 @@ public:
 private:
     // Whether the line of that number may be on screen now.
     bool MayShowLine(int line) const;
+
+    // Tells the scroll bars the length of the text a little later, once for
+    // all the slices appended meanwhile below the screen.
+    QTimer lengthTold_;
 };
 
 } // namespace kiv
