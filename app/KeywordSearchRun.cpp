@@ -30,7 +30,7 @@ KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QW
 {
     window->installEventFilter(this);
     nextSlice_.setSingleShot(true);
-    nextSlice_.setInterval(1);
+    nextSlice_.setInterval(0);
     connect(&nextSlice_, &QTimer::timeout, this, &KeywordSearchRun::AppendTurn);
 }
 
@@ -101,7 +101,11 @@ void KeywordSearchRun::Work(KeywordSearchRequest request)
     events.onFileStarted = [this](std::size_t index, std::size_t) {
         Post([index](Handover& h) { h.fileIndex = index; });
     };
-    events.onResults = [this](std::vector<KeywordSearchResult>&& batch) {
+    events.onResults = [this](std::vector<KeywordSearchResult>&& results) {
+        if (results.empty())
+            return;
+        // The text is made ready here, off the window's thread.
+        Batch batch{ResultsView::Lines(results), std::move(results.back())};
         Post([this, &batch](Handover& h) {
             if (!firstReceived_)
                 firstReceived_ = Clock::now();
@@ -147,9 +151,11 @@ void KeywordSearchRun::TakeHandover()
             outcome_ = std::exchange(handover_.outcome, std::nullopt);
         handover_.wakePosted = false;
     }
-    // The bar runs from the first file (0) to the last (n - 1).
+    // The bar runs from the first file (0) to the last (n - 1). With one
+    // file it stays empty: Qt would draw a range of 0 to 0 as a busy marquee,
+    // repainted many times a second while the window appends.
     if (fileCount)
-        progress_->setMaximum(*fileCount > 0 ? static_cast<int>(*fileCount - 1) : 0);
+        progress_->setMaximum(*fileCount > 1 ? static_cast<int>(*fileCount - 1) : 1);
     if (fileIndex)
         progress_->setValue(static_cast<int>(*fileIndex));
 }
@@ -191,12 +197,13 @@ void KeywordSearchRun::AppendTurn()
 
 void KeywordSearchRun::AppendSlice(ResultsView::Appender& appender)
 {
-    std::vector<KeywordSearchResult>& front = toAppend_.front();
-    const std::size_t end = appendedInFront_ + std::min(kSliceLines, front.size() - appendedInFront_);
-    for (; appendedInFront_ < end; ++appendedInFront_)
-        appender.Add(front[appendedInFront_]);
-    if (appendedInFront_ == front.size()) {
-        lastResult_ = std::move(front.back());
+    Batch& front = toAppend_.front();
+    const std::size_t count = front.lines.Count();
+    const std::size_t end = appendedInFront_ + std::min(kSliceLines, count - appendedInFront_);
+    appender.Add(front.lines, appendedInFront_, end);
+    appendedInFront_ = end;
+    if (appendedInFront_ == count) {
+        lastResult_ = std::move(front.last);
         toAppend_.pop_front();
         appendedInFront_ = 0;
     }

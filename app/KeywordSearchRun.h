@@ -10,7 +10,6 @@
 
 #include <QObject>
 #include <QTimer>
-#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -56,9 +55,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A batch of results as the worker made it ready for the view; the last
+    // result kept as found, for the clipboard.
+    struct Batch {
+        ResultsView::Lines lines;
+        KeywordSearchResult last;
+    };
     // What the worker has handed over and the window not yet taken.
     struct Handover {
-        std::deque<std::vector<KeywordSearchResult>> batches;
+        std::deque<Batch> batches;
         std::optional<std::size_t> fileCount;
         std::optional<std::size_t> fileIndex;
         std::optional<ScanOutcome> outcome;
@@ -84,7 +89,7 @@ private:
     std::optional<Clock::time_point> firstReceived_; // under mutex_
 
     // Window side: the batches taken, appended a slice at a time.
-    std::deque<std::vector<KeywordSearchResult>> toAppend_;
+    std::deque<Batch> toAppend_;
     std::size_t appendedInFront_ = 0;
     // Brings the next slice in a later turn of the event loop, after the
     // timers and input waiting there (a posted call would run before them).

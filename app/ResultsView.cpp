@@ -1,9 +1,12 @@
 #include "ResultsView.h"
 
 #include "AsciiCase.h"
+#include "Cp1252.h"
 #include "QtCp1252.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,16 +15,28 @@
 namespace kiv {
 namespace {
 
-// One result line at the cursor: the text before the word, the word in bold,
-// the rest, each with its own format so that no bold runs on.
-void InsertResultText(QTextCursor& cursor, const KeywordSearchResult& result)
+const QTextCharFormat& PlainFormat()
 {
     static const QTextCharFormat plain;
+    return plain;
+}
+
+const QTextCharFormat& BoldFormat()
+{
     static const QTextCharFormat bold = [] {
         QTextCharFormat format;
         format.setFontWeight(QFont::Bold);
         return format;
     }();
+    return bold;
+}
+
+// One result line at the cursor: the text before the word, the word in bold,
+// the rest, each with its own format so that no bold runs on.
+void InsertResultText(QTextCursor& cursor, const KeywordSearchResult& result)
+{
+    const QTextCharFormat& plain = PlainFormat();
+    const QTextCharFormat& bold = BoldFormat();
     const std::string_view line = result.line;
     const std::size_t start = std::min(result.boldStart, line.size());
     const std::size_t length = std::min(result.boldLength, line.size() - start);
@@ -49,6 +64,14 @@ ResultsView::ResultsView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    // Often enough for the scroll bars to follow the search smoothly; each
+    // time redraws them.
+    lengthTold_.setSingleShot(true);
+    lengthTold_.setInterval(40);
+    connect(&lengthTold_, &QTimer::timeout, this, [this] {
+        QAbstractTextDocumentLayout* layout = document()->documentLayout();
+        emit layout->documentSizeChanged(layout->documentSize());
+    });
 }
 
 void ResultsView::AppendResult(std::string_view line, std::string_view word)
@@ -69,15 +92,50 @@ void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
 {
     if (results.empty())
         return;
+    const Lines lines(results);
     Appender appender(*this);
+    appender.Add(lines, 0, lines.Count());
+}
+
+ResultsView::Lines::Lines(std::span<const KeywordSearchResult> results)
+{
+    std::size_t size = 0;
     for (const KeywordSearchResult& result : results)
-        appender.Add(result);
+        size += result.line.size() + 1;
+    text_.resize(static_cast<qsizetype>(size));
+    lines_.reserve(results.size());
+    QChar* out = text_.data();
+    qsizetype at = 0;
+    for (const KeywordSearchResult& result : results) {
+        const std::string_view line = result.line;
+        const std::size_t start = std::min(result.boldStart, line.size());
+        const std::size_t length = std::min(result.boldLength, line.size() - start);
+        // Each byte is one character of the text, so the bold range keeps its
+        // offsets.
+        for (const char c : line)
+            out[at++] = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+        // The paragraph separator ends the line as a line break would, but a
+        // carriage return at the end of a log line cannot swallow it.
+        out[at++] = QChar::ParagraphSeparator;
+        const qsizetype lineStart = at - static_cast<qsizetype>(line.size()) - 1;
+        lines_.push_back({at, lineStart + static_cast<qsizetype>(start), static_cast<qsizetype>(length)});
+    }
+}
+
+bool ResultsView::MayShowLine(int line) const
+{
+    // A line holds at least one block's worth of height, so no more blocks
+    // than this fit on the screen below the first one shown.
+    const int fit = viewport()->height() / std::max(1, fontMetrics().lineSpacing()) + 2;
+    return line <= firstVisibleBlock().blockNumber() + fit;
 }
 
 ResultsView::Appender::Appender(ResultsView& view)
-    : doc_(view.document())
+    : view_(view)
+    , doc_(view.document())
     , cursor_(doc_)
     , undo_(doc_->isUndoRedoEnabled())
+    , shown_(view.isVisible() && view.MayShowLine(doc_->blockCount() - 1))
 {
     doc_->setUndoRedoEnabled(false);
     cursor_.movePosition(QTextCursor::End);
@@ -90,14 +148,47 @@ ResultsView::Appender::Appender(ResultsView& view)
 
 ResultsView::Appender::~Appender()
 {
-    cursor_.endEditBlock();
+    if (shown_) {
+        cursor_.endEditBlock();
+    } else {
+        // Staff read the first results while the search appends far below
+        // them: the view only needs its scroll bars told of the new length,
+        // not a repaint of the lines on screen, which would lay out and draw
+        // them again after every slice.
+        {
+            const QSignalBlocker quiet(doc_->documentLayout());
+            cursor_.endEditBlock();
+        }
+        if (!view_.lengthTold_.isActive())
+            view_.lengthTold_.start();
+    }
     doc_->setUndoRedoEnabled(undo_);
 }
 
-void ResultsView::Appender::Add(const KeywordSearchResult& result)
+// The plain text between two bold words goes in with one insertion, line
+// breaks and all: a year of results is mostly plain text.
+void ResultsView::Appender::Add(const Lines& lines, std::size_t first, std::size_t last)
 {
-    InsertResultText(cursor_, result);
-    cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    if (first >= last)
+        return;
+    qsizetype at = first == 0 ? 0 : lines.lines_[first - 1].end;
+    for (std::size_t i = first; i < last; ++i) {
+        const Lines::Line& line = lines.lines_[i];
+        if (line.boldLength == 0)
+            continue;
+        Insert(lines, at, line.boldStart, PlainFormat());
+        at = line.boldStart + line.boldLength;
+        Insert(lines, line.boldStart, at, BoldFormat());
+    }
+    Insert(lines, at, lines.lines_[last - 1].end, PlainFormat());
+}
+
+void ResultsView::Appender::Insert(const Lines& lines, qsizetype from, qsizetype to, const QTextCharFormat& format)
+{
+    if (to <= from)
+        return;
+    // The document copies the characters: no need for a string of their own.
+    cursor_.insertText(QString::fromRawData(lines.text_.constData() + from, to - from), format);
 }
 
 int ResultsView::LineCount() const

@@ -703,7 +703,7 @@ void TForm1::FileSearch2Finish(std::size_t fileCount)
     ProgressBar2->setValue(0);
     ProgressBar2->show();
     if (fileCount > 0)
-        ProgressBar2->setMaximum(static_cast<int>(fileCount - 1));
+        ProgressBar2->setMaximum(std::max(1, static_cast<int>(fileCount - 1))); // 0 to 0 would be a busy marquee
 }
 
 // Whatever ended the scan, the bar goes and the flag clears; the logs that
