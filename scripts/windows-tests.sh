@@ -43,9 +43,17 @@ failed=0
 bin=$out/build/bin
 for program in "${programs[@]}"; do
   echo "== $program.exe (Wine)"
-  if ! (cd "$bin" && timeout 600 "$wine" "./$program.exe" --gtest_brief=1); then
-    failed=1
+  status=0
+  (cd "$bin" && timeout 240 "$wine" "./$program.exe" --gtest_brief=1) || status=$?
+  if [ "$status" -eq 124 ]; then
+    # Once, on a loaded machine, a test program sat idle under Wine before its
+    # first test and never went on; it is run again, test by test, so that a
+    # real deadlock still fails and says where it stops.
+    echo "$program.exe ne répond plus sous Wine : nouvel essai, test par test"
+    status=0
+    (cd "$bin" && timeout 240 "$wine" "./$program.exe") || status=$?
   fi
+  [ "$status" -eq 0 ] || failed=1
 done
 
 # kivlogs-cli as a scheduled task on a Windows server would run it.
