@@ -6,14 +6,9 @@
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
@@ -100,6 +95,15 @@ TSearchRec MakeEntry(const fs::path& path, std::string name, fs::file_status lin
     return rec;
 }
 
+// A folder's entries in the order the school's Windows file server lists
+// them, whatever order this system gives.
+std::vector<TSearchRec> InNameOrder(std::vector<TSearchRec> entries)
+{
+    std::sort(entries.begin(), entries.end(),
+              [](const TSearchRec& a, const TSearchRec& b) { return NameOrderLess(a.Name, b.Name); });
+    return entries;
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -167,9 +171,7 @@ std::vector<TSearchRec> ListDirectory(const std::string& folder)
                                   data.nFileSizeLow, data.ftLastWriteTime));
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    std::sort(entries.begin(), entries.end(),
-              [](const TSearchRec& a, const TSearchRec& b) { return NameOrderLess(a.Name, b.Name); });
-    return entries;
+    return InNameOrder(std::move(entries));
 }
 
 std::optional<TSearchRec> LookUpEntry(const std::string& path)
@@ -196,9 +198,7 @@ std::vector<TSearchRec> ListDirectory(const std::string& folder)
         const fs::file_status linkStatus = entry.symlink_status(statusError);
         entries.push_back(MakeEntry(entry.path(), BytesOf(entry.path().filename()), linkStatus));
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const TSearchRec& a, const TSearchRec& b) { return NameOrderLess(a.Name, b.Name); });
-    return entries;
+    return InNameOrder(std::move(entries));
 }
 
 std::optional<TSearchRec> LookUpEntry(const std::string& path)

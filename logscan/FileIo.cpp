@@ -19,12 +19,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <cerrno>
