@@ -94,7 +94,7 @@ void ResultsOutput::Print()
         return;
     }
     printer_.setDocName(QString());
-    PrintResults(*view_->document(), view_->font(), printer_);
+    PrintResults(view_->Store(), view_->font(), printer_);
 }
 
 } // namespace kiv

@@ -1,17 +1,12 @@
 #include "ResultsPrinting.h"
 
 #include "KivError.h"
+#include "LineStore.h"
 #include "QtCp1252.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTextLayout>
-#include <QTextFrame>
-
-#include <memory>
 
 namespace kiv {
 namespace {
@@ -28,47 +23,54 @@ QFont PaperFont(const QFont& viewFont)
 
 } // namespace
 
-void PrintResults(const QTextDocument& results, const QFont& viewFont, QPrinter& printer)
+void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer)
 {
     // A table printed before in landscape does not turn the results.
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(false);
 
-    std::unique_ptr<QTextDocument> paper(results.clone());
-    paper->setDefaultFont(PaperFont(viewFont));
-    paper->setDocumentMargin(0);
-    QTextOption wrapping = paper->defaultTextOption();
-    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    paper->setDefaultTextOption(wrapping);
-    QTextFrameFormat frame = paper->rootFrame()->frameFormat();
-    frame.setMargin(0);
-    frame.setPadding(0);
-    frame.setBorder(0);
-    paper->rootFrame()->setFrameFormat(frame);
-    paper->documentLayout()->setPaintDevice(&printer);
-
-    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
-    const QSizeF page(area.width(), area.height());
-    paper->setPageSize(page);
-
     QPainter painter;
     if (!painter.begin(&printer))
         throw KivError(ToCp1252(QStringLiteral("Impossible d'imprimer sur ") + printer.printerName()));
     painter.setPen(Qt::black);
-    // Line by line: the layout moves a line that would cross the foot of a
-    // page to the next one, and each line is drawn once, on its own page.
-    QAbstractTextDocumentLayout* layout = paper->documentLayout();
-    int pageShown = 0;
-    for (QTextBlock block = paper->firstBlock(); block.isValid(); block = block.next()) {
-        const QPointF blockTop = layout->blockBoundingRect(block).topLeft();
-        const QTextLayout* lines = block.layout();
-        for (int i = 0; i < lines->lineCount(); ++i) {
-            const QTextLine line = lines->lineAt(i);
-            const qreal top = blockTop.y() + line.y();
-            const int pageOfLine = static_cast<int>(top / page.height());
-            for (; pageShown < pageOfLine; ++pageShown)
+    const QFont font(PaperFont(viewFont), &printer);
+    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+
+    // The text ends with its last line break: no empty line after it.
+    qsizetype lineCount = results.LineCount();
+    if (lineCount > 1 && results.LineLength(lineCount - 1) == 0)
+        --lineCount;
+    // Line by line: a line that would cross the foot of a page goes to the
+    // next one, and each is drawn once, on its own page.
+    qreal y = 0;
+    for (qsizetype i = 0; i < lineCount; ++i) {
+        const StoredLine& stored = results.Line(i);
+        QTextLayout layout(stored.text, font, &printer);
+        layout.setTextOption(wrapping);
+        QList<QTextLayout::FormatRange> ranges;
+        for (const BoldSpan& span : stored.bold)
+            ranges.append({static_cast<int>(span.start), static_cast<int>(span.length), bold});
+        layout.setFormats(ranges);
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(area.width());
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        layout.endLayout();
+        for (int l = 0; l < layout.lineCount(); ++l) {
+            const QTextLine line = layout.lineAt(l);
+            if (y > 0 && y + line.height() > area.height()) {
                 printer.newPage();
-            line.draw(&painter, QPointF(blockTop.x(), blockTop.y() - pageShown * page.height()));
+                y = 0;
+            }
+            line.draw(&painter, QPointF(0, y - line.y()));
+            y += line.height();
         }
     }
     painter.end();

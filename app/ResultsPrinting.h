@@ -7,13 +7,14 @@
 #include <QFont>
 
 class QPrinter;
-class QTextDocument;
 
 namespace kiv {
 
-// Prints the document with the view's font; long lines wrap at the page's
+class LineStore;
+
+// Prints the lines with the view's font; long lines wrap at the page's
 // width rather than run off the paper. Throws KivError when the printer
 // cannot be opened.
-void PrintResults(const QTextDocument& results, const QFont& viewFont, QPrinter& printer);
+void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer);
 
 } // namespace kiv

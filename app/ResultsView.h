@@ -4,11 +4,7 @@
 // lines they do not want printed); the search only ever appends.
 
 #include "KeywordSearchJob.h"
-
-#include <QPlainTextEdit>
-#include <QString>
-#include <QTextCursor>
-#include <QTimer>
+#include "LinesEdit.h"
 
 #include <cstddef>
 #include <functional>
@@ -21,7 +17,7 @@ class QMimeData;
 
 namespace kiv {
 
-class ResultsView : public QPlainTextEdit {
+class ResultsView : public LinesEdit {
     Q_OBJECT
 
 public:
@@ -36,9 +32,9 @@ public:
     void AppendResults(std::span<const KeywordSearchResult> results);
 
     // Results made ready to be appended: their text already in Qt's
-    // encoding, each line ended, and where each line and its bold word lie.
-    // Any thread may prepare them, so that a search's worker does that part
-    // and the window only inserts.
+    // encoding, one line each, with its bold word. Any thread may prepare
+    // them, so that a search's worker does that part and the window only
+    // takes them over.
     class Lines {
     public:
         explicit Lines(std::span<const KeywordSearchResult> results);
@@ -46,35 +42,25 @@ public:
 
     private:
         friend class ResultsView;
-        struct Line {
-            qsizetype end;       // just after its line break
-            qsizetype boldStart; // in text_
-            qsizetype boldLength;
-        };
-        QString text_;
-        std::vector<Line> lines_;
+        std::vector<StoredLine> lines_;
     };
 
-    // One edit that appends results for as long as it lives: the view lays
-    // out and repaints once, when it ends, and only adjusts its scroll bars
-    // when the new lines fall below the screen.
+    // Appends results for as long as it lives, in one go when it ends.
     class Appender {
     public:
-        explicit Appender(ResultsView& view);
-        ~Appender();
+        explicit Appender(ResultsView& view)
+            : view_(view)
+        {
+        }
+        ~Appender() { view_.AppendLines(std::move(taken_)); }
         Appender(const Appender&) = delete;
         Appender& operator=(const Appender&) = delete;
-        // Appends the lines [first, last) of lines.
-        void Add(const Lines& lines, std::size_t first, std::size_t last);
+        // Takes the lines [first, last) out of lines.
+        void Add(Lines& lines, std::size_t first, std::size_t last);
 
     private:
-        void Insert(const Lines& lines, qsizetype from, qsizetype to, const QTextCharFormat& format);
-
         ResultsView& view_;
-        QTextDocument* doc_;
-        QTextCursor cursor_;
-        bool undo_;
-        bool shown_; // whether the end of the text is on screen
+        std::vector<StoredLine> taken_;
     };
 
     // The lines as the status line, the popup searches and the saved file
@@ -96,13 +82,9 @@ public:
     // word, and plain text.
     static QMimeData* ResultMimeData(const KeywordSearchResult& result);
 
-private:
-    // Whether the line of that number may be on screen now.
-    bool MayShowLine(int line) const;
-
-    // Tells the scroll bars the length of the text a little later, once for
-    // all the slices appended meanwhile below the screen.
-    QTimer lengthTold_;
+protected:
+    // Copied results keep their bold words.
+    QMimeData* SelectionMimeData() const override;
 };
 
 } // namespace kiv

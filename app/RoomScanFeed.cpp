@@ -1,14 +1,11 @@
 #include "RoomScanFeed.h"
 
+#include "LinesEdit.h"
 #include "TSlotGrid.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QPlainTextDocumentLayout>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <chrono>
@@ -26,7 +23,7 @@ constexpr qint64 kTableFlushMilliseconds = 50;
 
 } // namespace
 
-RoomScanFeed::RoomScanFeed(QPlainTextEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window)
+RoomScanFeed::RoomScanFeed(LinesEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window)
     : QObject(window)
     , textView_(textView)
     , table_(table)
@@ -61,33 +58,15 @@ void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::strin
 
     table_->Table().ClearSessions();
 
-    handover.leftover = TakeShownText();
+    // The lines of the day shown before, which may hold the whole school,
+    // are freed by the new scan's thread rather than the window's.
+    handover.leftover = textView_->TakeLines();
     const std::uint64_t id = ++currentId_;
     current_ = std::make_unique<RoomScanRun>(
         std::move(request), headerRow,
         [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
         std::move(handover));
     emit Started();
-}
-
-// Empties the text view by giving it a new document. The old one, which may
-// hold a whole day of the school, is handed over to be freed off the window's
-// thread.
-std::unique_ptr<QObject> RoomScanFeed::TakeShownText()
-{
-    QTextDocument* shown = textView_->document();
-    // The first document belongs to the view, which frees it itself.
-    const bool ours = shown->parent() == this;
-    auto* fresh = new QTextDocument(this);
-    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
-    fresh->setUndoRedoEnabled(false);
-    fresh->setDefaultFont(shown->defaultFont());
-    textView_->setDocument(fresh);
-    if (!ours)
-        return nullptr;
-    shown->setParent(nullptr);
-    shown->moveToThread(nullptr);
-    return std::unique_ptr<QObject>(shown);
 }
 
 void RoomScanFeed::CancelAll()
@@ -179,17 +158,9 @@ void RoomScanFeed::Apply(RoomScanEvent& event)
     }
 }
 
-void RoomScanFeed::AppendSessions(const RoomScanPiece& piece)
+void RoomScanFeed::AppendSessions(RoomScanPiece& piece)
 {
-    QTextDocument* document = textView_->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    // One edit for the whole slice: one layout pass, no undo record.
-    cursor.beginEditBlock();
-    if (!document->isEmpty())
-        cursor.insertBlock();
-    cursor.insertText(piece.lines);
-    cursor.endEditBlock();
+    textView_->AppendLines(std::move(piece.lines));
 
     for (std::size_t column = 0; column < piece.cells.size(); ++column)
         tableBacklog_[column] += piece.cells[column];

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-class QPlainTextEdit;
 class QProgressBar;
 class QWidget;
 
 namespace kiv {
 
+class LinesEdit;
 class TSlotGrid;
 
 class RoomScanFeed : public QObject {
@@ -32,7 +32,7 @@ class RoomScanFeed : public QObject {
 
 public:
     // window: closing it cancels the scans and waits for them.
-    RoomScanFeed(QPlainTextEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window);
+    RoomScanFeed(LinesEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window);
     ~RoomScanFeed() override;
 
     // Empties row 1 of the slot columns and the text view, then scans the day
@@ -59,12 +59,11 @@ private:
     void Wake(std::uint64_t runId);
     void QueueFeed();
     void Feed();
-    std::unique_ptr<QObject> TakeShownText();
     void Apply(RoomScanEvent& event);
-    void AppendSessions(const RoomScanPiece& piece);
+    void AppendSessions(RoomScanPiece& piece);
     void FlushTable();
 
-    QPlainTextEdit* textView_;
+    LinesEdit* textView_;
     TSlotGrid* table_;
     QProgressBar* progress_;
 

@@ -46,7 +46,7 @@ void RoomScanRun::Work(const OccupationRequest& request)
         std::promise<void>& done;
         ~DoneOnExit() { done.set_value(); }
     } doneOnExit{done_};
-    handover_.leftover.reset();
+    std::vector<StoredLine>().swap(handover_.leftover);
     if (handover_.previousDone.valid())
         handover_.previousDone.wait();
     OccupationEvents events;
@@ -76,7 +76,7 @@ void RoomScanRun::Work(const OccupationRequest& request)
 
 void RoomScanRun::PushSessions(std::vector<SessionEntry>& batch)
 {
-    std::string lines;
+    std::string line;
     for (std::size_t first = 0; first < batch.size() && !cancel_.load(); first += kPieceSessions) {
         const std::size_t last = std::min(batch.size(), first + kPieceSessions);
         RoomScanEvent event;
@@ -84,14 +84,13 @@ void RoomScanRun::PushSessions(std::vector<SessionEntry>& batch)
         RoomScanPiece& piece = event.piece;
         piece.fileIndex = currentFile_;
         piece.sessionCount = last - first;
-        lines.clear();
+        piece.lines.reserve(last - first);
         for (std::size_t i = first; i < last; ++i) {
-            if (i != first)
-                lines += '\n';
-            AppendSessionLine(batch[i], lines);
+            line.clear();
+            AppendSessionLine(batch[i], line);
+            piece.lines.push_back({FromCp1252(line), {}});
             placed_.Place(batch[i]);
         }
-        piece.lines = FromCp1252(lines);
         for (std::size_t column = 0; column < piece.cells.size(); ++column)
             piece.cells[column] = placed_.SessionCell(static_cast<int>(column));
         placed_.ClearSessions();

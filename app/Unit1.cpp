@@ -3,6 +3,7 @@
 #include "DefaultWords.h"
 #include "KeywordSearchRun.h"
 #include "KivErrorBox.h"
+#include "LinesEdit.h"
 #include "PathText.h"
 #include "PrinterIcon.h"
 #include "ResultFields.h"
@@ -381,14 +382,12 @@ void TForm1::BuildRoomTab()
     SlotGrid1->ColumnHeaders().Assign(InitialSlotHeaders());
     layout->addWidget(SlotGrid1, 1);
 
-    Memo4 = new QPlainTextEdit(TabSheet2);
+    // Hundreds of thousands of sessions on a busy day: a view that draws
+    // only the lines on screen, with no undo record of what a scan appends.
+    Memo4 = new LinesEdit(TabSheet2);
     Memo4->setObjectName(QStringLiteral("Memo4"));
     Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo4->setAccessibleName(QStringLiteral("Connexions"));
-    // Hundreds of thousands of sessions on a busy day: no undo record of them.
-    Memo4->setUndoRedoEnabled(false);
-    Memo4->setTabChangesFocus(true);
     Memo4->hide();
     layout->addWidget(Memo4, 1);
 
@@ -442,8 +441,8 @@ void TForm1::Wire()
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
-    connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
-    connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &LinesEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
+    connect(RichEdit1, &LinesEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
     connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);

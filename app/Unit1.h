@@ -33,6 +33,7 @@ class QToolButton;
 namespace kiv {
 
 class KeywordSearchRun;
+class LinesEdit;
 class ResultsOutput;
 class ResultsView;
 class RoomScanFeed;
@@ -114,7 +115,7 @@ public:
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
     TSlotGrid* SlotGrid1 = nullptr;
-    QPlainTextEdit* Memo4 = nullptr;
+    LinesEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
     // The room scan in progress, started by Button1Click.
     RoomScanFeed* RoomFeed = nullptr;

@@ -22,6 +22,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
+#include "LinesEdit.h"
+
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
@@ -187,7 +189,9 @@ int main(int argc, char* argv[])
     const double windowSeconds = clock.nsecsElapsed() / 1e9;
     const double windowCpu = ThreadCpuSeconds() - cpuBefore;
     const qint64 scanStall = meter.StopMs();
-    const int textLines = form.Memo4->document()->blockCount();
+    // The text ends with a line break, after which an empty line stands.
+    const kiv::LineStore& text = form.Memo4->Store();
+    const int textLines = static_cast<int>(text.LineCount() - (text.LineLength(text.LineCount() - 1) == 0 ? 1 : 0));
     const std::size_t entries = EntryCount(CellsOf(form));
     QElapsedTimer paintClock;
     paintClock.start();

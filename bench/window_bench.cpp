@@ -181,8 +181,8 @@ void ScrollToEnd(kiv::TForm1& form)
             bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
             return;
         }
-        form.RichEdit1->moveCursor(QTextCursor::End);
-        form.RichEdit1->ensureCursorVisible();
+        form.RichEdit1->MoveToEnd();
+        form.RichEdit1->EnsureCursorVisible();
         bar->setValue(bar->maximum());
         keys.stop();
         QTimer::singleShot(200, &loop, &QEventLoop::quit);
@@ -198,7 +198,7 @@ int Screenshot(kiv::TForm1& form, const Options& options)
     form.RadioJour->setChecked(true);
     form.MonthCalendar1->setSelectedDate(options.date);
     SearchAndWait(form, options);
-    form.RichEdit1->moveCursor(QTextCursor::Start);
+    form.RichEdit1->SetCursor({0, 0});
     QEventLoop settle;
     QTimer::singleShot(300, &settle, &QEventLoop::quit);
     settle.exec();

@@ -32,7 +32,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QToolButton>
 
 #include <memory>
@@ -66,10 +65,9 @@ std::vector<Shown> ViewLines(const kiv::ResultsView& view)
     std::vector<Shown> lines;
     for (int i = 0; i < view.LineCount(); ++i) {
         Shown shown{view.LineText(i), {}};
-        const QTextBlock block = view.document()->findBlockByNumber(i);
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().fontWeight() >= QFont::Bold)
-                shown.bold += kiv::ToCp1252(it.fragment().text());
+        const kiv::StoredLine& line = view.Store().Line(i);
+        for (const kiv::BoldSpan& span : line.bold)
+            shown.bold += kiv::ToCp1252(line.text.mid(span.start, span.length));
         lines.push_back(shown);
     }
     return lines;
@@ -103,8 +101,7 @@ class KeywordSearchTest : public QObject {
     }
     void SelectLine(int line)
     {
-        QTextCursor cursor(Form().RichEdit1->document()->findBlockByNumber(line));
-        Form().RichEdit1->setTextCursor(cursor);
+        Form().RichEdit1->SetCursor({line, 0});
     }
 
 private slots:
@@ -331,7 +328,7 @@ private slots:
         printer.setOutputFileName(QString::fromStdU16String(pdf.u16string()));
         // A table printed before turned the printer to landscape.
         printer.setPageOrientation(QPageLayout::Landscape);
-        kiv::PrintResults(*Form().RichEdit1->document(), Form().RichEdit1->font(), printer);
+        kiv::PrintResults(Form().RichEdit1->Store(), Form().RichEdit1->font(), printer);
 
         const QString file = QString::fromStdU16String(pdf.u16string());
         QString text = QString::fromStdString(Run(QStringLiteral("pdftotext"), {file, "-"}));
@@ -356,7 +353,7 @@ private slots:
             QAccessibleInterface* access = QAccessible::queryAccessibleInterface(control);
             QVERIFY2(access && !access->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
         }
-        for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(Form().RichEdit1), Form().Memo3}) {
+        for (QWidget* box : {static_cast<QWidget*>(Form().RichEdit1), static_cast<QWidget*>(Form().Memo3)}) {
             QVERIFY(!box->accessibleName().isEmpty());
             QAccessibleInterface* access = QAccessible::queryAccessibleInterface(box);
             QVERIFY(access->editableTextInterface() && access->textInterface());

@@ -215,7 +215,6 @@ private slots:
         QCOMPARE(menu[2]->text(), QStringLiteral("Recherche sur l'ordinateur"));
         QVERIFY(menu[3]->isSeparator());
         QCOMPARE(menu[4]->text(), QString::fromUtf8("Recherche sur l'élève"));
-        QCOMPARE(form.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
         QCOMPARE(form.RichEdit1->font().pixelSize(), 13);
         QVERIFY(form.ProgressBar1->isHidden());
         QCOMPARE(form.ProgressBar1->maximum(), 100);
