@@ -1,0 +1,164 @@
+#include "LinesEdit.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QtTest>
+
+#include <vector>
+
+using kiv::BoldSpan;
+using kiv::LinesEdit;
+using kiv::StoredLine;
+using kiv::TextPos;
+
+namespace {
+
+// A line written with its bold between brackets: "a[bc]d".
+StoredLine Marked(const QString& marked)
+{
+    StoredLine line;
+    bool bold = false;
+    for (const QChar c : marked) {
+        if (c == u'[') {
+            line.bold.push_back({line.text.size(), 0});
+            bold = true;
+        } else if (c == u']') {
+            bold = false;
+        } else {
+            line.text += c;
+            if (bold)
+                ++line.bold.back().length;
+        }
+    }
+    return line;
+}
+
+// The whole text written back the same way, lines joined by '|'.
+QString MarkedText(const LinesEdit& edit)
+{
+    QString out;
+    for (qsizetype i = 0; i < edit.Store().LineCount(); ++i) {
+        if (i > 0)
+            out += u'|';
+        const StoredLine& line = edit.Store().Line(i);
+        qsizetype at = 0;
+        for (const BoldSpan& span : line.bold) {
+            out += line.text.mid(at, span.start - at) + u'[' + line.text.mid(span.start, span.length) + u']';
+            at = span.start + span.length;
+        }
+        out += line.text.mid(at);
+    }
+    return out;
+}
+
+void Fill(LinesEdit& edit, const QStringList& marked)
+{
+    std::vector<StoredLine> lines;
+    for (const QString& line : marked)
+        lines.push_back(Marked(line));
+    edit.AppendLines(std::move(lines));
+}
+
+} // namespace
+
+class LinesEditTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void editsKeepTheBoldWordsAndUndoBringsBackTheExactText_data()
+    {
+        QTest::addColumn<TextPos>("from");
+        QTest::addColumn<TextPos>("to");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        // The text: "P1:[sexe] fin|P2:[jeux]|P3 rien|" (an empty last line).
+        QTest::newRow("typing inside a bold word splits it") << TextPos{0, 5} << TextPos{0, 5} << "XY"
+                                                             << "P1:[se]XY[xe] fin|P2:[jeux]|P3 rien|";
+        QTest::newRow("deleting a line break joins the bold of both lines")
+            << TextPos{0, 11} << TextPos{1, 3} << "" << "P1:[sexe] fin[jeux]|P3 rien|";
+        QTest::newRow("a line break splits a line and its bold")
+            << TextPos{1, 4} << TextPos{1, 4} << "\n" << "P1:[sexe] fin|P2:[j]|[eux]|P3 rien|";
+        QTest::newRow("a selection over three lines replaced by pasted lines")
+            << TextPos{0, 2} << TextPos{2, 2} << "a\r\nb" << "P1a|b rien|";
+        QTest::newRow("everything deleted leaves one empty line") << TextPos{0, 0} << TextPos{3, 0} << "" << "";
+    }
+    void editsKeepTheBoldWordsAndUndoBringsBackTheExactText()
+    {
+        QFETCH(TextPos, from);
+        QFETCH(TextPos, to);
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        LinesEdit edit;
+        Fill(edit, {"P1:[sexe] fin", "P2:[jeux]", "P3 rien"});
+        const QString before = MarkedText(edit);
+        QCOMPARE(before, QStringLiteral("P1:[sexe] fin|P2:[jeux]|P3 rien|"));
+        edit.ReplaceRange(from, to, typed);
+        QCOMPARE(MarkedText(edit), after);
+        QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&edit)->textInterface();
+        QCOMPARE(text->text(0, text->characterCount()), edit.toPlainText());
+        edit.undo();
+        QCOMPARE(MarkedText(edit), before);
+        edit.redo();
+        QCOMPARE(MarkedText(edit), after);
+    }
+
+    void keysEditAndMoveAsInAnyTextBoxAndAppendedLinesAreNoEdit()
+    {
+        LinesEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        edit.setFocus();
+        QTest::keyClicks(&edit, "abc");
+        QTest::keyClick(&edit, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(edit.SelectedText(), QStringLiteral("c"));
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QTest::keyClicks(&edit, "de");
+        QTest::keyClick(&edit, Qt::Key_Up);
+        QCOMPARE(edit.CursorPos(), (TextPos{0, 2}));
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.toPlainText(), QStringLiteral("a\nde"));
+        // A search appends below what the user typed, on a line of its own.
+        Fill(edit, {"r[1]", "r2"});
+        QCOMPARE(MarkedText(edit), QStringLiteral("a|de|r[1]|r2|"));
+        QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit.toPlainText(), QStringLiteral("ab\nde\nr1\nr2\n"));
+        QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier); // "de" typed in one go
+        QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier); // the line break that replaced "c"
+        QCOMPARE(edit.toPlainText(), QStringLiteral("abc\nr1\nr2\n"));
+        QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&edit, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), edit.toPlainText());
+        QTest::keyClick(&edit, Qt::Key_Delete);
+        QCOMPARE(edit.toPlainText(), QString());
+    }
+
+    void aScreenReaderReadsWritesAndPointsAtTheText()
+    {
+        LinesEdit edit;
+        edit.resize(300, 200);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        Fill(edit, {"un", "[deux]", "trois"});
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&edit);
+        QAccessibleTextInterface* text = access->textInterface();
+        QVERIFY(access->state().editable && access->state().multiLine);
+        QCOMPARE(text->characterCount(), 14); // eleven letters and three line breaks
+        QCOMPARE(text->text(3, 7), QStringLiteral("deux"));
+        text->setSelection(0, 5, 10);
+        QCOMPARE(edit.SelectedText(), QStringLiteral("ux\ntr"));
+        int start = 0, end = 0;
+        text->selection(0, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(5, 10));
+        // The character drawn at a point is the one found at that point.
+        const QRect r = text->characterRect(8);
+        QCOMPARE(text->offsetAtPoint(r.center() - QPoint(r.width() / 4, 0)), 8);
+        access->editableTextInterface()->replaceText(3, 7, QStringLiteral("2"));
+        QCOMPARE(edit.toPlainText(), QStringLiteral("un\n2\ntrois\n"));
+        edit.undo();
+        QCOMPARE(MarkedText(edit), QStringLiteral("un|[deux]|trois|"));
+    }
+};
+
+QTEST_MAIN(LinesEditTest)
+#include "LinesEditTest.moc"
