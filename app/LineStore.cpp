@@ -53,7 +53,6 @@ void LineStore::AppendLines(std::vector<StoredLine>&& lines)
     if (lines_.back().text.isEmpty())
         lines_.pop_back();
     const qsizetype first = LineCount();
-    lines_.reserve(lines_.size() + lines.size() + 1);
     std::move(lines.begin(), lines.end(), std::back_inserter(lines_));
     lines_.emplace_back();
     for (qsizetype i = first; i < LineCount(); ++i)
@@ -64,16 +63,15 @@ void LineStore::AppendLines(std::vector<StoredLine>&& lines)
 void LineStore::Clear()
 {
     lines_.assign(1, StoredLine{});
-    lines_.shrink_to_fit();
     longest_ = 0;
     starts_.clear();
     starts_.shrink_to_fit();
     offsetsValid_ = 0;
 }
 
-std::vector<StoredLine> LineStore::TakeLines()
+LineList LineStore::TakeLines()
 {
-    std::vector<StoredLine> taken = std::exchange(lines_, std::vector<StoredLine>(1));
+    LineList taken = std::exchange(lines_, LineList(1));
     Clear();
     return taken;
 }

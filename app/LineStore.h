@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <deque>
 #include <vector>
 
 namespace kiv {
@@ -35,6 +36,8 @@ struct StoredLine {
 // Lines as an edit takes them out or puts them in: the first joins the text
 // before the edit's start, the last the text after it.
 using LineRun = std::vector<StoredLine>;
+// The lines of a whole text: appending never moves those already there.
+using LineList = std::deque<StoredLine>;
 
 class LineStore {
 public:
@@ -52,7 +55,7 @@ public:
     void AppendLines(std::vector<StoredLine>&& lines);
     void Clear();
     // Empties the store and hands over what it held, to be freed elsewhere.
-    std::vector<StoredLine> TakeLines();
+    LineList TakeLines();
 
     // The position moved inside the text: its line clamped to the lines
     // there are, its column to that line's length.
@@ -86,7 +89,7 @@ private:
     void Remember(qsizetype line);
     void EnsureOffsets() const;
 
-    std::vector<StoredLine> lines_;
+    LineList lines_;
     qsizetype longest_ = 0;
     // Where each line starts in the plain text, valid for the lines before
     // offsetsValid_; worked out only when someone asks for offsets.

@@ -88,12 +88,12 @@ void LinesEdit::AppendLines(std::vector<StoredLine>&& lines)
     emit textChanged();
 }
 
-std::vector<StoredLine> LinesEdit::TakeLines()
+LineList LinesEdit::TakeLines()
 {
     const TextPos oldCursor = cursor_;
     const TextPos oldAnchor = anchor_;
     const QString removed = QAccessible::isActive() ? store_.PlainText() : QString();
-    std::vector<StoredLine> taken = store_.TakeLines();
+    LineList taken = store_.TakeLines();
     undo_.clear();
     redo_.clear();
     cursor_ = anchor_ = {};
@@ -108,15 +108,6 @@ std::vector<StoredLine> LinesEdit::TakeLines()
     emit textChanged();
     CaretChanged(oldCursor, oldAnchor);
     return taken;
-}
-
-void LinesEdit::setPlainText(const QString& text)
-{
-    clear();
-    store_.Replace({0, 0}, {0, 0}, LineStore::RunOfText(text));
-    ForgetLayouts();
-    UpdateScrollBars();
-    emit textChanged();
 }
 
 void LinesEdit::SetCursor(TextPos pos, bool keepAnchor)

@@ -37,8 +37,7 @@ public:
     void clear() { TakeLines(); }
     // Empties it the same way and hands over the lines it held, so that a
     // whole day of them can be freed off the window's thread.
-    std::vector<StoredLine> TakeLines();
-    void setPlainText(const QString& text);
+    LineList TakeLines();
     QString toPlainText() const { return store_.PlainText(); }
 
     TextPos CursorPos() const noexcept { return cursor_; }

@@ -46,7 +46,7 @@ void RoomScanRun::Work(const OccupationRequest& request)
         std::promise<void>& done;
         ~DoneOnExit() { done.set_value(); }
     } doneOnExit{done_};
-    std::vector<StoredLine>().swap(handover_.leftover);
+    LineList().swap(handover_.leftover);
     if (handover_.previousDone.valid())
         handover_.previousDone.wait();
     OccupationEvents events;

@@ -58,7 +58,7 @@ public:
         // What the window showed of an earlier day, freed by the worker
         // (hundreds of thousands of lines take longer to free than a keystroke
         // may hold the window); it must belong to no thread.
-        std::vector<StoredLine> leftover;
+        LineList leftover;
         // Set when the scan before has stopped reading: a scan reads the day
         // only then, so that quick typing never has a dozen scans reading the
         // same logs at once, and those cancelled meanwhile read nothing.
