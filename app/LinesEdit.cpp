@@ -71,12 +71,17 @@ void LinesEdit::AppendLines(std::vector<StoredLine>&& lines)
     const qsizetype oldLast = store_.LineCount() - 1;
     const bool lastShown = oldLast <= FirstVisibleLine() + VisibleLineCount();
     const qsizetype at = QAccessible::isActive() ? store_.CharacterCount() : 0;
+    const TextPos oldEnd{oldLast, store_.LineLength(oldLast)};
+    const TextPos oldCursor = cursor_;
+    const TextPos oldAnchor = anchor_;
     layouts_.erase(oldLast);
     store_.AppendLines(std::move(lines));
-    // The caret on the emptied last line that a result took over stays
-    // inside the text.
-    cursor_ = store_.Clamp(cursor_);
-    anchor_ = store_.Clamp(anchor_);
+    // A caret at the end of the text stays at its end, as when the lines are
+    // pasted there; anywhere else it stays where the user left it.
+    if (cursor_ == oldEnd && anchor_ == oldEnd) {
+        const qsizetype last = store_.LineCount() - 1;
+        cursor_ = anchor_ = {last, store_.LineLength(last)};
+    }
     ScheduleScrollBars();
     if (lastShown)
         viewport()->update();
@@ -86,6 +91,7 @@ void LinesEdit::AppendLines(std::vector<StoredLine>&& lines)
         QAccessible::updateAccessibility(&inserted);
     }
     emit textChanged();
+    CaretChanged(oldCursor, oldAnchor);
 }
 
 LineList LinesEdit::TakeLines()
@@ -136,7 +142,14 @@ void LinesEdit::CaretChanged(TextPos oldCursor, TextPos oldAnchor)
     if (oldCursor == cursor_ && oldAnchor == anchor_)
         return;
     RestartBlink();
-    viewport()->update();
+    // A caret carried along below the screen by appended lines needs no
+    // repaint.
+    const qsizetype first = FirstVisibleLine();
+    const qsizetype last = first + VisibleLineCount() + 1;
+    const TextPos ends[] = {oldCursor, oldAnchor, cursor_, anchor_};
+    if (std::any_of(std::begin(ends), std::end(ends), [&](TextPos p) { return p.line >= first && p.line <= last; })
+        || SelectionStart().line < first)
+        viewport()->update();
     if (QAccessible::isActive()) {
         QAccessibleTextCursorEvent moved(this, static_cast<int>(store_.OffsetOf(cursor_)));
         QAccessible::updateAccessibility(&moved);
@@ -695,7 +708,7 @@ void LinesEdit::RestartBlink()
         blink_.start(period, this);
     else
         blink_.stop();
-    viewport()->update();
+    viewport()->update(CharacterRect(cursor_).adjusted(-2, 0, 2, 0));
 }
 
 void LinesEdit::timerEvent(QTimerEvent* event)

@@ -140,6 +140,7 @@ private slots:
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         Fill(edit, {"un", "[deux]", "trois"});
+        QCOMPARE(edit.CursorPos(), (TextPos{3, 0})); // a caret at the end stays at the end
         QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&edit);
         QAccessibleTextInterface* text = access->textInterface();
         QVERIFY(access->state().editable && access->state().multiLine);
