@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string_view>
+#include <vector>
 
 namespace kiv {
 
@@ -173,8 +176,11 @@ private:
         int y = 0;
         while (row <= lastRow_) {
             if (rowsOnPage == 0)
-                y = -headerArea_ - settings_.titleSpacing;
-            y -= PrintRow(y, range, row);
+                y = PageTop();
+            if (y - RowBoxHeight(row) >= page_.bottom)
+                y -= PrintRow(y, range, row);
+            else
+                y = PrintRowAcrossPages(y, range, row, rowsOnPage);
             ++row;
             ++rowsOnPage;
             const int next = row <= lastRow_ ? RowContentHeight(row) : 0;
@@ -187,6 +193,84 @@ private:
             AdvancePage();
         else
             ++pageIndex_;
+    }
+
+    int PageTop() const { return -headerArea_ - settings_.titleSpacing; }
+
+    // A row whose lines would run past the foot of the paper, as a slot of a
+    // whole school's busy day does, gets as many lines as the page holds
+    // and goes on at the top of the next pages, so that no login is left
+    // off the printout. Returns where the row ends on its last page.
+    int PrintRowAcrossPages(int y, const PrintPlan::ColumnRange& range, int row, int& rowsOnPage)
+    {
+        int linesLeft = 1;
+        std::vector<std::string_view> rests;
+        for (int col = range.firstCol; col <= range.lastCol; ++col) {
+            rests.push_back(table_.CellText(col, row));
+            linesLeft = std::max(linesLeft, CellLineCount(rests.back(), table_.MultiLine()));
+        }
+        const int lineHeight = std::max(1, RowContentHeight(row) / linesLeft);
+        bool firstPiece = true;
+        while (linesLeft > 0) {
+            int lines = LinesThatFit(y, lineHeight, linesLeft);
+            // A single line taller than an empty page still gets printed.
+            if (lines == 0 && rowsOnPage == 0)
+                lines = 1;
+            if (lines > 0) {
+                y -= PrintRowPiece(y, range, row, rests, lines, lineHeight, firstPiece);
+                linesLeft -= lines;
+                firstPiece = false;
+            }
+            if (linesLeft > 0) {
+                AdvancePage();
+                rowsOnPage = 0;
+                y = PageTop();
+            }
+        }
+        return y;
+    }
+
+    int PieceBoxHeight(int lines, int lineHeight) const
+    {
+        const int content = lines * lineHeight;
+        return content + content / 8 + 2 * gap_ + settings_.rowSpacing;
+    }
+
+    // How many of a row's lines fit between y and the space kept at the
+    // bottom of the page, at most wanted.
+    int LinesThatFit(int y, int lineHeight, int wanted) const
+    {
+        const int room = y - (page_.bottom + footerReserve_);
+        int lines = std::max(0, std::min(wanted, (room - 2 * gap_ - settings_.rowSpacing) * 8 / (9 * lineHeight)));
+        while (lines < wanted && PieceBoxHeight(lines + 1, lineHeight) <= room)
+            ++lines;
+        while (lines > 0 && PieceBoxHeight(lines, lineHeight) > room)
+            --lines;
+        return lines;
+    }
+
+    // The next lines of each cell of a row, in a box as tall as they need.
+    int PrintRowPiece(int y, const PrintPlan::ColumnRange& range, int row, std::vector<std::string_view>& rests,
+                      int lines, int lineHeight, bool firstPiece)
+    {
+        const int boxHeight = PieceBoxHeight(lines, lineHeight);
+        if (!Drawing())
+            return boxHeight;
+        for (int col = range.firstCol; col <= range.lastCol; ++col) {
+            const int i = col - range.firstCol;
+            const PageRect box{range.x[i], y, range.x[i] + widths_[col] + columnSpacing_, y - boxHeight};
+            if (firstPiece && CellLineCount(rests[i], table_.MultiLine()) == 1) {
+                DrawCellText(col, row, box);
+                rests[i] = {};
+            } else {
+                UseCellFont(col, row);
+                surface_.FillBox(box);
+                DrawLines(box, rests[i], lines);
+            }
+            if (settings_.cellBorders)
+                DrawBorders(box);
+        }
+        return boxHeight;
     }
 
     void AdvancePage()
@@ -227,15 +311,21 @@ private:
                                       NextCellLine(rest, multiLine));
             return;
         }
+        DrawLines(box, rest, std::numeric_limits<int>::max());
+    }
+
+    // Up to count lines from the front of rest, one below the other from the
+    // top of the box. The lines are views of the cell's text, so a slot of a
+    // whole busy day costs only the lines that reach the paper.
+    void DrawLines(const PageRect& box, std::string_view& rest, int count)
+    {
         const int textHeight = surface_.TextHeight(kEmptyCellText);
         int pitch = textHeight + settings_.rowSpacing;
         pitch += pitch / 8;
-        // Lines below the page's bottom cannot show: a row taller than the
-        // page is cut there rather than drawn into the void. The lines are
-        // views of the cell's text, so a slot of a whole busy day costs only
-        // the lines that reach the paper.
-        for (int top = box.top; top > page_.bottom && !rest.empty(); top -= pitch - settings_.rowSpacing)
-            surface_.DrawTextLine(box.left + kTextIndent, top, box, NextCellLine(rest, multiLine));
+        for (int top = box.top; count > 0 && top > page_.bottom && !rest.empty(); top -= pitch - settings_.rowSpacing) {
+            surface_.DrawTextLine(box.left + kTextIndent, top, box, NextCellLine(rest, table_.MultiLine()));
+            --count;
+        }
     }
 
     // A cell that ends below the space kept at the bottom runs off the page:

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -122,8 +124,8 @@ const LayoutCase kCases[] = {
      {{"h"}, {Lines(10, 4)}, {Lines(4, 4)}}, {1000, -492}, {28}, {{0, 0, 476, 1}}, 1, {0}, 12},
     {"a next row that does not fit starts a new page without the headers",
      {{"h"}, {Lines(10, 4)}, {Lines(4, 4)}}, {1000, -491}, {28}, {{0, 0, 476, 2}}, 2, {0}, 12},
-    {"a row taller than the page gets pages of its own and no bottom line",
-     {{"h0", "h1"}, {Lines(100, 3), ""}, {"", ""}}, {1000, -1000}, {21, 20}, {{0, 1, 459, 3}}, 3, {0}, 22},
+    {"a row taller than the page goes on over the next pages, each piece in its own box",
+     {{"h0", "h1"}, {Lines(100, 3), ""}, {"", ""}}, {1000, -1000}, {21, 20}, {{0, 1, 459, 5}}, 5, {0}, 48},
     {"a wide table is cut into column ranges, each centred and paged by itself",
      {{"h0", "h1", "h2", "h3"}, {Lines(10, 10), Lines(1, 10), Lines(1, 5), Lines(1, 5)}, {Lines(4, 10), "", "", ""}},
      {200, -480}, {70, 70, 35, 35}, {{0, 1, 10, 2}, {2, 3, 45, 2}}, 4, {0, 2}, 48},
@@ -182,6 +184,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, PrintLayoutCases, ::testing::ValuesIn(kCases), [
             ch = '_';
     return name;
 });
+
+// A slot of a busy day longer than a page: every entry reaches the paper
+// once, in order, above the space kept at the bottom of its page.
+TEST(PrintLayout, ARowTallerThanThePageLosesNoLine)
+{
+    std::string entries;
+    for (int i = 0; i < 100; ++i)
+        entries += "\r" + std::to_string(i);
+    const FakeTable table({{"h0", "h1"}, {entries, "x"}, {"", ""}});
+    FakeSurface surface;
+    const PrintPlan plan = GridPrintLayout(table).Print(surface, {1000, -1000}, 99);
+    std::istringstream transcript(surface.Transcript());
+    std::vector<std::string> printed;
+    for (std::string record; std::getline(transcript, record);) {
+        int top = 0;
+        if (std::sscanf(record.c_str(), "text %*d,%d", &top) == 1) {
+            EXPECT_GT(top - 25, -1000 + 46) << record;
+            printed.push_back(record.substr(record.rfind(' ') + 1));
+        }
+    }
+    // The one-line cell beside it is printed once, in the first piece.
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), "'x'"), 1);
+    std::erase(printed, "'x'");
+    std::vector<std::string> expected{"'h0'", "'h1'", "''"};
+    for (int i = 0; i < 100; ++i)
+        expected.push_back("'" + std::to_string(i) + "'");
+    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(plan.pages, surface.page + 1);
+}
 
 // Every position of a small table: 0.8 mm below the top, centred, four 0.2 mm
 // lines per cell, text 0.4 mm right of the left line, entries one below the
