@@ -1,5 +1,6 @@
 #include "TFileSearch.h"
 
+#include "AsciiCase.h"
 #include "WildcardMatch.h"
 
 #include <utility>
@@ -55,14 +56,6 @@ void Raise(const Handler& handler, Args&&... args)
         const Handler running = handler;
         running(std::forward<Args>(args)...);
     }
-}
-
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return text;
 }
 
 } // namespace
@@ -152,7 +145,7 @@ void TFileSearch::VisitFolder(const std::string& folder, const TSearchRec& entry
 
 void TFileSearch::Collect(std::string path)
 {
-    std::string upper = AsciiUpper(path);
+    std::string upper = AsciiUpperCopy(path);
     if (check4Duplicates_) {
         if (!foundUpper_.insert(std::move(upper)).second)
             return;

@@ -1,5 +1,6 @@
 #include "KeywordLogText.h"
 
+#include "AsciiCase.h"
 #include "Concat.h"
 #include "CorpusClock.h"
 
@@ -120,15 +121,6 @@ const std::vector<std::string_view> kResources = {
 const std::vector<std::string_view> kFirstNames = {
     "kevin", "sarah", "mehdi", "julie", "thomas", "ines", "lucas", "manon"};
 
-// ASCII-only upper-casing, as the tool compares words.
-std::string Upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 // Percent-encoding of a search or an article name, the way browsers send
 // them: UTF-8 bytes; the Windows-1252 letters used here are all in Latin-1.
 std::string UrlEncode(std::string_view text, char space)
@@ -186,9 +178,9 @@ const std::vector<std::string_view>& WatchedWords() { return kWatchedWords; }
 
 bool HasWatchedWord(std::string_view text)
 {
-    const std::string line = Upper(text);
+    const std::string line = kiv::AsciiUpperCopy(text);
     for (std::string_view word : kWatchedWords)
-        if (line.find(Upper(word)) != std::string::npos) return true;
+        if (line.find(kiv::AsciiUpperCopy(word)) != std::string::npos) return true;
     return false;
 }
 

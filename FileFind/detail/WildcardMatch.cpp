@@ -1,14 +1,16 @@
 #include "WildcardMatch.h"
 
+#include "AsciiCase.h"
+
 #include <cstddef>
 
 namespace kiv {
 namespace {
 
+// Unsigned, so that names with accented letters sort after the plain ones.
 constexpr unsigned char FoldAscii(char c) noexcept
 {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
+    return static_cast<unsigned char>(AsciiUpper(c));
 }
 
 // Plain "*" and "?" matching, greedy on the last star seen: when a later part
