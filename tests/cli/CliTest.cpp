@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 namespace {
@@ -330,6 +332,12 @@ struct UsageCase {
     const char* name;
     std::vector<std::string> args;
 };
+
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const UsageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 

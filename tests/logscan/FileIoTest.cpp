@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -59,6 +61,12 @@ struct WriteCase {
     rlim_t limit;      // bytes a file may hold on the "disk"
     bool written;
 };
+
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const WriteCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class FileWrite : public ::testing::TestWithParam<WriteCase> {};
 
