@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 namespace kiv {
@@ -83,12 +84,16 @@ TextPos LineStore::Clamp(TextPos pos) const
     return pos;
 }
 
-LineRun LineStore::Extract(TextPos from, TextPos to) const
+std::pair<TextPos, TextPos> LineStore::Ordered(TextPos from, TextPos to) const
 {
     from = Clamp(from);
     to = Clamp(to);
-    if (to < from)
-        std::swap(from, to);
+    return to < from ? std::pair(to, from) : std::pair(from, to);
+}
+
+LineRun LineStore::Extract(TextPos from, TextPos to) const
+{
+    std::tie(from, to) = Ordered(from, to);
     if (from.line == to.line)
         return {Piece(Line(from.line), from.column, to.column)};
     LineRun run;
@@ -102,10 +107,7 @@ LineRun LineStore::Extract(TextPos from, TextPos to) const
 
 TextPos LineStore::Replace(TextPos from, TextPos to, const LineRun& run)
 {
-    from = Clamp(from);
-    to = Clamp(to);
-    if (to < from)
-        std::swap(from, to);
+    std::tie(from, to) = Ordered(from, to);
     const StoredLine& last = Line(to.line);
     const StoredLine after = Piece(last, to.column, last.text.size());
     StoredLine head = Piece(Line(from.line), 0, from.column);
@@ -151,10 +153,7 @@ TextPos LineStore::Replace(TextPos from, TextPos to, const LineRun& run)
 
 QString LineStore::PlainText(TextPos from, TextPos to) const
 {
-    from = Clamp(from);
-    to = Clamp(to);
-    if (to < from)
-        std::swap(from, to);
+    std::tie(from, to) = Ordered(from, to);
     if (from.line == to.line)
         return Line(from.line).text.mid(from.column, to.column - from.column);
     QString text = Line(from.line).text.mid(from.column);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace kiv {
@@ -85,6 +86,8 @@ public:
     static LineRun RunOfText(const QString& text);
 
 private:
+    // Two positions inside the text, the earlier first.
+    std::pair<TextPos, TextPos> Ordered(TextPos from, TextPos to) const;
     void LinesChangedFrom(qsizetype line);
     void Remember(qsizetype line);
     void EnsureOffsets() const;
