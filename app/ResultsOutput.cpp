@@ -3,6 +3,7 @@
 #include "FileIo.h"
 #include "KivError.h"
 #include "LogFolder.h"
+#include "PrintJobRun.h"
 #include "ResultsPrinting.h"
 #include "ResultsView.h"
 
@@ -33,12 +34,13 @@ void SaveResultsFile(const ResultsView& view, const std::filesystem::path& path)
 }
 
 ResultsOutput::ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,
-                             const std::function<bool()>& hasPrinter)
+                             const std::function<bool()>& hasPrinter, PrintJobRun* printing)
     : QObject(window)
     , view_(view)
     , window_(window)
     , runModal_(runModal)
     , hasPrinter_(hasPrinter)
+    , printing_(printing)
     , saveDialog_(new QFileDialog(window))
 {
     saveDialog_->setObjectName(QStringLiteral("SaveDialog2"));
@@ -94,7 +96,10 @@ void ResultsOutput::Print()
         return;
     }
     printer_.setDocName(QString());
-    PrintResults(view_->Store(), view_->font(), printer_);
+    // The printout takes the text as it is now; staff may go on editing.
+    printing_->Start([lines = view_->Store(), font = view_->font(), this](const std::atomic<bool>& cancel) {
+        PrintResults(lines, font, printer_, &cancel);
+    });
 }
 
 } // namespace kiv

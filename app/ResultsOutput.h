@@ -18,6 +18,7 @@ class QWidget;
 
 namespace kiv {
 
+class PrintJobRun;
 class ResultsView;
 
 // Writes the view's text to path, replacing any file there. A failed write
@@ -33,9 +34,10 @@ class ResultsOutput : public QObject {
 public:
     // runModal shows a dialog and gives its result; hasPrinter tells whether
     // the system has a default printer. Both are the window's, so that tests
-    // can stand in for the user and the printer.
+    // can stand in for the user and the printer. The printout itself runs
+    // through printing.
     ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,
-                  const std::function<bool()>& hasPrinter);
+                  const std::function<bool()>& hasPrinter, PrintJobRun* printing);
 
     void Save();
     void Print();
@@ -50,6 +52,7 @@ private:
     QWidget* window_;
     const std::function<int(QDialog&)>& runModal_;
     const std::function<bool()>& hasPrinter_;
+    PrintJobRun* printing_;
     QFileDialog* saveDialog_;
     QPrinter printer_;
     QPrintDialog* printDialog_ = nullptr;

@@ -23,7 +23,8 @@ QFont PaperFont(const QFont& viewFont)
 
 } // namespace
 
-void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer)
+void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
+                  const std::atomic<bool>* cancel)
 {
     // A table printed before in landscape does not turn the results.
     printer.setPageOrientation(QPageLayout::Portrait);
@@ -66,6 +67,12 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
         for (int l = 0; l < layout.lineCount(); ++l) {
             const QTextLine line = layout.lineAt(l);
             if (y > 0 && y + line.height() > area.height()) {
+                if (cancel && cancel->load()) {
+                    // A job called off leaves no half printout in the queue.
+                    printer.abort();
+                    painter.end();
+                    return;
+                }
                 printer.newPage();
                 y = 0;
             }

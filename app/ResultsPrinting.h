@@ -6,15 +6,19 @@
 
 #include <QFont>
 
+#include <atomic>
+
 class QPrinter;
 
 namespace kiv {
 
 class LineStore;
 
-// Prints the lines with the view's font; long lines wrap at the page's
+// Prints the lines with the view's font, stopping at the end of a page once
+// cancel (when given) turns true; long lines wrap at the page's
 // width rather than run off the paper. Throws KivError when the printer
 // cannot be opened.
-void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer);
+void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
+                  const std::atomic<bool>* cancel = nullptr);
 
 } // namespace kiv

@@ -5,7 +5,9 @@
 #include "KivErrorBox.h"
 #include "LinesEdit.h"
 #include "PathText.h"
+#include "PrintJobRun.h"
 #include "PrinterIcon.h"
+#include "QtTablePrint.h"
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
@@ -292,7 +294,8 @@ void TForm1::BuildSearchTab()
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter);
+    printRun_ = new PrintJobRun(this);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_);
 }
 
 void TForm1::BuildRoomTab()
@@ -459,6 +462,11 @@ void TForm1::Wire()
     connect(RoomFeed, &RoomScanFeed::Ended, this, &TForm1::RoomScanEnded);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
+    // Both printouts go to the one printer: neither starts while one runs.
+    connect(printRun_, &PrintJobRun::RunningChanged, this, [this](bool printing) {
+        SpeedButton2->setEnabled(!printing);
+        SpeedButtonprint->setEnabled(!printing);
+    });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
 }
@@ -718,7 +726,7 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { SlotGrid1->Print(resultsOutput_->Printer()); });
+    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
 }
 
 } // namespace kiv

@@ -34,6 +34,7 @@ namespace kiv {
 
 class KeywordSearchRun;
 class LinesEdit;
+class PrintJobRun;
 class ResultsOutput;
 class ResultsView;
 class RoomScanFeed;
@@ -173,6 +174,7 @@ private:
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
+    PrintJobRun* printRun_ = nullptr;
     bool popupSearchesEnabled_[2] = {true, true};
 };
 

@@ -49,7 +49,7 @@ public:
         MeasureGapAndFooter();
         MeasureColumnWidths();
         plan_.columnWidths = widths_;
-        for (int first = 0; first <= lastCol_;) {
+        for (int first = 0; first <= lastCol_ && !cancelled_;) {
             PrintPlan::ColumnRange range = LayOutColumns(first);
             range.firstPage = pageIndex_;
             LayOutPages(range);
@@ -174,7 +174,7 @@ private:
         int row = 0;
         int rowsOnPage = 0;
         int y = 0;
-        while (row <= lastRow_) {
+        while (row <= lastRow_ && !cancelled_) {
             if (rowsOnPage == 0)
                 y = PageTop();
             if (y - RowBoxHeight(row) >= page_.bottom)
@@ -211,7 +211,7 @@ private:
         }
         const int lineHeight = std::max(1, RowContentHeight(row) / linesLeft);
         bool firstPiece = true;
-        while (linesLeft > 0) {
+        while (linesLeft > 0 && !cancelled_) {
             int lines = LinesThatFit(y, lineHeight, linesLeft);
             // A single line taller than an empty page still gets printed.
             if (lines == 0 && rowsOnPage == 0)
@@ -275,6 +275,10 @@ private:
 
     void AdvancePage()
     {
+        if (mode_ == Mode::Print && surface_.Cancelled()) {
+            cancelled_ = true;
+            return;
+        }
         if (mode_ == Mode::Print && pageIndex_ + 2 <= pageLimit_)
             surface_.NewPage();
         ++pageIndex_;
@@ -358,6 +362,7 @@ private:
     int cachedRow_ = -1;
     int cachedHeight_ = 0;
     int pageIndex_ = 0;
+    bool cancelled_ = false;
     PrintPlan plan_;
 };
 

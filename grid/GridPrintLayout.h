@@ -70,6 +70,9 @@ public:
     virtual void DrawLine(PagePoint from, PagePoint to, int width) = 0;
     // Ends the page and starts the next sheet.
     virtual void NewPage() = 0;
+    // Whether the job was called off: printing stops at the end of the page
+    // it is on.
+    virtual bool Cancelled() const { return false; }
 };
 
 // The table as printing sees it: its size and, per cell, the text it shows

@@ -11,34 +11,47 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace kiv {
 
 namespace {
 
-// The grid as printing reads it: its texts in place, and the fonts of each
+// The grid as printing reads it, copied: its texts, and the fonts of each
 // cell's look on paper (the screen fonts, headers in the bold fixed font),
 // sized in points as the screen reports them.
 class GridTable : public PrintTable {
 public:
     explicit GridTable(const TSlotGridBase& grid)
-        : grid_(grid), screenDpi_(grid.logicalDpiY() > 0 ? grid.logicalDpiY() : 96)
+        : cols_(grid.ColCount()), rows_(grid.RowCount()), multiLine_(grid.Multilinecells())
     {
+        const int screenDpi = grid.logicalDpiY() > 0 ? grid.logicalDpiY() : 96;
+        for (int row = 0; row < rows_; ++row) {
+            for (int col = 0; col < cols_; ++col) {
+                texts_.emplace_back(grid.CellView(col, row));
+                const kiv::CellFont font = grid.CellAppearance(col, row, true).font;
+                fonts_.push_back(
+                    {font.name, static_cast<int>(std::lround(std::abs(font.height) * 72.0 / screenDpi)), font.bold});
+            }
+        }
     }
 
-    int ColCount() const override { return grid_.ColCount(); }
-    int RowCount() const override { return grid_.RowCount(); }
-    std::string_view CellText(int col, int row) const override { return grid_.CellView(col, row); }
-    PrintFontSize CellFont(int col, int row) const override
-    {
-        const kiv::CellFont font = grid_.CellAppearance(col, row, true).font;
-        return {font.name, static_cast<int>(std::lround(std::abs(font.height) * 72.0 / screenDpi_)), font.bold};
-    }
-    bool MultiLine() const override { return grid_.Multilinecells(); }
+    int ColCount() const override { return cols_; }
+    int RowCount() const override { return rows_; }
+    std::string_view CellText(int col, int row) const override { return texts_[Index(col, row)]; }
+    PrintFontSize CellFont(int col, int row) const override { return fonts_[Index(col, row)]; }
+    bool MultiLine() const override { return multiLine_; }
 
 private:
-    const TSlotGridBase& grid_;
-    const int screenDpi_;
+    std::size_t Index(int col, int row) const { return static_cast<std::size_t>(row * cols_ + col); }
+
+    int cols_;
+    int rows_;
+    bool multiLine_;
+    std::vector<std::string> texts_;
+    std::vector<PrintFontSize> fonts_;
 };
 
 bool HasPrinter(QPrinter& printer)
@@ -73,27 +86,38 @@ private:
 
 } // namespace
 
-PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer)
+TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer)
 {
     if (!HasPrinter(printer))
         throw KivError("Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e");
     RegisterWindowFonts();
-    const OrientationKept orientation(printer);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setDocName(QString());
+    auto table = std::make_shared<const GridTable>(grid);
+    return [table, &printer](const std::atomic<bool>& cancel) {
+        const OrientationKept orientation(printer);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setDocName(QString());
 
-    const GridTable table(grid);
-    const GridPrintLayout layout(table);
-    QtPrintSurface measuring(printer);
-    const PrintPlan counted = layout.Count(measuring, measuring.Page());
+        const GridPrintLayout layout(*table);
+        QtPrintSurface measuring(printer);
+        const PrintPlan counted = layout.Count(measuring, measuring.Page());
 
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw KivError("Impossible de lancer l'impression");
-    QtPrintSurface drawing(printer, &painter);
-    PrintPlan printed = layout.Print(drawing, drawing.Page(), counted.pages);
-    painter.end();
-    return printed;
+        QPainter painter;
+        if (!painter.begin(&printer))
+            throw KivError("Impossible de lancer l'impression");
+        QtPrintSurface drawing(printer, &painter, &cancel);
+        PrintPlan printed = layout.Print(drawing, drawing.Page(), counted.pages);
+        // A job called off leaves no half printout in the queue.
+        if (cancel.load())
+            printer.abort();
+        painter.end();
+        return printed;
+    };
+}
+
+PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer)
+{
+    const std::atomic<bool> never{false};
+    return PrepareSlotTablePrint(grid, printer)(never);
 }
 
 } // namespace kiv

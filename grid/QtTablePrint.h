@@ -5,6 +5,9 @@
 
 #include "GridPrintLayout.h"
 
+#include <atomic>
+#include <functional>
+
 class QPrinter;
 
 namespace kiv {
@@ -17,5 +20,13 @@ class TSlotGridBase;
 // printout of the results is not turned with it. Throws KivError "Aucune
 // imprimante par défaut sélectionnée" when there is no printer.
 PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer);
+
+// The same printout made ready on the window's thread: the printer checked
+// (the same error when there is none) and the cells copied, so that the job
+// may run on a thread of its own while the grid goes on changing. The job
+// uses printer until it returns, and stops at the end of a page once cancel
+// turns true.
+using TablePrintJob = std::function<PrintPlan(const std::atomic<bool>& cancel)>;
+TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer);
 
 } // namespace kiv

@@ -56,9 +56,10 @@ int ToUnits(double pixels, double pixelsPerUnit)
 
 } // namespace
 
-QtPrintSurface::QtPrintSurface(QPagedPaintDevice& device, QPainter* painter)
+QtPrintSurface::QtPrintSurface(QPagedPaintDevice& device, QPainter* painter, const std::atomic<bool>* cancel)
     : device_(device),
       painter_(painter),
+      cancel_(cancel),
       pixelsPerUnitX_(device.logicalDpiX() / kUnitsPerInch),
       pixelsPerUnitY_(device.logicalDpiY() / kUnitsPerInch)
 {

@@ -11,6 +11,7 @@
 #include <QPen>
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -21,8 +22,10 @@ namespace kiv {
 class QtPrintSurface : public PrintSurface {
 public:
     // Measures on device; draws through painter, which must be painting on
-    // device, when one is given.
-    explicit QtPrintSurface(QPagedPaintDevice& device, QPainter* painter = nullptr);
+    // device, when one is given. The job is called off when cancel turns
+    // true.
+    explicit QtPrintSurface(QPagedPaintDevice& device, QPainter* painter = nullptr,
+                            const std::atomic<bool>* cancel = nullptr);
 
     // The printable area of the device's page in page units.
     PageExtent Page() const;
@@ -34,6 +37,7 @@ public:
     void DrawTextLine(int x, int top, const PageRect& clip, std::string_view line) override;
     void DrawLine(PagePoint from, PagePoint to, int width) override;
     void NewPage() override;
+    bool Cancelled() const override { return cancel_ && cancel_->load(); }
 
 private:
     struct LoadedFont {
@@ -53,6 +57,7 @@ private:
 
     QPagedPaintDevice& device_;
     QPainter* painter_;
+    const std::atomic<bool>* cancel_;
     double pixelsPerUnitX_;
     double pixelsPerUnitY_;
     // A cell asks for its font again and again: each font is made once.

@@ -1,8 +1,11 @@
 // "Imprimer tableau" while the text view is showing: without a print queue the
 // error box says so; on a real queue (a CUPS-PDF printer whose output folder
-// CUPS_PDF_OUT names) the table arrives as a PDF, turned to landscape.
+// CUPS_PDF_OUT names) the table arrives as a PDF, turned to landscape. The
+// printout runs beside the window, which closing calls off.
 
 #include "AppTestSupport.h"
+#include "PrintJobRun.h"
+#include "ResultsOutput.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -10,6 +13,7 @@
 #include <QFileSystemWatcher>
 #include <QImage>
 #include <QProcess>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -80,6 +84,44 @@ private slots:
         errors.messages.clear();
         form.SpeedButtonprint->click();
         QCOMPARE(errors.messages, std::vector<std::string>{"Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e."});
+    }
+
+    void printsBesideTheWindowAndClosingCallsItOff()
+    {
+        kivtest::Folders folders;
+        kivtest::ErrorCapture errors;
+        kiv::TForm1 form(folders.Paths());
+        errors.messages.clear(); // the lists the bare folder lacks
+        QPrinter& printer = form.findChild<kiv::ResultsOutput*>()->Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        auto* printing = form.findChild<kiv::PrintJobRun*>();
+        QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);
+        // A busy slot: thousands of pages of logins.
+        std::string entries;
+        for (int i = 0; i < 100000; ++i)
+            entries += "\rS514PC03 08h25-09h10 eleve" + std::to_string(i) + " 2NDE1";
+        const struct {
+            const char* file;
+            std::string entries;
+            bool closed;
+        } jobs[] = {{"small.pdf", "\rS514PC03 08h25-09h10 eleve1 2NDE1", false}, {"busy.pdf", entries, true}};
+        for (const auto& job : jobs) {
+            finished.clear();
+            const QString pdf = QString::fromStdU16String((folders.Exe() / job.file).u16string());
+            printer.setOutputFileName(pdf);
+            form.SlotGrid1->SetCellText(0, 1, job.entries);
+            form.SpeedButtonprint->click();
+            QVERIFY(printing->Running());
+            QVERIFY(!form.SpeedButtonprint->isEnabled() && !form.SpeedButton2->isEnabled());
+            if (job.closed)
+                form.close();
+            QVERIFY(finished.wait(60000));
+            QCOMPARE(finished.at(0).at(0).toBool(), !job.closed);
+            QVERIFY(form.SpeedButtonprint->isEnabled() && form.SpeedButton2->isEnabled());
+            if (!job.closed)
+                QVERIFY(Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("eleve1")));
+        }
+        QCOMPARE(errors.messages, std::vector<std::string>{});
     }
 
     void printsLandscapeOnTheDefaultQueue()
