@@ -248,12 +248,25 @@ private slots:
 
     void effacerEmptiesTheViewAndCopierCopiesRichAndPlainText()
     {
+        Form().RichEdit1->AppendResult("POSTE2:u2:jeux <b>", "jeux");
         Form().RichEdit1->AppendResult("POSTE1:u1:sexe", "SEXE");
+        // The user takes the first line away; the selection copies the rest.
+        Form().RichEdit1->SetSelection({0, 0}, {1, 0});
+        QTest::keyClick(Form().RichEdit1, Qt::Key_Delete);
         Form().RichEdit1->selectAll();
         Form().Copier1->trigger();
         const QMimeData* clip = QApplication::clipboard()->mimeData();
         QCOMPARE(clip->text(), QStringLiteral("POSTE1:u1:sexe\n"));
-        QVERIFY(clip->hasHtml());
+        QCOMPARE(clip->html().count(QStringLiteral("font-weight:700\">sexe<")), 1);
+        Form().RichEdit1->undo();
+        Form().RichEdit1->selectAll();
+        Form().Copier1->trigger();
+        // Text from the logs is no markup, on the clipboard either.
+        QVERIFY(QApplication::clipboard()->mimeData()->html().contains(QStringLiteral("jeux</span> &lt;b&gt;")));
+        QCOMPARE(Form().RichEdit1->FileText(), std::string("POSTE2:u2:jeux <b>\r\nPOSTE1:u1:sexe\r\n"));
+        Form().RichEdit1->SetSelection({1, 0}, {2, 0});
+        Form().Copier1->trigger();
+        // "Effacer" leaves the clipboard as it was.
         Form().SpeedButton4->click();
         QCOMPARE(Form().RichEdit1->LineCount(), 0);
         QCOMPARE(QApplication::clipboard()->mimeData()->text(), QStringLiteral("POSTE1:u1:sexe\n"));

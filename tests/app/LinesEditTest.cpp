@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <vector>
@@ -101,6 +102,56 @@ private slots:
         QCOMPARE(MarkedText(edit), before);
         edit.redo();
         QCOMPARE(MarkedText(edit), after);
+    }
+
+    void pastedTextSplitsAtEveryKindOfLineBreak_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("Windows") << "a\r\nb" << "a|b";
+        QTest::newRow("old Mac") << "a\rb" << "a|b";
+        QTest::newRow("Unix, a break at the end") << "a\nb\n" << "a|b|";
+        QTest::newRow("paragraph and line separators") << QString("a") + QChar::ParagraphSeparator + "b" + QChar::LineSeparator + "c" << "a|b|c";
+        QTest::newRow("CR CR LF is two breaks") << "a\r\r\nb" << "a||b";
+    }
+    void pastedTextSplitsAtEveryKindOfLineBreak()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QString, lines);
+        LinesEdit edit;
+        edit.ReplaceSelection(pasted);
+        QCOMPARE(MarkedText(edit), lines);
+        // Offsets and positions convert both ways, line breaks counted once.
+        const kiv::LineStore& store = edit.Store();
+        for (qsizetype offset = 0; offset <= store.CharacterCount(); ++offset)
+            QCOMPARE(store.OffsetOf(store.PosOfOffset(offset)), offset);
+        QCOMPARE(store.CharacterCount(), edit.toPlainText().size());
+    }
+
+    void theMouseSetsTheCaretSelectsAndTheViewScrollsWithIt()
+    {
+        LinesEdit edit;
+        edit.resize(300, 200);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QStringList lines;
+        for (int i = 0; i < 1000; ++i)
+            lines << QStringLiteral("ligne %1 POSTE").arg(i);
+        Fill(edit, lines);
+        QWidget* area = edit.viewport();
+        const QRect second = edit.CharacterRect({1, 6});
+        QTest::mouseClick(area, Qt::LeftButton, {}, second.center() - QPoint(second.width() / 4, 0));
+        QCOMPARE(edit.CursorPos(), (TextPos{1, 6}));
+        QTest::mouseDClick(area, Qt::LeftButton, {}, second.center());
+        QCOMPARE(edit.SelectedText(), QStringLiteral("1"));
+        QTest::mouseClick(area, Qt::LeftButton, Qt::ShiftModifier, edit.CharacterRect({3, 0}).topLeft() + QPoint(1, 2));
+        QCOMPARE(edit.SelectedText(), QStringLiteral("1 POSTE\nligne 2 POSTE\n"));
+        // The scroll bar reaches the last line, and the caret sent there
+        // brings it on screen.
+        QTRY_COMPARE(edit.verticalScrollBar()->maximum() + edit.verticalScrollBar()->pageStep(), 1001);
+        edit.MoveToEnd();
+        edit.EnsureCursorVisible();
+        QVERIFY(edit.viewport()->rect().contains(edit.CharacterRect(edit.CursorPos())));
     }
 
     void keysEditAndMoveAsInAnyTextBoxAndAppendedLinesAreNoEdit()
