@@ -12,7 +12,7 @@ cd "$root"
 
 build=${BENCH_BUILD_DIR:-build/bench-window}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_WERROR=OFF >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_BUILD_GUI=ON -DKIV_WERROR=OFF >/dev/null
 cmake --build "$build" --target kivlogs-window-bench kivlogs-cli kivlogs-gen -j "$jobs"
 
 year=bench/corpus/year
