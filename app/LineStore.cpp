@@ -9,9 +9,9 @@ namespace kiv {
 namespace {
 
 // The bold of line between two columns, counted from the first.
-std::vector<BoldSpan> BoldBetween(const StoredLine& line, qsizetype from, qsizetype to)
+BoldSpans BoldBetween(const StoredLine& line, qsizetype from, qsizetype to)
 {
-    std::vector<BoldSpan> cut;
+    BoldSpans cut;
     for (const BoldSpan& span : line.bold) {
         const qsizetype start = std::max(span.start, from);
         const qsizetype end = std::min(span.start + span.length, to);

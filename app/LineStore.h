@@ -5,6 +5,7 @@
 // of what is already there; an edit touches only the lines it spans.
 
 #include <QString>
+#include <QVarLengthArray>
 
 #include <cstddef>
 #include <deque>
@@ -29,9 +30,13 @@ struct BoldSpan {
     friend bool operator==(const BoldSpan&, const BoldSpan&) = default;
 };
 
+// A result line has one bold word: it is kept inside the line, without an
+// allocation of its own.
+using BoldSpans = QVarLengthArray<BoldSpan, 1>;
+
 struct StoredLine {
     QString text;
-    std::vector<BoldSpan> bold; // in order, not overlapping, none empty
+    BoldSpans bold; // in order, not overlapping, none empty
 };
 
 // Lines as an edit takes them out or puts them in: the first joins the text
