@@ -1,5 +1,6 @@
 #include "DirectoryListing.h"
 
+#include "SystemPath.h"
 #include "WildcardMatch.h"
 
 #include <algorithm>
@@ -108,25 +109,6 @@ std::vector<TSearchRec> InNameOrder(std::vector<TSearchRec> entries)
 
 #ifdef _WIN32
 namespace {
-
-// Windows refuses a path of MAX_PATH (260) characters or more unless it is
-// written as \\?\C:\... (or \\?\UNC\server\share\...), which the system then
-// takes as it stands: made absolute and normal first. Folders nested deep in
-// the school's share reach that length.
-std::wstring SystemPath(const fs::path& path)
-{
-    const std::wstring& native = path.native();
-    if (native.size() < 248 || native.starts_with(L"\\\\?\\"))
-        return native;
-    std::error_code ec;
-    const fs::path full = fs::absolute(path, ec);
-    if (ec)
-        return native;
-    const std::wstring text = full.lexically_normal().make_preferred().native();
-    if (text.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + text.substr(2);
-    return L"\\\\?\\" + text;
-}
 
 std::int64_t SecondsSinceEpoch(FILETIME time)
 {

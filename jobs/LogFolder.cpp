@@ -1,6 +1,7 @@
 #include "LogFolder.h"
 
 #include "LogMask.h"
+#include "SystemPath.h"
 #include "TFileSearch.h"
 
 #include <system_error>

@@ -1,6 +1,7 @@
 #include "FileIo.h"
 
 #include "Cp1252.h"
+#include "SystemPath.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -167,22 +168,6 @@ std::string PathForMessage(const std::filesystem::path& path)
     return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
-#ifdef _WIN32
-std::wstring SystemPath(const std::filesystem::path& path)
-{
-    const std::wstring& native = path.native();
-    if (native.size() < 248 || native.starts_with(L"\\\\?\\"))
-        return native;
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(path, ec);
-    if (ec)
-        return native;
-    const std::wstring text = full.lexically_normal().make_preferred().native();
-    if (text.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + text.substr(2);
-    return L"\\\\?\\" + text;
-}
-#endif
 
 void ByteBuffer::Release::operator()(char* bytes) const noexcept
 {

@@ -23,15 +23,6 @@ std::string PathBytes(const std::filesystem::path& path);
 // Windows-1252, "?" for what it cannot hold.
 std::string PathForMessage(const std::filesystem::path& path);
 
-#ifdef _WIN32
-// The path as the system's wide calls take it. Windows refuses a path of
-// MAX_PATH (260) characters or more unless it is written as \\?\C:\... (or
-// \\?\UNC\server\share\...), which the system then takes as it stands: such
-// a path is made absolute and normal first. Folders nested deep in the
-// school's share reach that length; shorter paths are left as they are.
-std::wstring SystemPath(const std::filesystem::path& path);
-#endif
-
 // A block of bytes that a read fills without clearing it first and that keeps
 // its memory from one file to the next: a busy day's connection log is some
 // 70 MB, and a year's scan reads hundreds of files one after the other.
