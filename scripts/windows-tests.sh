@@ -36,9 +36,14 @@ export WINEDEBUG=-all
 export WINEPREFIX=$out/wineprefix
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 started=$(date +%s)
+wineserver=$(dirname "$wine")/wineserver
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot --init >/dev/null 2>&1
 fi
+# One server for the whole run: Wine's server otherwise quits a moment after
+# each program, and a program started while it quits dies with "wine client
+# error" before its first line.
+"$wineserver" -p
 failed=0
 bin=$out/build/bin
 for program in "${programs[@]}"; do
@@ -94,6 +99,6 @@ check missing-log-folder 1 cli search --logs 'Z:/nulle/part/Élèves' --date 202
 grep -q "Impossible d'ouvrir le dossier" "$out/cli.err" || { echo "ÉCHEC missing-log-folder : message"; failed=1; }
 check missing-config-folder 2 cli search --logs "$examples/logs" --config 'Z:/nulle/part'
 
-"$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+"$wineserver" -k 2>/dev/null || true
 echo "Étape Wine : $(( $(date +%s) - started )) s"
 exit "$failed"
