@@ -11,6 +11,7 @@
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
 #include "QtCp1252.h"
@@ -354,33 +355,7 @@ void TForm1::BuildRoomTab()
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
     SlotGrid1->setObjectName(QStringLiteral("SlotGrid1"));
-    SlotGrid1->SetColCount(8);
-    SlotGrid1->SetRowCount(3);
-    SlotGrid1->SetFixedRows(1);
-    SlotGrid1->SetFixedCols(0);
-    SlotGrid1->SetDefaultColWidth(120);
-    SlotGrid1->SetDefaultRowHeight(21);
-    const int widths[kSlotColumnCount] = {157, 138, 142, 120, 54, 132, 129, 120};
-    for (int col = 0; col < kSlotColumnCount; ++col)
-        SlotGrid1->SetColWidths(col, widths[col]);
-    SlotGrid1->SetRowHeights(0, 21);
-    SlotGrid1->SetRowHeights(1, 649);
-    SlotGrid1->SetRowHeights(2, 3);
-    SlotGrid1->SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
-    SlotGrid1->SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
-    SlotGrid1->SetGridLineWidth(1);
-    SlotGrid1->SetGridLineColor(clSilver);
-    SlotGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
-                          goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
-    SlotGrid1->SetLook(GridLook::glXP);
-    SlotGrid1->SetFlat(false);
-    SlotGrid1->SetMultilinecells(true);
-    SlotGrid1->SetWordWrap(false);
-    SlotGrid1->SetVAlignment(VAlign::vtaTop);
-    // Log lines are shown as they stand: a pupil's "<B>" is text, not markup.
-    SlotGrid1->SetEnableHTML(false);
-    SlotGrid1->SetSelectionColor(RgbColor(182, 202, 234));
-    SlotGrid1->SetSelectionTextColor(clBlack);
+    SetUpRoomTable(*SlotGrid1);
     SlotGrid1->setAccessibleName(Utf8("Tableau d'occupation des salles"));
     SlotGrid1->ColumnHeaders().Assign(InitialSlotHeaders());
     layout->addWidget(SlotGrid1, 1);

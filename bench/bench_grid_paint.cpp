@@ -10,6 +10,7 @@
 #include "SessionEntry.h"
 #include "SessionText.h"
 #include "OccupationTable.h"
+#include "RoomTableLook.h"
 #include "TSlotGrid.h"
 
 #include <QApplication>
@@ -33,31 +34,10 @@ double MillisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The room table with the settings the window gives it.
-void SetUpRoomTable(TSlotGrid& grid)
+// The room table with the settings the window gives it and its first headers.
+void SetUpRoomTableWithHeaders(TSlotGrid& grid)
 {
-    grid.SetColCount(8);
-    grid.SetRowCount(3);
-    grid.SetFixedRows(1);
-    grid.SetFixedCols(0);
-    grid.SetDefaultColWidth(120);
-    grid.SetDefaultRowHeight(21);
-    const int widths[] = {157, 138, 142, 120, 54, 132, 129, 120};
-    for (int col = 0; col < 8; ++col)
-        grid.SetColWidths(col, widths[col]);
-    grid.SetRowHeights(0, 21);
-    grid.SetRowHeights(1, 649);
-    grid.SetRowHeights(2, 3);
-    grid.SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
-    grid.SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
-    grid.SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
-                    goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
-    grid.SetLook(GridLook::glXP);
-    grid.SetMultilinecells(true);
-    grid.SetWordWrap(false);
-    grid.SetEnableHTML(false);
-    grid.SetSelectionColor(RgbColor(182, 202, 234));
-    grid.SetSelectionTextColor(clBlack);
+    SetUpRoomTable(grid);
     grid.ColumnHeaders().Assign(InitialSlotHeaders());
 }
 
@@ -134,7 +114,7 @@ int main(int argc, char** argv)
     }
 
     TSlotGrid grid;
-    SetUpRoomTable(grid);
+    SetUpRoomTableWithHeaders(grid);
     // About the tab's area on a 1024x768 screen: both scroll bars show.
     grid.resize(1000, 600);
     grid.show();

@@ -9,6 +9,7 @@
 
 #include "GridFonts.h"
 #include "QtTablePrint.h"
+#include "RoomTableLook.h"
 #include "TSlotGrid.h"
 
 #include <QApplication>
@@ -67,13 +68,7 @@ int main(int argc, char** argv)
     }
     kiv::RegisterWindowFonts();
     kiv::TSlotGrid grid;
-    grid.SetColCount(8);
-    grid.SetRowCount(3);
-    grid.SetFixedRows(1);
-    grid.SetFixedCols(0);
-    grid.SetFont(kiv::CellFont{"Tahoma", -8, false, false, kiv::clWindowText});
-    grid.SetFixedFont(kiv::CellFont{"Tahoma", -11, true, false, kiv::clWindowText});
-    grid.SetMultilinecells(true);
+    kiv::SetUpRoomTable(grid);
 
     const long entries = LoadCells(argv[1], grid);
     if (entries < 0) {

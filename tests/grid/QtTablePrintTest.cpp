@@ -5,6 +5,7 @@
 #include "GridFonts.h"
 #include "QtPrintSurface.h"
 #include "QtTablePrint.h"
+#include "RoomTableLook.h"
 #include "TSlotGrid.h"
 
 #include <QHash>
@@ -34,13 +35,7 @@ const char* const kHeaders[] = {"08h25", "09h20", "10h15", "11h10", "12h05", "13
 // The grid as the window sets it up.
 void SetUpLikeTheWindow(kiv::TSlotGrid& grid)
 {
-    grid.SetColCount(8);
-    grid.SetRowCount(3);
-    grid.SetFixedRows(1);
-    grid.SetFixedCols(0);
-    grid.SetFont(kiv::CellFont{"Tahoma", -8, false, false, kiv::clWindowText});
-    grid.SetFixedFont(kiv::CellFont{"Tahoma", -11, true, false, kiv::clWindowText});
-    grid.SetMultilinecells(true);
+    kiv::SetUpRoomTable(grid);
     for (int col = 0; col < 8; ++col)
         grid.SetCellText(col, 0, kHeaders[col]);
 }

@@ -1,6 +1,7 @@
 #include "GridFonts.h"
 #include "KivError.h"
 #include "OccupationTable.h"
+#include "RoomTableLook.h"
 #include "TSlotGrid.h"
 
 #include <QAccessible>
@@ -39,31 +40,7 @@ const QColor kSelection(182, 202, 234);
 void SetUpLikeTheRoomTable(TSlotGridBase& grid)
 {
     RegisterWindowFonts();
-    grid.SetColCount(8);
-    grid.SetRowCount(3);
-    grid.SetFixedRows(1);
-    grid.SetFixedCols(0);
-    grid.SetDefaultColWidth(120);
-    grid.SetDefaultRowHeight(21);
-    const int widths[] = {157, 138, 142, 120, 54, 132, 129, 120};
-    for (int c = 0; c < 8; ++c)
-        grid.SetColWidths(c, widths[c]);
-    grid.SetRowHeights(0, 21);
-    grid.SetRowHeights(1, 649);
-    grid.SetRowHeights(2, 3);
-    grid.SetFont(CellFont{"Tahoma", -8, false, false, clWindowText});
-    grid.SetFixedFont(CellFont{"Tahoma", -11, true, false, clWindowText});
-    grid.SetGridLineWidth(1);
-    grid.SetGridLineColor(clSilver);
-    grid.SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
-                    goDrawFocusSelected | goRowSizing | goColSizing | goEditing | goTabs);
-    grid.SetLook(GridLook::glXP);
-    grid.SetMultilinecells(true);
-    grid.SetWordWrap(false);
-    grid.SetVAlignment(VAlign::vtaTop);
-    grid.SetEnableHTML(false);
-    grid.SetSelectionColor(RgbColor(182, 202, 234));
-    grid.SetSelectionTextColor(clBlack);
+    SetUpRoomTable(grid);
 }
 
 // The bounding box of dark pixels (text) inside area of an image.
