@@ -3,7 +3,6 @@
 #include "ResultsView.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QProgressBar>
@@ -13,15 +12,6 @@
 #include <span>
 
 namespace kiv {
-namespace {
-
-// The view appends results in turns of the event loop: a turn adds slices
-// of 100 lines (under a millisecond each) until 10 ms have gone, then gives
-// the loop back, so typing and scrolling stay smooth during a search.
-constexpr std::size_t kSliceLines = 100;
-constexpr qint64 kTurnBudgetMs = 10;
-
-} // namespace
 
 KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QWidget* window)
     : QObject(window)
@@ -52,7 +42,6 @@ bool KeywordSearchRun::Start(KeywordSearchRequest request)
     firstReceived_.reset();
     firstShown_.reset();
     toAppend_.clear();
-    appendedInFront_ = 0;
     outcome_.reset();
     lastResult_.reset();
     progress_->setValue(0);
@@ -172,41 +161,24 @@ void KeywordSearchRun::Wake()
         nextSlice_.start();
 }
 
-// Appends as much as one turn of the event loop allows.
+// Appends what the worker handed over: the lines are ready, so taking them
+// over costs the window little, whatever the batch.
 void KeywordSearchRun::AppendTurn()
 {
     if (!running_)
         return;
     TakeHandover();
-    QElapsedTimer turn;
-    turn.start();
     if (!toAppend_.empty()) {
-        // One edit per turn: the view lays out its last lines and repaints
-        // once for the turn, not once per batch.
-        ResultsView::Appender appender(*view_);
-        while (!toAppend_.empty() && turn.elapsed() < kTurnBudgetMs)
-            AppendSlice(appender);
+        for (Batch& batch : toAppend_) {
+            view_->AppendPrepared(std::move(batch.lines));
+            lastResult_ = std::move(batch.last);
+        }
+        toAppend_.clear();
         if (!firstShown_)
             firstShown_ = Clock::now();
     }
-    if (!toAppend_.empty())
-        nextSlice_.start();
-    else if (outcome_)
+    if (outcome_)
         End();
-}
-
-void KeywordSearchRun::AppendSlice(ResultsView::Appender& appender)
-{
-    Batch& front = toAppend_.front();
-    const std::size_t count = front.lines.Count();
-    const std::size_t end = appendedInFront_ + std::min(kSliceLines, count - appendedInFront_);
-    appender.Add(front.lines, appendedInFront_, end);
-    appendedInFront_ = end;
-    if (appendedInFront_ == count) {
-        lastResult_ = std::move(front.last);
-        toAppend_.pop_front();
-        appendedInFront_ = 0;
-    }
 }
 
 void KeywordSearchRun::End()

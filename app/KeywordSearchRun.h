@@ -1,7 +1,8 @@
 #pragma once
 // One keyword search of the window: the scan runs on a worker thread, and its
-// results come back to the window in batches that the results view appends a
-// slice at a time, so the window keeps answering while a year of logs is
+// results come back to the window in batches, their lines made ready there,
+// that the results view takes over in a turn of the event loop behind the
+// window's own input, so the window keeps answering while a year of logs is
 // searched. The progress bar follows the files; one search at a time.
 
 #include "KeywordSearchJob.h"
@@ -75,7 +76,6 @@ private:
     void TakeHandover();
     void Wake();
     void AppendTurn();
-    void AppendSlice(ResultsView::Appender& appender);
     void End();
 
     ResultsView* view_;
@@ -88,11 +88,10 @@ private:
     Handover handover_;
     std::optional<Clock::time_point> firstReceived_; // under mutex_
 
-    // Window side: the batches taken, appended a slice at a time.
+    // Window side: the batches taken, not appended yet.
     std::deque<Batch> toAppend_;
-    std::size_t appendedInFront_ = 0;
-    // Brings the next slice in a later turn of the event loop, after the
-    // timers and input waiting there (a posted call would run before them).
+    // Appends in a later turn of the event loop, after the timers and input
+    // waiting there (a posted call would run before them).
     QTimer nextSlice_;
     std::optional<ScanOutcome> outcome_;
     std::optional<KeywordSearchResult> lastResult_;

@@ -78,9 +78,7 @@ void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
 {
     if (results.empty())
         return;
-    Lines lines(results);
-    Appender appender(*this);
-    appender.Add(lines, 0, lines.Count());
+    AppendPrepared(Lines(results));
 }
 
 ResultsView::Lines::Lines(std::span<const KeywordSearchResult> results)
@@ -88,13 +86,6 @@ ResultsView::Lines::Lines(std::span<const KeywordSearchResult> results)
     lines_.reserve(results.size());
     for (const KeywordSearchResult& result : results)
         lines_.push_back(ResultLine(result));
-}
-
-void ResultsView::Appender::Add(Lines& lines, std::size_t first, std::size_t last)
-{
-    last = std::min(last, lines.lines_.size());
-    for (std::size_t i = first; i < last; ++i)
-        taken_.push_back(std::move(lines.lines_[i]));
 }
 
 int ResultsView::LineCount() const

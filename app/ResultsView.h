@@ -38,30 +38,13 @@ public:
     class Lines {
     public:
         explicit Lines(std::span<const KeywordSearchResult> results);
-        std::size_t Count() const noexcept { return lines_.size(); }
 
     private:
         friend class ResultsView;
         std::vector<StoredLine> lines_;
     };
-
-    // Appends results for as long as it lives, in one go when it ends.
-    class Appender {
-    public:
-        explicit Appender(ResultsView& view)
-            : view_(view)
-        {
-        }
-        ~Appender() { view_.AppendLines(std::move(taken_)); }
-        Appender(const Appender&) = delete;
-        Appender& operator=(const Appender&) = delete;
-        // Takes the lines [first, last) out of lines.
-        void Add(Lines& lines, std::size_t first, std::size_t last);
-
-    private:
-        ResultsView& view_;
-        std::vector<StoredLine> taken_;
-    };
+    // Appends prepared results as one edit, as AppendResults does.
+    void AppendPrepared(Lines&& lines) { AppendLines(std::move(lines.lines_)); }
 
     // The lines as the status line, the popup searches and the saved file
     // count them: a final empty line after the last line break is not one.
