@@ -42,7 +42,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # One server for the whole run: Wine's server otherwise quits a moment after
 # each program, and a program started while it quits dies with "wine client
-# error" before its first line.
+# error" before its first line. The server that set the prefix up is ended
+# first: a second one would not start beside it.
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 "$wineserver" -p
 failed=0
 bin=$out/build/bin
