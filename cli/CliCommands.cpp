@@ -75,7 +75,9 @@ OccupationFormat ParseFormat(const std::string& text)
 std::vector<OptionSpec> FolderAndDateOptions()
 {
     return {
-        {"--logs", "DOSSIER", "dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")",
+        {"--logs", "DOSSIER",
+         "dossier des logs du serveur (par défaut celui que la fenêtre a retenu\n"
+         "dans kivlogs.conf du dossier --config, sinon " + DefaultLogFolder() + ")",
          [](CliOptions& o, const std::string& v) { o.logs = v; }},
         {"--config", "DOSSIER",
          "dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
