@@ -2,11 +2,13 @@
 
 #include "CommandLine.h"
 #include "KivErrorBox.h"
+#include "LogFolderChoice.h"
 #include "FrenchLook.h"
 #include "Unit1.h"
 #include "UserConfigFolder.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
@@ -52,8 +54,13 @@ int main(int argc, char* argv[])
         for (const std::string& error : kiv::UseUserConfigFolder(paths))
             kiv::ShowKivError(nullptr, error);
 
+    for (const std::string& error : kiv::UseRememberedLogFolder(paths, commandLine.logFolder.has_value()))
+        kiv::ShowKivError(nullptr, error);
+
     kiv::TForm1 form(paths);
     form.CreateListDialogs();
     form.showMaximized();
+    // Asked over the window, once it shows: a share that is not mounted here.
+    QTimer::singleShot(0, &form, &kiv::TForm1::OfferLogFolderChoice);
     return app.exec();
 }
