@@ -42,6 +42,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    kiv::AskFrenchSystemDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
