@@ -54,7 +54,8 @@ std::string UsageLines(const std::string& prefix, const CommandSpec& command)
     for (const OptionSpec& option : command.options) {
         const std::string item = Synopsis(option);
         if (lineLength > prefix.size() && lineLength + 1 + item.size() > kLineWidth) {
-            text += "\n" + std::string(prefix.size(), ' ');
+            text += '\n';
+            text.append(prefix.size(), ' ');
             lineLength = prefix.size();
         } else if (lineLength > prefix.size()) {
             text += ' ';
