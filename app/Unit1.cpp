@@ -296,7 +296,11 @@ void TForm1::BuildSearchTab()
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
     printRun_ = new PrintJobRun(this);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
+        return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
+                             ListFilePath("kiv_heures.txt")},
+                            paths_.logFolder};
+    });
 }
 
 void TForm1::BuildRoomTab()
