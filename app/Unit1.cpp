@@ -11,6 +11,7 @@
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "TypedWords.h"
 #include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
@@ -112,16 +113,6 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
 }
 
 // The lines of a word box: one word per line, a final line break adding none.
-TextList BoxLines(const QPlainTextEdit& box)
-{
-    TextList lines;
-    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
-        lines.push_back(ToCp1252(block.text()));
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -584,7 +575,10 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton3Click()
 {
-    StartKeywordSearch(BoxLines(*Memo3));
+    TypedWords typed = WordsOfBox(*Memo3);
+    ShowKivErrors(this, typed.refusals);
+    if (!typed.words.empty())
+        StartKeywordSearch(std::move(typed.words));
 }
 
 void TForm1::SpeedButton2Click()

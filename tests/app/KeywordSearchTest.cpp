@@ -331,6 +331,23 @@ private slots:
         QCOMPARE(titles.size(), std::size_t(3));
     }
 
+    // A Polish l with stroke would be searched for as "?", and a zero-width
+    // space pasted after a word would make it find nothing: each is named,
+    // and the other words are searched for.
+    void aTypedWordThatNoLogCanHoldIsRefusedAndTheOthersSearched()
+    {
+        ErrorCapture errors;
+        Form().Memo3->setPlainText(QStringLiteral("\u0142\nsexe\u200B\nrien\n"));
+        QVERIFY(SearchWith(Form().SpeedButton3));
+
+        QCOMPARE(errors.messages,
+                 std::vector<std::string>{"Le mot \xAB ? \xBB contient un caract\xE8re (U+0142) que les logs ne peuvent pas contenir.\n"
+                                          "Le mot \xAB sexe? \xBB contient un caract\xE8re (U+200B) que les logs ne peuvent pas contenir."});
+        QCOMPARE(Form().SearchWords(), kiv::TextList{"rien"});
+        QCOMPARE(Form().RichEdit1->LineCount(), 1);
+        QVERIFY(ViewLines(*Form().RichEdit1)[0].line.starts_with("POSTE04:eleve01:"));
+    }
+
     // Saved results never take the place of what the program reads: a day's
     // log (an empty view would leave it at 0 bytes) or a list file, named
     // directly or through a link. A dangling link is written through.
