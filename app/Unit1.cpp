@@ -12,6 +12,7 @@
 #include "ResultsOutput.h"
 #include "ResultsView.h"
 #include "TypedWords.h"
+#include "WordBox.h"
 #include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
@@ -207,7 +208,7 @@ void TForm1::BuildSearchTab()
     radios->addWidget(RadioTout);
     RadioJour->setChecked(true);
 
-    Memo3 = new QPlainTextEdit(Panel1);
+    Memo3 = new WordBox(Panel1);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -6,6 +6,7 @@
 #include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
+#include "WordBox.h"
 
 #include <QWidget>
 
@@ -91,7 +92,7 @@ public:
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
     QRadioButton* RadioTout = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
     ResultsView* RichEdit1 = nullptr;

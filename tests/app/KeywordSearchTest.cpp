@@ -348,6 +348,21 @@ private slots:
         QVERIFY(ViewLines(*Form().RichEdit1)[0].line.starts_with("POSTE04:eleve01:"));
     }
 
+    // A log line of 100 MB pasted by mistake would be laid out on every
+    // event: a paste with a line longer than any word is refused whole.
+    void aPasteWithALineLongerThanAnyWordIsRefused()
+    {
+        ErrorCapture errors;
+        Form().Memo3->setPlainText(QStringLiteral("sexe\n"));
+        Form().Memo3->moveCursor(QTextCursor::End);
+        for (const qsizetype length : {kiv::WordBox::LongestWord, kiv::WordBox::LongestWord + 1}) {
+            QApplication::clipboard()->setText(QStringLiteral("mot\n") + QString(length, u'x'));
+            Form().Memo3->paste();
+        }
+        QCOMPARE(errors.messages.size(), std::size_t(1));
+        QCOMPARE(Form().Memo3->toPlainText(), QStringLiteral("sexe\nmot\n") + QString(kiv::WordBox::LongestWord, u'x'));
+    }
+
     // Saved results never take the place of what the program reads: a day's
     // log (an empty view would leave it at 0 bytes) or a list file, named
     // directly or through a link. A dangling link is written through.
