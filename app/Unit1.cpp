@@ -13,6 +13,7 @@
 #include "ResultsView.h"
 #include "TypedWords.h"
 #include "WordBox.h"
+#include "RoomListModel.h"
 #include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
@@ -27,6 +28,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QListView>
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
@@ -328,8 +330,14 @@ void TForm1::BuildRoomTab()
     // so no completion may turn it into "S514" behind the user's back.
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
-    ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
-                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), FromCp1252(kAllRooms)});
+    roomList_ = new RoomListModel(ComboBox1);
+    roomList_->SetRooms(TextList{"S514", "S302", "S502", "SPROF", "SCDI"});
+    ComboBox1->setModel(roomList_);
+    // A school may list thousands of rooms: the box neither measures every
+    // one of them nor lays out its drop-down list row by row.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(ComboBox1->view()))
+        list->setUniformItemSizes(true);
     ComboBox1->setEditText(FromCp1252(kAllRooms));
     ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
     Label2->setBuddy(ComboBox1);
@@ -492,20 +500,14 @@ int TForm1::RadioGroup1ItemIndex() const
 
 TextList TForm1::RoomItems() const
 {
-    TextList rooms;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        rooms.push_back(ToCp1252(ComboBox1->itemText(i)));
-    return rooms;
+    return roomList_->Rows();
 }
 
 void TForm1::SetRoomItems(const TextList& rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    ComboBox1->clear();
-    for (std::string_view room : rooms)
-        ComboBox1->addItem(FromCp1252(room));
-    ComboBox1->addItem(FromCp1252(kAllRooms));
+    roomList_->SetRooms(rooms);
     ComboBox1->setEditText(editText);
 }
 

@@ -37,6 +37,7 @@ class KeywordSearchRun;
 class LinesEdit;
 class PrintJobRun;
 class ResultsOutput;
+class RoomListModel;
 class ResultsView;
 class RoomScanFeed;
 class TOKBottomDlg;
@@ -166,6 +167,7 @@ private:
     void SetRoomItems(const TextList& rooms);
 
     StartupPaths paths_;
+    RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     // A keyword search and a room scan can run side by side: the results
