@@ -23,18 +23,13 @@ constexpr int kMargin = 4;
 // Lines laid out and kept for repainting; a screen shows far fewer.
 constexpr std::size_t kKeptLayouts = 400;
 
-TextPos EndOfRun(TextPos from, const LineRun& run)
-{
-    if (run.size() <= 1)
-        return {from.line, from.column + (run.empty() ? 0 : run.front().text.size())};
-    return {from.line + static_cast<qsizetype>(run.size()) - 1, run.back().text.size()};
-}
 } // namespace
 
 LinesEdit::LinesEdit(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
     InstallLinesEditAccessibility();
+    doc_.SetListener([this](const LineDocument::Change& change) { TextChangedBy(change); });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -52,97 +47,106 @@ LinesEdit::LinesEdit(QWidget* parent)
 
 LinesEdit::~LinesEdit() = default;
 
-void LinesEdit::AppendLines(std::vector<StoredLine>&& lines)
+void LinesEdit::AppendLines(LineBatch&& lines)
 {
-    if (lines.empty())
-        return;
-    const qsizetype oldLast = store_.LineCount() - 1;
-    const bool lastShown = oldLast <= FirstVisibleLine() + VisibleLineCount();
-    const qsizetype at = QAccessible::isActive() ? store_.CharacterCount() : 0;
-    const TextPos oldEnd{oldLast, store_.LineLength(oldLast)};
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    layouts_.erase(oldLast);
-    store_.AppendLines(std::move(lines));
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(false);
+    doc_.AppendLines(std::move(lines));
     // A caret at the end of the text stays at its end, as when the lines are
     // pasted there; anywhere else it stays where the user left it.
-    if (cursor_ == oldEnd && anchor_ == oldEnd) {
-        const qsizetype last = store_.LineCount() - 1;
-        cursor_ = anchor_ = {last, store_.LineLength(last)};
-    }
-    ScheduleScrollBars();
-    if (lastShown)
-        viewport()->update();
-    if (QAccessible::isActive()) {
-        QAccessibleTextInsertEvent inserted(this, static_cast<int>(at),
-                                            store_.PlainText(store_.PosOfOffset(at), {store_.LineCount(), 0}));
-        QAccessible::updateAccessibility(&inserted);
-    }
-    emit textChanged();
     CaretChanged(oldCursor, oldAnchor);
 }
 
-LineList LinesEdit::TakeLines()
+void LinesEdit::clear()
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    const QString removed = QAccessible::isActive() ? store_.PlainText() : QString();
-    LineList taken = store_.TakeLines();
-    undo_.clear();
-    redo_.clear();
-    cursor_ = anchor_ = {};
-    ForgetLayouts();
-    widest_ = 0;
-    UpdateScrollBars();
-    viewport()->update();
-    if (QAccessible::isActive() && !removed.isEmpty()) {
-        QAccessibleTextRemoveEvent emptied(this, 0, removed);
-        QAccessible::updateAccessibility(&emptied);
-    }
-    emit textChanged();
+    TakeLines();
+    ReturnFreedMemory();
+}
+
+LineStore LinesEdit::TakeLines()
+{
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    LineStore taken = doc_.TakeLines();
     CaretChanged(oldCursor, oldAnchor);
     return taken;
 }
 
+// Every change of the text, whoever made it: what was laid out there is
+// laid out again, and screen readers hear what changed.
+void LinesEdit::TextChangedBy(const LineDocument::Change& change)
+{
+    if (change.appended) {
+        layouts_.erase(change.from.line);
+        ScheduleScrollBars();
+        if (change.from.line <= FirstVisibleLine() + VisibleLineCount())
+            viewport()->update();
+    } else if (Store().LineCount() == 1 && Store().LineLength(0) == 0) {
+        ForgetLayouts();
+        widest_ = 0;
+        UpdateScrollBars();
+        viewport()->update();
+    } else {
+        ForgetLayouts();
+        ScheduleScrollBars();
+        viewport()->update();
+    }
+    if (QAccessible::isActive()) {
+        const int at = static_cast<int>(change.offset);
+        const QString inserted = Store().PlainText(change.from, change.insertedEnd);
+        if (change.removedCharacters == 0) {
+            QAccessibleTextInsertEvent event(this, at, inserted);
+            QAccessible::updateAccessibility(&event);
+        } else if (change.insertedCharacters == 0) {
+            QAccessibleTextRemoveEvent event(this, at, change.removedText);
+            QAccessible::updateAccessibility(&event);
+        } else {
+            QAccessibleTextUpdateEvent event(this, at, change.removedText, inserted);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    emit textChanged();
+}
+
 void LinesEdit::SetCursor(TextPos pos, bool keepAnchor)
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    cursor_ = store_.Clamp(pos);
-    if (!keepAnchor)
-        anchor_ = cursor_;
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    const TextPos cursor = Store().Clamp(pos);
+    doc_.SetSelection(keepAnchor ? oldAnchor : cursor, cursor);
     wantedX_ = -1;
     CaretChanged(oldCursor, oldAnchor);
 }
 
 void LinesEdit::SetSelection(TextPos anchor, TextPos cursor)
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    anchor_ = store_.Clamp(anchor);
-    cursor_ = store_.Clamp(cursor);
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetSelection(anchor, cursor);
     wantedX_ = -1;
     CaretChanged(oldCursor, oldAnchor);
 }
 
 void LinesEdit::CaretChanged(TextPos oldCursor, TextPos oldAnchor)
 {
-    if (oldCursor == cursor_ && oldAnchor == anchor_)
+    if (oldCursor == CursorPos() && oldAnchor == AnchorPos())
         return;
     RestartBlink();
     // A caret carried along below the screen by appended lines needs no
     // repaint.
     const qsizetype first = FirstVisibleLine();
     const qsizetype last = first + VisibleLineCount() + 1;
-    const TextPos ends[] = {oldCursor, oldAnchor, cursor_, anchor_};
+    const TextPos ends[] = {oldCursor, oldAnchor, CursorPos(), AnchorPos()};
     if (std::any_of(std::begin(ends), std::end(ends), [&](TextPos p) { return p.line >= first && p.line <= last; })
         || SelectionStart().line < first)
         viewport()->update();
     if (QAccessible::isActive()) {
-        QAccessibleTextCursorEvent moved(this, static_cast<int>(store_.OffsetOf(cursor_)));
+        QAccessibleTextCursorEvent moved(this, static_cast<int>(Store().OffsetOf(CursorPos())));
         QAccessible::updateAccessibility(&moved);
     }
-    if (oldCursor != cursor_)
+    if (oldCursor != CursorPos())
         emit cursorPositionChanged();
     const bool hadSelection = oldCursor != oldAnchor;
     if (hadSelection || HasSelection())
@@ -155,11 +159,11 @@ void LinesEdit::EnsureCursorVisible()
     UpdateScrollBars();
     const qsizetype first = FirstVisibleLine();
     const int shown = std::max(1, VisibleLineCount());
-    if (cursor_.line < first)
-        vertical->setValue(static_cast<int>(cursor_.line));
-    else if (cursor_.line >= first + shown)
-        vertical->setValue(static_cast<int>(cursor_.line - shown + 1));
-    const qreal x = LayoutOf(cursor_.line).lineAt(0).cursorToX(static_cast<int>(cursor_.column));
+    if (CursorPos().line < first)
+        vertical->setValue(static_cast<int>(CursorPos().line));
+    else if (CursorPos().line >= first + shown)
+        vertical->setValue(static_cast<int>(CursorPos().line - shown + 1));
+    const qreal x = LayoutOf(CursorPos().line).lineAt(0).cursorToX(static_cast<int>(CursorPos().column));
     QScrollBar* horizontal = horizontalScrollBar();
     const int room = viewport()->width() - 2 * kMargin;
     if (x < horizontal->value())
@@ -168,112 +172,50 @@ void LinesEdit::EnsureCursorVisible()
         horizontal->setValue(static_cast<int>(std::ceil(x)) - room);
 }
 
-void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text)
+void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text, LineDocument::EditKind kind)
 {
-    from = store_.Clamp(from);
-    to = store_.Clamp(to);
-    if (to < from)
-        std::swap(from, to);
-    UndoStep step;
-    step.from = from;
-    step.removed = store_.Extract(from, to);
-    step.inserted = LineStore::RunOfText(text);
-    step.cursorBefore = cursor_;
-    step.anchorBefore = anchor_;
-    Apply(step, true);
-    Record(std::move(step));
-}
-
-void LinesEdit::TypeText(const QString& text)
-{
-    const bool extendsLast = !HasSelection() && !undo_.empty() && undo_.back().typing
-                             && EndOfRun(undo_.back().from, undo_.back().inserted) == cursor_
-                             && !text.contains(u'\n');
-    if (!extendsLast) {
-        ReplaceSelection(text);
-        if (!text.contains(u'\n'))
-            undo_.back().typing = true;
-        return;
-    }
-    // Letters typed one after another are undone together.
-    UndoStep& last = undo_.back();
-    const TextPos oldCursor = cursor_;
-    const TextPos end = store_.Replace(cursor_, cursor_, LineStore::RunOfText(text));
-    last.inserted.back().text += text;
-    redo_.clear();
-    layouts_.erase(cursor_.line);
-    cursor_ = anchor_ = end;
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    doc_.Replace(from, to, text, kind);
     wantedX_ = -1;
-    ScheduleScrollBars();
-    if (QAccessible::isActive()) {
-        QAccessibleTextInsertEvent inserted(this, static_cast<int>(store_.OffsetOf(oldCursor)), text);
-        QAccessible::updateAccessibility(&inserted);
-    }
-    emit textChanged();
-    CaretChanged(oldCursor, oldCursor);
-    EnsureCursorVisible();
-}
-
-void LinesEdit::Apply(UndoStep& step, bool forward)
-{
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    const LineRun& out = forward ? step.removed : step.inserted;
-    const LineRun& in = forward ? step.inserted : step.removed;
-    const qsizetype offset = QAccessible::isActive() ? store_.OffsetOf(step.from) : 0;
-    const QString removedText = QAccessible::isActive()
-                                    ? store_.PlainText(step.from, EndOfRun(step.from, out)) : QString();
-    const TextPos end = store_.Replace(step.from, EndOfRun(step.from, out), in);
-    if (forward) {
-        cursor_ = anchor_ = end;
-    } else {
-        cursor_ = store_.Clamp(step.cursorBefore);
-        anchor_ = store_.Clamp(step.anchorBefore);
-    }
-    wantedX_ = -1;
-    ForgetLayouts();
-    ScheduleScrollBars();
-    viewport()->update();
-    if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent updated(this, static_cast<int>(offset), removedText,
-                                           store_.PlainText(step.from, end));
-        QAccessible::updateAccessibility(&updated);
-    }
-    emit textChanged();
     CaretChanged(oldCursor, oldAnchor);
     EnsureCursorVisible();
 }
 
-void LinesEdit::Record(UndoStep step)
+void LinesEdit::TypeText(const QString& text)
 {
-    redo_.clear();
-    undo_.push_back(std::move(step));
+    ReplaceSelection(text, LineDocument::EditKind::Typing);
+}
+
+void LinesEdit::AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor)
+{
+    wantedX_ = -1;
+    CaretChanged(oldCursor, oldAnchor);
+    EnsureCursorVisible();
 }
 
 void LinesEdit::undo()
 {
-    if (undo_.empty())
-        return;
-    UndoStep step = std::move(undo_.back());
-    undo_.pop_back();
-    Apply(step, false);
-    redo_.push_back(std::move(step));
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    if (doc_.Undo())
+        AfterUndoOrRedo(oldCursor, oldAnchor);
 }
 
 void LinesEdit::redo()
 {
-    if (redo_.empty())
-        return;
-    UndoStep step = std::move(redo_.back());
-    redo_.pop_back();
-    Apply(step, true);
-    step.typing = false;
-    undo_.push_back(std::move(step));
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    if (doc_.Redo())
+        AfterUndoOrRedo(oldCursor, oldAnchor);
 }
 
 void LinesEdit::selectAll()
 {
-    SetSelection({0, 0}, {store_.LineCount() - 1, store_.LineLength(store_.LineCount() - 1)});
+    SetSelection({0, 0}, Store().End());
 }
 
 QMimeData* LinesEdit::SelectionMimeData() const
@@ -326,11 +268,11 @@ qreal LinesEdit::TextLeft() const
 
 QRect LinesEdit::CharacterRect(TextPos pos) const
 {
-    pos = store_.Clamp(pos);
+    pos = Store().Clamp(pos);
     const QTextLine line = LayoutOf(pos.line).lineAt(0);
     const qreal x = line.cursorToX(static_cast<int>(pos.column));
     qreal next = x + fontMetrics().averageCharWidth();
-    if (pos.column < store_.LineLength(pos.line))
+    if (pos.column < Store().LineLength(pos.line))
         next = line.cursorToX(static_cast<int>(pos.column + 1));
     const qreal top = kMargin + (pos.line - FirstVisibleLine()) * LineHeight();
     return QRectF(TextLeft() + x, top, std::max<qreal>(1, next - x), LineHeight()).toAlignedRect();
@@ -339,7 +281,7 @@ QRect LinesEdit::CharacterRect(TextPos pos) const
 TextPos LinesEdit::PosAt(QPointF point) const
 {
     const qsizetype offset = static_cast<qsizetype>(std::floor((point.y() - kMargin) / LineHeight()));
-    const TextPos lineStart = store_.Clamp({FirstVisibleLine() + offset, 0});
+    const TextPos lineStart = Store().Clamp({FirstVisibleLine() + offset, 0});
     const QTextLine line = LayoutOf(lineStart.line).lineAt(0);
     return {lineStart.line, line.xToCursor(point.x() - TextLeft())};
 }
@@ -351,16 +293,16 @@ QTextLayout& LinesEdit::LayoutOf(qsizetype index) const
         return *found->second;
     if (layouts_.size() >= kKeptLayouts)
         layouts_.clear();
-    const StoredLine& stored = store_.Line(index);
-    auto layout = std::make_unique<QTextLayout>(stored.text, font());
+    auto layout = std::make_unique<QTextLayout>(Store().LineText(index), font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout->setTextOption(option);
-    if (!stored.bold.empty()) {
+    const BoldSpans spans = Store().BoldIn(index);
+    if (!spans.empty()) {
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
         QList<QTextLayout::FormatRange> ranges;
-        for (const BoldSpan& span : stored.bold)
+        for (const BoldSpan& span : spans)
             ranges.append({static_cast<int>(span.start), static_cast<int>(span.length), bold});
         layout->setFormats(ranges);
     }
@@ -382,7 +324,7 @@ void LinesEdit::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
     const qsizetype first = FirstVisibleLine();
-    const qsizetype last = std::min(store_.LineCount() - 1, first + VisibleLineCount() + 1);
+    const qsizetype last = std::min(Store().LineCount() - 1, first + VisibleLineCount() + 1);
     const TextPos selStart = SelectionStart();
     const TextPos selEnd = SelectionEnd();
     const QPalette& colours = palette();
@@ -396,7 +338,7 @@ void LinesEdit::paintEvent(QPaintEvent*)
         QList<QTextLayout::FormatRange> selection;
         if (HasSelection() && i >= selStart.line && i <= selEnd.line) {
             const qsizetype from = i == selStart.line ? selStart.column : 0;
-            const qsizetype to = i == selEnd.line ? selEnd.column : store_.LineLength(i);
+            const qsizetype to = i == selEnd.line ? selEnd.column : Store().LineLength(i);
             if (to > from)
                 selection.append({static_cast<int>(from), static_cast<int>(to - from), selected});
             // A selected line break shows as a little selected space.
@@ -407,8 +349,8 @@ void LinesEdit::paintEvent(QPaintEvent*)
             }
         }
         layout.draw(&painter, at, selection);
-        if (i == cursor_.line && caretShown_)
-            layout.drawCursor(&painter, at, static_cast<int>(cursor_.column), 1);
+        if (i == CursorPos().line && caretShown_)
+            layout.drawCursor(&painter, at, static_cast<int>(CursorPos().column), 1);
     }
 }
 
@@ -435,10 +377,10 @@ void LinesEdit::UpdateScrollBars()
     const int shown = std::max(1, VisibleLineCount());
     QScrollBar* vertical = verticalScrollBar();
     vertical->setPageStep(shown);
-    vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, store_.LineCount() - shown)));
+    vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, Store().LineCount() - shown)));
     // The line with most characters stands for the widest; lines laid out
     // on screen correct the guess upwards.
-    LayoutOf(store_.LongestLine());
+    LayoutOf(Store().LongestLine());
     QScrollBar* horizontal = horizontalScrollBar();
     const int room = std::max(0, viewport()->width() - 2 * kMargin);
     horizontal->setPageStep(room);
@@ -469,7 +411,7 @@ void LinesEdit::RestartBlink()
         blink_.start(period, this);
     else
         blink_.stop();
-    viewport()->update(CharacterRect(cursor_).adjusted(-2, 0, 2, 0));
+    viewport()->update(CharacterRect(CursorPos()).adjusted(-2, 0, 2, 0));
 }
 
 void LinesEdit::timerEvent(QTimerEvent* event)
@@ -479,7 +421,7 @@ void LinesEdit::timerEvent(QTimerEvent* event)
         return;
     }
     caretShown_ = !caretShown_;
-    viewport()->update(CharacterRect(cursor_).adjusted(-2, 0, 2, 0));
+    viewport()->update(CharacterRect(CursorPos()).adjusted(-2, 0, 2, 0));
 }
 
 void LinesEdit::changeEvent(QEvent* event)

@@ -83,8 +83,8 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
                               || move.key == Qt::Key_PageDown;
         const qreal keepX = vertical && wantedX_ >= 0
                                 ? wantedX_
-                                : LayoutOf(cursor_.line).lineAt(0).cursorToX(static_cast<int>(cursor_.column));
-        TextPos target = Moved(cursor_, move.key, move.wordWise);
+                                : LayoutOf(CursorPos().line).lineAt(0).cursorToX(static_cast<int>(CursorPos().column));
+        TextPos target = Moved(CursorPos(), move.key, move.wordWise);
         if (vertical)
             target.column = LayoutOf(target.line).lineAt(0).xToCursor(keepX);
         if (!select && HasSelection() && !vertical && !move.wordWise
@@ -101,9 +101,9 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
 
 TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
 {
-    const qsizetype lastLine = store_.LineCount() - 1;
+    const qsizetype lastLine = Store().LineCount() - 1;
     const int page = std::max(1, VisibleLineCount() - 1);
-    const QString& text = store_.Line(pos.line).text;
+    const QString text = Store().LineText(pos.line);
     switch (key) {
     case Qt::Key_Right:
         if (pos.column >= text.size())
@@ -117,7 +117,7 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
         return pos;
     case Qt::Key_Left:
         if (pos.column == 0)
-            return pos.line > 0 ? TextPos{pos.line - 1, store_.LineLength(pos.line - 1)} : pos;
+            return pos.line > 0 ? TextPos{pos.line - 1, Store().LineLength(pos.line - 1)} : pos;
         if (!wordWise)
             return {pos.line, LayoutOf(pos.line).previousCursorPosition(static_cast<int>(pos.column))};
         while (pos.column > 0 && !IsWordChar(text[pos.column - 1]))
@@ -136,7 +136,7 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
     case Qt::Key_Home:
         return wordWise ? TextPos{0, 0} : TextPos{pos.line, 0};
     case Qt::Key_End:
-        return wordWise ? TextPos{lastLine, store_.LineLength(lastLine)} : TextPos{pos.line, text.size()};
+        return wordWise ? TextPos{lastLine, Store().LineLength(lastLine)} : TextPos{pos.line, text.size()};
     default:
         return pos;
     }
@@ -160,10 +160,12 @@ bool LinesEdit::HandleEditKey(QKeyEvent* event)
         if (!HasSelection()) {
             const int key = event->key() == Qt::Key_Backspace ? Qt::Key_Left : Qt::Key_Right;
             const bool wordWise = event->modifiers() & Qt::ControlModifier;
-            const TextPos other = Moved(cursor_, key, wordWise);
-            if (other == cursor_)
+            const TextPos other = Moved(CursorPos(), key, wordWise);
+            if (other == CursorPos())
                 return true;
-            SetSelection(cursor_, other);
+            SetSelection(CursorPos(), other);
+            ReplaceSelection(QString(), LineDocument::EditKind::Erasing);
+            return true;
         }
         ReplaceSelection(QString());
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -216,7 +218,7 @@ void LinesEdit::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     const TextPos at = PosAt(event->position());
-    const QString& text = store_.Line(at.line).text;
+    const QString text = Store().LineText(at.line);
     qsizetype start = at.column;
     qsizetype end = at.column;
     while (start > 0 && IsWordChar(text[start - 1]))
@@ -264,13 +266,13 @@ QVariant LinesEdit::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImEnabled:
         return true;
     case Qt::ImCursorRectangle:
-        return CharacterRect(cursor_).translated(viewport()->pos());
+        return CharacterRect(CursorPos()).translated(viewport()->pos());
     case Qt::ImSurroundingText:
-        return store_.Line(cursor_.line).text;
+        return Store().LineText(CursorPos().line);
     case Qt::ImCursorPosition:
-        return static_cast<int>(cursor_.column);
+        return static_cast<int>(CursorPos().column);
     case Qt::ImAnchorPosition:
-        return static_cast<int>(anchor_.line == cursor_.line ? anchor_.column : cursor_.column);
+        return static_cast<int>(AnchorPos().line == CursorPos().line ? AnchorPos().column : CursorPos().column);
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }
