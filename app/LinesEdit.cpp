@@ -51,7 +51,7 @@ protected:
     {
         if (!edit_ || mime != QLatin1String("text/plain"))
             return {};
-        return edit_->TextBetween(from_, to_);
+        return edit_->Store().PlainText(from_, to_);
     }
 
 private:
@@ -60,18 +60,13 @@ private:
     TextPos to_;
 };
 
-TextPos EndOfRun(TextPos from, const LineRun& run)
-{
-    if (run.size() <= 1)
-        return {from.line, from.column + (run.empty() ? 0 : run.front().text.size())};
-    return {from.line + static_cast<qsizetype>(run.size()) - 1, run.back().text.size()};
-}
 } // namespace
 
 LinesEdit::LinesEdit(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
     InstallLinesEditAccessibility();
+    doc_.SetListener([this](const LineDocument::Change& change) { TextChangedBy(change); });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -94,114 +89,123 @@ LinesEdit::LinesEdit(QWidget* parent)
 
 LinesEdit::~LinesEdit() = default;
 
-void LinesEdit::AppendLines(std::vector<StoredLine>&& lines)
+void LinesEdit::AppendLines(LineBatch&& lines)
 {
-    if (lines.empty())
-        return;
-    const qsizetype oldLast = store_.LineCount() - 1;
-    const bool lastShown = oldLast <= FirstVisibleLine() + VisibleLineCount();
-    const qsizetype at = QAccessible::isActive() ? store_.CharacterCount() : 0;
-    const TextPos oldEnd{oldLast, store_.LineLength(oldLast)};
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    ForgetLines({oldLast, 0}, true);
-    store_.AppendLines(std::move(lines));
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(false);
+    doc_.AppendLines(std::move(lines));
     // A caret at the end of the text stays at its end, as when the lines are
     // pasted there; anywhere else it stays where the user left it.
-    if (cursor_ == oldEnd && anchor_ == oldEnd) {
-        const qsizetype last = store_.LineCount() - 1;
-        cursor_ = anchor_ = {last, store_.LineLength(last)};
-    }
-    ScheduleScrollBars();
-    if (lastShown)
-        viewport()->update();
-    if (QAccessible::isActive()) {
-        const qsizetype atEnd = store_.CharacterCount();
-        const TextPos from = store_.PosOfOffset(at);
-        QAccessibleTextInsertEvent inserted(
-            this, static_cast<int>(at),
-            TextBetween(from, store_.PosOfOffset(std::min(atEnd, at + kAnnouncedLength))));
-        Announce(inserted);
-    }
-    emit textChanged();
     CaretChanged(oldCursor, oldAnchor);
 }
 
-LineList LinesEdit::TakeLines()
+void LinesEdit::clear()
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    // As Qt's own text boxes do, what was removed is told by its length.
-    const qsizetype removed = QAccessible::isActive() ? store_.CharacterCount() : 0;
-    LineList taken = store_.TakeLines();
-    undo_.clear();
-    redo_.clear();
-    cursor_ = anchor_ = {};
-    ForgetLayouts();
-    UpdateScrollBars();
-    viewport()->update();
-    if (removed > 0) {
-        QAccessibleTextRemoveEvent emptied(this, 0, QString(std::min(removed, kAnnouncedLength), u' '));
-        Announce(emptied);
-    }
-    emit textChanged();
+    TakeLines();
+    ReturnFreedMemory();
+}
+
+LineStore LinesEdit::TakeLines()
+{
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    // A screen reader is told how much went, not the whole text.
+    doc_.SetKeepRemovedText(false);
+    LineStore taken = doc_.TakeLines();
     CaretChanged(oldCursor, oldAnchor);
     return taken;
 }
 
+// Every change of the text, whoever made it: what was laid out there is
+// laid out again, and screen readers hear what changed.
+void LinesEdit::TextChangedBy(const LineDocument::Change& change)
+{
+    if (Store().LineCount() == 1 && Store().LineLength(0) == 0) {
+        ForgetLayouts();
+        UpdateScrollBars();
+        viewport()->update();
+    } else {
+        ForgetLines(change.from, change.appended || change.removedEnd.line != change.from.line
+                                     || change.insertedEnd.line != change.from.line);
+        if (!change.appended || change.from.line <= FirstVisibleLine() + VisibleLineCount())
+            viewport()->update();
+    }
+    if (QAccessible::isActive()) {
+        const int at = static_cast<int>(change.offset);
+        // What was removed is told by its text when kept, else by its length
+        // as Qt's own text boxes do; what came in by its text, up to a
+        // length a screen reader can use.
+        const QString removed = !change.removedText.isEmpty()
+                                    ? change.removedText
+                                    : QString(std::min(change.removedCharacters, kAnnouncedLength), u' ');
+        const QString inserted = Store().PlainText(
+            change.from, Store().PosOfOffset(change.offset + std::min(change.insertedCharacters, kAnnouncedLength)));
+        if (change.removedCharacters == 0) {
+            QAccessibleTextInsertEvent event(this, at, inserted);
+            Announce(event);
+        } else if (change.insertedCharacters == 0) {
+            QAccessibleTextRemoveEvent event(this, at, removed);
+            Announce(event);
+        } else {
+            QAccessibleTextUpdateEvent event(this, at, removed, inserted);
+            Announce(event);
+        }
+    }
+    emit textChanged();
+}
+
 void LinesEdit::SetCursor(TextPos pos, bool keepAnchor)
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    cursor_ = store_.Clamp(pos);
-    if (!keepAnchor)
-        anchor_ = cursor_;
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    const TextPos cursor = Store().Clamp(pos);
+    doc_.SetSelection(keepAnchor ? oldAnchor : cursor, cursor);
     wantedX_ = -1;
     CaretChanged(oldCursor, oldAnchor);
 }
 
 void LinesEdit::SetSelection(TextPos anchor, TextPos cursor)
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    anchor_ = store_.Clamp(anchor);
-    cursor_ = store_.Clamp(cursor);
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetSelection(anchor, cursor);
     wantedX_ = -1;
     CaretChanged(oldCursor, oldAnchor);
 }
 
 void LinesEdit::CaretChanged(TextPos oldCursor, TextPos oldAnchor)
 {
-    if (oldCursor == cursor_ && oldAnchor == anchor_)
+    if (oldCursor == CursorPos() && oldAnchor == AnchorPos())
         return;
     RestartBlink();
     // A caret carried along below the screen by appended lines needs no
     // repaint.
     const qsizetype first = FirstVisibleLine();
     const qsizetype last = first + VisibleLineCount() + 1;
-    const TextPos ends[] = {oldCursor, oldAnchor, cursor_, anchor_};
+    const TextPos ends[] = {oldCursor, oldAnchor, CursorPos(), AnchorPos()};
     if (std::any_of(std::begin(ends), std::end(ends), [&](TextPos p) { return p.line >= first && p.line <= last; })
         || SelectionStart().line < first)
         viewport()->update();
     const bool hadSelection = oldCursor != oldAnchor;
     const bool selectionMoved = (hadSelection || HasSelection())
-                                && std::minmax(oldCursor, oldAnchor) != std::minmax(cursor_, anchor_);
+                                && std::minmax(oldCursor, oldAnchor) != std::minmax(CursorPos(), AnchorPos());
     if (HasSelection())
         OfferSelection();
     if (QAccessible::isActive()) {
-        const int offset = static_cast<int>(store_.OffsetOf(cursor_));
+        const int offset = static_cast<int>(Store().OffsetOf(CursorPos()));
         if (selectionMoved) {
-            QAccessibleTextSelectionEvent selection(this, static_cast<int>(store_.OffsetOf(SelectionStart())),
-                                                          static_cast<int>(store_.OffsetOf(SelectionEnd())));
+            QAccessibleTextSelectionEvent selection(this, static_cast<int>(Store().OffsetOf(SelectionStart())),
+                                                          static_cast<int>(Store().OffsetOf(SelectionEnd())));
             selection.setCursorPosition(offset);
             Announce(selection);
         }
-        if (oldCursor != cursor_) {
+        if (oldCursor != CursorPos()) {
             QAccessibleTextCursorEvent moved(this, offset);
             Announce(moved);
         }
     }
-    if (oldCursor != cursor_)
+    if (oldCursor != CursorPos())
         emit cursorPositionChanged();
     if (hadSelection || HasSelection())
         emit selectionChanged();
@@ -213,14 +217,14 @@ void LinesEdit::EnsureCursorVisible()
     UpdateScrollBars();
     const qsizetype first = FirstVisibleLine();
     const int shown = std::max(1, VisibleLineCount());
-    if (cursor_.line < first)
-        vertical->setValue(static_cast<int>(cursor_.line));
-    else if (cursor_.line >= first + shown)
-        vertical->setValue(static_cast<int>(cursor_.line - shown + 1));
-    const double x = XOf(cursor_);
+    if (CursorPos().line < first)
+        vertical->setValue(static_cast<int>(CursorPos().line));
+    else if (CursorPos().line >= first + shown)
+        vertical->setValue(static_cast<int>(CursorPos().line - shown + 1));
+    const double x = XOf(CursorPos());
     // The caret's line may be wider than the scroll range knew.
     if (x + 2 > widest_) {
-        widest_ = std::max<qreal>(widest_, LineWidth(cursor_.line));
+        widest_ = std::max<qreal>(widest_, LineWidth(CursorPos().line));
         UpdateScrollBars();
     }
     const double offset = HorizontalOffset();
@@ -231,90 +235,46 @@ void LinesEdit::EnsureCursorVisible()
         SetHorizontalOffset(std::ceil(x) - room);
 }
 
-void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text)
+void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text, LineDocument::EditKind kind)
 {
-    from = store_.Clamp(from);
-    to = store_.Clamp(to);
-    if (to < from)
-        std::swap(from, to);
-    UndoStep step;
-    step.from = from;
-    step.removed = store_.Extract(from, to);
-    step.inserted = LineStore::RunOfText(text);
-    step.cursorBefore = cursor_;
-    step.anchorBefore = anchor_;
-    Apply(step, true);
-    Record(std::move(step));
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive()
+                            && std::abs(Store().OffsetOf(to) - Store().OffsetOf(from)) <= kAnnouncedLength);
+    doc_.Replace(from, to, text, kind);
+    wantedX_ = -1;
+    CaretChanged(oldCursor, oldAnchor);
+    EnsureCursorVisible();
 }
 
 void LinesEdit::TypeText(const QString& text)
 {
-    const bool extendsLast = !HasSelection() && !undo_.empty() && undo_.back().typing
-                             && EndOfRun(undo_.back().from, undo_.back().inserted) == cursor_
-                             && !text.contains(u'\n');
-    if (!extendsLast) {
-        ReplaceSelection(text);
-        if (!text.contains(u'\n'))
-            undo_.back().typing = true;
-        return;
-    }
-    // Letters typed one after another are undone together.
-    UndoStep& last = undo_.back();
-    const TextPos oldCursor = cursor_;
-    const TextPos end = store_.Replace(cursor_, cursor_, LineStore::RunOfText(text));
-    last.inserted.back().text += text;
-    redo_.clear();
-    ForgetLines(cursor_, false);
-    cursor_ = anchor_ = end;
+    ReplaceSelection(text, LineDocument::EditKind::Typing);
+}
+
+void LinesEdit::AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor)
+{
     wantedX_ = -1;
-    ScheduleScrollBars();
-    if (QAccessible::isActive()) {
-        QAccessibleTextInsertEvent inserted(this, static_cast<int>(store_.OffsetOf(oldCursor)), text);
-        Announce(inserted);
-    }
-    emit textChanged();
-    CaretChanged(oldCursor, oldCursor);
+    CaretChanged(oldCursor, oldAnchor);
     EnsureCursorVisible();
 }
 
-void LinesEdit::Apply(UndoStep& step, bool forward)
+void LinesEdit::undo()
 {
-    const TextPos oldCursor = cursor_;
-    const TextPos oldAnchor = anchor_;
-    const LineRun& out = forward ? step.removed : step.inserted;
-    const LineRun& in = forward ? step.inserted : step.removed;
-    const bool told = QAccessible::isActive();
-    const qsizetype offset = told ? store_.OffsetOf(step.from) : 0;
-    const qsizetype removedLength = told ? store_.OffsetOf(EndOfRun(step.from, out)) - offset : 0;
-    const TextPos end = store_.Replace(step.from, EndOfRun(step.from, out), in);
-    if (forward) {
-        cursor_ = anchor_ = end;
-    } else {
-        cursor_ = store_.Clamp(step.cursorBefore);
-        anchor_ = store_.Clamp(step.anchorBefore);
-    }
-    wantedX_ = -1;
-    ForgetLines(step.from, out.size() > 1 || in.size() > 1);
-    viewport()->update();
-    if (told) {
-        // As Qt's own text boxes do, what was removed is told by its length.
-        const qsizetype insertedLength = store_.OffsetOf(end) - offset;
-        const QString removed(std::min(removedLength, kAnnouncedLength), u' ');
-        const QString inserted = TextBetween(step.from, store_.PosOfOffset(offset + std::min(insertedLength, kAnnouncedLength)));
-        if (removed.isEmpty()) {
-            QAccessibleTextInsertEvent event(this, static_cast<int>(offset), inserted);
-            Announce(event);
-        } else if (inserted.isEmpty()) {
-            QAccessibleTextRemoveEvent event(this, static_cast<int>(offset), removed);
-            Announce(event);
-        } else {
-            QAccessibleTextUpdateEvent event(this, static_cast<int>(offset), removed, inserted);
-            Announce(event);
-        }
-    }
-    emit textChanged();
-    CaretChanged(oldCursor, oldAnchor);
-    EnsureCursorVisible();
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    if (doc_.Undo())
+        AfterUndoOrRedo(oldCursor, oldAnchor);
+}
+
+void LinesEdit::redo()
+{
+    const TextPos oldCursor = CursorPos();
+    const TextPos oldAnchor = AnchorPos();
+    doc_.SetKeepRemovedText(QAccessible::isActive());
+    if (doc_.Redo())
+        AfterUndoOrRedo(oldCursor, oldAnchor);
 }
 
 void LinesEdit::Announce(QAccessibleEvent& event)
@@ -331,43 +291,16 @@ void LinesEdit::OfferSelection()
     // Another program taking the X11 selection deletes what was offered.
     if (!offeredSelection_) {
         auto* live = new LiveSelection(this);
-        live->Follow(anchor_, cursor_);
+        live->Follow(AnchorPos(), CursorPos());
         offeredSelection_ = live;
         clipboard->setMimeData(live, QClipboard::Selection);
     }
-    static_cast<LiveSelection*>(offeredSelection_.data())->Follow(anchor_, cursor_);
-}
-
-void LinesEdit::Record(UndoStep step)
-{
-    redo_.clear();
-    undo_.push_back(std::move(step));
-}
-
-void LinesEdit::undo()
-{
-    if (undo_.empty())
-        return;
-    UndoStep step = std::move(undo_.back());
-    undo_.pop_back();
-    Apply(step, false);
-    redo_.push_back(std::move(step));
-}
-
-void LinesEdit::redo()
-{
-    if (redo_.empty())
-        return;
-    UndoStep step = std::move(redo_.back());
-    redo_.pop_back();
-    Apply(step, true);
-    step.typing = false;
-    undo_.push_back(std::move(step));
+    static_cast<LiveSelection*>(offeredSelection_.data())->Follow(AnchorPos(), CursorPos());
 }
 
 void LinesEdit::selectAll()
 {
-    SetSelection({0, 0}, {store_.LineCount() - 1, store_.LineLength(store_.LineCount() - 1)});
+    SetSelection({0, 0}, Store().End());
 }
 
 QMimeData* LinesEdit::SelectionMimeData() const
@@ -428,31 +361,9 @@ qreal LinesEdit::TextLeft() const
     return kMargin - HorizontalOffset();
 }
 
-QString LinesEdit::LineSlice(qsizetype line, qsizetype from, qsizetype count) const
-{
-    return store_.Line(line).text.mid(from, count);
-}
-
-BoldSpans LinesEdit::BoldBetween(qsizetype line, qsizetype from, qsizetype to) const
-{
-    BoldSpans cut;
-    for (const BoldSpan& span : store_.Line(line).bold) {
-        const qsizetype start = std::max(span.start, from);
-        const qsizetype end = std::min(span.start + span.length, to);
-        if (start < end)
-            cut.push_back({start - from, end - start});
-    }
-    return cut;
-}
-
-QString LinesEdit::TextBetween(TextPos from, TextPos to) const
-{
-    return store_.PlainText(from, to);
-}
-
 qsizetype LinesEdit::PieceCount(qsizetype line) const
 {
-    const qsizetype length = store_.LineLength(line);
+    const qsizetype length = Store().LineLength(line);
     return length <= kPiece ? 1 : (length + kPiece - 1) / kPiece;
 }
 
@@ -467,8 +378,8 @@ int LinesEdit::LayoutColumn(TextPos pos, bool caret) const
 {
     const qsizetype piece = PieceOf(pos);
     qsizetype local = pos.column - piece * kPiece;
-    if (!preedit_.isEmpty() && pos.line == cursor_.line && piece == PieceOf(cursor_)) {
-        const qsizetype at = cursor_.column - piece * kPiece;
+    if (!preedit_.isEmpty() && pos.line == CursorPos().line && piece == PieceOf(CursorPos())) {
+        const qsizetype at = CursorPos().column - piece * kPiece;
         if (local > at || (caret && local == at))
             local += local == at ? preeditCursor_ : preedit_.size();
     }
@@ -485,7 +396,7 @@ QTextLayout& LinesEdit::LayoutOf(qsizetype line, qsizetype piece) const
         layouts_.clear();
     const bool single = PieceCount(line) == 1;
     const qsizetype from = piece * kPiece;
-    const QString text = LineSlice(line, from, single ? store_.LineLength(line) : kPiece);
+    const QString text = Store().LineText(line, from, single ? Store().LineLength(line) : kPiece);
     QFont pieceFont = font();
     // The pieces of a long line are placed by the sum of their characters'
     // advances, which kerning would contradict.
@@ -499,14 +410,14 @@ QTextLayout& LinesEdit::LayoutOf(qsizetype line, qsizetype piece) const
     // Text being composed at the caret sits inside the layout: what follows
     // it moves right by its length.
     qsizetype composedAt = -1;
-    if (!preedit_.isEmpty() && line == cursor_.line && piece == PieceOf(cursor_)) {
-        composedAt = cursor_.column - from;
+    if (!preedit_.isEmpty() && line == CursorPos().line && piece == PieceOf(CursorPos())) {
+        composedAt = CursorPos().column - from;
         layout->setPreeditArea(static_cast<int>(composedAt), preedit_);
     }
     QList<QTextLayout::FormatRange> ranges;
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    for (const BoldSpan& span : BoldBetween(line, from, from + text.size())) {
+    for (const BoldSpan& span : Store().BoldIn(line, from, text.size())) {
         qsizetype start = span.start;
         qsizetype end = span.start + span.length;
         if (composedAt >= 0 && end > composedAt) {
@@ -560,8 +471,8 @@ double LinesEdit::MeasurePiece(qsizetype line, qsizetype piece) const
         advancesKnown_ = true;
     }
     const qsizetype from = piece * kPiece;
-    const QString text = LineSlice(line, from, kPiece);
-    const BoldSpans bold = BoldBetween(line, from, from + text.size());
+    const QString text = Store().LineText(line, from, kPiece);
+    const BoldSpans bold = Store().BoldIn(line, from, text.size());
     double width = 0;
     const BoldSpan* span = bold.begin();
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -628,7 +539,7 @@ double LinesEdit::LineWidth(qsizetype line) const
     const LineWidths& widths = WidthsOf(line);
     if (static_cast<qsizetype>(widths.starts.size()) - 1 == count)
         return widths.starts.back();
-    const qsizetype lastLength = store_.LineLength(line) - (count - 1) * kPiece;
+    const qsizetype lastLength = Store().LineLength(line) - (count - 1) * kPiece;
     return PieceX(line, count - 1) + widths.estimate * static_cast<double>(lastLength) / kPiece;
 }
 
@@ -650,19 +561,19 @@ qsizetype LinesEdit::PieceAtX(qsizetype line, double x) const
 double LinesEdit::XOf(TextPos pos) const
 {
     const qsizetype piece = PieceOf(pos);
-    return PieceX(pos.line, piece) + LayoutOf(pos.line, piece).lineAt(0).cursorToX(LayoutColumn(pos, pos == cursor_));
+    return PieceX(pos.line, piece) + LayoutOf(pos.line, piece).lineAt(0).cursorToX(LayoutColumn(pos, pos == CursorPos()));
 }
 
 TextPos LinesEdit::PosAtX(qsizetype line, double x) const
 {
     const qsizetype piece = PieceAtX(line, x);
     qsizetype local = LayoutOf(line, piece).lineAt(0).xToCursor(x - PieceX(line, piece));
-    if (!preedit_.isEmpty() && line == cursor_.line && piece == PieceOf(cursor_)) {
-        const qsizetype at = cursor_.column - piece * kPiece;
+    if (!preedit_.isEmpty() && line == CursorPos().line && piece == PieceOf(CursorPos())) {
+        const qsizetype at = CursorPos().column - piece * kPiece;
         if (local > at)
             local = std::max(at, local - preedit_.size());
     }
-    return store_.Clamp({line, piece * kPiece + local});
+    return Store().Clamp({line, piece * kPiece + local});
 }
 
 TextPos LinesEdit::NextCursorPos(TextPos pos) const
@@ -683,10 +594,10 @@ TextPos LinesEdit::PreviousCursorPos(TextPos pos) const
 
 QRect LinesEdit::CharacterRect(TextPos pos) const
 {
-    pos = store_.Clamp(pos);
+    pos = Store().Clamp(pos);
     const double x = XOf(pos);
     double next = x + fontMetrics().averageCharWidth();
-    if (pos.column < store_.LineLength(pos.line))
+    if (pos.column < Store().LineLength(pos.line))
         next = XOf({pos.line, pos.column + 1});
     const qreal top = kMargin + (pos.line - FirstVisibleLine()) * LineHeight();
     return QRectF(TextLeft() + x, top, std::max<qreal>(1, next - x), LineHeight()).toAlignedRect();
@@ -695,7 +606,7 @@ QRect LinesEdit::CharacterRect(TextPos pos) const
 TextPos LinesEdit::PosAt(QPointF point) const
 {
     const qsizetype offset = static_cast<qsizetype>(std::floor((point.y() - kMargin) / LineHeight()));
-    const TextPos lineStart = store_.Clamp({FirstVisibleLine() + offset, 0});
+    const TextPos lineStart = Store().Clamp({FirstVisibleLine() + offset, 0});
     return PosAtX(lineStart.line, point.x() - TextLeft());
 }
 
@@ -736,7 +647,7 @@ void LinesEdit::paintEvent(QPaintEvent*)
     QPainter painter(viewport());
     const qreal widestBefore = widest_;
     const qsizetype first = FirstVisibleLine();
-    const qsizetype last = std::min(store_.LineCount() - 1, first + VisibleLineCount() + 1);
+    const qsizetype last = std::min(Store().LineCount() - 1, first + VisibleLineCount() + 1);
     const TextPos selStart = SelectionStart();
     const TextPos selEnd = SelectionEnd();
     const QPalette& colours = palette();
@@ -751,7 +662,7 @@ void LinesEdit::paintEvent(QPaintEvent*)
         const qreal y = kMargin + (i - first) * LineHeight();
         const qsizetype firstPiece = PieceAtX(i, left);
         const qsizetype lastPiece = PieceAtX(i, right);
-        const qsizetype length = store_.LineLength(i);
+        const qsizetype length = Store().LineLength(i);
         const bool inSelection = HasSelection() && i >= selStart.line && i <= selEnd.line;
         const qsizetype selFrom = i == selStart.line ? selStart.column : 0;
         const qsizetype selTo = i == selEnd.line ? selEnd.column : length;
@@ -768,8 +679,8 @@ void LinesEdit::paintEvent(QPaintEvent*)
                 selection.append({start, LayoutColumn({i, b}, false) - start, selected});
             }
             layout.draw(&painter, at, selection);
-            if (i == cursor_.line && caretShown_ && piece == PieceOf(cursor_))
-                layout.drawCursor(&painter, at, LayoutColumn(cursor_, true), 1);
+            if (i == CursorPos().line && caretShown_ && piece == PieceOf(CursorPos()))
+                layout.drawCursor(&painter, at, LayoutColumn(CursorPos(), true), 1);
         }
         // A selected line break shows as a little selected space.
         if (inSelection && i < selEnd.line) {
@@ -806,10 +717,10 @@ void LinesEdit::UpdateScrollBars()
     const int shown = std::max(1, VisibleLineCount());
     QScrollBar* vertical = verticalScrollBar();
     vertical->setPageStep(shown);
-    vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, store_.LineCount() - shown)));
+    vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, Store().LineCount() - shown)));
     // The line with most characters stands for the widest; lines laid out
     // on screen correct the guess upwards.
-    widest_ = std::max<qreal>(widest_, LineWidth(store_.LongestLine()));
+    widest_ = std::max<qreal>(widest_, LineWidth(Store().LongestLine()));
     QScrollBar* horizontal = horizontalScrollBar();
     const double offset = HorizontalOffset();
     const int room = std::max(0, viewport()->width() - 2 * kMargin);
@@ -847,7 +758,7 @@ void LinesEdit::RestartBlink()
         blink_.start(period, this);
     else
         blink_.stop();
-    viewport()->update(CharacterRect(cursor_).adjusted(-2, 0, 2, 0));
+    viewport()->update(CharacterRect(CursorPos()).adjusted(-2, 0, 2, 0));
 }
 
 void LinesEdit::timerEvent(QTimerEvent* event)
@@ -861,7 +772,7 @@ void LinesEdit::timerEvent(QTimerEvent* event)
         return;
     }
     caretShown_ = !caretShown_;
-    viewport()->update(CharacterRect(cursor_).adjusted(-2, 0, 2, 0));
+    viewport()->update(CharacterRect(CursorPos()).adjusted(-2, 0, 2, 0));
 }
 
 void LinesEdit::changeEvent(QEvent* event)

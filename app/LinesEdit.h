@@ -5,7 +5,7 @@
 // edit it as any text box (caret, selection, typing, clipboard, undo), and
 // screen readers read and write it as one.
 
-#include "LineStore.h"
+#include "LineDocument.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -35,44 +35,48 @@ public:
     explicit LinesEdit(QWidget* parent = nullptr);
     ~LinesEdit() override;
 
-    const LineStore& Store() const noexcept { return store_; }
-    // Part of a line: count characters from column from (fewer at its end),
-    // and the bold stretches between two columns, counted from the first.
-    QString LineSlice(qsizetype line, qsizetype from, qsizetype count) const;
-    BoldSpans BoldBetween(qsizetype line, qsizetype from, qsizetype to) const;
+    // The text read through the store's reading functions only.
+    const LineStore& Store() const noexcept { return doc_.Store(); }
+    const LineDocument& Document() const noexcept { return doc_; }
+    // For the view's own input handling and the positions it keeps (marks).
+    LineDocument& Document() noexcept { return doc_; }
 
     // Appends whole lines after the text (see LineStore::AppendLines). The
     // undo history does not record them: a year of results would fill it.
-    void AppendLines(std::vector<StoredLine>&& lines);
-    // Empties the text and forgets what undo could bring back.
-    void clear() { TakeLines(); }
-    // Empties it the same way and hands over the lines it held, so that a
-    // whole day of them can be freed off the window's thread.
-    LineList TakeLines();
-    QString toPlainText() const { return store_.PlainText(); }
+    void AppendLines(LineBatch&& lines);
+    // Empties the text, forgets what undo could bring back and gives the
+    // memory back to the system.
+    void clear();
+    // Empties it the same way and hands over the lines it held, so that they
+    // can be freed off the window's thread.
+    LineStore TakeLines();
+    QString toPlainText() const { return Store().PlainText(); }
 
-    TextPos CursorPos() const noexcept { return cursor_; }
-    TextPos AnchorPos() const noexcept { return anchor_; }
-    TextPos SelectionStart() const { return std::min(cursor_, anchor_); }
-    TextPos SelectionEnd() const { return std::max(cursor_, anchor_); }
-    bool HasSelection() const { return cursor_ != anchor_; }
-    QString SelectedText() const { return TextBetween(SelectionStart(), SelectionEnd()); }
-    // Plain text, lines joined by '\n'.
-    QString TextBetween(TextPos from, TextPos to) const;
+    TextPos CursorPos() const noexcept { return doc_.Cursor(); }
+    TextPos AnchorPos() const noexcept { return doc_.Anchor(); }
+    TextPos SelectionStart() const { return std::min(CursorPos(), AnchorPos()); }
+    TextPos SelectionEnd() const { return std::max(CursorPos(), AnchorPos()); }
+    bool HasSelection() const { return CursorPos() != AnchorPos(); }
+    QString SelectedText() const { return Store().PlainText(SelectionStart(), SelectionEnd()); }
     // Moves the caret; with keepAnchor the selection runs from where it was
     // anchored to the new place.
     void SetCursor(TextPos pos, bool keepAnchor = false);
     void SetSelection(TextPos anchor, TextPos cursor);
-    void MoveToEnd() { SetCursor({store_.LineCount() - 1, store_.LineLength(store_.LineCount() - 1)}); }
+    void MoveToEnd() { SetCursor(Store().End()); }
     void EnsureCursorVisible();
 
     // An edit as the user makes it, recorded for undo: the text between two
     // positions replaced by text, the caret after it.
-    void ReplaceRange(TextPos from, TextPos to, const QString& text);
-    void ReplaceSelection(const QString& text) { ReplaceRange(SelectionStart(), SelectionEnd(), text); }
+    // kind: how it joins the edit before it for undo.
+    void ReplaceRange(TextPos from, TextPos to, const QString& text,
+                      LineDocument::EditKind kind = LineDocument::EditKind::Other);
+    void ReplaceSelection(const QString& text, LineDocument::EditKind kind = LineDocument::EditKind::Other)
+    {
+        ReplaceRange(SelectionStart(), SelectionEnd(), text, kind);
+    }
 
-    bool IsUndoAvailable() const noexcept { return !undo_.empty(); }
-    bool IsRedoAvailable() const noexcept { return !redo_.empty(); }
+    bool IsUndoAvailable() const noexcept { return doc_.CanUndo(); }
+    bool IsRedoAvailable() const noexcept { return doc_.CanRedo(); }
 
     qsizetype FirstVisibleLine() const;
     int LineHeight() const;
@@ -124,15 +128,6 @@ private:
     // How often a selection dragged past the edge moves the view.
     static constexpr int kAutoScrollMs = 50;
 
-    struct UndoStep {
-        TextPos from;
-        LineRun removed;
-        LineRun inserted;
-        TextPos cursorBefore;
-        TextPos anchorBefore;
-        bool typing = false;
-    };
-
     // A long line is laid out, drawn and hit-tested piece by piece, only
     // the pieces on screen: a log written without line breaks makes a line
     // of hundreds of millions of characters, far more than one layout can
@@ -172,8 +167,8 @@ private:
     bool HandleEditKey(QKeyEvent* event);
     bool HandleMoveKey(QKeyEvent* event);
     TextPos Moved(TextPos pos, int key, bool wordWise) const;
-    void Apply(UndoStep& step, bool forward);
-    void Record(UndoStep step);
+    void TextChangedBy(const LineDocument::Change& change);
+    void AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor);
     void TypeText(const QString& text);
     void CaretChanged(TextPos oldCursor, TextPos oldAnchor);
     void RestartBlink();
@@ -192,11 +187,7 @@ private:
     void OfferSelection();
     void Announce(QAccessibleEvent& event);
 
-    LineStore store_;
-    TextPos cursor_;
-    TextPos anchor_;
-    std::vector<UndoStep> undo_;
-    std::vector<UndoStep> redo_;
+    LineDocument doc_;
 
     mutable std::map<LayoutKey, std::unique_ptr<QTextLayout>> layouts_;
     mutable std::unordered_map<qsizetype, LineWidths> widths_;

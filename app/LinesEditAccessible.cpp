@@ -37,12 +37,12 @@ public:
         if (from == 0 && pos.line > 0) {
             const qsizetype previous = store.LineLength(pos.line - 1);
             const qsizetype tail = std::max<qsizetype>(0, previous - kReach);
-            text = edit.LineSlice(pos.line - 1, tail, previous - tail) + u'\n';
+            text = edit.Store().LineText(pos.line - 1, tail, previous - tail) + u'\n';
             base_ = store.OffsetOf({pos.line - 1, tail});
         }
-        text += edit.LineSlice(pos.line, from, to - from);
+        text += edit.Store().LineText(pos.line, from, to - from);
         if (to == length && pos.line + 1 < store.LineCount())
-            text += u'\n' + edit.LineSlice(pos.line + 1, 0, kReach);
+            text += u'\n' + edit.Store().LineText(pos.line + 1, 0, kReach);
         QTextOption noWrap;
         noWrap.setWrapMode(QTextOption::NoWrap);
         document_.setDefaultTextOption(noWrap);
@@ -137,7 +137,7 @@ public:
     }
     QString text(int startOffset, int endOffset) const override
     {
-        return Edit()->TextBetween(Store().PosOfOffset(startOffset), Store().PosOfOffset(endOffset));
+        return Store().PlainText(Store().PosOfOffset(startOffset), Store().PosOfOffset(endOffset));
     }
     void removeSelection(int selectionIndex) override
     {
@@ -226,7 +226,7 @@ QString LinesEditAccessible::attributes(int offset, int* startOffset, int* endOf
         const qsizetype to = std::min(length, pos.column + kRunReach);
         start = from;
         end = to;
-        for (const BoldSpan& span : Edit()->BoldBetween(pos.line, from, to)) {
+        for (const BoldSpan& span : Store().BoldIn(pos.line, from, to - from)) {
             const qsizetype spanStart = from + span.start;
             const qsizetype spanEnd = spanStart + span.length;
             if (spanEnd <= pos.column) {

@@ -55,7 +55,7 @@ public:
     {
         if (column < from_ || column >= from_ + window_.size()) {
             from_ = std::max<qsizetype>(0, column - kWindow / 2);
-            window_ = edit_.LineSlice(line_, from_, kWindow);
+            window_ = edit_.Store().LineText(line_, from_, kWindow);
         }
         return window_[column - from_];
     }
@@ -131,8 +131,8 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
             continue;
         const bool vertical = move.key == Qt::Key_Up || move.key == Qt::Key_Down || move.key == Qt::Key_PageUp
                               || move.key == Qt::Key_PageDown;
-        const qreal keepX = vertical && wantedX_ >= 0 ? wantedX_ : XOf(cursor_);
-        TextPos target = Moved(cursor_, move.key, move.wordWise);
+        const qreal keepX = vertical && wantedX_ >= 0 ? wantedX_ : XOf(CursorPos());
+        TextPos target = Moved(CursorPos(), move.key, move.wordWise);
         if (vertical)
             target = PosAtX(target.line, keepX);
         if (!select && HasSelection() && !vertical && !move.wordWise
@@ -149,7 +149,7 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
 
 TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
 {
-    const qsizetype lastLine = store_.LineCount() - 1;
+    const qsizetype lastLine = Store().LineCount() - 1;
     const int page = std::max(1, VisibleLineCount() - 1);
     LineReader text(*this, pos.line);
     switch (key) {
@@ -165,7 +165,7 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
         return pos;
     case Qt::Key_Left:
         if (pos.column == 0)
-            return pos.line > 0 ? TextPos{pos.line - 1, store_.LineLength(pos.line - 1)} : pos;
+            return pos.line > 0 ? TextPos{pos.line - 1, Store().LineLength(pos.line - 1)} : pos;
         if (!wordWise)
             return PreviousCursorPos(pos);
         while (pos.column > 0 && !text.WordAt(pos.column - 1))
@@ -184,7 +184,7 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
     case Qt::Key_Home:
         return wordWise ? TextPos{0, 0} : TextPos{pos.line, 0};
     case Qt::Key_End:
-        return wordWise ? TextPos{lastLine, store_.LineLength(lastLine)} : TextPos{pos.line, text.Length()};
+        return wordWise ? TextPos{lastLine, Store().LineLength(lastLine)} : TextPos{pos.line, text.Length()};
     default:
         return pos;
     }
@@ -208,10 +208,12 @@ bool LinesEdit::HandleEditKey(QKeyEvent* event)
         if (!HasSelection()) {
             const int key = event->key() == Qt::Key_Backspace ? Qt::Key_Left : Qt::Key_Right;
             const bool wordWise = event->modifiers() & Qt::ControlModifier;
-            const TextPos other = Moved(cursor_, key, wordWise);
-            if (other == cursor_)
+            const TextPos other = Moved(CursorPos(), key, wordWise);
+            if (other == CursorPos())
                 return true;
-            SetSelection(cursor_, other);
+            SetSelection(CursorPos(), other);
+            ReplaceSelection(QString(), LineDocument::EditKind::Erasing);
+            return true;
         }
         ReplaceSelection(QString());
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -329,7 +331,7 @@ void LinesEdit::SelectWordAt(TextPos at)
 void LinesEdit::SelectLine(qsizetype line)
 {
     // The line with its line break, as Qt's text boxes select it.
-    const TextPos end = line + 1 < store_.LineCount() ? TextPos{line + 1, 0} : TextPos{line, store_.LineLength(line)};
+    const TextPos end = line + 1 < Store().LineCount() ? TextPos{line + 1, 0} : TextPos{line, Store().LineLength(line)};
     SetSelection({line, 0}, end);
 }
 
@@ -368,13 +370,13 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
         ReplaceSelection(QString());
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
         // The replaced stretch is counted from the caret, inside its line.
-        const qsizetype length = store_.LineLength(cursor_.line);
-        const qsizetype from = std::clamp<qsizetype>(cursor_.column + event->replacementStart(), 0, length);
+        const qsizetype length = Store().LineLength(CursorPos().line);
+        const qsizetype from = std::clamp<qsizetype>(CursorPos().column + event->replacementStart(), 0, length);
         const qsizetype to = std::clamp<qsizetype>(from + event->replacementLength(), from, length);
-        if (from == cursor_.column && to == from)
+        if (from == CursorPos().column && to == from)
             TypeText(event->commitString());
         else
-            ReplaceRange({cursor_.line, from}, {cursor_.line, to}, event->commitString());
+            ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
     }
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());
@@ -386,10 +388,10 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
             preeditFormats_.append(a);
         } else if (a.type == QInputMethodEvent::Selection) {
             // Counted from the start of the caret's line.
-            SetSelection({cursor_.line, a.start}, {cursor_.line, a.start + a.length});
+            SetSelection({CursorPos().line, a.start}, {CursorPos().line, a.start + a.length});
         }
     }
-    ForgetLines({cursor_.line, 0}, false);
+    ForgetLines({CursorPos().line, 0}, false);
     RestartBlink();
     viewport()->update();
     event->accept();
@@ -399,21 +401,21 @@ QVariant LinesEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     // The text around the caret, not the whole of a line that may hold
     // millions of characters.
-    const qsizetype length = store_.LineLength(cursor_.line);
-    const qsizetype from = std::max<qsizetype>(0, cursor_.column - kPiece);
-    const qsizetype to = std::min(length, cursor_.column + kPiece);
+    const qsizetype length = Store().LineLength(CursorPos().line);
+    const qsizetype from = std::max<qsizetype>(0, CursorPos().column - kPiece);
+    const qsizetype to = std::min(length, CursorPos().column + kPiece);
     switch (query) {
     case Qt::ImEnabled:
         return true;
     case Qt::ImCursorRectangle:
-        return CharacterRect(cursor_).translated(viewport()->pos());
+        return CharacterRect(CursorPos()).translated(viewport()->pos());
     case Qt::ImSurroundingText:
-        return LineSlice(cursor_.line, from, to - from);
+        return Store().LineText(CursorPos().line, from, to - from);
     case Qt::ImCursorPosition:
-        return static_cast<int>(cursor_.column - from);
+        return static_cast<int>(CursorPos().column - from);
     case Qt::ImAnchorPosition:
-        return static_cast<int>(anchor_.line == cursor_.line ? std::clamp(anchor_.column, from, to) - from
-                                                              : cursor_.column - from);
+        return static_cast<int>(AnchorPos().line == CursorPos().line ? std::clamp(AnchorPos().column, from, to) - from
+                                                              : CursorPos().column - from);
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }

@@ -65,9 +65,9 @@ std::vector<Shown> ViewLines(const kiv::ResultsView& view)
     std::vector<Shown> lines;
     for (int i = 0; i < view.LineCount(); ++i) {
         Shown shown{view.LineText(i), {}};
-        const kiv::StoredLine& line = view.Store().Line(i);
-        for (const kiv::BoldSpan& span : line.bold)
-            shown.bold += kiv::ToCp1252(line.text.mid(span.start, span.length));
+        const QString text = view.Store().LineText(i);
+        for (const kiv::BoldSpan& span : view.Store().BoldIn(i))
+            shown.bold += kiv::ToCp1252(text.mid(span.start, span.length));
         lines.push_back(shown);
     }
     return lines;
