@@ -28,14 +28,18 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 
 } // namespace
 
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
+{
+    return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+}
+
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
     ScanOutcome outcome;
     ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
     try {
-        const LogFolderListing listing =
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+        const LogFolderListing listing = KeywordSearchFiles(request);
         if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
 

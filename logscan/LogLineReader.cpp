@@ -110,7 +110,9 @@ std::string_view LogLineReader::Text(std::size_t index) const
 void LogLineReader::Split()
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
+    // A NUL is a byte of its line like any other: one that a crafted request
+    // puts into the proxy's log must not hide the rest of the day from the staff.
+    const std::string_view text = Bytes();
     const Refusal refusal = WalkLines(text, [this](std::string_view line) { lines_.push_back(line); });
     content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
     if (refusal.refused)
@@ -120,7 +122,7 @@ void LogLineReader::Split()
 void LogLineReader::Check()
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
+    const std::string_view text = Bytes();
     Refusal refusal;
     if (AnyLaterLineIndented(text))
         refusal = WalkLines(text, [](std::string_view) {});
