@@ -15,7 +15,6 @@
 #include <memory>
 
 namespace kiv::cli {
-namespace {
 
 SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
@@ -30,7 +29,16 @@ SearchWordSources WordSources(const CliOptions& options, const std::filesystem::
     return sources;
 }
 
-} // namespace
+void AppendResultLine(const KeywordSearchResult& result, const TextList& words, bool withWord, Encoding encoding,
+                      std::string_view lineEnd, std::string& out)
+{
+    if (withWord) {
+        AppendEncoded(words[result.wordIndex], encoding, out);
+        out += '\t';
+    }
+    AppendEncoded(result.line, encoding, out);
+    out += lineEnd;
+}
 
 int RunSearch(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
@@ -70,12 +78,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
         for (const KeywordSearchResult& result : batch) {
             line.clear();
-            if (options.withWord) {
-                AppendEncoded(request.words[result.wordIndex], encoding, line);
-                line += '\t';
-            }
-            AppendEncoded(result.line, encoding, line);
-            line += lineEnd;
+            AppendResultLine(result, request.words, options.withWord, encoding, lineEnd, line);
             out->Write(line);
         }
     };

@@ -365,7 +365,8 @@ TEST_P(CliUsage, IsRefusedWithStatusTwoInOneLineAndAHintToTheHelp)
     const auto firstEnd = run.err.find('\n');
     ASSERT_NE(firstEnd, std::string::npos) << run.err;
     EXPECT_EQ(run.err.rfind("kivlogs-cli : ", 0), 0u) << run.err;
-    const bool namesCommand = !args.empty() && (args[0] == "search" || args[0] == "occupation");
+    const bool namesCommand =
+        !args.empty() && (args[0] == "search" || args[0] == "occupation" || args[0] == "watch");
     EXPECT_EQ(run.err.substr(firstEnd + 1),
               "Aide : kivlogs-cli " + (namesCommand ? args[0] + " " : std::string()) + "--help\n");
 }
@@ -389,7 +390,11 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
                       UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
                       UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
-                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}}),
+                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}},
+                      UsageCase{"watch_interval_zero", {"watch", "--interval", "0"}},
+                      UsageCase{"watch_interval_not_a_number", {"watch", "--interval=1s"}},
+                      UsageCase{"scope_is_for_search_not_watch", {"watch", "--scope", "Jour"}},
+                      UsageCase{"watch_words_and_word", {"watch", "--words", "f", "--word", "x"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct HelpCase {
@@ -430,7 +435,8 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
         HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
         HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv  text"}, {"--scope"}},
-        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}}),
+        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
+        HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)
