@@ -50,18 +50,6 @@ void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
         table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
-std::string HeaderOnOneLine(std::string_view header)
-{
-    std::string shown;
-    for (char c : header) {
-        if (c == '\r')
-            shown += "\\n";
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 // A cell's lines: its text cut at every carriage return.
 std::vector<std::string_view> CellLines(std::string_view cell)
 {
@@ -74,18 +62,6 @@ std::vector<std::string_view> CellLines(std::string_view cell)
             return lines;
         start = cr + 1;
     }
-}
-
-std::string CsvRow(const std::vector<std::string_view>& fields)
-{
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i != 0)
-            row += ';';
-        row += CsvField(fields[i]);
-    }
-    row += "\r\n";
-    return row;
 }
 
 } // namespace
