@@ -1,0 +1,173 @@
+// The commands of kivlogs-cli and their options, each with the help a member
+// of staff reads in a terminal. A new command or option is a new row here: the
+// parser, the usage lines and the help are read from this table.
+
+#include "CliOptions.h"
+
+#include "AsciiCase.h"
+
+#include <charconv>
+
+namespace kiv::cli {
+namespace {
+
+bool AllDigits(std::string_view text)
+{
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return !text.empty();
+}
+
+int ToInt(std::string_view digits)
+{
+    int value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return value;
+}
+
+LogDate ParseDate(const std::string& text)
+{
+    // YYYY-MM-DD exactly: scripts pass ISO dates, and a date that does not
+    // exist (2006-02-30) must not silently become another day.
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !AllDigits(text.substr(0, 4))
+        || !AllDigits(text.substr(5, 2)) || !AllDigits(text.substr(8, 2)))
+        throw UsageError("date invalide : " + text + " (attendu : AAAA-MM-JJ)");
+    const LogDate date{ToInt(text.substr(0, 4)), ToInt(text.substr(5, 2)), ToInt(text.substr(8, 2))};
+    if (!IsValidDate(date))
+        throw UsageError("date inexistante : " + text);
+    return date;
+}
+
+SearchScope ParseScope(const std::string& text)
+{
+    const std::string upper = AsciiUpperCopy(text);
+    if (upper == "JOUR")
+        return SearchScope::Jour;
+    if (upper == "MOIS")
+        return SearchScope::Mois;
+    if (upper == "TOUT")
+        return SearchScope::Tout;
+    throw UsageError("portée inconnue : " + text + " (Jour, Mois ou Tout)");
+}
+
+Encoding ParseEncoding(const std::string& text)
+{
+    if (text == "utf8")
+        return Encoding::Utf8;
+    if (text == "cp1252")
+        return Encoding::Cp1252;
+    throw UsageError("encodage inconnu : " + text + " (utf8 ou cp1252)");
+}
+
+OccupationFormat ParseFormat(const std::string& text)
+{
+    if (text == "text")
+        return OccupationFormat::Text;
+    if (text == "cells")
+        return OccupationFormat::Cells;
+    if (text == "csv")
+        return OccupationFormat::Csv;
+    throw UsageError("format inconnu : " + text + " (text, cells ou csv)");
+}
+
+// The options every scan takes, before and after its own.
+std::vector<OptionSpec> FolderAndDateOptions()
+{
+    return {
+        {"--logs", "DOSSIER", "dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")",
+         [](CliOptions& o, const std::string& v) { o.logs = v; }},
+        {"--config", "DOSSIER",
+         "dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
+         "(par défaut le dossier courant ; sans --config, kiv.ini est aussi\n"
+         "cherché à côté du programme) ; un dossier absent est une erreur d'usage",
+         [](CliOptions& o, const std::string& v) { o.config = v; }},
+        {"--date", "AAAA-MM-JJ", "jour des logs lus (par défaut aujourd'hui)",
+         [](CliOptions& o, const std::string& v) { o.date = ParseDate(v); }},
+    };
+}
+
+OptionSpec EncodingOption()
+{
+    return {"--encoding", "utf8|cp1252",
+            "utf8 (par défaut) : la sortie, les mots et la salle tapés en UTF-8 ;\n"
+            "cp1252 : les octets des logs tels quels (Windows-1252)",
+            [](CliOptions& o, const std::string& v) { o.encoding = ParseEncoding(v); }};
+}
+
+// What a keyword search is asked: reused by every command that searches words.
+std::vector<OptionSpec> SearchOptions()
+{
+    return {
+        {"--scope", "Jour|Mois|Tout",
+         "logs lus : ceux du jour de --date, de son mois, ou tous\n"
+         "(par défaut Jour ; majuscules ou minuscules)",
+         [](CliOptions& o, const std::string& v) { o.scope = ParseScope(v); }},
+        {"--words", "FICHIER", "fichier des mots surveillés, un par ligne, lu comme kiv.ini",
+         [](CliOptions& o, const std::string& v) { o.wordsFile = v; }},
+        {"--word", "TEXTE",
+         "un mot surveillé ; répéter l'option pour plusieurs mots.\n"
+         "Sans --word ni --words : kiv.ini du dossier --config, sinon celui\n"
+         "à côté du programme, sinon les sept mots intégrés",
+         [](CliOptions& o, const std::string& v) { o.words.push_back(v); }},
+        {"--with-word", "", "écrit devant chaque ligne le mot trouvé, tel que la liste l'écrit,\net une tabulation",
+         [](CliOptions& o, const std::string&) { o.withWord = true; }},
+        EncodingOption(),
+        {"--output", "FICHIER",
+         "enregistre les résultats comme « Enregistrer » de la fenêtre :\n"
+         "Windows-1252, chaque ligne suivie de CR LF (--encoding n'y change rien) ;\n"
+         "le fichier est remplacé une fois l'écriture terminée",
+         [](CliOptions& o, const std::string& v) { o.output = v; }},
+    };
+}
+
+std::vector<OptionSpec> OccupationOptions()
+{
+    return {
+        {"--room", "TEXTE",
+         "salle montrée, écrite comme dans la liste des salles de la fenêtre\n"
+         "(par défaut Toutes : toutes les salles)",
+         [](CliOptions& o, const std::string& v) { o.room = v; }},
+        {"--slots", "FICHIER",
+         "liste des créneaux, lue comme kiv_heures.txt (par défaut kiv_heures.txt\n"
+         "du dossier de configuration, sinon les huit créneaux initiaux)",
+         [](CliOptions& o, const std::string& v) { o.slotsFile = v; }},
+        {"--format", "text|cells|csv",
+         "text (par défaut) : une ligne par connexion, comme la vue texte ;\n"
+         "cells : pour chaque colonne, #c, son créneau puis ses connexions ;\n"
+         "csv : un en-tête puis une ligne par connexion, séparée par « ; »",
+         [](CliOptions& o, const std::string& v) { o.format = ParseFormat(v); }},
+        EncodingOption(),
+        {"--output", "FICHIER",
+         "écrit ce que la sortie standard recevrait (--encoding, LF) ;\n"
+         "le fichier est remplacé une fois l'écriture terminée",
+         [](CliOptions& o, const std::string& v) { o.output = v; }},
+    };
+}
+
+std::vector<OptionSpec> Join(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then)
+{
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+void CheckWordSources(const CliOptions& options)
+{
+    if (options.wordsFile && !options.words.empty())
+        throw UsageError("--words et --word ne vont pas ensemble");
+}
+
+} // namespace
+
+const std::vector<CommandSpec>& CommandTable()
+{
+    static const std::vector<CommandSpec> table{
+        {"search", Command::Search, "lignes des logs qui contiennent un des mots surveillés, réécrites",
+         Join(FolderAndDateOptions(), SearchOptions()), CheckWordSources},
+        {"occupation", Command::Occupation, "connexions du jour (salle, poste, élève, heures), par créneau",
+         Join(FolderAndDateOptions(), OccupationOptions())},
+    };
+    return table;
+}
+
+} // namespace kiv::cli
