@@ -12,20 +12,13 @@
 #include "OutputGuard.h"
 #include "OccupationTable.h"
 #include "SessionText.h"
+#include "SummaryOutput.h"
 
 #include <memory>
 #include <optional>
 
 namespace kiv::cli {
-namespace {
 
-struct SlotsFile {
-    std::filesystem::path path;
-    std::string shownName;
-};
-
-// The time-slot list of the table: --slots, else the configuration's
-// "kiv_heures.txt" when there is one.
 std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
     if (options.slotsFile)
@@ -50,6 +43,8 @@ void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
         table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
+namespace {
+
 // A cell's lines: its text cut at every carriage return.
 std::vector<std::string_view> CellLines(std::string_view cell)
 {
@@ -68,6 +63,8 @@ std::vector<std::string_view> CellLines(std::string_view cell)
 
 int RunOccupation(const CliOptions& options)
 {
+    if (options.format == OccupationFormat::Summary)
+        return RunOccupationSummary(options);
     if (options.output) {
         std::vector<std::filesystem::path> inputs =
             FilePaths(ListLogFiles(LogFolderPath(options), ConnectionLogMask("", options.date)).files);
@@ -115,6 +112,8 @@ int RunOccupation(const CliOptions& options)
             out->WriteEncoded(CsvRow(fields), encoding);
             break;
         }
+        case OccupationFormat::Summary: // a period, not a day: RunOccupationSummary
+            break;
         }
     };
     events.onSessions = [&](std::vector<SessionEntry>&& batch) {

@@ -170,10 +170,12 @@ std::uint64_t PeriodUse::Total() const noexcept
     return std::accumulate(totals.begin(), totals.end(), std::uint64_t{0});
 }
 
-std::size_t PeriodDayCount(LogDate first, LogDate last)
+std::vector<LogDate> PeriodDays(LogDate first, LogDate last)
 {
-    const auto days = (ToDays(last) - ToDays(first)).count();
-    return days < 0 ? 0 : static_cast<std::size_t>(days) + 1;
+    std::vector<LogDate> days;
+    for (std::chrono::sys_days day = ToDays(first); day <= ToDays(last); day += std::chrono::days{1})
+        days.push_back(FromDays(day));
+    return days;
 }
 
 PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& events, const std::atomic<bool>* cancel)
@@ -183,7 +185,8 @@ PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& even
     result.use.headers.resize(kSlotColumnCount);
     ScanReport report(result.outcome, events.onError, {}, cancel);
     try {
-        const std::size_t dayCount = PeriodDayCount(request.first, request.last);
+        const std::vector<LogDate> dates = PeriodDays(request.first, request.last);
+        const std::size_t dayCount = dates.size();
         if (dayCount == 0) {
             report.Finish(true);
             return result;
@@ -204,12 +207,11 @@ PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& even
         // over the cores instead.
         const ScanThreads perDay = workers > 1 ? ScanThreads{1} : ScanThreads{};
         std::atomic<std::size_t> nextDay{0};
-        const std::chrono::sys_days first = ToDays(request.first);
         RunOnThreads(workers, [&](unsigned) {
             SlotColumns columns(result.use.headers);
             for (std::size_t day = nextDay++; day < dayCount; day = nextDay++) {
                 if (!Cancelled(cancel))
-                    CountDay(request, FromDays(first + std::chrono::days{static_cast<long>(day)}), perDay, columns, days[day], cancel);
+                    CountDay(request, dates[day], perDay, columns, days[day], cancel);
                 reporter.Ended(day);
             }
         });

@@ -67,9 +67,8 @@ struct PeriodResult {
     ScanOutcome outcome;
 };
 
-// The number of days from first to last, both included; 0 when last is before
-// first.
-std::size_t PeriodDayCount(LogDate first, LogDate last);
+// The days from first to last, both included; none when last is before first.
+std::vector<LogDate> PeriodDays(LogDate first, LogDate last);
 
 // Scans the days side by side on the machine's cores. The events are called
 // one at a time, from the job's threads (the calling one among them). A log
