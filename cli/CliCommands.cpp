@@ -188,7 +188,7 @@ const std::vector<CommandSpec>& CommandTable()
     static const std::vector<CommandSpec> table{
         {"search", Command::Search, "lignes des logs qui contiennent un des mots surveillés, réécrites",
          Join(FolderAndDateOptions(), SearchOptions()), CheckWordSources},
-        {"occupation", Command::Occupation, "connexions du jour par créneau, ou leur nombre sur une période",
+        {"occupation", Command::Occupation, "connexions du jour (salle, poste, élève, heures) par créneau, ou leur nombre sur une période",
          Join(FolderAndDateOptions(), OccupationOptions()), CheckPeriod},
     };
     return table;
