@@ -74,7 +74,7 @@ void CountDay(const PeriodRequest& request, LogDate date, const ScanThreads& thr
                 use.room = session.Room;
             ++use.sessions;
             for (int column : columns.Of(session.LoginTime))
-                ++use.slots[static_cast<std::size_t>(column)];
+                ++use.bySlot[static_cast<std::size_t>(column)];
         }
     };
     OccupationRequest day{request.logFolder, date, request.room, threads};
@@ -107,8 +107,8 @@ public:
                 RoomUse& sum = rooms_.try_emplace(room).first->second;
                 sum.room = room;
                 sum.sessions += use.sessions;
-                for (std::size_t c = 0; c < sum.slots.size(); ++c)
-                    sum.slots[c] += use.slots[c];
+                for (std::size_t c = 0; c < sum.bySlot.size(); ++c)
+                    sum.bySlot[c] += use.bySlot[c];
             }
             tally.rooms = {};
             if (events_.onProgress)
@@ -152,7 +152,7 @@ std::vector<RoomUse> InRoomOrder(std::map<std::string, RoomUse, std::less<>>& ro
 
 std::uint64_t RoomUse::Total() const noexcept
 {
-    return std::accumulate(slots.begin(), slots.end(), std::uint64_t{0});
+    return std::accumulate(bySlot.begin(), bySlot.end(), std::uint64_t{0});
 }
 
 std::array<std::uint64_t, kSlotColumnCount> PeriodUse::SlotTotals() const noexcept
@@ -160,7 +160,7 @@ std::array<std::uint64_t, kSlotColumnCount> PeriodUse::SlotTotals() const noexce
     std::array<std::uint64_t, kSlotColumnCount> totals{};
     for (const RoomUse& use : rooms)
         for (std::size_t c = 0; c < totals.size(); ++c)
-            totals[c] += use.slots[c];
+            totals[c] += use.bySlot[c];
     return totals;
 }
 

@@ -39,7 +39,7 @@ struct PeriodRequest {
 // "S514" are two rooms, as they are two texts in the day table).
 struct RoomUse {
     std::string room;
-    std::array<std::uint64_t, kSlotColumnCount> slots{};
+    std::array<std::uint64_t, kSlotColumnCount> bySlot{}; // the count of each slot column
     std::uint64_t sessions = 0; // sessions of the room, whichever columns took them
     std::uint64_t Total() const noexcept;
 };

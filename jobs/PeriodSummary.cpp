@@ -8,32 +8,34 @@ namespace kiv {
 namespace {
 
 template <class Counts>
-std::string CountsRow(std::string_view label, const Counts& counts, std::uint64_t total)
+std::vector<std::string> CountsRow(std::string_view label, const Counts& counts, std::uint64_t total)
 {
-    std::vector<std::string> numbers;
+    std::vector<std::string> row{std::string(label)};
     for (std::uint64_t count : counts)
-        numbers.push_back(std::to_string(count));
-    numbers.push_back(std::to_string(total));
-    std::vector<std::string_view> fields{label};
-    fields.insert(fields.end(), numbers.begin(), numbers.end());
-    return CsvRow(fields);
+        row.push_back(std::to_string(count));
+    row.push_back(std::to_string(total));
+    return row;
 }
 
 } // namespace
 
+std::vector<std::vector<std::string>> PeriodSummaryRows(const PeriodUse& use)
+{
+    std::vector<std::vector<std::string>> rows(1, {"salle"});
+    for (const std::string& header : use.headers)
+        rows[0].push_back(HeaderOnOneLine(header));
+    rows[0].push_back("total");
+    for (const RoomUse& room : use.rooms)
+        rows.push_back(CountsRow(room.room, room.bySlot, room.Total()));
+    rows.push_back(CountsRow(kAllRooms, use.SlotTotals(), use.Total()));
+    return rows;
+}
+
 std::string PeriodSummaryCsv(const PeriodUse& use)
 {
-    std::vector<std::string> headers;
-    for (const std::string& header : use.headers)
-        headers.push_back(HeaderOnOneLine(header));
-    std::vector<std::string_view> fields{"salle"};
-    fields.insert(fields.end(), headers.begin(), headers.end());
-    fields.push_back("total");
-
-    std::string csv = CsvRow(fields);
-    for (const RoomUse& room : use.rooms)
-        csv += CountsRow(room.room, room.slots, room.Total());
-    csv += CountsRow(kAllRooms, use.SlotTotals(), use.Total());
+    std::string csv;
+    for (const std::vector<std::string>& row : PeriodSummaryRows(use))
+        csv += CsvRow(std::vector<std::string_view>(row.begin(), row.end()));
     return csv;
 }
 

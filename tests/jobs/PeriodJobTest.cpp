@@ -65,7 +65,7 @@ std::map<std::string, Counts> ByRoom(const PeriodUse& use)
 {
     std::map<std::string, Counts> rooms;
     for (const RoomUse& room : use.rooms)
-        rooms[room.room] = room.slots;
+        rooms[room.room] = room.bySlot;
     return rooms;
 }
 
