@@ -5,6 +5,7 @@
 #include "KivErrorBox.h"
 #include "LinesEdit.h"
 #include "PathText.h"
+#include "PeriodWindow.h"
 #include "PrintJobRun.h"
 #include "PrinterIcon.h"
 #include "QtTablePrint.h"
@@ -355,6 +356,9 @@ void TForm1::BuildRoomTab()
                                       QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
     SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
                                        QRect(SpeedButtonsalle->geometry().right() + 8, 8, 73, 22));
+    // After the designed buttons, so that none of them moves.
+    SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
+                                        QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
@@ -389,7 +393,8 @@ void TForm1::BuildRoomTab()
     setTabOrder(Button2, SpeedButtonprint);
     setTabOrder(SpeedButtonprint, SpeedButtonsalle);
     setTabOrder(SpeedButtonsalle, SpeedButtonheures);
-    setTabOrder(SpeedButtonheures, SlotGrid1);
+    setTabOrder(SpeedButtonheures, SpeedButtonperiode);
+    setTabOrder(SpeedButtonperiode, SlotGrid1);
     setTabOrder(SlotGrid1, Memo4);
 }
 
@@ -448,6 +453,7 @@ void TForm1::Wire()
     });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
+    connect(SpeedButtonperiode, &QToolButton::clicked, this, &TForm1::SpeedButtonperiodeClick);
 }
 
 void TForm1::FormCreate()
@@ -703,6 +709,21 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 void TForm1::SpeedButtonprintClick()
 {
     ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
+}
+
+void TForm1::SpeedButtonperiodeClick()
+{
+    if (!periodWindow_)
+        periodWindow_ = new PeriodWindow(
+            {paths_.logFolder, &resultsOutput_->Printer(), printRun_, [this](QDialog& dialog) { return RunModal(dialog); }},
+            this);
+    TextList rooms = RoomItems();
+    if (!rooms.empty() && rooms.back() == kAllRooms)
+        rooms.pop_back();
+    std::vector<std::string> headerRow;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        headerRow.push_back(SlotGrid1->CellText(column, 0));
+    periodWindow_->Open(DateTimePicker1->date(), ComboBox1->currentText(), rooms, std::move(headerRow));
 }
 
 } // namespace kiv

@@ -35,6 +35,7 @@ namespace kiv {
 
 class KeywordSearchRun;
 class LinesEdit;
+class PeriodWindow;
 class PrintJobRun;
 class ResultsOutput;
 class RoomListModel;
@@ -117,6 +118,7 @@ public:
     QToolButton* SpeedButtonprint = nullptr;
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
+    QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
     TSlotGrid* SlotGrid1 = nullptr;
     LinesEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
@@ -146,6 +148,7 @@ public slots:
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
+    void SpeedButtonperiodeClick();
 
 private:
     void BuildSearchTab();
@@ -178,6 +181,7 @@ private:
     KeywordSearchRun* keywordRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
     bool popupSearchesEnabled_[2] = {true, true};
 };
 

@@ -434,7 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"help_alone", {"help"}, {"kivlogs-cli search", "kivlogs-cli occupation"}, {}},
         HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
         HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
-        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv  text"}, {"--scope"}},
+        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv|summary  text", "--from AAAA-MM-JJ "}, {"--scope"}},
         HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
         HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
     [](const auto& info) { return std::string(info.param.name); });
