@@ -2,9 +2,7 @@
 
 #include "AsciiCase.h"
 #include "KeywordScan.h"
-#include "LogFolder.h"
-#include "ScanReport.h"
-#include "TimedBatches.h"
+#include "LogFileJob.h"
 
 #include <algorithm>
 #include <tuple>
@@ -31,42 +29,24 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
-    ScanOutcome outcome;
-    ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
-    try {
-        const LogFolderListing listing =
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
-        if (!report.FolderListed(listing, events.onFilesFound))
-            return report.Finish(false);
-
-        TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
-        KeywordScanEvents scan;
-        scan.onResult = [&](KeywordResult&& found) {
-            KeywordSearchResult result;
-            result.line = std::move(found.line);
-            result.wordIndex = found.wordIndex;
-            std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, request.words[found.wordIndex]);
-            batches.Add(std::move(result));
-        };
-        scan.onProgress = [&](std::size_t done, std::size_t total) {
-            batches.Flush();
-            report.FileStarted(done, total);
-        };
-        scan.onError = [&](const std::string& message) {
-            // A file's results come before its error, as the reader met them.
-            batches.Flush();
-            report.Error(message);
-        };
-        report.FileStarted(0, listing.files.size());
-        KeywordScanOptions options;
-        options.cancel = cancel;
-        const bool everyFileRead = RunKeywordScan(listing.files, request.words, scan, options);
-        batches.Flush();
-        return report.Finish(everyFileRead);
-    } catch (const std::exception& failure) {
-        report.Error(UnforeseenFailureText(failure));
-        return report.Finish(false);
-    }
+    return RunLogFileJob<KeywordSearchResult>(
+        events, events.onResults, cancel,
+        [&] { return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)); },
+        [&](const std::vector<std::string>& files, LogFileJobSteps<KeywordSearchResult>& steps) {
+            KeywordScanEvents scan;
+            steps.Wire(scan);
+            scan.onResult = [&](KeywordResult&& found) {
+                KeywordSearchResult result;
+                result.line = std::move(found.line);
+                result.wordIndex = found.wordIndex;
+                std::tie(result.boldStart, result.boldLength) =
+                    BoldRange(result.line, request.words[found.wordIndex]);
+                steps.Batches().Add(std::move(result));
+            };
+            KeywordScanOptions options;
+            options.cancel = cancel;
+            return RunKeywordScan(files, request.words, scan, options);
+        });
 }
 
 } // namespace kiv
