@@ -2,11 +2,13 @@
 
 #include "CommandLine.h"
 #include "KivErrorBox.h"
+#include "LogFolderChoice.h"
 #include "FrenchLook.h"
 #include "Unit1.h"
 #include "UserConfigFolder.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
@@ -40,6 +42,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    kiv::AskFrenchSystemDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
@@ -52,8 +55,13 @@ int main(int argc, char* argv[])
         for (const std::string& error : kiv::UseUserConfigFolder(paths))
             kiv::ShowKivError(nullptr, error);
 
+    for (const std::string& error : kiv::UseRememberedLogFolder(paths, commandLine.logFolder.has_value()))
+        kiv::ShowKivError(nullptr, error);
+
     kiv::TForm1 form(paths);
     form.CreateListDialogs();
     form.showMaximized();
+    // Asked over the window, once it shows: a share that is not mounted here.
+    QTimer::singleShot(0, &form, &kiv::TForm1::OfferLogFolderChoice);
     return app.exec();
 }

@@ -406,7 +406,14 @@ FileReplacement::FileReplacement(const std::filesystem::path& target)
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
         std::filesystem::path name(".");
         name += target_.filename();
-        name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        // Appended piece by piece: GCC 12 misreads "." + std::string&& as an
+        // overlapping copy (-Wrestrict) in optimised builds.
+        std::string suffix = ".";
+        suffix += std::to_string(random() % 1000000);
+        suffix += '-';
+        suffix += std::to_string(counter++);
+        suffix += ".tmp";
+        name += suffix;
         temporary_ = folder / name;
         file_ = CreateNewFile(temporary_, target_);
         if (!file_ && !std::filesystem::exists(temporary_, ec))

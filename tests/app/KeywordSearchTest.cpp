@@ -33,6 +33,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
@@ -482,6 +483,28 @@ private slots:
         QApplication::sendEvent(Form().RichEdit1, &menuKey);
         QCOMPARE(opened.size(), 1);
         Form().PopupMenu1->hide();
+    }
+
+    // A search that finds nothing says so in a passing tip over the results,
+    // and the status line stays as it was.
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("nothing found") << QStringLiteral("introuvable") << true;
+        QTest::newRow("something found") << QStringLiteral("sexe") << false;
+    }
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, told);
+        Form().show();
+        QToolTip::hideText();
+        Form().StatusText->setText(QStringLiteral("ligne 3  "));
+        Form().Memo3->setPlainText(word);
+        QVERIFY(SearchWith(Form().SpeedButton3));
+        QCOMPARE(QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Aucun résultat"), told);
+        QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
     }
 
     void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()

@@ -343,6 +343,26 @@ TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)
               "\"S5;1\";\"PC\"\"2\"\"\";el;08h30;;x y;08h00\r\n");
 }
 
+// The log folder chosen in the window is read from the --config folder's
+// kivlogs.conf; --logs still comes first.
+TEST_F(CliFixture, TheLogFolderRememberedByTheWindowIsReadWithConfig)
+{
+    WriteFile(root() / "cfg" / "kivlogs.conf", "logs=" + logs().string() + "\r\n");
+    const std::string found = Search({"--word", "maths"}).out;
+    ASSERT_NE(found, "");
+    const auto run = [&](std::vector<std::string> args) { return RunCli(args, root()); };
+    const std::vector<std::string> dated{"search", "--date", "2006-02-05", "--word", "maths"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = dated;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return run(args);
+    };
+    EXPECT_EQ(with({"--config", "cfg"}).out, found);
+    const CliRun given = with({"--config", "cfg", "--logs", (root() / "ailleurs").string()});
+    EXPECT_EQ(given.status, 1);
+    EXPECT_NE(given.err.find("ailleurs"), std::string::npos) << given.err;
+}
+
 struct UsageCase {
     const char* name;
     std::vector<std::string> args;
