@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QPaintDevice>
+#include <QPainter>
 #include <QRawFont>
 
 #include <cmath>
@@ -61,6 +63,24 @@ LineMetrics WindowsLineMetrics(const QFont& font, qreal emPixels)
     const qreal ascent = std::round(emPixels * found->winAscent / found->unitsPerEm);
     const qreal descent = std::round(emPixels * found->winDescent / found->unitsPerEm);
     return {ascent, ascent + descent};
+}
+
+} // namespace kiv
+
+namespace kiv {
+
+void DrawEmboldened(QPainter& painter, const QFont& font, const std::function<void()>& draw)
+{
+    draw();
+    if (!font.bold())
+        return;
+    const QPaintDevice* device = painter.device();
+    const qreal dpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
+    const qreal em = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * dpi / 72;
+    painter.save();
+    painter.translate(em / 20, 0);
+    draw();
+    painter.restore();
 }
 
 } // namespace kiv

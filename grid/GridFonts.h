@@ -8,6 +8,10 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
+
+class QPainter;
+
 namespace kiv {
 
 inline const QString kGridFontFamily = QStringLiteral("Tahoma");
@@ -29,5 +33,18 @@ struct LineMetrics {
 // For font at emPixels device pixels per em; Qt's own figures when the font
 // has none for Windows.
 LineMetrics WindowsLineMetrics(const QFont& font, qreal emPixels);
+
+} // namespace kiv
+
+namespace kiv {
+
+// The bold face that Debian ships for Tahoma (Wine's) has Tahoma Bold's
+// advance widths but strokes barely heavier than the regular face: headers
+// would look regular. Text in a bold font is drawn a second time, shifted
+// right by a twentieth of its size, which thickens every vertical stroke as
+// Windows' own emboldening does, and leaves the widths that the table was
+// measured with. draw paints the text once at painter's origin; nothing is
+// added for a font that is not bold.
+void DrawEmboldened(QPainter& painter, const QFont& font, const std::function<void()>& draw);
 
 } // namespace kiv

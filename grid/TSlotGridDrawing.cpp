@@ -238,7 +238,7 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
     // can show, and a 50 MB line is not turned into text to be clipped.
     const std::size_t shownBytes = static_cast<std::size_t>(textRect.width()) * 4 + 64;
 
-    const auto drawLine = [&](std::string_view line, int y) {
+    const auto drawOneLine = [&](std::string_view line, int y) {
         if (line.empty())
             return;
         if (look.hAlign == HAlign::Left && line.size() > shownBytes)
@@ -263,6 +263,9 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
             x += look.hAlign == HAlign::Right ? room : room / 2;
         }
         painter.drawText(QPoint(x, y + ascent), shown);
+    };
+    const auto drawLine = [&](std::string_view line, int y) {
+        DrawEmboldened(painter, font, [&] { drawOneLine(line, y); });
     };
 
     const bool singleLine = !multiLineCells_ || text.find('\r') == std::string_view::npos;

@@ -120,7 +120,8 @@ void QtPrintSurface::DrawTextLine(int x, int top, const PageRect& clip, std::str
     }
     painter_->setPen(Qt::black);
     const QPointF baseline(x * pixelsPerUnitX_, -top * pixelsPerUnitY_ + Current().ascent);
-    painter_->drawText(baseline, FromCp1252(line));
+    const QString text = FromCp1252(line);
+    DrawEmboldened(*painter_, Current().font, [&] { painter_->drawText(baseline, text); });
 }
 
 void QtPrintSurface::DrawLine(PagePoint from, PagePoint to, int width)

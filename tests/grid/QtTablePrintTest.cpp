@@ -10,6 +10,8 @@
 
 #include <QFile>
 #include <QHash>
+#include <QImage>
+#include <QPainter>
 #include <QLineF>
 #include <QTransform>
 #include <QPrinter>
@@ -231,6 +233,43 @@ private slots:
             QVERIFY2(std::abs((edges[col + 1] - edges[col] - widest[col]) / kPointsPerMm - 2) <= 0.1,
                      qPrintable(QStringLiteral("column %1: %2 pt for a line of %3 pt")
                                     .arg(col).arg(edges[col + 1] - edges[col]).arg(widest[col])));
+    }
+
+    // Bold headers look bold at the sizes the table uses: on screen 11
+    // pixels, on paper 8 pt at a printer's 300 and 1200 dots per inch. Ink
+    // of a header drawn as the table draws it, against the regular face.
+    void boldLooksBold_data()
+    {
+        QTest::addColumn<int>("emPixels");
+        QTest::newRow("screen header, 11 px") << 11;
+        QTest::newRow("paper header, 8 pt at 300 dpi") << 33;
+        QTest::newRow("paper header, 8 pt at 1200 dpi") << 132;
+    }
+
+    void boldLooksBold()
+    {
+        QFETCH(int, emPixels);
+        if (QFontInfo(QFont(kiv::kGridFontFamily)).family() != kiv::kGridFontFamily)
+            QSKIP("no Tahoma on this system");
+        const auto ink = [emPixels](bool bold) {
+            QFont font(kiv::kGridFontFamily);
+            font.setPixelSize(emPixels);
+            font.setBold(bold);
+            QImage image(emPixels * 6, emPixels * 2, QImage::Format_Grayscale8);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            kiv::DrawEmboldened(painter, font, [&] { painter.drawText(QPointF(emPixels / 4, emPixels * 3 / 2), QStringLiteral("08h25")); });
+            painter.end();
+            double total = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    total += 255 - qGray(image.pixel(x, y));
+            return total;
+        };
+        const double ratio = ink(true) / ink(false);
+        QVERIFY2(ratio >= 1.3, qPrintable(QString::number(ratio)));
     }
 
     // Tahoma's lines are as high as Windows makes them (its winAscent 2049
