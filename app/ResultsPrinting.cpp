@@ -2,6 +2,7 @@
 
 #include "KivError.h"
 #include "LineStore.h"
+#include "PrintQueue.h"
 #include "QtCp1252.h"
 
 #include <QPainter>
@@ -26,13 +27,15 @@ QFont PaperFont(const QFont& viewFont)
 void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
                   const std::atomic<bool>* cancel)
 {
-    // A table printed before in landscape does not turn the results.
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(false);
+    // Portrait whatever a table printed before; the whole area the printer
+    // can print on.
+    UsePrintableArea(printer, QPageLayout::Portrait);
 
+    PrintQueueJob queued(printer);
     QPainter painter;
     if (!painter.begin(&printer))
         throw KivError(ToCp1252(QStringLiteral("Impossible d'imprimer sur ") + printer.printerName()));
+    const auto calledOff = [cancel] { return cancel && cancel->load(); };
     painter.setPen(Qt::black);
     const QFont font(PaperFont(viewFont), &printer);
     const QRectF area = printer.pageRect(QPrinter::DevicePixel);
@@ -57,21 +60,21 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
         layout.setFormats(ranges);
         layout.beginLayout();
         qreal height = 0;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        // A line of megabytes takes long to lay out: closing the window
+        // does not wait for the rest of it.
+        for (QTextLine line = layout.createLine(); line.isValid() && !calledOff(); line = layout.createLine()) {
             line.setLineWidth(area.width());
             line.setPosition(QPointF(0, height));
             height += line.height();
         }
         layout.endLayout();
+        if (calledOff())
+            break;
         for (int l = 0; l < layout.lineCount(); ++l) {
             const QTextLine line = layout.lineAt(l);
             if (y > 0 && y + line.height() > area.height()) {
-                if (cancel && cancel->load()) {
-                    // A job called off leaves no half printout in the queue.
-                    printer.abort();
-                    painter.end();
-                    return;
-                }
+                if (calledOff())
+                    break;
                 printer.newPage();
                 y = 0;
             }
@@ -79,7 +82,8 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
             y += line.height();
         }
     }
-    painter.end();
+    // A job called off is withdrawn from the queue: no half printout.
+    queued.End(painter, calledOff());
 }
 
 } // namespace kiv

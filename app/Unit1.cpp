@@ -747,7 +747,7 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
+    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->NewJobPrinter())); });
 }
 
 void TForm1::SpeedButtonperiodeClick()
