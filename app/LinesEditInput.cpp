@@ -255,8 +255,9 @@ void LinesEdit::contextMenuEvent(QContextMenuEvent* event)
 
 void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
 {
+    // A commit is an undo step of its own, as in the stock text boxes.
     if (!event->commitString().isEmpty())
-        TypeText(event->commitString());
+        ReplaceSelection(event->commitString());
     event->accept();
 }
 
