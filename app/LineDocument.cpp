@@ -118,23 +118,23 @@ void LineDocument::Replace(TextPos from, TextPos to, const QString& text, EditKi
         undo_.push_back(std::move(step));
     }
     stepOpen_ = false;
-    mergeable_ = kind != EditKind::Other && editDepth_ == 0;
+    mergeable_ = true;
 }
 
 bool LineDocument::Merge(const Edit& edit, EditKind kind)
 {
-    if (!mergeable_ || undo_.empty() || editDepth_ > 0 || undo_.back().kind != kind)
+    if (!mergeable_ || undo_.empty() || editDepth_ > 0)
         return false;
     Step& last = undo_.back();
     const Edit& before = last.edits.back();
     bool follows = false;
-    // A line break typed or erased is a step of its own, as in the stock
-    // text boxes.
+    // As in the stock text boxes: a letter typed right where the last step
+    // ended with inserted letters (typed, pasted, composed, or typed over a
+    // selection) joins that step; a line break typed or erased stands alone.
     if (kind == EditKind::Typing) {
-        // Letters typed one after another, no selection replaced.
-        follows = IsEmptyRun(edit.removed) && IsEmptyRun(before.removed) && edit.inserted.LineCount() == 1
-                  && before.inserted.LineCount() == 1 && EndOfRun(before.from, before.inserted) == edit.from;
-    } else if (kind == EditKind::Erasing) {
+        follows = IsEmptyRun(edit.removed) && edit.inserted.LineCount() == 1 && before.inserted.LastLength() > 0
+                  && EndOfRun(before.from, before.inserted) == edit.from;
+    } else if (kind == EditKind::Erasing && last.kind == EditKind::Erasing) {
         // Backspace right before the last erased text, or Delete at its place.
         follows = IsEmptyRun(edit.inserted) && IsEmptyRun(before.inserted) && edit.removed.LineCount() == 1
                   && before.removed.LineCount() == 1
@@ -154,10 +154,8 @@ void LineDocument::BeginEdit()
 
 void LineDocument::EndEdit()
 {
-    if (editDepth_ > 0 && --editDepth_ == 0) {
+    if (editDepth_ > 0 && --editDepth_ == 0)
         stepOpen_ = false;
-        mergeable_ = false;
-    }
 }
 
 // After an undo or a redo the caret stands, with no selection, at the end of

@@ -34,9 +34,9 @@ public:
         bool appended = false;
     };
 
-    // How an edit joins the one before it for undo: letters typed one after
-    // another, or erased one after another, are undone together; a line
-    // break typed or erased stands alone.
+    // How an edit joins the one before it for undo: letters typed right
+    // after inserted letters, or erased one after another, are undone
+    // together; a line break typed or erased stands alone.
     enum class EditKind { Other, Typing, Erasing };
 
     LineDocument() = default;

@@ -127,7 +127,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("letters typed one after another go in one undo")
             << "type:a type:b type:c undo" << "";
-        QTest::newRow("a caret moved away starts a new step")
+        QTest::newRow("a letter typed elsewhere starts a new step")
             << "type:a type:b at:0,0 type:c undo" << "ab";
         QTest::newRow("Backspace after Backspace comes back in one undo")
             << "type:abcd erase erase erase undo" << "abcd";

@@ -171,7 +171,10 @@ private:
 QString RandomStep(QRandomGenerator& random, const LinesEdit& edit)
 {
     static const QStringList moves{"Left", "Right", "Up", "Down", "Home", "End"};
-    static const QStringList words{"a", "bc", "de fg", " ", "POSTE07", "é", "x.y", "12"};
+    // Typed through key events, which carry only ASCII here; other letters
+    // come through the input method and pastes.
+    static const QStringList words{"a", "bc", "de fg", " ", "POSTE07", "x.y", "12", "a-b"};
+    static const QStringList composed{"é", "ç", "€", "Ω", "ab"};
     const int roll = random.bounded(100);
     auto any = [&](const QStringList& list) { return list[random.bounded(static_cast<int>(list.size()))]; };
     auto place = [&] {
@@ -196,10 +199,14 @@ QString RandomStep(QRandomGenerator& random, const LinesEdit& edit)
         return QStringLiteral("key:Return");
     if (roll < 68)
         return random.bounded(3) ? QStringLiteral("key:Z+Ctrl") : QStringLiteral("key:Y+Ctrl");
-    if (roll < 72)
-        return QStringLiteral("im:") + any(words) + QStringLiteral("@0,0");
+    if (roll < 72) {
+        // Sometimes replacing the letter before the caret, as a composing
+        // input method does.
+        const bool replaces = edit.CursorPos().column > 0 && random.bounded(3) == 0;
+        return QStringLiteral("im:") + any(composed) + (replaces ? QStringLiteral("@-1,1") : QStringLiteral("@0,0"));
+    }
     if (roll < 75)
-        return QStringLiteral("paste:") + any(words) + u'\n' + any(words);
+        return QStringLiteral("paste:") + any(words) + u'\n' + any(composed);
     if (roll < 77)
         return QStringLiteral("key:") + any({"X", "C", "A"}) + QStringLiteral("+Ctrl");
     if (roll < 80) {
