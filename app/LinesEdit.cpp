@@ -287,7 +287,8 @@ void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text, Line
 
 void LinesEdit::TypeText(const QString& text)
 {
-    ReplaceSelection(text, LineDocument::EditKind::Typing);
+    const bool lineBreak = text.contains(u'\n') || text.contains(u'\r');
+    ReplaceSelection(text, lineBreak ? LineDocument::EditKind::Other : LineDocument::EditKind::Typing);
 }
 
 void LinesEdit::AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor)

@@ -366,6 +366,9 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
     // What the input method sends replaces the selection, as typing does.
     const bool input = !event->commitString().isEmpty() || event->replacementLength() > 0
                        || event->preeditString() != preedit_;
+    // A commit, with what it replaces, is an undo step of its own, as in the
+    // stock text boxes.
+    doc_.BeginEdit();
     if (input && HasSelection())
         ReplaceSelection(QString());
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
@@ -373,11 +376,9 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
         const qsizetype length = Store().LineLength(CursorPos().line);
         const qsizetype from = std::clamp<qsizetype>(CursorPos().column + event->replacementStart(), 0, length);
         const qsizetype to = std::clamp<qsizetype>(from + event->replacementLength(), from, length);
-        if (from == CursorPos().column && to == from)
-            TypeText(event->commitString());
-        else
-            ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
+        ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
     }
+    doc_.EndEdit();
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());
     preeditFormats_.clear();
