@@ -176,8 +176,9 @@ void LineDocument::Replay(const Step& step, bool forward)
         for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
             play(*edit, edit->inserted, edit->removed);
     }
+    // Letters typed right after what came back join the step before, as in
+    // the stock text boxes.
     cursor_ = anchor_ = store_.Clamp(caret);
-    mergeable_ = false;
 }
 
 bool LineDocument::Undo()

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -107,6 +108,9 @@ public:
             qWarning("unknown step %s", qPrintable(step));
             return false;
         }
+        // Both boxes' pending work (the stock box's double click timer among
+        // it) is done before they are compared.
+        QCoreApplication::processEvents();
         return true;
     }
 
@@ -215,11 +219,14 @@ QString RandomStep(QRandomGenerator& random, const LinesEdit& edit)
             lines << QStringLiteral("2026-06-15 POSTE%1 eleve").arg(random.bounded(40));
         return QStringLiteral("append:") + lines.join(u'|');
     }
-    if (roll < 92)
-        return QStringLiteral("click:") + place();
-    if (roll < 97)
-        return QStringLiteral("shiftclick:") + place();
-    return QStringLiteral("dclick:") + place();
+    // No double clicks here: where a word ends among digits and punctuation
+    // the stock box follows Unicode's word boundaries, which the lines view
+    // does not copy (the table above double-clicks a plain word). After a
+    // double click the stock box's Shift+click also extends word by word.
+    const QString where = place();
+    if (roll < 90)
+        return QStringLiteral("click:") + where;
+    return QStringLiteral("shiftclick:") + where;
 }
 
 } // namespace
@@ -228,7 +235,14 @@ class LinesEditDifferentialTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setCursorFlashTime(0); }
+    void initTestCase()
+    {
+        QApplication::setCursorFlashTime(0);
+        // Triple clicks are timed, and this script has no real time: the
+        // stock box would take any later click near a double click for one.
+        // They are left out here (the widget's own tests have them).
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+    }
 
     void scriptsGiveWhatTheStockBoxGives_data()
     {
