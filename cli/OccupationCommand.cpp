@@ -110,7 +110,7 @@ int RunOccupation(const CliOptions& options)
         return 1;
     }
 
-    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;

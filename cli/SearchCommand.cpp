@@ -57,7 +57,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     // A saved result file is what the window's "Enregistrer" writes:
     // Windows-1252, each line followed by CR LF, whatever --encoding says.
     const bool toFile = options.output.has_value();
-    std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(options.encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;

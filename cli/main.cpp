@@ -4,6 +4,7 @@
 #include "CliOptions.h"
 #include "ExecutablePath.h"
 #include "OccupationCommand.h"
+#include "Output.h"
 #include "SearchCommand.h"
 
 #include <cstdio>
@@ -61,6 +62,13 @@ void Print(std::FILE* stream, const std::string& text)
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// A usage error quotes what was typed: one line, its controls visible.
+std::string UsageMessage(const char* what)
+{
+    return "kivlogs-cli : " + kiv::cli::VisibleControls(what, kiv::cli::Encoding::Utf8, false) + "\n\n" +
+           kiv::cli::UsageText();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,7 +80,7 @@ int main(int argc, char** argv)
         options = ParseCommandLine(args, Today());
         CheckFolders(options);
     } catch (const UsageError& error) {
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
+        Print(stderr, UsageMessage(error.what()));
         return 2;
     }
 
@@ -91,11 +99,11 @@ int main(int argc, char** argv)
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
+        Print(stderr, UsageMessage(error.what()));
         return 2;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n");
+        Print(stderr, "kivlogs-cli : " + VisibleControls(error.what(), Encoding::Utf8, false) + "\n");
         return 1;
     }
     return 0;

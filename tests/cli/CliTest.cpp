@@ -190,6 +190,49 @@ TEST_F(CliFixture, UnreadableLogIsReportedAndTheOthersAreStillScanned)
               "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
 }
 
+// A file name or a log line cannot forge what a terminal shows: control
+// characters come out as `cat -v` writes them on a terminal, and always in an
+// error, which stays one line; to a pipe or a file results keep their bytes.
+TEST_F(CliFixture, ControlCharactersAreShownNotObeyed)
+{
+    const std::string evil = "evil\nFAKE: tout va bien 050206.txt";
+    std::filesystem::create_directories(logs() / evil); // found like a log, cannot be read
+    WriteFile(logs() / "web050206.txt", "P1:e1:050206:0800:jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\x9D\x81\r\n");
+    const std::string shownName = (logs() / "evil^JFAKE: tout va bien 050206.txt").string();
+
+    const CliRun piped = Search({"--word", "jeu"});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err, "Impossible d'ouvrir le fichier " + shownName + ".\n");
+    EXPECT_EQ(piped.out, "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
+                         "P1:e1: le 05/02/06: \xC3\xA0 08 h 00 min :jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\xC2\x9D\xC2\x81\n");
+    const CliRun cp1252 = Search({"--word", "jeu", "--encoding", "cp1252"});
+    EXPECT_EQ(cp1252.out, "PC1:u1: le 05/02/06: \xE0 08 h 00 min :premier jeu\n"
+                          "P1:e1: le 05/02/06: \xE0 08 h 00 min :jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\x9D\x81\n");
+
+    const struct {
+        std::vector<std::string> args;
+        std::string shown;
+    } cases[] = {
+        {{"--word", "jeu", "--with-word"}, "jeu\tP1:e1: le 05/02/06: \xC3\xA0 08 h 00 min :jeu ^[]0;titre^G ^[[31mrouge^?M-^]M-^A\r\n"},
+        {{"--word", "jeu", "--encoding", "cp1252"}, "P1:e1: le 05/02/06: \xE0 08 h 00 min :jeu ^[]0;titre^G ^[[31mrouge^?M-^]M-^A\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"search", "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun terminal = RunCliOnTerminal(args, root());
+        EXPECT_EQ(terminal.status, 1);
+        EXPECT_NE(terminal.out.find(c.shown), std::string::npos) << terminal.out;
+        EXPECT_NE(terminal.out.find("Impossible d'ouvrir le fichier " + shownName + ".\r\n"), std::string::npos)
+            << terminal.out;
+        EXPECT_EQ(terminal.out.find('\x1B'), std::string::npos);
+    }
+    // A usage error quotes what was typed on one line too.
+    const CliRun usage = RunCli({"search", "--scope", "Jour\x1B[2J\nFAKE"}, root());
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("Jour^[[2J^JFAKE"), std::string::npos) << usage.err;
+    EXPECT_EQ(usage.err.find('\x1B'), std::string::npos);
+}
+
 // Only regular files are read: a FIFO or a device named like a log is
 // reported at once instead of hanging the scan or reading without end.
 TEST_F(CliFixture, WhatIsNoRegularFileIsReportedAndSkipped)
