@@ -167,7 +167,7 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return outcome.allRead ? 0 : 1;

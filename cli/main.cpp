@@ -3,6 +3,7 @@
 
 #include "CliOptions.h"
 #include "ExecutablePath.h"
+#include "FileIo.h"
 #include "OccupationCommand.h"
 #include "Output.h"
 #include "SearchCommand.h"
@@ -74,6 +75,7 @@ std::string UsageMessage(const char* what)
 int main(int argc, char** argv)
 {
     using namespace kiv::cli;
+    kiv::FailWritesBeyondFileSizeLimit();
     const std::vector<std::string> args = Arguments(argc, argv);
     CliOptions options;
     try {

@@ -55,7 +55,10 @@ std::string Cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8)
+namespace {
+
+// Converts, counting in unconvertible how many characters became "?".
+std::string Convert(std::string_view utf8, std::size_t& unconvertible)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -88,14 +91,33 @@ std::string Utf8ToCp1252(std::string_view utf8)
         }
         if (!ok) {
             out += '?';
+            ++unconvertible;
             ++i;
             continue;
         }
         const int byte = UnicodeToCp1252(cp);
+        unconvertible += byte < 0 ? 1 : 0;
         out += byte < 0 ? '?' : static_cast<char>(byte);
         i += len;
     }
     return out;
+}
+
+} // namespace
+
+std::string Utf8ToCp1252(std::string_view utf8)
+{
+    std::size_t unconvertible = 0;
+    return Convert(utf8, unconvertible);
+}
+
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view utf8)
+{
+    std::size_t unconvertible = 0;
+    std::string converted = Convert(utf8, unconvertible);
+    if (unconvertible != 0)
+        return std::nullopt;
+    return converted;
 }
 
 } // namespace kiv

@@ -4,6 +4,7 @@
 // 0x90, 0x9D) map to the code points of the same value, so that every byte
 // survives a round trip; a character that Windows-1252 cannot hold becomes "?".
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,10 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 
 // Malformed UTF-8 sequences and characters outside Windows-1252 become "?".
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// The same conversion, or nothing when the text holds a character that
+// Windows-1252 cannot hold (or bytes that are not UTF-8): for a watched word,
+// whose "?" would find other lines than the word the user meant.
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view utf8);
 
 } // namespace kiv

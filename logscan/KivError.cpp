@@ -42,6 +42,16 @@ std::string FileFailureMessage(std::string_view fileName)
     }
 }
 
+std::string UnsearchableWordMessage(std::string_view cp1252Word)
+{
+    return "Le mot \xAB " + std::string(cp1252Word) + " \xBB contient un caract\xE8re que les logs ne peuvent pas contenir";
+}
+
+std::string StreamWriteMessage()
+{
+    return "Erreur \xE0 l'enregistrement du flux";
+}
+
 std::string BadIndexMessage()
 {
     return "Index incorrect";

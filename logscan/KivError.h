@@ -29,8 +29,15 @@ std::string TooLargeMessage(std::string_view fileName);
 // out, CannotOpenMessage for anything else. A scan reports it as that file's
 // error and goes on with the next file.
 std::string FileFailureMessage(std::string_view fileName);
+// "Le mot « %s » contient un caractère que les logs ne peuvent pas contenir":
+// a typed word that no log can hold (see Utf8ToCp1252Exactly), given as
+// Utf8ToCp1252 writes it, "?" for that character. The other words are searched.
+std::string UnsearchableWordMessage(std::string_view cp1252Word);
 // "Index incorrect"
 std::string BadIndexMessage();
+// "Erreur à l'enregistrement du flux": results or a list that were being
+// written could not be written whole (a full disk, a file-size limit).
+std::string StreamWriteMessage();
 // "Indice de liste hors limites (%d)"
 std::string ListIndexMessage(long long index);
 
