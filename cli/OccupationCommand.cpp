@@ -12,20 +12,13 @@
 #include "OutputGuard.h"
 #include "OccupationTable.h"
 #include "SessionText.h"
+#include "SummaryOutput.h"
 
 #include <memory>
 #include <optional>
 
 namespace kiv::cli {
-namespace {
 
-struct SlotsFile {
-    std::filesystem::path path;
-    std::string shownName;
-};
-
-// The time-slot list of the table: --slots, else the configuration's
-// "kiv_heures.txt" when there is one.
 std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
     if (options.slotsFile)
@@ -50,17 +43,7 @@ void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
         table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
-std::string HeaderOnOneLine(std::string_view header)
-{
-    std::string shown;
-    for (char c : header) {
-        if (c == '\r')
-            shown += "\\n";
-        else
-            shown += c;
-    }
-    return shown;
-}
+namespace {
 
 // A cell's lines: its text cut at every carriage return.
 std::vector<std::string_view> CellLines(std::string_view cell)
@@ -76,22 +59,12 @@ std::vector<std::string_view> CellLines(std::string_view cell)
     }
 }
 
-std::string CsvRow(const std::vector<std::string_view>& fields)
-{
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i != 0)
-            row += ';';
-        row += CsvField(fields[i]);
-    }
-    row += "\r\n";
-    return row;
-}
-
 } // namespace
 
 int RunOccupation(const CliOptions& options)
 {
+    if (options.format == OccupationFormat::Summary)
+        return RunOccupationSummary(options);
     const Encoding encoding = options.encoding;
     const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
     const OccupationRequest request{LogFolderPath(options), options.date, room};
@@ -138,6 +111,8 @@ int RunOccupation(const CliOptions& options)
             out->WriteEncoded(CsvRow(fields), encoding);
             break;
         }
+        case OccupationFormat::Summary: // a period, not a day: RunOccupationSummary
+            break;
         }
     };
     events.onSessions = [&](std::vector<SessionEntry>&& batch) {

@@ -119,20 +119,6 @@ void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out)
     }
 }
 
-std::string CsvField(std::string_view text)
-{
-    if (text.find_first_of(";\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
-
 OutputSink::OutputSink(Encoding encoding) : visible_(IsTerminal(stdout)), encoding_(encoding) {}
 
 OutputSink::OutputSink(const std::string& path)
@@ -188,6 +174,14 @@ void OutputSink::Drain()
         failed_ = failed_ || !written;
         buffer_.clear();
     }
+}
+
+bool OutputSink::FlushNow()
+{
+    Drain();
+    if (!replacement_ && std::fflush(stdout) != 0)
+        failed_ = true;
+    return !failed_;
 }
 
 bool OutputSink::Finish()

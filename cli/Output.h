@@ -3,6 +3,7 @@
 // buffer, because a year of results is written line by line.
 
 #include "CliOptions.h"
+#include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
 #include "FileIo.h"
 
 #include <cstdio>
@@ -29,9 +30,6 @@ std::string VisibleControls(std::string_view text, Encoding encoding, bool keepL
 // True when the stream is a terminal (not a pipe or a file).
 bool IsTerminal(std::FILE* stream);
 
-// A field quoted as RFC 4180 does, with ";" as the separator.
-std::string CsvField(std::string_view text);
-
 class OutputSink {
 public:
     // Standard output, in that encoding: results go to a pipe or a file byte
@@ -48,6 +46,9 @@ public:
     void Write(std::string_view bytes);
     // Engine text, in the chosen encoding.
     void WriteEncoded(std::string_view cp1252, Encoding encoding);
+    // Writes what was given so far to standard output now, for a reader that
+    // waits for each line (a watch); false once something could not be written.
+    bool FlushNow();
     // Writes everything (and puts a file in place); false when something
     // could not be written. Called once, at the end.
     bool Finish();

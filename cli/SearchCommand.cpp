@@ -15,11 +15,7 @@
 #include <memory>
 
 namespace kiv::cli {
-namespace {
 
-// A typed word with a character that no log can hold is not searched for as
-// its "?", which would find other lines: it is left out, with its message in
-// refused.
 SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder,
                               std::vector<std::string>& refused)
 {
@@ -27,10 +23,10 @@ SearchWordSources WordSources(const CliOptions& options, const std::filesystem::
     for (const std::string& typed : options.words) {
         if (options.encoding == Encoding::Cp1252) {
             sources.typed.push_back(typed);
-        } else if (auto word = Utf8ToCp1252Exactly(typed)) {
-            sources.typed.push_back(std::move(*word));
+        } else if (const char32_t bad = FirstCharacterOutsideCp1252(typed)) {
+            refused.push_back(UnsearchableWordMessage(Utf8ToCp1252(typed), bad));
         } else {
-            refused.push_back(UnsearchableWordMessage(Utf8ToCp1252(typed)));
+            sources.typed.push_back(Utf8ToCp1252(typed));
         }
     }
     if (options.wordsFile)
@@ -41,7 +37,16 @@ SearchWordSources WordSources(const CliOptions& options, const std::filesystem::
     return sources;
 }
 
-} // namespace
+void AppendResultLine(const KeywordSearchResult& result, const TextList& words, bool withWord, Encoding encoding,
+                      std::string_view lineEnd, std::string& out)
+{
+    if (withWord) {
+        AppendEncoded(words[result.wordIndex], encoding, out);
+        out += '\t';
+    }
+    AppendEncoded(result.line, encoding, out);
+    out += lineEnd;
+}
 
 int RunSearch(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
@@ -86,12 +91,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
         for (const KeywordSearchResult& result : batch) {
             line.clear();
-            if (options.withWord) {
-                AppendEncoded(request.words[result.wordIndex], encoding, line);
-                line += '\t';
-            }
-            AppendEncoded(result.line, encoding, line);
-            line += lineEnd;
+            AppendResultLine(result, request.words, options.withWord, encoding, lineEnd, line);
             out->Write(line);
         }
     };

@@ -7,6 +7,7 @@
 #include "OccupationCommand.h"
 #include "Output.h"
 #include "SearchCommand.h"
+#include "WatchCommand.h"
 
 #include <cstdio>
 #include <ctime>
@@ -63,11 +64,11 @@ void Print(std::FILE* stream, const std::string& text)
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-// A usage error quotes what was typed: one line, its controls visible.
-std::string UsageMessage(const char* what)
+// One line that says what is wrong, one that says where the help is: the
+// whole usage would push the error itself off a small terminal.
+void PrintUsageError(const kiv::cli::UsageError& error, const std::vector<std::string>& args)
 {
-    return "kivlogs-cli : " + kiv::cli::VisibleControls(what, kiv::cli::Encoding::Utf8, false) + "\n\n" +
-           kiv::cli::UsageText();
+    Print(stderr, std::string("kivlogs-cli : ") + kiv::cli::VisibleControls(error.what(), kiv::cli::Encoding::Utf8, false) + "\n" + kiv::cli::HelpHint(args) + "\n");
 }
 
 } // namespace
@@ -82,14 +83,14 @@ int main(int argc, char** argv)
         options = ParseCommandLine(args, Today());
         CheckFolders(options);
     } catch (const UsageError& error) {
-        Print(stderr, UsageMessage(error.what()));
+        PrintUsageError(error, args);
         return 2;
     }
 
     try {
         switch (options.command) {
         case Command::Help:
-            Print(stdout, UsageText());
+            Print(stdout, HelpText(options.helpTopic));
             return 0;
         case Command::Version:
             Print(stdout, "kivlogs-cli " KIVLOGS_VERSION "\n");
@@ -98,10 +99,12 @@ int main(int argc, char** argv)
             return RunSearch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         case Command::Occupation:
             return RunOccupation(options);
+        case Command::Watch:
+            return RunWatch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).
-        Print(stderr, UsageMessage(error.what()));
+        PrintUsageError(error, args);
         return 2;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.

@@ -33,6 +33,15 @@ LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
     return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
 }
 
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words)
+{
+    KeywordSearchResult result;
+    result.line = std::move(rewrittenLine);
+    result.wordIndex = wordIndex;
+    std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, words[wordIndex]);
+    return result;
+}
+
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
@@ -46,11 +55,7 @@ ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordS
         TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
         KeywordScanEvents scan;
         scan.onResult = [&](KeywordResult&& found) {
-            KeywordSearchResult result;
-            result.line = std::move(found.line);
-            result.wordIndex = found.wordIndex;
-            std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, request.words[found.wordIndex]);
-            batches.Add(std::move(result));
+            batches.Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
         };
         scan.onProgress = [&](std::size_t done, std::size_t total) {
             batches.Flush();

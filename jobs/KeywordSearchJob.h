@@ -33,6 +33,10 @@ struct KeywordSearchResult {
     std::size_t boldLength = 0;
 };
 
+// A rewritten line that holds the word of that index, as the results view
+// shows it: with the word's first occurrence in bold.
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words);
+
 struct KeywordSearchEvents {
     // Once, after the finder listed the files and before any is read.
     std::function<void(std::size_t fileCount)> onFilesFound;

@@ -35,7 +35,7 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
             report.Error(message);
         };
         report.FileStarted(0, listing.files.size());
-        const bool everyFileRead = RunOccupationScan(listing.files, request.room, scan, cancel);
+        const bool everyFileRead = RunOccupationScan(listing.files, request.room, scan, cancel, request.threads);
         batches.Flush();
         return report.Finish(everyFileRead);
     } catch (const std::exception& failure) {

@@ -6,6 +6,7 @@
 #include "LogFolder.h"
 #include "LogMask.h"
 #include "ScanOutcome.h"
+#include "ScanThreads.h"
 #include "SessionEntry.h"
 #include "SessionParser.h"
 
@@ -22,6 +23,9 @@ struct OccupationRequest {
     std::filesystem::path logFolder; // the system's own path, never re-encoded
     LogDate date{};
     std::string room{kAllRooms}; // Windows-1252, as the room box holds it
+    // How one large log spreads over the cores; a period's days, scanned side
+    // by side, each keep to one thread.
+    ScanThreads threads{};
 };
 
 struct OccupationEvents {

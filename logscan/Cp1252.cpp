@@ -57,8 +57,9 @@ std::string Cp1252ToUtf8(std::string_view bytes)
 
 namespace {
 
-// Converts, counting in unconvertible how many characters became "?".
-std::string Convert(std::string_view utf8, std::size_t& unconvertible)
+// Converts; firstBad is the first character that became "?" (U+FFFD for bytes
+// that are not UTF-8), or stays 0.
+std::string Convert(std::string_view utf8, char32_t& firstBad)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -91,12 +92,13 @@ std::string Convert(std::string_view utf8, std::size_t& unconvertible)
         }
         if (!ok) {
             out += '?';
-            ++unconvertible;
+            firstBad = firstBad != 0 ? firstBad : U'\uFFFD';
             ++i;
             continue;
         }
         const int byte = UnicodeToCp1252(cp);
-        unconvertible += byte < 0 ? 1 : 0;
+        if (byte < 0 && firstBad == 0)
+            firstBad = cp;
         out += byte < 0 ? '?' : static_cast<char>(byte);
         i += len;
     }
@@ -107,17 +109,15 @@ std::string Convert(std::string_view utf8, std::size_t& unconvertible)
 
 std::string Utf8ToCp1252(std::string_view utf8)
 {
-    std::size_t unconvertible = 0;
-    return Convert(utf8, unconvertible);
+    char32_t firstBad = 0;
+    return Convert(utf8, firstBad);
 }
 
-std::optional<std::string> Utf8ToCp1252Exactly(std::string_view utf8)
+char32_t FirstCharacterOutsideCp1252(std::string_view utf8)
 {
-    std::size_t unconvertible = 0;
-    std::string converted = Convert(utf8, unconvertible);
-    if (unconvertible != 0)
-        return std::nullopt;
-    return converted;
+    char32_t firstBad = 0;
+    Convert(utf8, firstBad);
+    return firstBad;
 }
 
 } // namespace kiv

@@ -92,10 +92,10 @@ TEST_F(CliFixture, AWordTheLogsCannotHoldIsRefusedAndTheOthersSearched)
         std::string out;
     } cases[] = {
         {{"\xC5\x82", "maths"}, 1,
-         "Le mot \xC2\xAB ? \xC2\xBB contient un caract\xC3\xA8re que les logs ne peuvent pas contenir.\n",
+         "Le mot \xC2\xAB ? \xC2\xBB contient un caract\xC3\xA8re (U+0142) que les logs ne peuvent pas contenir.\n",
          "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n"},
         {{"maths\xE2\x80\x8B"}, 2,
-         "Le mot \xC2\xAB maths? \xC2\xBB contient un caract\xC3\xA8re que les logs ne peuvent pas contenir.\n", ""},
+         "Le mot \xC2\xAB maths? \xC2\xBB contient un caract\xC3\xA8re (U+200B) que les logs ne peuvent pas contenir.\n", ""},
         {{"r\xC3\xB4le"}, 0, "", "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n"},
     };
     for (const auto& c : cases) {
@@ -168,11 +168,10 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
         {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
         {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
-        // named but not read: the text format places nothing in slots, typed words win over a file
+        // named but not read: the text format places nothing in slots, typed words win over the lists
         {{"occupation", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
         {{"occupation", "--config", "cfg", "--output", "cfg/kiv_heures.txt"}, root() / "cfg" / "kiv_heures.txt"},
         {{"occupation", "--output", "kiv_heures.txt"}, root() / "kiv_heures.txt"},
-        {{"search", "--word", "maths", "--words", "mots.txt", "--output", "mots.txt"}, root() / "mots.txt"},
         {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv_salles.txt"},
          root() / "cfg" / "kiv_salles.txt"},
         {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
@@ -427,50 +426,121 @@ void PrintTo(const UsageCase& c, std::ostream* out)
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 
-TEST_P(CliUsage, IsRefusedWithStatusTwoAndTheUsage)
+// One line that says what is wrong, then where the help is (the command's own
+// when one was named), never the whole usage that would push the error away.
+TEST_P(CliUsage, IsRefusedWithStatusTwoInOneLineAndAHintToTheHelp)
 {
     TempFolder cwd("kiv_cli_usage");
-    const CliRun run = RunCli(GetParam().args, cwd.path());
+    const std::vector<std::string>& args = GetParam().args;
+    const CliRun run = RunCli(args, cwd.path());
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("kivlogs-cli : "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Usage"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
+    const auto firstEnd = run.err.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind("kivlogs-cli : ", 0), 0u) << run.err;
+    const bool namesCommand =
+        !args.empty() && (args[0] == "search" || args[0] == "occupation" || args[0] == "watch");
+    EXPECT_EQ(run.err.substr(firstEnd + 1),
+              "Aide : kivlogs-cli " + (namesCommand ? args[0] + " " : std::string()) + "--help\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BadCommandLines, CliUsage,
     ::testing::Values(UsageCase{"no_command", {}},
                       UsageCase{"unknown_command", {"purge"}},
+                      UsageCase{"help_on_unknown_command", {"help", "purge"}},
                       UsageCase{"unknown_option", {"search", "--bogus"}},
                       UsageCase{"missing_value", {"search", "--date"}},
+                      UsageCase{"flag_given_a_value", {"search", "--with-word=oui"}},
                       UsageCase{"impossible_date", {"search", "--date", "2006-02-30"}},
+                      UsageCase{"impossible_date_after_equals", {"search", "--date=2006-02-30"}},
                       UsageCase{"not_leap_year", {"occupation", "--date", "2007-02-29"}},
                       UsageCase{"french_date_text", {"search", "--date", "05/02/2006"}},
                       UsageCase{"unknown_scope", {"search", "--scope", "Semaine"}},
-                      UsageCase{"unknown_format", {"occupation", "--format", "xml"}},
+                      UsageCase{"unknown_format", {"occupation", "--format=xml"}},
                       UsageCase{"unknown_encoding", {"search", "--encoding", "latin9"}},
                       UsageCase{"scope_is_for_search", {"occupation", "--scope", "Jour"}},
                       UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
                       UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
                       UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
-                      UsageCase{"occupation_config_missing", {"occupation", "--config", "nulle_part"}}),
+                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}},
+                      UsageCase{"watch_interval_zero", {"watch", "--interval", "0"}},
+                      UsageCase{"watch_interval_not_a_number", {"watch", "--interval=1s"}},
+                      UsageCase{"scope_is_for_search_not_watch", {"watch", "--scope", "Jour"}},
+                      UsageCase{"watch_words_and_word", {"watch", "--words", "f", "--word", "x"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CliInfo, HelpAndVersionSucceed)
+struct HelpCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> shown;     // each somewhere in the help
+    std::vector<std::string> notShown;  // options of another command
+};
+
+void PrintTo(const HelpCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CliHelp : public ::testing::TestWithParam<HelpCase> {};
+
+// Each way of asking for help succeeds on standard output; a command's help
+// explains that command's options and no other's.
+TEST_P(CliHelp, PrintsTheHelpOfWhatWasAsked)
+{
+    TempFolder cwd("kiv_cli_help");
+    const CliRun run = RunCli(GetParam().args, cwd.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    for (const std::string& text : GetParam().shown)
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    for (const std::string& text : GetParam().notShown)
+        EXPECT_EQ(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpRequests, CliHelp,
+    ::testing::Values(
+        // The folders a scheduled task falls back on, named as the window names them.
+        HelpCase{"all", {"--help"}, {"kivlogs-cli search", "kivlogs-cli occupation", "kivlogs-cli help", "--logs DOSSIER",
+                                     "/mnt/Torvel/Services/logs/", "le dossier courant"}, {}},
+        HelpCase{"help_alone", {"help"}, {"kivlogs-cli search", "kivlogs-cli occupation"}, {}},
+        HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
+        HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
+        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv|summary  text", "--from AAAA-MM-JJ "}, {"--scope"}},
+        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
+        HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)
 {
     TempFolder cwd("kiv_cli_info");
-    const CliRun help = RunCli({"--help"}, cwd.path());
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("kivlogs-cli search"), std::string::npos);
-    EXPECT_NE(help.out.find("kivlogs-cli occupation"), std::string::npos);
-    // The folders a scheduled task falls back on, named as the window names them.
-    EXPECT_NE(help.out.find("--logs DOSSIER"), std::string::npos);
-    EXPECT_NE(help.out.find("/mnt/Torvel/Services/logs/"), std::string::npos);
-    EXPECT_NE(help.out.find("le dossier courant"), std::string::npos);
+    for (const std::string command : {"search", "occupation"})
+        EXPECT_EQ(RunCli({"help", command}, cwd.path()).out, RunCli({command, "--help"}, cwd.path()).out);
+    EXPECT_EQ(RunCli({"help"}, cwd.path()).out, RunCli({"--help"}, cwd.path()).out);
     const CliRun version = RunCli({"--version"}, cwd.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);
-    EXPECT_EQ(RunCli({"occupation", "--help"}, cwd.path()).status, 0);
+}
+
+// "--option=value" means what "--option value" means; only the first "="
+// separates, so a value may hold one.
+TEST_F(CliFixture, OptionValuesMayFollowAnEqualsSign)
+{
+    std::filesystem::create_directories(root() / "a=b");
+    std::filesystem::copy(logs(), root() / "a=b", std::filesystem::copy_options::recursive);
+    const std::string spaced = Search({"--word", "jeu", "--scope", "Mois"}).out;
+    ASSERT_NE(spaced, "");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"search", "--logs=" + (root() / "a=b").string(), "--date=2006-02-05", "--word=jeu", "--scope=Mois"}, spaced},
+        {{"occupation", "--logs=" + logs().string(), "--date=2006-02-05", "--format=cells", "--slots=slots.txt"},
+         Occupation({"--format", "cells", "--slots", "slots.txt"}).out},
+    };
+    for (const auto& [args, expected] : cases) {
+        const CliRun run = RunCli(args, root());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, expected) << args.back();
+    }
 }
 
 } // namespace
