@@ -23,6 +23,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -470,6 +471,13 @@ void FileReplacement::Discard() noexcept
 #endif
         temporary_.clear();
     }
+}
+
+void FailWritesBeyondFileSizeLimit()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
