@@ -232,13 +232,16 @@ bool WatchPace::Wait(std::chrono::milliseconds interval)
     return !stopped_;
 }
 
-void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval)
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval,
+                 const std::function<void()>& watching)
 {
-    while (!pace.Stopped()) {
+    if (pace.Stopped())
+        return;
+    watch.Look();
+    if (watching)
+        watching();
+    while (pace.Wait(interval))
         watch.Look();
-        if (!pace.Wait(interval))
-            break;
-    }
 }
 
 } // namespace kiv

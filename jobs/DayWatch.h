@@ -108,7 +108,9 @@ private:
     bool nudged_ = false;
 };
 
-// Looks at once, then at each pace until it stops.
-void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval);
+// Looks at once, then at each pace until it stops; watching is called once
+// the first look is over (what the files held then is the watch's start).
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval,
+                 const std::function<void()>& watching = {});
 
 } // namespace kiv
