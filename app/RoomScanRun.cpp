@@ -46,7 +46,8 @@ void RoomScanRun::Work(const OccupationRequest& request)
         std::promise<void>& done;
         ~DoneOnExit() { done.set_value(); }
     } doneOnExit{done_};
-    LineList().swap(handover_.leftover);
+    handover_.leftover = LineStore();
+    ReturnFreedMemory();
     if (handover_.previousDone.valid())
         handover_.previousDone.wait();
     OccupationEvents events;
@@ -84,11 +85,10 @@ void RoomScanRun::PushSessions(std::vector<SessionEntry>& batch)
         RoomScanPiece& piece = event.piece;
         piece.fileIndex = currentFile_;
         piece.sessionCount = last - first;
-        piece.lines.reserve(last - first);
         for (std::size_t i = first; i < last; ++i) {
             line.clear();
             AppendSessionLine(batch[i], line);
-            piece.lines.push_back({FromCp1252(line), {}});
+            piece.lines.Add(line);
             placed_.Place(batch[i]);
         }
         for (std::size_t column = 0; column < piece.cells.size(); ++column)

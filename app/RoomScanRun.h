@@ -33,7 +33,7 @@ inline constexpr std::size_t kRoomTableColumns = kSlotColumnCount;
 
 // A slice of the day's sessions, ready to be appended.
 struct RoomScanPiece {
-    std::vector<StoredLine> lines; // one SessionLine per session
+    LineBatch lines; // one SessionLine per session
     std::array<std::string, kRoomTableColumns> cells; // SlotEntry texts per column
     std::size_t fileIndex = 0;                        // the file the sessions come from
     std::size_t sessionCount = 0;
@@ -58,7 +58,7 @@ public:
         // What the window showed of an earlier day, freed by the worker
         // (hundreds of thousands of lines take longer to free than a keystroke
         // may hold the window); it must belong to no thread.
-        LineList leftover;
+        LineStore leftover;
         // Set when the scan before has stopped reading: a scan reads the day
         // only then, so that quick typing never has a dozen scans reading the
         // same logs at once, and those cancelled meanwhile read nothing.

@@ -6,12 +6,16 @@
 #include "KivErrorBox.h"
 #include "LinesEdit.h"
 #include "PathText.h"
+#include "PeriodWindow.h"
 #include "PrintJobRun.h"
 #include "PrinterIcon.h"
 #include "QtTablePrint.h"
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "TypedWords.h"
+#include "WordBox.h"
+#include "RoomListModel.h"
 #include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
@@ -27,6 +31,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListView>
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
@@ -114,16 +119,6 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
 }
 
 // The lines of a word box: one word per line, a final line break adding none.
-TextList BoxLines(const QPlainTextEdit& box)
-{
-    TextList lines;
-    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
-        lines.push_back(ToCp1252(block.text()));
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -225,7 +220,7 @@ void TForm1::BuildSearchTab()
     radios->addWidget(RadioTout);
     RadioJour->setChecked(true);
 
-    Memo3 = new QPlainTextEdit(Panel1);
+    Memo3 = new WordBox(Panel1);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -308,7 +303,11 @@ void TForm1::BuildSearchTab()
     watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
     connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
+        return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
+                             ListFilePath("kiv_heures.txt")},
+                            paths_.logFolder};
+    });
 }
 
 void TForm1::BuildRoomTab()
@@ -344,8 +343,14 @@ void TForm1::BuildRoomTab()
     // so no completion may turn it into "S514" behind the user's back.
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
-    ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
-                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), FromCp1252(kAllRooms)});
+    roomList_ = new RoomListModel(ComboBox1);
+    roomList_->SetRooms(TextList{"S514", "S302", "S502", "SPROF", "SCDI"});
+    ComboBox1->setModel(roomList_);
+    // A school may list thousands of rooms: the box neither measures every
+    // one of them nor lays out its drop-down list row by row.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(ComboBox1->view()))
+        list->setUniformItemSizes(true);
     ComboBox1->setEditText(FromCp1252(kAllRooms));
     ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
     Label2->setBuddy(ComboBox1);
@@ -363,6 +368,9 @@ void TForm1::BuildRoomTab()
                                       QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
     SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
                                        QRect(SpeedButtonsalle->geometry().right() + 8, 8, 73, 22));
+    // After the designed buttons, so that none of them moves.
+    SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
+                                        QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
@@ -397,7 +405,8 @@ void TForm1::BuildRoomTab()
     setTabOrder(Button2, SpeedButtonprint);
     setTabOrder(SpeedButtonprint, SpeedButtonsalle);
     setTabOrder(SpeedButtonsalle, SpeedButtonheures);
-    setTabOrder(SpeedButtonheures, SlotGrid1);
+    setTabOrder(SpeedButtonheures, SpeedButtonperiode);
+    setTabOrder(SpeedButtonperiode, SlotGrid1);
     setTabOrder(SlotGrid1, Memo4);
 }
 
@@ -457,6 +466,7 @@ void TForm1::Wire()
     });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
+    connect(SpeedButtonperiode, &QToolButton::clicked, this, &TForm1::SpeedButtonperiodeClick);
 }
 
 void TForm1::FormCreate()
@@ -509,20 +519,14 @@ int TForm1::RadioGroup1ItemIndex() const
 
 TextList TForm1::RoomItems() const
 {
-    TextList rooms;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        rooms.push_back(ToCp1252(ComboBox1->itemText(i)));
-    return rooms;
+    return roomList_->Rows();
 }
 
 void TForm1::SetRoomItems(const TextList& rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    ComboBox1->clear();
-    for (std::string_view room : rooms)
-        ComboBox1->addItem(FromCp1252(room));
-    ComboBox1->addItem(FromCp1252(kAllRooms));
+    roomList_->SetRooms(rooms);
     ComboBox1->setEditText(editText);
 }
 
@@ -593,7 +597,10 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton3Click()
 {
-    StartKeywordSearch(BoxLines(*Memo3));
+    TypedWords typed = WordsOfBox(*Memo3);
+    ShowKivErrors(this, typed.refusals);
+    if (!typed.words.empty())
+        StartKeywordSearch(std::move(typed.words));
 }
 
 // The day's logs with the words of "Rechercher", whatever date the calendar shows.
@@ -725,6 +732,21 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 void TForm1::SpeedButtonprintClick()
 {
     ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
+}
+
+void TForm1::SpeedButtonperiodeClick()
+{
+    if (!periodWindow_)
+        periodWindow_ = new PeriodWindow(
+            {paths_.logFolder, &resultsOutput_->Printer(), printRun_, [this](QDialog& dialog) { return RunModal(dialog); }},
+            this);
+    TextList rooms = RoomItems();
+    if (!rooms.empty() && rooms.back() == kAllRooms)
+        rooms.pop_back();
+    std::vector<std::string> headerRow;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        headerRow.push_back(SlotGrid1->CellText(column, 0));
+    periodWindow_->Open(DateTimePicker1->date(), ComboBox1->currentText(), rooms, std::move(headerRow));
 }
 
 } // namespace kiv

@@ -6,6 +6,7 @@
 #include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
+#include "WordBox.h"
 
 #include <QWidget>
 
@@ -36,8 +37,10 @@ namespace kiv {
 class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
+class PeriodWindow;
 class PrintJobRun;
 class ResultsOutput;
+class RoomListModel;
 class ResultsView;
 class RoomScanFeed;
 class TOKBottomDlg;
@@ -94,7 +97,7 @@ public:
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
     QRadioButton* RadioTout = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
     ResultsView* RichEdit1 = nullptr;
@@ -118,6 +121,7 @@ public:
     QToolButton* SpeedButtonprint = nullptr;
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
+    QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
     TSlotGrid* SlotGrid1 = nullptr;
     LinesEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
@@ -148,6 +152,7 @@ public slots:
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
+    void SpeedButtonperiodeClick();
 
 private:
     void BuildSearchTab();
@@ -169,6 +174,7 @@ private:
     void SetRoomItems(const TextList& rooms);
 
     StartupPaths paths_;
+    RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     // A keyword search and a room scan can run side by side: the results
@@ -180,6 +186,7 @@ private:
     DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
     bool popupSearchesEnabled_[2] = {true, true};
 };
 

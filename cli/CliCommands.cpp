@@ -7,6 +7,7 @@
 #include "AsciiCase.h"
 
 #include <charconv>
+#include <tuple>
 
 namespace kiv::cli {
 namespace {
@@ -68,7 +69,9 @@ OccupationFormat ParseFormat(const std::string& text)
         return OccupationFormat::Cells;
     if (text == "csv")
         return OccupationFormat::Csv;
-    throw UsageError("format inconnu : " + text + " (text, cells ou csv)");
+    if (text == "summary")
+        return OccupationFormat::Summary;
+    throw UsageError("format inconnu : " + text + " (text, cells, csv ou summary)");
 }
 
 std::vector<OptionSpec> Join(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then)
@@ -181,11 +184,17 @@ std::vector<OptionSpec> OccupationOptions()
          "liste des créneaux, lue comme kiv_heures.txt (par défaut kiv_heures.txt\n"
          "du dossier de configuration, sinon les huit créneaux initiaux)",
          [](CliOptions& o, const std::string& v) { o.slotsFile = v; }},
-        {"--format", "text|cells|csv",
+        {"--format", "text|cells|csv|summary",
          "text (par défaut) : une ligne par connexion, comme la vue texte ;\n"
          "cells : pour chaque colonne, #c, son créneau puis ses connexions ;\n"
-         "csv : un en-tête puis une ligne par connexion, séparée par « ; »",
+         "csv : un en-tête puis une ligne par connexion, séparée par « ; » ;\n"
+         "summary : du --from au --to, le nombre de connexions de chaque salle\n"
+         "dans chaque créneau, séparé par « ; », et les totaux",
          [](CliOptions& o, const std::string& v) { o.format = ParseFormat(v); }},
+        {"--from", "AAAA-MM-JJ", "premier jour de la période (--format summary seulement)",
+         [](CliOptions& o, const std::string& v) { o.from = ParseDate(v); }},
+        {"--to", "AAAA-MM-JJ", "dernier jour de la période, compris (--format summary seulement)",
+         [](CliOptions& o, const std::string& v) { o.to = ParseDate(v); }},
         EncodingOption(),
         {"--output", "FICHIER",
          "écrit ce que la sortie standard recevrait (--encoding, LF) ;\n"
@@ -200,6 +209,21 @@ void CheckWordSources(const CliOptions& options)
         throw UsageError("--words et --word ne vont pas ensemble");
 }
 
+// The period belongs to the summary alone, and the summary needs both of its days.
+void CheckPeriod(const CliOptions& options)
+{
+    if (options.format != OccupationFormat::Summary) {
+        if (options.from || options.to)
+            throw UsageError("--from et --to vont avec --format summary seulement");
+        return;
+    }
+    if (!options.from || !options.to)
+        throw UsageError("--format summary demande --from et --to");
+    const auto day = [](const LogDate& d) { return std::tuple(d.year, d.month, d.day); };
+    if (day(*options.from) > day(*options.to))
+        throw UsageError("--from est après --to");
+}
+
 } // namespace
 
 const std::vector<CommandSpec>& CommandTable()
@@ -207,8 +231,8 @@ const std::vector<CommandSpec>& CommandTable()
     static const std::vector<CommandSpec> table{
         {"search", Command::Search, "lignes des logs qui contiennent un des mots surveillés, réécrites",
          Join(FolderAndDateOptions(), SearchOptions()), CheckWordSources},
-        {"occupation", Command::Occupation, "connexions du jour (salle, poste, élève, heures), par créneau",
-         Join(FolderAndDateOptions(), OccupationOptions())},
+        {"occupation", Command::Occupation, "connexions du jour (salle, poste, élève, heures) par créneau, ou leur nombre sur une période",
+         Join(FolderAndDateOptions(), OccupationOptions()), CheckPeriod},
         {"watch", Command::Watch,
          "lignes écrites dans les logs du jour qui contiennent un mot surveillé, dès leur écriture",
          Join(Join(FolderOptions(), WordOptions()), WatchOptions()), CheckWordSources,

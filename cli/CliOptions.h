@@ -20,7 +20,7 @@ public:
 
 enum class Command { Help, Version, Search, Occupation, Watch };
 enum class Encoding { Utf8, Cp1252 };
-enum class OccupationFormat { Text, Cells, Csv };
+enum class OccupationFormat { Text, Cells, Csv, Summary };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -46,6 +46,9 @@ struct CliOptions {
     std::string room = "Toutes";           // as typed
     std::optional<std::string> slotsFile;  // --slots FILE
     OccupationFormat format = OccupationFormat::Text;
+    // occupation --format summary: the period, both days included
+    std::optional<LogDate> from;           // --from
+    std::optional<LogDate> to;             // --to
 };
 
 // One option of a command. A flag has no valueName and is applied with an

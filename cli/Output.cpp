@@ -67,20 +67,6 @@ void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out)
     }
 }
 
-std::string CsvField(std::string_view text)
-{
-    if (text.find_first_of(";\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
-
 OutputSink::OutputSink() = default;
 
 OutputSink::OutputSink(const std::string& path)

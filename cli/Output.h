@@ -3,6 +3,7 @@
 // buffer, because a year of results is written line by line.
 
 #include "CliOptions.h"
+#include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
 #include "FileIo.h"
 
 #include <memory>
@@ -15,9 +16,6 @@ namespace kiv::cli {
 std::string Encode(std::string_view cp1252, Encoding encoding);
 // The same, appended to out.
 void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out);
-
-// A field quoted as RFC 4180 does, with ";" as the separator.
-std::string CsvField(std::string_view text);
 
 class OutputSink {
 public:

@@ -48,8 +48,9 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     request.scope = options.scope;
     const SearchWordSources sources = WordSources(options, executableFolder);
     if (options.output) {
-        std::vector<std::filesystem::path> inputs = FilePaths(
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)).files);
+        std::vector<std::filesystem::path> inputs = FilePaths(KeywordSearchFiles(request).files);
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
         if (const auto wordFile = SearchWordFile(sources))
             inputs.push_back(*wordFile);
         RefuseOutputOverInput(*options.output, inputs);

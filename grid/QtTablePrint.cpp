@@ -114,6 +114,25 @@ TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer
     };
 }
 
+std::function<void(const std::atomic<bool>& cancel)> PrepareLandscapePagePrint(QPrinter& printer, const QString& docName,
+                                                                                PageDrawing draw)
+{
+    if (!HasPrinter(printer))
+        throw KivError("Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e");
+    RegisterWindowFonts();
+    return [&printer, docName, draw = std::move(draw)](const std::atomic<bool>&) {
+        const OrientationKept orientation(printer);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setDocName(docName);
+        QPainter painter;
+        if (!painter.begin(&printer))
+            throw KivError("Impossible de lancer l'impression");
+        const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+        draw(painter, QRectF(QPointF(0, 0), page.size()));
+        painter.end();
+    };
+}
+
 PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer)
 {
     const std::atomic<bool> never{false};

@@ -8,7 +8,10 @@
 #include <atomic>
 #include <functional>
 
+class QPainter;
 class QPrinter;
+class QRectF;
+class QString;
 
 namespace kiv {
 
@@ -28,5 +31,12 @@ PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer);
 // turns true.
 using TablePrintJob = std::function<PrintPlan(const std::atomic<bool>& cancel)>;
 TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer);
+
+// One landscape page that draw fills, made ready the same way: the printer
+// checked (the same error when there is none), the page turned for this job
+// only. draw gets the page's rectangle in the painter's coordinates.
+using PageDrawing = std::function<void(QPainter& painter, const QRectF& page)>;
+std::function<void(const std::atomic<bool>& cancel)> PrepareLandscapePagePrint(QPrinter& printer, const QString& docName,
+                                                                                PageDrawing draw);
 
 } // namespace kiv

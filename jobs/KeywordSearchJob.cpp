@@ -28,6 +28,11 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 
 } // namespace
 
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
+{
+    return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+}
+
 KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words)
 {
     KeywordSearchResult result;
@@ -43,8 +48,7 @@ ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordS
     ScanOutcome outcome;
     ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
     try {
-        const LogFolderListing listing =
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+        const LogFolderListing listing = KeywordSearchFiles(request);
         if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
 

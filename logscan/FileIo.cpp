@@ -301,16 +301,25 @@ std::optional<FileTail> ReadFileTail(const std::filesystem::path& path, const Fi
 namespace {
 
 // The target the replacement must take the place of: a link to a list file
-// keeps pointing at it, and the file behind the link gets the new bytes.
+// keeps pointing at it, and the file behind the link gets the new bytes. A
+// link whose file does not exist yet is followed too, so that the file is
+// created where the link points instead of the link being replaced by a file;
+// where that folder is missing, the file cannot be created and says so.
 std::filesystem::path ResolvedTarget(const std::filesystem::path& target)
 {
     std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (!ec)
-            return resolved;
+    if (!std::filesystem::is_symlink(target, ec))
+        return target;
+    std::filesystem::path resolved = target;
+    // As many links in a row as the system itself follows.
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(resolved, ec); ++hop) {
+        const std::filesystem::path next = std::filesystem::read_symlink(resolved, ec);
+        if (ec)
+            return target;
+        resolved = next.is_absolute() ? next : resolved.parent_path() / next;
     }
-    return target;
+    const auto canonical = std::filesystem::weakly_canonical(resolved, ec);
+    return ec ? resolved : canonical;
 }
 
 // Creates a file that did not exist, so that two programs saving at once

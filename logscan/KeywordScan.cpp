@@ -216,7 +216,15 @@ bool SearchLogText(std::string_view content, const KeywordMatcher& matcher, Keyw
 bool RunKeywordScan(const std::vector<std::string>& files, const TextList& words, const KeywordScanEvents& events,
                     const KeywordScanOptions& options)
 {
-    const KeywordMatcher matcher(words);
+    // A long list takes a while to prepare: a cancel (the window closed, a new
+    // search) stops that too.
+    std::optional<KeywordMatcher> prepared;
+    try {
+        prepared.emplace(words, std::nullopt, options.cancel);
+    } catch (const BuildCancelled&) {
+        return false;
+    }
+    const KeywordMatcher& matcher = *prepared;
     ScanDelivery delivery(events, options, files.size());
     const std::size_t workers = WorkerCount(options.threads, files.size());
     if (workers <= 1)

@@ -120,7 +120,9 @@ std::string_view LogLineReader::Text(std::size_t index) const
 void LogLineReader::Split()
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
+    // A NUL is a byte of its line like any other: one that a crafted request
+    // puts into the proxy's log must not hide the rest of the day from the staff.
+    const std::string_view text = Bytes();
     const Refusal refusal = WalkLines(text, std::nullopt, [this](std::string_view line) { lines_.push_back(line); });
     lastDepth_ = refusal.lastDepth;
     content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
@@ -131,7 +133,7 @@ void LogLineReader::Split()
 void LogLineReader::Check(std::optional<std::size_t> previousDepth)
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
+    const std::string_view text = Bytes();
     // A whole file without indented later lines has every line at depth 0.
     Refusal refusal;
     if (previousDepth || AnyLaterLineIndented(text))

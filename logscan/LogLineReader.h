@@ -3,7 +3,8 @@
 // read in one piece; each line is a view into that buffer, without its line
 // break and without its leading blanks (tabs and spaces), which count as an
 // indentation depth: a line indented more than one step deeper than the line
-// before is refused.
+// before is refused. A NUL byte is a byte of its line (unlike a list file,
+// where it ends the content): the lines after it are read.
 
 #include "FileIo.h"
 
@@ -44,8 +45,8 @@ public:
     // pieces goes on.
     std::size_t LastDepth() const noexcept { return lastDepth_; }
 
-    // The accepted text of the last read, from either kind: the file up to its
-    // first NUL byte, or, when a line was refused, up to the start of that line.
+    // The accepted text of the last read, from either kind: the whole file, or,
+    // when a line was refused, the file up to the start of that line.
     // Splitting it at CR LF, lone CR and lone LF and removing each line's
     // leading tabs and spaces gives the entries of the list.
     std::string_view Content() const noexcept { return content_; }

@@ -121,10 +121,14 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
-// --output naming a file the command reads is refused before anything is written.
+// --output naming a file the command reads, or a list file that the command
+// line names (read or not), is refused before anything is written.
 TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
 {
     WriteFile(root() / "cfg" / "kiv.ini", "maths");
+    WriteFile(root() / "cfg" / "kiv_salles.txt", "S514");
+    WriteFile(root() / "cfg" / "kiv_heures.txt", "08h00");
+    WriteFile(root() / "kiv_heures.txt", "09h00"); // the configuration folder is the current one by default
     WriteFile(root() / "mots.txt", "maths");
     const std::string log = (logs() / "web050206.txt").string();
     const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
@@ -133,6 +137,14 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
         {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
         {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        // named but not read: the text format places nothing in slots, typed words win over a file
+        {{"occupation", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        {{"occupation", "--config", "cfg", "--output", "cfg/kiv_heures.txt"}, root() / "cfg" / "kiv_heures.txt"},
+        {{"occupation", "--output", "kiv_heures.txt"}, root() / "kiv_heures.txt"},
+        {{"search", "--word", "maths", "--words", "mots.txt", "--output", "mots.txt"}, root() / "mots.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv_salles.txt"},
+         root() / "cfg" / "kiv_salles.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
     };
     for (const auto& [extra, input] : cases) {
         const std::string before = ReadFile(input);
@@ -422,7 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"help_alone", {"help"}, {"kivlogs-cli search", "kivlogs-cli occupation"}, {}},
         HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
         HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
-        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv  text"}, {"--scope"}},
+        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv|summary  text", "--from AAAA-MM-JJ "}, {"--scope"}},
         HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
         HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
     [](const auto& info) { return std::string(info.param.name); });
