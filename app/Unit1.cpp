@@ -1,4 +1,5 @@
 #include "Unit1.h"
+#include "DayWatchRun.h"
 
 #include "DefaultWords.h"
 #include "KeywordSearchRun.h"
@@ -33,6 +34,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListView>
 #include <QDateEdit>
@@ -198,6 +200,13 @@ void TForm1::BuildSearchTab()
                                   QRect(96, 128, 161, 41));
     SpeedButton3->setToolTip(Utf8("Recherche à partir des mots situés à droite de ce bouton"));
     SpeedButton3->setEnabled(false);
+    // Under the search buttons, in the panel's free strip: nothing designed moves.
+    CheckBoxWatch = new QCheckBox(Utf8("Surveiller la journée"), Panel1);
+    CheckBoxWatch->setObjectName(QStringLiteral("CheckBoxWatch"));
+    CheckBoxWatch->setGeometry(96, 171, 177, 20);
+    CheckBoxWatch->setAccessibleName(Utf8("Surveiller la journée"));
+    CheckBoxWatch->setToolTip(Utf8("Ajoute aux résultats, dès qu'elles sont écrites, les lignes du jour qui "
+                                   "contiennent un des mots par défaut, et les signale sur le bureau"));
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Faire une recherche seulement sur "), Panel1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -291,7 +300,8 @@ void TForm1::BuildSearchTab()
     setTabOrder(SpeedButton4, SpeedButton2);
     setTabOrder(SpeedButton2, SpeedButton1);
     setTabOrder(SpeedButton1, SpeedButton3);
-    setTabOrder(SpeedButton3, RadioMois);
+    setTabOrder(SpeedButton3, CheckBoxWatch);
+    setTabOrder(CheckBoxWatch, RadioMois);
     setTabOrder(RadioMois, Memo3);
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
@@ -300,6 +310,8 @@ void TForm1::BuildSearchTab()
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
+    watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
+    connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
     resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
         return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
@@ -434,6 +446,7 @@ void TForm1::Wire()
 {
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(CheckBoxWatch, &QCheckBox::toggled, this, &TForm1::CheckBoxWatchClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
@@ -626,6 +639,15 @@ void TForm1::SpeedButton3Click()
         StartKeywordSearch(std::move(typed.words));
 }
 
+// The day's logs with the words of "Rechercher", whatever date the calendar shows.
+void TForm1::CheckBoxWatchClick(bool ticked)
+{
+    if (ticked)
+        watchRun_->Start({paths_.logFolder, defaultWords_, std::nullopt, false});
+    else
+        watchRun_->StopAndWait();
+}
+
 void TForm1::SpeedButton2Click()
 {
     ReportErrors(this, [this] { resultsOutput_->Print(); });
@@ -702,6 +724,7 @@ void TForm1::StartKeywordSearch(TextList words)
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
     keywordScanBusy_ = false;
+    watchRun_->AppendHeld();
     SpeedButton1->setEnabled(true);
     Memo3Change();
     Rechercheordi->setEnabled(popupSearchesEnabled_[0]);

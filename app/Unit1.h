@@ -16,6 +16,7 @@
 
 class QAction;
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDialog;
@@ -33,6 +34,7 @@ class QToolButton;
 
 namespace kiv {
 
+class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
 class PeriodWindow;
@@ -91,6 +93,7 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
+    QCheckBox* CheckBoxWatch = nullptr; // "Surveiller la journée"
     QGroupBox* RadioGroup1 = nullptr;
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
@@ -137,6 +140,7 @@ public:
 public slots:
     void SpeedButton1Click();
     void SpeedButton3Click();
+    void CheckBoxWatchClick(bool ticked);
     void SpeedButton2Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
@@ -189,6 +193,7 @@ private:
     bool roomScanBusy_ = false;
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
+    DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
     PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
