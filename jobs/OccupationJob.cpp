@@ -20,6 +20,7 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
 
         TimedBatches<SessionEntry> batches(events.onSessions, cancel);
         OccupationScanEvents scan;
+        scan.pairLogouts = request.logoutTimes;
         scan.onSessions = [&](std::vector<SessionEntry>&& sessions) { batches.AddAll(std::move(sessions)); };
         scan.onProgress = [&](std::size_t done, std::size_t total) {
             batches.Flush();
