@@ -381,6 +381,7 @@ void TForm1::BuildRoomTab()
     // After the designed buttons, so that none of them moves.
     SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
                                         QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
+    Panel3->setMinimumWidth(Panel3->childrenRect().right() + 8);
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);

@@ -20,6 +20,7 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
         [&](const std::vector<std::string>& files, LogFileJobSteps<SessionEntry>& steps) {
             OccupationScanEvents scan;
             steps.Wire(scan);
+            scan.pairLogouts = request.logoutTimes;
             scan.onSessions = [&](std::vector<SessionEntry>&& sessions) { steps.Batches().AddAll(std::move(sessions)); };
             return RunOccupationScan(files, request.room, scan, cancel, request.threads);
         });
