@@ -1,4 +1,5 @@
 #include "Unit1.h"
+#include "DayWatchRun.h"
 
 #include "DefaultWords.h"
 #include "KeywordSearchRun.h"
@@ -9,12 +10,16 @@
 #include "LogFolderSetting.h"
 #include "NothingFoundNotice.h"
 #include "PathText.h"
+#include "PeriodWindow.h"
 #include "PrintJobRun.h"
 #include "PrinterIcon.h"
 #include "QtTablePrint.h"
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "TypedWords.h"
+#include "WordBox.h"
+#include "RoomListModel.h"
 #include "RoomTableLook.h"
 #include "RoomErrorOnce.h"
 #include "RoomScanFeed.h"
@@ -29,7 +34,9 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QListView>
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
@@ -117,16 +124,6 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
 }
 
 // The lines of a word box: one word per line, a final line break adding none.
-TextList BoxLines(const QPlainTextEdit& box)
-{
-    TextList lines;
-    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
-        lines.push_back(ToCp1252(block.text()));
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -203,6 +200,13 @@ void TForm1::BuildSearchTab()
                                   QRect(96, 128, 161, 41));
     SpeedButton3->setToolTip(Utf8("Recherche à partir des mots situés à droite de ce bouton"));
     SpeedButton3->setEnabled(false);
+    // Under the search buttons, in the panel's free strip: nothing designed moves.
+    CheckBoxWatch = new QCheckBox(Utf8("Surveiller la journée"), Panel1);
+    CheckBoxWatch->setObjectName(QStringLiteral("CheckBoxWatch"));
+    CheckBoxWatch->setGeometry(96, 171, 177, 20);
+    CheckBoxWatch->setAccessibleName(Utf8("Surveiller la journée"));
+    CheckBoxWatch->setToolTip(Utf8("Ajoute aux résultats, dès qu'elles sont écrites, les lignes du jour qui "
+                                   "contiennent un des mots par défaut, et les signale sur le bureau"));
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Faire une recherche seulement sur "), Panel1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -221,7 +225,7 @@ void TForm1::BuildSearchTab()
     radios->addWidget(RadioTout);
     RadioJour->setChecked(true);
 
-    Memo3 = new QPlainTextEdit(Panel1);
+    Memo3 = new WordBox(Panel1);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -296,7 +300,8 @@ void TForm1::BuildSearchTab()
     setTabOrder(SpeedButton4, SpeedButton2);
     setTabOrder(SpeedButton2, SpeedButton1);
     setTabOrder(SpeedButton1, SpeedButton3);
-    setTabOrder(SpeedButton3, RadioMois);
+    setTabOrder(SpeedButton3, CheckBoxWatch);
+    setTabOrder(CheckBoxWatch, RadioMois);
     setTabOrder(RadioMois, Memo3);
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
@@ -305,8 +310,14 @@ void TForm1::BuildSearchTab()
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
+    watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
+    connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
+        return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
+                             ListFilePath("kiv_heures.txt")},
+                            paths_.logFolder};
+    });
 }
 
 void TForm1::BuildRoomTab()
@@ -342,8 +353,14 @@ void TForm1::BuildRoomTab()
     // so no completion may turn it into "S514" behind the user's back.
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
-    ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
-                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), FromCp1252(kAllRooms)});
+    roomList_ = new RoomListModel(ComboBox1);
+    roomList_->SetRooms(TextList{"S514", "S302", "S502", "SPROF", "SCDI"});
+    ComboBox1->setModel(roomList_);
+    // A school may list thousands of rooms: the box neither measures every
+    // one of them nor lays out its drop-down list row by row.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(ComboBox1->view()))
+        list->setUniformItemSizes(true);
     ComboBox1->setEditText(FromCp1252(kAllRooms));
     ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
     Label2->setBuddy(ComboBox1);
@@ -361,6 +378,10 @@ void TForm1::BuildRoomTab()
                                       QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
     SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
                                        QRect(SpeedButtonsalle->geometry().right() + 8, 8, 73, 22));
+    // After the designed buttons, so that none of them moves.
+    SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
+                                        QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
+    Panel3->setMinimumWidth(Panel3->childrenRect().right() + 8);
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
@@ -396,7 +417,8 @@ void TForm1::BuildRoomTab()
     setTabOrder(Button2, SpeedButtonprint);
     setTabOrder(SpeedButtonprint, SpeedButtonsalle);
     setTabOrder(SpeedButtonsalle, SpeedButtonheures);
-    setTabOrder(SpeedButtonheures, SlotGrid1);
+    setTabOrder(SpeedButtonheures, SpeedButtonperiode);
+    setTabOrder(SpeedButtonperiode, SlotGrid1);
     setTabOrder(SlotGrid1, Memo4);
 }
 
@@ -425,6 +447,7 @@ void TForm1::Wire()
 {
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(CheckBoxWatch, &QCheckBox::toggled, this, &TForm1::CheckBoxWatchClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
@@ -456,6 +479,7 @@ void TForm1::Wire()
     });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
+    connect(SpeedButtonperiode, &QToolButton::clicked, this, &TForm1::SpeedButtonperiodeClick);
 }
 
 void TForm1::FormCreate()
@@ -509,20 +533,14 @@ int TForm1::RadioGroup1ItemIndex() const
 
 TextList TForm1::RoomItems() const
 {
-    TextList rooms;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        rooms.push_back(ToCp1252(ComboBox1->itemText(i)));
-    return rooms;
+    return roomList_->Rows();
 }
 
 void TForm1::SetRoomItems(const TextList& rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    ComboBox1->clear();
-    for (std::string_view room : rooms)
-        ComboBox1->addItem(FromCp1252(room));
-    ComboBox1->addItem(FromCp1252(kAllRooms));
+    roomList_->SetRooms(rooms);
     ComboBox1->setEditText(editText);
 }
 
@@ -616,7 +634,19 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton3Click()
 {
-    StartKeywordSearch(BoxLines(*Memo3));
+    TypedWords typed = WordsOfBox(*Memo3);
+    ShowKivErrors(this, typed.refusals);
+    if (!typed.words.empty())
+        StartKeywordSearch(std::move(typed.words));
+}
+
+// The day's logs with the words of "Rechercher", whatever date the calendar shows.
+void TForm1::CheckBoxWatchClick(bool ticked)
+{
+    if (ticked)
+        watchRun_->Start({paths_.logFolder, defaultWords_, std::nullopt, false});
+    else
+        watchRun_->StopAndWait();
 }
 
 void TForm1::SpeedButton2Click()
@@ -695,6 +725,7 @@ void TForm1::StartKeywordSearch(TextList words)
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
     keywordScanBusy_ = false;
+    watchRun_->AppendHeld();
     SpeedButton1->setEnabled(true);
     Memo3Change();
     Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
@@ -740,7 +771,22 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
+    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->NewJobPrinter())); });
+}
+
+void TForm1::SpeedButtonperiodeClick()
+{
+    if (!periodWindow_)
+        periodWindow_ = new PeriodWindow(
+            {paths_.logFolder, &resultsOutput_->Printer(), printRun_, [this](QDialog& dialog) { return RunModal(dialog); }},
+            this);
+    TextList rooms = RoomItems();
+    if (!rooms.empty() && rooms.back() == kAllRooms)
+        rooms.pop_back();
+    std::vector<std::string> headerRow;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        headerRow.push_back(SlotGrid1->CellText(column, 0));
+    periodWindow_->Open(DateTimePicker1->date(), ComboBox1->currentText(), rooms, std::move(headerRow));
 }
 
 } // namespace kiv

@@ -6,6 +6,7 @@
 #include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
+#include "WordBox.h"
 
 #include <QWidget>
 
@@ -15,6 +16,7 @@
 
 class QAction;
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDialog;
@@ -32,10 +34,13 @@ class QToolButton;
 
 namespace kiv {
 
+class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
+class PeriodWindow;
 class PrintJobRun;
 class ResultsOutput;
+class RoomListModel;
 class ResultsView;
 class RoomErrorOnce;
 class RoomScanFeed;
@@ -88,11 +93,12 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
+    QCheckBox* CheckBoxWatch = nullptr; // "Surveiller la journée"
     QGroupBox* RadioGroup1 = nullptr;
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
     QRadioButton* RadioTout = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
     QToolButton* LogFolderButton = nullptr; // "Dossier des logs...": choose the school's log folder
@@ -117,6 +123,7 @@ public:
     QToolButton* SpeedButtonprint = nullptr;
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
+    QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
     TSlotGrid* SlotGrid1 = nullptr;
     LinesEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
@@ -133,6 +140,7 @@ public:
 public slots:
     void SpeedButton1Click();
     void SpeedButton3Click();
+    void CheckBoxWatchClick(bool ticked);
     void SpeedButton2Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
@@ -153,6 +161,7 @@ public slots:
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
+    void SpeedButtonperiodeClick();
 
 private:
     void BuildSearchTab();
@@ -175,6 +184,7 @@ private:
     void SetRoomItems(const TextList& rooms);
 
     StartupPaths paths_;
+    RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     // A keyword search and a room scan can run side by side: the results
@@ -183,8 +193,10 @@ private:
     bool roomScanBusy_ = false;
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
+    DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
     bool popupSearchesEnabled_[2] = {true, true};
 };
 

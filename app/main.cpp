@@ -1,6 +1,7 @@
 // kivlogs: the window of Kiv Logs.
 
 #include "CommandLine.h"
+#include "FileIo.h"
 #include "KivErrorBox.h"
 #include "LogFolderChoice.h"
 #include "FrenchLook.h"
@@ -26,6 +27,7 @@ std::filesystem::path PathOf(const QString& folder)
 
 int main(int argc, char* argv[])
 {
+    kiv::FailWritesBeyondFileSizeLimit();
     // Options are checked before the window system is opened, so that --help
     // and a wrong option answer on a terminal without a display.
     const kiv::CommandLine early = kiv::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

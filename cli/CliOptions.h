@@ -18,9 +18,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Search, Occupation };
+enum class Command { Help, Version, Search, Occupation, Watch };
 enum class Encoding { Utf8, Cp1252 };
-enum class OccupationFormat { Text, Cells, Csv };
+enum class OccupationFormat { Text, Cells, Csv, Summary };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -37,10 +37,18 @@ struct CliOptions {
     std::vector<std::string> words;        // --word TEXT ..., as typed
     bool withWord = false;
 
+    // watch
+    bool dayGiven = false;                 // --date: that day only, never moving on
+    unsigned intervalMs = 1000;            // --interval MS
+    bool catchUp = false;                  // --catch-up
+
     // occupation
     std::string room = "Toutes";           // as typed
     std::optional<std::string> slotsFile;  // --slots FILE
     OccupationFormat format = OccupationFormat::Text;
+    // occupation --format summary: the period, both days included
+    std::optional<LogDate> from;           // --from
+    std::optional<LogDate> to;             // --to
 };
 
 // One option of a command. A flag has no valueName and is applied with an
@@ -60,6 +68,8 @@ struct CommandSpec {
     std::vector<OptionSpec> options;
     // Rules between options, checked once all are read (may be null).
     void (*check)(const CliOptions& options) = nullptr;
+    // What its exit status says, when not what the scans' says.
+    std::string exitStatus = {};
 };
 
 // Every sub-command, in the order the help lists them.
