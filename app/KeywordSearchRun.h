@@ -40,6 +40,8 @@ public:
     // when the view first showed some: how long staff wait to see a match.
     std::optional<Clock::time_point> FirstResultsReceived() const { return firstReceived_; }
     std::optional<Clock::time_point> FirstResultsShown() const { return firstShown_; }
+    // Whether the last search found at least one result.
+    bool FoundAny() const noexcept { return lastResult_.has_value(); }
 
 signals:
     // The search ended: every result is in the view, the progress bar is

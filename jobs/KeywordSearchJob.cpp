@@ -26,22 +26,30 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 
 } // namespace
 
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
+{
+    return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+}
+
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words)
+{
+    KeywordSearchResult result;
+    result.line = std::move(rewrittenLine);
+    result.wordIndex = wordIndex;
+    std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, words[wordIndex]);
+    return result;
+}
+
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
     return RunLogFileJob<KeywordSearchResult>(
-        events, events.onResults, cancel,
-        [&] { return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)); },
+        events, events.onResults, cancel, [&] { return KeywordSearchFiles(request); },
         [&](const std::vector<std::string>& files, LogFileJobSteps<KeywordSearchResult>& steps) {
             KeywordScanEvents scan;
             steps.Wire(scan);
             scan.onResult = [&](KeywordResult&& found) {
-                KeywordSearchResult result;
-                result.line = std::move(found.line);
-                result.wordIndex = found.wordIndex;
-                std::tie(result.boldStart, result.boldLength) =
-                    BoldRange(result.line, request.words[found.wordIndex]);
-                steps.Batches().Add(std::move(result));
+                steps.Batches().Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
             };
             KeywordScanOptions options;
             options.cancel = cancel;
