@@ -147,7 +147,8 @@ private slots:
         closing.start();
         form.close();
         QVERIFY2(closing.elapsed() < 3000, qPrintable(QString::number(closing.elapsed())));
-        QVERIFY(finished.wait(30000));
+        // Closing waits for the printout: it has ended when close returns.
+        QVERIFY(!finished.isEmpty() || finished.wait(30000));
         QCOMPARE(finished.at(0).at(0).toBool(), false);
         QVERIFY(kivtest::AwaitIdleQueue());
         QCOMPARE(kivtest::QueuedPdf(start, QString::fromStdString(marker)), QString());
