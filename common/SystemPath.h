@@ -9,11 +9,12 @@
 
 namespace kiv {
 
-// Windows refuses a path of MAX_PATH (260) characters or more unless it is
+// Windows refuses a path of MAX_PATH (260) characters or more, and a folder
+// to create of 248 or more (it keeps room for an 8.3 name), unless it is
 // written as \\?\C:\... (or \\?\UNC\server\share\...), which the system then
-// takes as it stands: such a path is made absolute and normal first. Folders
-// nested deep in the school's share reach that length; shorter paths are left
-// as they are.
+// takes as it stands: from 248 characters on, a path is made absolute and
+// normal first and written so. Folders nested deep in the school's share
+// reach that length; shorter paths are left as they are.
 inline std::wstring SystemPath(const std::filesystem::path& path)
 {
     const std::wstring& native = path.native();

@@ -46,6 +46,12 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// Whether another program may write the file while it is read. The server
+// goes on writing today's logs, which are read as they stand; a list file is
+// read whole or not at all, and not while another program writes it. (Only
+// Windows has share modes; elsewhere both read alike.)
+enum class ReadSharing { WithWriters, WithoutWriters };
+
 // Reads the file into out, replacing its bytes: as many bytes as it held when
 // it was opened, fewer only when it was cut shorter meanwhile. False when it
 // cannot be opened or read, or is no regular file once links are followed (a
@@ -53,11 +59,6 @@ private:
 // when the file does not fit in memory.
 // Unlike a mapping of the file, a read keeps the program alive when the file
 // is cut shorter or the network share drops while it is read: the read fails.
-// Whether another program may write the file while it is read. The server
-// goes on writing today's logs, which are read as they stand; a list file is
-// read whole or not at all, and not while another program writes it. (Only
-// Windows has share modes; elsewhere both read alike.)
-enum class ReadSharing { WithWriters, WithoutWriters };
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out,
                    ReadSharing sharing = ReadSharing::WithWriters);
 

@@ -1,11 +1,13 @@
 #pragma once
 // Results handed on in batches rather than one by one: the window appends a
 // batch as one edit, and a year of logs can hold a million results. A batch
-// goes out once its first result has waited the period, once it holds a few
-// thousand results (which the window appends in a few milliseconds, where a
-// batch of a hundred thousand would freeze it), and whatever is left goes out
-// when a file ends. An empty batch is never handed on, nor anything once the
-// scan is cancelled.
+// goes out with the first result that arrives once the batch's oldest has
+// waited the period, once it holds a few thousand results (which the window
+// appends in a few milliseconds, where a batch of a hundred thousand would
+// freeze it), and whatever is left goes out when a file ends: there is no
+// clock of its own, so results that stop coming in the middle of a file wait
+// for the file's end. An empty batch is never handed on, nor anything once
+// the scan is cancelled.
 
 #include "CancelFlag.h"
 

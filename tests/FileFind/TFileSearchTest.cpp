@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <stdexcept>
+#include <latch>
 #include <string>
 #include <thread>
 #include <vector>
@@ -437,25 +437,26 @@ TEST(TFileSearch, StopAndExecuteFromAnotherThread)
     tree.File("c.txt");
 
     TFileSearch search;
-    std::atomic<bool> firstFound{false};
+    std::latch firstFound(1);
+    std::latch stopSet(1);
+    int calls = 0;
     bool stopSeen = false;
     search.OnFileFind = [&](const std::string&, const TSearchRec&) {
-        firstFound = true;
-        // Wait for the other thread's stop, with a bound so that a fault
-        // fails the test instead of hanging it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!search.Stop() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The walk waits in its first file for the other thread's stop.
+        if (calls++ > 0)
+            return;
+        firstFound.count_down();
+        stopSet.wait();
         stopSeen = search.Stop();
     };
     search.SetSearchFile(tree.Folder() + "*.txt");
 
     bool workerResult = false;
     std::thread worker([&] { workerResult = search.Execute(); });
-    while (!firstFound)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    firstFound.wait();
     const bool secondResult = search.Execute();
     search.SetStop(true);
+    stopSet.count_down();
     worker.join();
 
     EXPECT_FALSE(secondResult);

@@ -87,7 +87,8 @@ private slots:
         run.AppendHeld(); // still searching
         QCOMPARE(view.LineCount(), 0);
 
-        view.AppendResult("le r\xE9sultat de la recherche", "recherche");
+        const kiv::KeywordSearchResult result = kivtest::Found("le r\xE9sultat de la recherche", "recherche");
+        view.AppendResults({&result, 1});
         searching = false;
         run.AppendHeld();
         QCOMPARE(kiv::test::MarkedText(view.Store()),

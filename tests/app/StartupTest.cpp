@@ -194,59 +194,55 @@ private slots:
         Folders folders;
         ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
-        QCOMPARE(form.PageControl1->count(), 3);
-        QCOMPARE(form.PageControl1->tabText(0).remove('&'), QStringLiteral("Rechercher dans les logs"));
-        QCOMPARE(form.PageControl1->tabText(1).remove('&'), QStringLiteral("Occupation des salles"));
-        QCOMPARE(form.PageControl1->tabText(2).remove('&'), QStringLiteral("Aide"));
-        QCOMPARE(form.SpeedButton5->toolTip(), QStringLiteral("Enregistrer"));
-        QCOMPARE(form.SpeedButton4->toolTip(), QStringLiteral("Effacer"));
-        QCOMPARE(form.SpeedButton2->toolTip(), QStringLiteral("Imprimer"));
-        QCOMPARE(form.SpeedButton1->text(), QStringLiteral("Rechercher"));
-        QCOMPARE(form.SpeedButton1->toolTip(), QString::fromUtf8("Recherche à partir des mots du fichier KIV.INI"));
-        QCOMPARE(form.SpeedButton3->text(), QStringLiteral("Rechercher avec ces mots -->"));
-        QCOMPARE(form.SpeedButton6->text(), QString::fromUtf8("Modifier mots recherchés par défaut"));
-        QCOMPARE(form.RadioGroup1->title(), QStringLiteral("Faire une recherche seulement sur "));
-        QCOMPARE(form.RadioMois->text(), QStringLiteral("Mois"));
-        QCOMPARE(form.RadioTout->text(), QStringLiteral("Tout"));
         const QList<QAction*> menu = form.PopupMenu1->actions();
         QCOMPARE(menu.size(), 5);
-        QCOMPARE(menu[0]->text(), QStringLiteral("Copier ctrl + C"));
-        QVERIFY(menu[1]->isSeparator());
-        QCOMPARE(menu[2]->text(), QStringLiteral("Recherche sur l'ordinateur"));
-        QVERIFY(menu[3]->isSeparator());
-        QCOMPARE(menu[4]->text(), QString::fromUtf8("Recherche sur l'élève"));
-        QCOMPARE(form.RichEdit1->font().pixelSize(), 13);
-        QVERIFY(form.ProgressBar1->isHidden());
-        QCOMPARE(form.ProgressBar1->maximum(), 100);
-        QCOMPARE(form.Label1->text().remove('&'), QStringLiteral("Date : "));
-        QCOMPARE(form.Label2->text().remove('&'), QStringLiteral("Salle :"));
-        QCOMPARE(form.DateTimePicker1->displayFormat(), QStringLiteral("dd/MM/yyyy"));
-        QVERIFY(form.ComboBox1->isEditable());
-        QVERIFY(form.Button1->isHidden());
-        QCOMPARE(form.Button1->text(), QStringLiteral("Lancer la recherche"));
-        QCOMPARE(form.Button2->text(), QStringLiteral("Tableau <---> Texte"));
-        QCOMPARE(form.SpeedButtonprint->text(), QStringLiteral("Imprimer tableau"));
-        QCOMPARE(form.SpeedButtonsalle->text(), QString::fromUtf8("Définir salles"));
-        QCOMPARE(form.SpeedButtonheures->text(), QString::fromUtf8("Définir heures"));
-        QVERIFY(form.ProgressBar2->isHidden());
-        QVERIFY(form.Memo4->isHidden());
-        QVERIFY(!form.SlotGrid1->isHidden());
-        QCOMPARE(form.SlotGrid1->ColCount(), 8);
-        QCOMPARE(form.SlotGrid1->RowCount(), 3);
-        QCOMPARE(form.SlotGrid1->FixedRows(), 1);
-        QCOMPARE(form.SlotGrid1->ColWidths(4), 54);
-        QCOMPARE(form.SlotGrid1->RowHeights(1), 649);
+        QVERIFY(menu[1]->isSeparator() && menu[3]->isSeparator());
         QStringList help;
         for (const QLabel* label : form.TabSheet3->findChildren<QLabel*>())
             help.append(label->text());
-        QCOMPARE(help, (QStringList{"Fonctionne en mode adminsta", "Onglet : recherche dans les logs",
-                                    "clic droit permet  de faire une recherche sur l'utilisateur ou sur l'ordinateur",
-                                    "Onglet : Occupation des salles",
-                                    QString::fromUtf8("Vous pouvez définir les heures et les sallles")}));
-        // Every control the handlers work with can be found by its name.
-        for (const char* name : {"PageControl1", "SpeedButton1", "Memo3", "MonthCalendar1", "RichEdit1", "StatusBar1",
-                                 "DateTimePicker1", "ComboBox1", "SlotGrid1", "Memo4", "ProgressBar2"})
-            QVERIFY2(form.findChild<QWidget*>(QLatin1String(name)) != nullptr, name);
+        // What staff read: every caption and hint, in the window's order.
+        const std::pair<QString, const char*> texts[] = {
+            {form.PageControl1->tabText(0).remove('&'), "Rechercher dans les logs"},
+            {form.PageControl1->tabText(1).remove('&'), "Occupation des salles"},
+            {form.PageControl1->tabText(2).remove('&'), "Aide"},
+            {form.SpeedButton5->toolTip(), "Enregistrer"},
+            {form.SpeedButton4->toolTip(), "Effacer"},
+            {form.SpeedButton2->toolTip(), "Imprimer"},
+            {form.SpeedButton1->text(), "Rechercher"},
+            {form.SpeedButton1->toolTip(), "Recherche \u00e0 partir des mots du fichier KIV.INI"},
+            {form.SpeedButton3->text(), "Rechercher avec ces mots -->"},
+            {form.SpeedButton6->text(), "Modifier mots recherch\u00e9s par d\u00e9faut"},
+            {form.RadioGroup1->title(), "Faire une recherche seulement sur "},
+            {form.RadioMois->text(), "Mois"},
+            {form.RadioTout->text(), "Tout"},
+            {menu[0]->text(), "Copier ctrl + C"},
+            {menu[2]->text(), "Recherche sur l'ordinateur"},
+            {menu[4]->text(), "Recherche sur l'\u00e9l\u00e8ve"},
+            {form.Label1->text().remove('&'), "Date : "},
+            {form.Label2->text().remove('&'), "Salle :"},
+            {form.DateTimePicker1->displayFormat(), "dd/MM/yyyy"},
+            {form.Button1->text(), "Lancer la recherche"},
+            {form.Button2->text(), "Tableau <---> Texte"},
+            {form.SpeedButtonprint->text(), "Imprimer tableau"},
+            {form.SpeedButtonsalle->text(), "D\u00e9finir salles"},
+            {form.SpeedButtonheures->text(), "D\u00e9finir heures"},
+            {help.join('|'), "Fonctionne en mode adminsta|Onglet : recherche dans les logs|"
+                             "clic droit permet  de faire une recherche sur l'utilisateur ou sur l'ordinateur|"
+                             "Onglet : Occupation des salles|Vous pouvez d\u00e9finir les heures et les sallles"},
+        };
+        for (const auto& [shown, expected] : texts)
+            QCOMPARE(shown, QString::fromUtf8(expected));
+        // The sizes the layout was designed around, and what shows at start.
+        const std::pair<int, int> sizes[] = {
+            {form.RichEdit1->font().pixelSize(), 13}, {form.SlotGrid1->ColCount(), 8},
+            {form.SlotGrid1->RowCount(), 3},          {form.SlotGrid1->FixedRows(), 1},
+            {form.SlotGrid1->ColWidths(4), 54},       {form.SlotGrid1->RowHeights(1), 649},
+        };
+        for (const auto& [size, designed] : sizes)
+            QCOMPARE(size, designed);
+        QVERIFY(form.ProgressBar1->isHidden() && form.ProgressBar2->isHidden() && form.Button1->isHidden() &&
+                form.Memo4->isHidden() && !form.SlotGrid1->isHidden());
+        QVERIFY(form.ComboBox1->isEditable());
     }
 
     void memo3EnablesTheTypedWordsSearch()

@@ -3,6 +3,7 @@
 #ifdef _WIN32
 
 #include "FileIo.h"
+#include "TempPath.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ class HeldOpen : public ::testing::TestWithParam<HeldCase> {};
 TEST_P(HeldOpen, LogsAreReadBesideTheWriterListsOnlyWithoutOne)
 {
     const HeldCase& c = GetParam();
-    const fs::path file = fs::temp_directory_path() / ("kiv_held_" + std::string(c.name) + ".txt");
+    const fs::path file = UniqueTempPath("kiv_held_" + std::string(c.name));
     ASSERT_TRUE(WriteFileBytes(file, "POSTE12:eleve07:050206:1432:jeu\r\n"));
     const HANDLE other = CreateFileW(file.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -73,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 // replaced and read back, and messages name it in Windows-1252.
 TEST(LongPaths, AListDeepInAnAccentedFolderIsWrittenReplacedAndRead)
 {
-    const std::string root = PathBytes(fs::temp_directory_path() / "kiv_long");
+    const std::string root = PathBytes(UniqueTempPath("kiv_long"));
     // Made with the system's long form, which every Windows accepts.
     std::wstring made = L"\\\\?\\" + PathFromBytes(root).native();
     std::string folder = root;

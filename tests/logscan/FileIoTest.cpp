@@ -3,6 +3,7 @@
 #ifndef _WIN32
 
 #include "FileIo.h"
+#include "TempPath.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ class FileWrite : public ::testing::TestWithParam<WriteCase> {};
 TEST_P(FileWrite, ReplacesTheFileWholeOrLeavesItAsItWas)
 {
     const WriteCase& c = GetParam();
-    const fs::path folder = fs::temp_directory_path() / ("kiv_file_write_" + std::string(c.name));
+    const fs::path folder = UniqueTempPath("kiv_file_write_" + std::string(c.name));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const fs::path list = folder / "kiv_salles.txt";
@@ -126,7 +127,7 @@ extern "C" void AppendBlock(int)
 
 TEST(FileRead, AGrowingLogIsReadAsItStoodWhenOpened)
 {
-    const fs::path log = fs::temp_directory_path() / "kiv_file_read_growing.txt";
+    const fs::path log = UniqueTempPath("kiv_file_read_growing");
     {
         std::ofstream out(log, std::ios::binary);
         const std::string line = "POSTE12:eleve07:050206:1432:page\r\n";
