@@ -131,11 +131,16 @@ void LinesEdit::AppendLines(LineBatch&& lines)
 {
     const TextPos oldCursor = CursorPos();
     const TextPos oldAnchor = AnchorPos();
+    // A caret carried to the new end keeps its column for Up and Down, as
+    // the stock text boxes do.
+    const bool atEnd = oldCursor == Store().End();
+    const double keepX = atEnd && wantedX_ < 0 && oldCursor.column > 0 ? XOf(oldCursor) : wantedX_;
     doc_.SetKeepRemovedText(false);
     doc_.AppendLines(std::move(lines));
     // A caret at the end of the text stays at its end, as when the lines are
     // pasted there; anywhere else it stays where the user left it.
     CaretChanged(oldCursor, oldAnchor);
+    wantedX_ = keepX;
 }
 
 void LinesEdit::clear()
