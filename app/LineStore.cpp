@@ -430,8 +430,9 @@ QString LineStore::PlainText(TextPos from, TextPos to) const
 void LineStore::AppendCp1252(qsizetype line, std::string& out) const
 {
     const Record& record = RecordOf(line);
+    // An empty line may point into no block at all (an emptied text).
     if (record.length == 0)
-        return; // an empty line may point into no block at all
+        return;
     if (!(record.where & Record::kWide)) {
         out.append(blocks_[record.where & Record::kIndex]->bytes.get() + record.start, record.length);
         return;

@@ -706,12 +706,17 @@ void LinesEdit::ForgetLayouts()
     widest_ = 0;
 }
 
-void LinesEdit::paintEvent(QPaintEvent*)
+void LinesEdit::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const qreal widestBefore = widest_;
     const qsizetype first = FirstVisibleLine();
-    const qsizetype last = std::min(Store().LineCount() - 1, first + VisibleLineCount() + 1);
+    // Only the lines, and the pieces of them, that the repaint asks for: a
+    // caret's blink redraws the caret.
+    const QRect asked = event->rect();
+    const qsizetype top = first + std::max(0, (asked.top() - kMargin) / LineHeight());
+    const qsizetype last = std::min({Store().LineCount() - 1, first + VisibleLineCount() + 1,
+                                     first + std::max(0, (asked.bottom() - kMargin) / LineHeight())});
     const TextPos selStart = SelectionStart();
     const TextPos selEnd = SelectionEnd();
     const QPalette& colours = palette();
@@ -719,10 +724,10 @@ void LinesEdit::paintEvent(QPaintEvent*)
     selected.setBackground(colours.brush(QPalette::Highlight));
     selected.setForeground(colours.brush(QPalette::HighlightedText));
     painter.setPen(colours.color(QPalette::Text));
-    // The part of each line on screen, from its start.
-    const double left = HorizontalOffset() - kMargin;
-    const double right = left + viewport()->width();
-    for (qsizetype i = first; i <= last; ++i) {
+    // The part of each line asked for, from its start.
+    const double left = HorizontalOffset() - kMargin + asked.left();
+    const double right = HorizontalOffset() - kMargin + asked.right() + 1;
+    for (qsizetype i = top; i <= last; ++i) {
         const qreal y = kMargin + (i - first) * LineHeight();
         const qsizetype firstPiece = PieceAtX(i, left);
         const qsizetype lastPiece = PieceAtX(i, right);

@@ -335,6 +335,9 @@ private slots:
         giant.resize(static_cast<std::size_t>(length));
         const qsizetype boldAt = length / 2;
         kiv::LineBatch batch;
+        // Prepared as a search's worker prepares its lines, in a block the
+        // view takes over whole.
+        batch.Reserve(3, static_cast<std::size_t>(length) + 16);
         batch.Add(std::string_view("avant"));
         batch.Add(giant, {boldAt, 4});
         batch.Add(QStringLiteral("après"));
