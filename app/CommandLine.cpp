@@ -97,7 +97,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 std::string UsageText()
 {
-    return "Usage : kivlogs [--logs DOSSIER] [--config DOSSIER]\n"
+    return "Usage : kivlogs [--logs DOSSIER] [--config DOSSIER | --user-config]\n"
            "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")\n"
            "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
            "                    (par défaut le dossier courant)\n"

@@ -4,11 +4,14 @@
 // dialog, and the results file, written as Windows-1252 with CR LF after
 // every line.
 
+#include "SaveTarget.h"
+
 #include <QObject>
 #include <QPrinter>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -35,15 +38,22 @@ public:
     // runModal shows a dialog and gives its result; hasPrinter tells whether
     // the system has a default printer. Both are the window's, so that tests
     // can stand in for the user and the printer. The printout itself runs
-    // through printing.
+    // through printing. programFiles names the files that saving must not
+    // replace, as they are when the user saves.
     ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,
-                  const std::function<bool()>& hasPrinter, PrintJobRun* printing);
+                  const std::function<bool()>& hasPrinter, PrintJobRun* printing,
+                  std::function<ProgramFiles()> programFiles);
 
     void Save();
     void Print();
 
     QFileDialog* SaveDialog() const { return saveDialog_; }
-    QPrinter& Printer() { return printer_; }
+    // The printer that the print dialog chose last (at first the system's
+    // default), and where its output goes.
+    QPrinter& Printer() { return chosen_; }
+    // A printer for one job, on the chosen printer with its paper, and
+    // nothing else of an earlier job: all pages, one copy.
+    std::shared_ptr<QPrinter> NewJobPrinter() const;
 
 private:
     std::optional<std::filesystem::path> AskSavePath();
@@ -53,9 +63,9 @@ private:
     const std::function<int(QDialog&)>& runModal_;
     const std::function<bool()>& hasPrinter_;
     PrintJobRun* printing_;
+    std::function<ProgramFiles()> programFiles_;
     QFileDialog* saveDialog_;
-    QPrinter printer_;
-    QPrintDialog* printDialog_ = nullptr;
+    QPrinter chosen_;
 };
 
 } // namespace kiv

@@ -2,6 +2,7 @@
 
 #include "KivError.h"
 #include "LineStore.h"
+#include "PrintQueue.h"
 #include "QtCp1252.h"
 
 #include <QPainter>
@@ -26,13 +27,15 @@ QFont PaperFont(const QFont& viewFont)
 void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
                   const std::atomic<bool>* cancel)
 {
-    // A table printed before in landscape does not turn the results.
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(false);
+    // Portrait whatever a table printed before; the whole area the printer
+    // can print on.
+    UsePrintableArea(printer, QPageLayout::Portrait);
 
+    PrintQueueJob queued(printer);
     QPainter painter;
     if (!painter.begin(&printer))
         throw KivError(ToCp1252(QStringLiteral("Impossible d'imprimer sur ") + printer.printerName()));
+    const auto calledOff = [cancel] { return cancel && cancel->load(); };
     painter.setPen(Qt::black);
     const QFont font(PaperFont(viewFont), &printer);
     const QRectF area = printer.pageRect(QPrinter::DevicePixel);
@@ -52,7 +55,7 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
     // wraps as if laid out whole in time proportional to its length.
     constexpr qsizetype kWindow = 8192;
     qreal y = 0;
-    for (qsizetype i = 0; i < lineCount; ++i) {
+    for (qsizetype i = 0; i < lineCount && !calledOff(); ++i) {
         const qsizetype length = results.LineLength(i);
         qsizetype start = 0;
         do {
@@ -77,12 +80,9 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
             for (int l = 0; l < printed; ++l) {
                 const QTextLine line = layout.lineAt(l);
                 if (y > 0 && y + line.height() > area.height()) {
-                    if (cancel && cancel->load()) {
-                        // A job called off leaves no half printout in the queue.
-                        printer.abort();
-                        painter.end();
-                        return;
-                    }
+                    // Closing the window does not wait for the rest.
+                    if (calledOff())
+                        break;
                     printer.newPage();
                     y = 0;
                 }
@@ -90,9 +90,10 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
                 y += line.height();
             }
             start += printed < layout.lineCount() ? layout.lineAt(printed).textStart() : text.size();
-        } while (start < length);
+        } while (start < length && !calledOff());
     }
-    painter.end();
+    // A job called off is withdrawn from the queue: no half printout.
+    queued.End(painter, calledOff());
 }
 
 } // namespace kiv

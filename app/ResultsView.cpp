@@ -1,6 +1,5 @@
 #include "ResultsView.h"
 
-#include "AsciiCase.h"
 #include "QtCp1252.h"
 
 #include <QMimeData>
@@ -46,20 +45,6 @@ ResultsView::ResultsView(QWidget* parent)
     setFont(font);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-}
-
-void ResultsView::AppendResult(std::string_view line, std::string_view word)
-{
-    KeywordSearchResult result;
-    result.line = std::string(line);
-    if (!word.empty()) {
-        const std::size_t at = AsciiUpperCopy(line).find(AsciiUpperCopy(word));
-        if (at != std::string::npos) {
-            result.boldStart = at;
-            result.boldLength = word.size();
-        }
-    }
-    AppendResults(std::span<const KeywordSearchResult>(&result, 1));
 }
 
 void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)

@@ -6,6 +6,7 @@
 #include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
+#include "WordBox.h"
 
 #include <QWidget>
 
@@ -15,6 +16,7 @@
 
 class QAction;
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDialog;
@@ -32,11 +34,15 @@ class QToolButton;
 
 namespace kiv {
 
+class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
+class PeriodWindow;
 class PrintJobRun;
 class ResultsOutput;
+class RoomListModel;
 class ResultsView;
+class RoomErrorOnce;
 class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
@@ -87,13 +93,15 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
+    QCheckBox* CheckBoxWatch = nullptr; // "Surveiller la journée"
     QGroupBox* RadioGroup1 = nullptr;
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
     QRadioButton* RadioTout = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
+    QToolButton* LogFolderButton = nullptr; // "Dossier des logs...": choose the school's log folder
     ResultsView* RichEdit1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copier1 = nullptr;
@@ -115,11 +123,14 @@ public:
     QToolButton* SpeedButtonprint = nullptr;
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
+    QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
     TSlotGrid* SlotGrid1 = nullptr;
     LinesEdit* Memo4 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
     // The room scan in progress, started by Button1Click.
     RoomScanFeed* RoomFeed = nullptr;
+    // Shows the room scans' errors once, never over the typing.
+    RoomErrorOnce* RoomErrors = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -129,10 +140,16 @@ public:
 public slots:
     void SpeedButton1Click();
     void SpeedButton3Click();
+    void CheckBoxWatchClick(bool ticked);
     void SpeedButton2Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
+    void LogFolderButtonClick();
+    // When the log folder does not exist (a share mounted elsewhere), offers
+    // to choose it; the chosen folder is used and remembered. Run once the
+    // window shows.
+    void OfferLogFolderChoice();
     void Memo3Change();
     void RichEdit1SelectionChange();
     void Copier1Click();
@@ -144,6 +161,7 @@ public slots:
     void SpeedButtonprintClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
+    void SpeedButtonperiodeClick();
 
 private:
     void BuildSearchTab();
@@ -160,11 +178,13 @@ private:
     void RunPopupSearch(const std::string& word);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
+    void SetLogFolder(const std::filesystem::path& folder);
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
     void SetRoomItems(const TextList& rooms);
 
     StartupPaths paths_;
+    RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     // A keyword search and a room scan can run side by side: the results
@@ -173,8 +193,10 @@ private:
     bool roomScanBusy_ = false;
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
+    DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
     bool popupSearchesEnabled_[2] = {true, true};
 };
 

@@ -105,12 +105,16 @@ Totals MakeBusyDay(const fs::path& dir, std::size_t lineCount, std::uint32_t use
     return totals;
 }
 
+constexpr const char* kUsage =
+    "usage:\n"
+    "  kivlogs-gen examples DIR [--seed N]\n"
+    "  kivlogs-gen year DIR [--files 365] [--size-mb 1] [--seed N]\n"
+    "  kivlogs-gen busyday DIR [--lines 1000000] [--users 3000] [--date YYYY-MM-DD] [--seed N]\n"
+    "  kivlogs-gen --help\n";
+
 [[noreturn]] void Usage()
 {
-    std::cerr << "usage:\n"
-                 "  kivlogs-gen examples DIR [--seed N]\n"
-                 "  kivlogs-gen year DIR [--files 365] [--size-mb 1] [--seed N]\n"
-                 "  kivlogs-gen busyday DIR [--lines 1000000] [--users 3000] [--date YYYY-MM-DD] [--seed N]\n";
+    std::cerr << kUsage;
     std::exit(2);
 }
 
@@ -127,6 +131,10 @@ std::uint64_t Number(std::string_view text, std::uint64_t min, std::uint64_t max
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (argc < 3) Usage();
     const std::string_view mode = argv[1];
     const fs::path dir = fs::path(argv[2]);

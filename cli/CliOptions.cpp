@@ -1,104 +1,196 @@
 #include "CliOptions.h"
 
-#include "AsciiCase.h"
 #include "FileIo.h"
 
-#include <charconv>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 namespace kiv::cli {
 namespace {
 
-bool AllDigits(std::string_view text)
+constexpr std::size_t kLineWidth = 100;
+
+const CommandSpec* FindCommand(const std::string& name)
 {
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return !text.empty();
+    for (const CommandSpec& command : CommandTable())
+        if (command.name == name)
+            return &command;
+    return nullptr;
 }
 
-int ToInt(std::string_view digits)
+const OptionSpec* FindOption(const CommandSpec& command, std::string_view name)
 {
-    int value = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return value;
+    for (const OptionSpec& option : command.options)
+        if (option.name == name)
+            return &option;
+    return nullptr;
 }
 
-LogDate ParseDate(const std::string& text)
+std::string CommandNames()
 {
-    // YYYY-MM-DD exactly: scripts pass ISO dates, and a date that does not
-    // exist (2006-02-30) must not silently become another day.
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !AllDigits(text.substr(0, 4))
-        || !AllDigits(text.substr(5, 2)) || !AllDigits(text.substr(8, 2)))
-        throw UsageError("date invalide : " + text + " (attendu : AAAA-MM-JJ)");
-    const LogDate date{ToInt(text.substr(0, 4)), ToInt(text.substr(5, 2)), ToInt(text.substr(8, 2))};
-    if (!IsValidDate(date))
-        throw UsageError("date inexistante : " + text);
-    return date;
+    std::string names;
+    const auto& table = CommandTable();
+    for (std::size_t i = 0; i < table.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == table.size() ? " ou " : ", ") + table[i].name;
+    return names;
 }
 
-SearchScope ParseScope(const std::string& text)
+bool IsHelp(const std::string& arg)
 {
-    const std::string upper = AsciiUpperCopy(text);
-    if (upper == "JOUR")
-        return SearchScope::Jour;
-    if (upper == "MOIS")
-        return SearchScope::Mois;
-    if (upper == "TOUT")
-        return SearchScope::Tout;
-    throw UsageError("port\xC3\xA9" "e inconnue : " + text + " (Jour, Mois ou Tout)");
+    return arg == "--help" || arg == "-h";
 }
 
-Encoding ParseEncoding(const std::string& text)
+std::string Synopsis(const OptionSpec& option)
 {
-    if (text == "utf8")
-        return Encoding::Utf8;
-    if (text == "cp1252")
-        return Encoding::Cp1252;
-    throw UsageError("encodage inconnu : " + text + " (utf8 ou cp1252)");
+    return "[" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) + "]";
 }
 
-OccupationFormat ParseFormat(const std::string& text)
+// "prefix [--a X] [--b Y] ...", wrapped under its first option.
+std::string UsageLines(const std::string& prefix, const CommandSpec& command)
 {
-    if (text == "text")
-        return OccupationFormat::Text;
-    if (text == "cells")
-        return OccupationFormat::Cells;
-    if (text == "csv")
-        return OccupationFormat::Csv;
-    throw UsageError("format inconnu : " + text + " (text, cells ou csv)");
+    std::string text = prefix;
+    std::size_t lineLength = prefix.size();
+    for (const OptionSpec& option : command.options) {
+        const std::string item = Synopsis(option);
+        if (lineLength > prefix.size() && lineLength + 1 + item.size() > kLineWidth) {
+            text += "\n" + std::string(prefix.size(), ' ');
+            lineLength = prefix.size();
+        } else if (lineLength > prefix.size()) {
+            text += ' ';
+            ++lineLength;
+        }
+        text += item;
+        lineLength += item.size();
+    }
+    return text + "\n";
+}
+
+// Each option and its explanation in two columns.
+std::string OptionLines(const std::vector<OptionSpec>& options)
+{
+    std::size_t width = 0;
+    for (const OptionSpec& option : options)
+        width = std::max(width, option.name.size() + (option.valueName.empty() ? 0 : 1 + option.valueName.size()));
+    width += 4;
+    std::string text;
+    for (const OptionSpec& option : options) {
+        std::string head = "  " + option.name + (option.valueName.empty() ? "" : " " + option.valueName);
+        head.resize(std::max(head.size() + 1, width), ' ');
+        text += head;
+        for (const char c : option.help) {
+            text += c;
+            if (c == '\n')
+                text += std::string(width, ' ');
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+std::string ExitStatusText()
+{
+    return "Code de sortie : 0 tous les fichiers lus, 1 un fichier ou le dossier des logs illisible,\n"
+           "2 erreur d'usage.\n";
+}
+
+std::string ExitStatusText(const CommandSpec& command)
+{
+    return command.exitStatus.empty() ? ExitStatusText() : command.exitStatus;
+}
+
+// The options that every command takes with the same meaning.
+std::vector<OptionSpec> SharedOptions()
+{
+    std::vector<OptionSpec> shared;
+    const auto& table = CommandTable();
+    for (const OptionSpec& option : table.front().options) {
+        const bool everywhere = std::all_of(table.begin(), table.end(), [&](const CommandSpec& command) {
+            const OptionSpec* same = FindOption(command, option.name);
+            return same && same->help == option.help;
+        });
+        if (everywhere)
+            shared.push_back(option);
+    }
+    return shared;
+}
+
+std::string GeneralHelp()
+{
+    std::size_t nameWidth = 0;
+    for (const CommandSpec& command : CommandTable())
+        nameWidth = std::max(nameWidth, command.name.size());
+    std::string text = "Usage :\n";
+    for (const CommandSpec& command : CommandTable()) {
+        std::string prefix = "  kivlogs-cli " + command.name;
+        prefix.resize(14 + nameWidth + 1, ' ');
+        text += UsageLines(prefix, command);
+    }
+    text += "  kivlogs-cli help [COMMANDE] | --help | --version\n\nCommandes :\n";
+    for (const CommandSpec& command : CommandTable()) {
+        std::string name = "  " + command.name;
+        name.resize(nameWidth + 4, ' ');
+        text += name + command.summary + "\n";
+    }
+    text += "\nOptions communes :\n" + OptionLines(SharedOptions());
+    text += "\nLes options de chaque commande : kivlogs-cli help COMMANDE (ou kivlogs-cli COMMANDE --help).\n"
+            "Une valeur s'écrit --option VALEUR ou --option=VALEUR.\n\n";
+    return text + ExitStatusText();
+}
+
+std::string CommandHelp(const CommandSpec& command)
+{
+    std::vector<OptionSpec> options = command.options;
+    options.push_back({"--help", "", "affiche cette aide", nullptr});
+    return UsageLines("Usage : kivlogs-cli " + command.name + " ", command) + "\n" + command.name + " : " + command.summary + ".\n\n"
+        + "Options (une valeur s'écrit --option VALEUR ou --option=VALEUR) :\n" + OptionLines(options) + "\n"
+        + ExitStatusText(command);
+}
+
+void ParseOptions(const CommandSpec& command, const std::vector<std::string>& args, CliOptions& options)
+{
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (IsHelp(arg)) {
+            options.command = Command::Help;
+            options.helpTopic = command.name;
+            return;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const OptionSpec* option = FindOption(command, name);
+        if (!option)
+            throw UsageError("option inconnue pour " + command.name + " : " + name);
+        if (option->valueName.empty()) {
+            if (inlineValue)
+                throw UsageError("l'option " + name + " ne prend pas de valeur");
+            option->apply(options, "");
+            continue;
+        }
+        if (!inlineValue && i + 1 >= args.size())
+            throw UsageError("valeur manquante après " + name);
+        option->apply(options, inlineValue ? *inlineValue : args[++i]);
+    }
+    if (command.check)
+        command.check(options);
 }
 
 } // namespace
 
-std::string UsageText()
+std::string HelpText(const std::string& topic)
 {
-    // The folders and files are named with the words of the window's --help.
-    return "Usage :\n"
-           "  kivlogs-cli search     [--logs DOSSIER] [--config DOSSIER] [--date AAAA-MM-JJ] [--scope Jour|Mois|Tout]\n"
-           "                         [--words FICHIER | --word TEXTE ...] [--with-word]\n"
-           "                         [--encoding utf8|cp1252] [--output FICHIER]\n"
-           "  kivlogs-cli occupation [--logs DOSSIER] [--config DOSSIER] [--date AAAA-MM-JJ] [--room TEXTE]\n"
-           "                         [--slots FICHIER] [--format text|cells|csv]\n"
-           "                         [--encoding utf8|cp1252] [--output FICHIER]\n"
-           "  kivlogs-cli --help | --version\n"
-           "\n"
-           "search      lignes des logs qui contiennent un des mots surveill\xC3\xA9s, r\xC3\xA9\xC3\xA9" "crites\n"
-           "occupation  connexions du jour (salle, poste, \xC3\xA9l\xC3\xA8ve, heures), par cr\xC3\xA9neau\n"
-           "\n"
-           "  --logs DOSSIER    dossier des logs du serveur (par d\xC3\xA9" "faut " + DefaultLogFolder() + ")\n"
-           "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
-           "                    (par d\xC3\xA9" "faut le dossier courant ; sans --config, kiv.ini est lu\n"
-           "                    \xC3\xA0 c\xC3\xB4t\xC3\xA9 du programme) ; un dossier absent est une erreur d'usage\n"
-           "  --output FICHIER  remplace le fichier une fois l'\xC3\xA9" "criture termin\xC3\xA9" "e :\n"
-           "                    search : comme \"Enregistrer\" de la fen\xC3\xAAtre, en Windows-1252,\n"
-           "                    chaque ligne suivie de CR LF (--encoding n'y change rien) ;\n"
-           "                    occupation : ce que la sortie standard recevrait (--encoding, LF)\n"
-           "\n"
-           "Par d\xC3\xA9" "faut : --date aujourd'hui, --scope Jour, --room Toutes, --encoding utf8.\n"
-           "Code de sortie : 0 tous les fichiers lus, 1 un fichier ou le dossier des logs illisible,\n"
-           "2 erreur d'usage.\n";
+    const CommandSpec* command = FindCommand(topic);
+    return command ? CommandHelp(*command) : GeneralHelp();
+}
+
+std::string HelpHint(const std::vector<std::string>& args)
+{
+    const CommandSpec* command = args.empty() ? nullptr : FindCommand(args[0]);
+    return "Aide : kivlogs-cli " + (command ? command->name + " " : std::string()) + "--help";
 }
 
 void CheckFolders(const CliOptions& options)
@@ -117,70 +209,29 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today)
     CliOptions options;
     options.date = today;
     if (args.empty())
-        throw UsageError("commande manquante (search ou occupation)");
+        throw UsageError("commande manquante (" + CommandNames() + ")");
 
     const std::string& first = args[0];
-    if (first == "--help" || first == "-h") {
+    if (IsHelp(first) || first == "help") {
         options.command = Command::Help;
+        if (IsHelp(first) || args.size() == 1)
+            return options;
+        if (!FindCommand(args[1]))
+            throw UsageError("commande inconnue : " + args[1] + " (" + CommandNames() + ")");
+        if (args.size() > 2)
+            throw UsageError("argument inattendu : " + args[2]);
+        options.helpTopic = args[1];
         return options;
     }
     if (first == "--version") {
         options.command = Command::Version;
         return options;
     }
-    if (first == "search")
-        options.command = Command::Search;
-    else if (first == "occupation")
-        options.command = Command::Occupation;
-    else
-        throw UsageError("commande inconnue : " + first);
-
-    const bool search = options.command == Command::Search;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--help" || option == "-h") {
-            options.command = Command::Help;
-            return options;
-        }
-        if (option == "--with-word" && search) {
-            options.withWord = true;
-            continue;
-        }
-        const bool takesValue = option == "--logs" || option == "--config" || option == "--date"
-            || option == "--encoding" || option == "--output"
-            || (search && (option == "--scope" || option == "--words" || option == "--word"))
-            || (!search && (option == "--room" || option == "--slots" || option == "--format"));
-        if (!takesValue)
-            throw UsageError("option inconnue : " + option);
-        if (i + 1 >= args.size())
-            throw UsageError("valeur manquante apr\xC3\xA8s " + option);
-        const std::string& value = args[++i];
-
-        if (option == "--logs")
-            options.logs = value;
-        else if (option == "--config")
-            options.config = value;
-        else if (option == "--date")
-            options.date = ParseDate(value);
-        else if (option == "--encoding")
-            options.encoding = ParseEncoding(value);
-        else if (option == "--output")
-            options.output = value;
-        else if (option == "--scope")
-            options.scope = ParseScope(value);
-        else if (option == "--words")
-            options.wordsFile = value;
-        else if (option == "--word")
-            options.words.push_back(value);
-        else if (option == "--room")
-            options.room = value;
-        else if (option == "--slots")
-            options.slotsFile = value;
-        else if (option == "--format")
-            options.format = ParseFormat(value);
-    }
-    if (options.wordsFile && !options.words.empty())
-        throw UsageError("--words et --word ne vont pas ensemble");
+    const CommandSpec* command = FindCommand(first);
+    if (!command)
+        throw UsageError("commande inconnue : " + first + " (" + CommandNames() + ")");
+    options.command = command->command;
+    ParseOptions(*command, args, options);
     return options;
 }
 

@@ -12,20 +12,13 @@
 #include "OutputGuard.h"
 #include "OccupationTable.h"
 #include "SessionText.h"
+#include "SummaryOutput.h"
 
 #include <memory>
 #include <optional>
 
 namespace kiv::cli {
-namespace {
 
-struct SlotsFile {
-    std::filesystem::path path;
-    std::string shownName;
-};
-
-// The time-slot list of the table: --slots, else the configuration's
-// "kiv_heures.txt" when there is one.
 std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
     if (options.slotsFile)
@@ -50,17 +43,7 @@ void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
         table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
-std::string HeaderOnOneLine(std::string_view header)
-{
-    std::string shown;
-    for (char c : header) {
-        if (c == '\r')
-            shown += "\\n";
-        else
-            shown += c;
-    }
-    return shown;
-}
+namespace {
 
 // A cell's lines: its text cut at every carriage return.
 std::vector<std::string_view> CellLines(std::string_view cell)
@@ -76,27 +59,19 @@ std::vector<std::string_view> CellLines(std::string_view cell)
     }
 }
 
-std::string CsvRow(const std::vector<std::string_view>& fields)
-{
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i != 0)
-            row += ';';
-        row += CsvField(fields[i]);
-    }
-    row += "\r\n";
-    return row;
-}
-
 } // namespace
 
 int RunOccupation(const CliOptions& options)
 {
+    if (options.format == OccupationFormat::Summary)
+        return RunOccupationSummary(options);
+    const Encoding encoding = options.encoding;
+    const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
+    const OccupationRequest request{LogFolderPath(options), options.date, room};
     if (options.output) {
-        std::vector<std::filesystem::path> inputs =
-            FilePaths(ListLogFiles(LogFolderPath(options), ConnectionLogMask("", options.date)).files);
-        if (const auto slots = ChosenSlotsFile(options); slots && options.format != OccupationFormat::Text)
-            inputs.push_back(slots->path);
+        std::vector<std::filesystem::path> inputs = FilePaths(OccupationFiles(request).files);
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
         RefuseOutputOverInput(*options.output, inputs);
     }
     CellStore cells;
@@ -108,14 +83,11 @@ int RunOccupation(const CliOptions& options)
         return 1;
     }
 
-    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
     }
-    const Encoding encoding = options.encoding;
-    const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-
     if (options.format == OccupationFormat::Csv)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
@@ -139,6 +111,8 @@ int RunOccupation(const CliOptions& options)
             out->WriteEncoded(CsvRow(fields), encoding);
             break;
         }
+        case OccupationFormat::Summary: // a period, not a day: RunOccupationSummary
+            break;
         }
     };
     events.onSessions = [&](std::vector<SessionEntry>&& batch) {
@@ -147,7 +121,7 @@ int RunOccupation(const CliOptions& options)
     };
     events.onError = [&](const std::string& message) { ReportError(message, encoding); };
 
-    const ScanOutcome outcome = RunOccupationJob({LogFolderPath(options), options.date, room}, events);
+    const ScanOutcome outcome = RunOccupationJob(request, events);
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < table.ColCount(); ++column) {
@@ -168,7 +142,7 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return outcome.allRead ? 0 : 1;

@@ -3,8 +3,10 @@
 // buffer, because a year of results is written line by line.
 
 #include "CliOptions.h"
+#include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
 #include "FileIo.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,13 +18,23 @@ std::string Encode(std::string_view cp1252, Encoding encoding);
 // The same, appended to out.
 void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out);
 
-// A field quoted as RFC 4180 does, with ";" as the separator.
-std::string CsvField(std::string_view text);
+// Text in the chosen encoding with its control characters written visibly, as
+// `cat -v` shows them, so that a file name or a log line cannot move, colour or
+// retitle the terminal, nor make one message look like two: ^[ for ESC, ^J for
+// an LF, ^? for DEL, and M-^] and the like for the code points 0x80 to 0x9F
+// that a terminal would obey (in Windows-1252, the five bytes it leaves
+// undefined). A TAB stays; with keepLineEnds so do an LF and a CR before it,
+// which end the lines that the program writes.
+std::string VisibleControls(std::string_view text, Encoding encoding, bool keepLineEnds);
+
+// True when the stream is a terminal (not a pipe or a file).
+bool IsTerminal(std::FILE* stream);
 
 class OutputSink {
 public:
-    // Standard output.
-    OutputSink();
+    // Standard output, in that encoding: results go to a pipe or a file byte
+    // for byte, and to a terminal with their control characters visible.
+    explicit OutputSink(Encoding encoding);
     // A file, written through a temporary file beside it that replaces it in
     // Finish: a failed run leaves the old file as it was. Check IsOpen().
     explicit OutputSink(const std::string& path);
@@ -34,6 +46,9 @@ public:
     void Write(std::string_view bytes);
     // Engine text, in the chosen encoding.
     void WriteEncoded(std::string_view cp1252, Encoding encoding);
+    // Writes what was given so far to standard output now, for a reader that
+    // waits for each line (a watch); false once something could not be written.
+    bool FlushNow();
     // Writes everything (and puts a file in place); false when something
     // could not be written. Called once, at the end.
     bool Finish();
@@ -42,7 +57,12 @@ private:
     void Drain();
     void FlushWhenFull();
 
+    void Append(std::string_view bytes);
+
     std::unique_ptr<FileReplacement> replacement_; // null for standard output
+    bool visible_ = false; // standard output is a terminal
+    Encoding encoding_ = Encoding::Cp1252;
+    std::string encoded_; // WriteEncoded's text before it is made visible
     bool failed_ = false;
     std::string buffer_;
 };

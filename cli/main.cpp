@@ -3,8 +3,11 @@
 
 #include "CliOptions.h"
 #include "ExecutablePath.h"
+#include "FileIo.h"
 #include "OccupationCommand.h"
+#include "Output.h"
 #include "SearchCommand.h"
+#include "WatchCommand.h"
 
 #include <cstdio>
 #include <ctime>
@@ -61,25 +64,33 @@ void Print(std::FILE* stream, const std::string& text)
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// One line that says what is wrong, one that says where the help is: the
+// whole usage would push the error itself off a small terminal.
+void PrintUsageError(const kiv::cli::UsageError& error, const std::vector<std::string>& args)
+{
+    Print(stderr, std::string("kivlogs-cli : ") + kiv::cli::VisibleControls(error.what(), kiv::cli::Encoding::Utf8, false) + "\n" + kiv::cli::HelpHint(args) + "\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     using namespace kiv::cli;
+    kiv::FailWritesBeyondFileSizeLimit();
     const std::vector<std::string> args = Arguments(argc, argv);
     CliOptions options;
     try {
         options = ParseCommandLine(args, Today());
         CheckFolders(options);
     } catch (const UsageError& error) {
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
+        PrintUsageError(error, args);
         return 2;
     }
 
     try {
         switch (options.command) {
         case Command::Help:
-            Print(stdout, UsageText());
+            Print(stdout, HelpText(options.helpTopic));
             return 0;
         case Command::Version:
             Print(stdout, "kivlogs-cli " KIVLOGS_VERSION "\n");
@@ -88,14 +99,16 @@ int main(int argc, char** argv)
             return RunSearch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         case Command::Occupation:
             return RunOccupation(options);
+        case Command::Watch:
+            return RunWatch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n\n" + UsageText());
+        PrintUsageError(error, args);
         return 2;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n");
+        Print(stderr, "kivlogs-cli : " + VisibleControls(error.what(), Encoding::Utf8, false) + "\n");
         return 1;
     }
     return 0;

@@ -41,6 +41,18 @@ std::string ExpandHeaderBreaks(std::string_view text)
     return out;
 }
 
+std::string HeaderOnOneLine(std::string_view header)
+{
+    std::string shown;
+    for (char c : header) {
+        if (c == '\r')
+            shown += "\\n";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 void OccupationTable::HeaderList::LoadFromFile(const std::filesystem::path& path, std::string_view shownName,
                                                std::size_t maxLines)
 {

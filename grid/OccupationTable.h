@@ -32,6 +32,10 @@ TextList InitialSlotHeaders();
 // that a header can hold two lines ("08h25\nM1").
 std::string ExpandHeaderBreaks(std::string_view text);
 
+// A header cell written on one line, as files and scripts take it: each of its
+// carriage returns written back as a backslash and the letter n.
+std::string HeaderOnOneLine(std::string_view header);
+
 class OccupationTable {
 public:
     // The list of time slots ("kiv_heures.txt"). Every completed change of

@@ -2,9 +2,7 @@
 
 #include "AsciiCase.h"
 #include "KeywordScan.h"
-#include "LogFolder.h"
-#include "ScanReport.h"
-#include "TimedBatches.h"
+#include "LogFileJob.h"
 
 #include <algorithm>
 #include <tuple>
@@ -28,45 +26,35 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 
 } // namespace
 
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
+{
+    return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+}
+
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words)
+{
+    KeywordSearchResult result;
+    result.line = std::move(rewrittenLine);
+    result.wordIndex = wordIndex;
+    std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, words[wordIndex]);
+    return result;
+}
+
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
-    ScanOutcome outcome;
-    ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
-    try {
-        const LogFolderListing listing =
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
-        if (!report.FolderListed(listing, events.onFilesFound))
-            return report.Finish(false);
-
-        TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
-        KeywordScanEvents scan;
-        scan.onResult = [&](KeywordResult&& found) {
-            KeywordSearchResult result;
-            result.line = std::move(found.line);
-            result.wordIndex = found.wordIndex;
-            std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, request.words[found.wordIndex]);
-            batches.Add(std::move(result));
-        };
-        scan.onProgress = [&](std::size_t done, std::size_t total) {
-            batches.Flush();
-            report.FileStarted(done, total);
-        };
-        scan.onError = [&](const std::string& message) {
-            // A file's results come before its error, as the reader met them.
-            batches.Flush();
-            report.Error(message);
-        };
-        report.FileStarted(0, listing.files.size());
-        KeywordScanOptions options;
-        options.cancel = cancel;
-        const bool everyFileRead = RunKeywordScan(listing.files, request.words, scan, options);
-        batches.Flush();
-        return report.Finish(everyFileRead);
-    } catch (const std::exception& failure) {
-        report.Error(UnforeseenFailureText(failure));
-        return report.Finish(false);
-    }
+    return RunLogFileJob<KeywordSearchResult>(
+        events, events.onResults, cancel, [&] { return KeywordSearchFiles(request); },
+        [&](const std::vector<std::string>& files, LogFileJobSteps<KeywordSearchResult>& steps) {
+            KeywordScanEvents scan;
+            steps.Wire(scan);
+            scan.onResult = [&](KeywordResult&& found) {
+                steps.Batches().Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
+            };
+            KeywordScanOptions options;
+            options.cancel = cancel;
+            return RunKeywordScan(files, request.words, scan, options);
+        });
 }
 
 } // namespace kiv

@@ -3,8 +3,10 @@
 // folder, each login of the room paired with its logout, the sessions handed
 // on in batches in file and line order.
 
+#include "LogFolder.h"
 #include "LogMask.h"
 #include "ScanOutcome.h"
+#include "ScanThreads.h"
 #include "SessionEntry.h"
 #include "SessionParser.h"
 
@@ -21,6 +23,12 @@ struct OccupationRequest {
     std::filesystem::path logFolder; // the system's own path, never re-encoded
     LogDate date{};
     std::string room{kAllRooms}; // Windows-1252, as the room box holds it
+    // How one large log spreads over the cores; a period's days, scanned side
+    // by side, each keep to one thread.
+    ScanThreads threads{};
+    // False for a caller that counts sessions: they come without their logout
+    // times, which are then not looked for.
+    bool logoutTimes = true;
 };
 
 struct OccupationEvents {
@@ -39,6 +47,11 @@ struct OccupationEvents {
 // cannot be listed gives onError ("Impossible d'ouvrir le dossier %s") and
 // nothing else. Whatever fails, the scan returns with the failure in its
 // outcome: nothing is thrown to the worker thread that runs it.
+// The connection logs that the scan of this request reads, as the finder
+// lists them: the one place that decides it, which the scan itself, the window
+// and the command line ask.
+LogFolderListing OccupationFiles(const OccupationRequest& request);
+
 ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
                              const std::atomic<bool>* cancel = nullptr);
 

@@ -97,7 +97,7 @@ private slots:
     void usageIsFrenchAndNamesTheOptions()
     {
         const QString usage = QString::fromStdString(kiv::UsageText());
-        QVERIFY(usage.startsWith("Usage : kivlogs"));
+        QVERIFY(usage.startsWith("Usage : kivlogs [--logs DOSSIER] [--config DOSSIER | --user-config]\n"));
         QVERIFY(usage.contains("--logs DOSSIER"));
         QVERIFY(usage.contains("--config DOSSIER"));
         QVERIFY(usage.contains("--help"));

@@ -81,6 +81,36 @@ TEST_F(CliFixture, SearchTypedWordsAreConvertedFromUtf8)
     EXPECT_EQ(Search({"--word", "\xC3\x89L\xC3\x88VE"}).out, "");
 }
 
+// A typed word with a character that no log can hold is said and left out,
+// never searched for as "?": the other words are searched.
+TEST_F(CliFixture, AWordTheLogsCannotHoldIsRefusedAndTheOthersSearched)
+{
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        std::string err;
+        std::string out;
+    } cases[] = {
+        {{"\xC5\x82", "maths"}, 1,
+         "Le mot \xC2\xAB ? \xC2\xBB contient un caract\xC3\xA8re (U+0142) que les logs ne peuvent pas contenir.\n",
+         "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n"},
+        {{"maths\xE2\x80\x8B"}, 2,
+         "Le mot \xC2\xAB maths? \xC2\xBB contient un caract\xC3\xA8re (U+200B) que les logs ne peuvent pas contenir.\n", ""},
+        {{"r\xC3\xB4le"}, 0, "", "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& word : c.words) {
+            args.push_back("--word");
+            args.push_back(word);
+        }
+        const CliRun run = Search(args);
+        EXPECT_EQ(run.status, c.status) << c.words[0];
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
 TEST_F(CliFixture, SearchScopeSelectsDayMonthOrAllInAnyLetterCase)
 {
     EXPECT_EQ(Search({"--word", "video"}).out, "");
@@ -110,9 +140,10 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     WriteFile(saved, "anciens r\xE9sultats\r\n");
     const CliRun run = RunCli({"search", "--logs", logs().string(), "--date", "2006-02-05", "--word", "maths",
                                "--output", saved.string()},
-                              root(), "ulimit -f 8; trap '' XFSZ; ");
+                              root(), "ulimit -f 8; ");
+    // The limit makes the write fail: the program is not ended by the system's signal.
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Impossible de cr\xC3\xA9" "er le fichier " + saved.string() + ".\n");
+    EXPECT_EQ(run.err, "Erreur \xC3\xA0 l'enregistrement du flux.\n");
     EXPECT_EQ(ReadFile(saved), "anciens r\xE9sultats\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root() / "out"), {}), 1);
 
@@ -121,10 +152,14 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
-// --output naming a file the command reads is refused before anything is written.
+// --output naming a file the command reads, or a list file that the command
+// line names (read or not), is refused before anything is written.
 TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
 {
     WriteFile(root() / "cfg" / "kiv.ini", "maths");
+    WriteFile(root() / "cfg" / "kiv_salles.txt", "S514");
+    WriteFile(root() / "cfg" / "kiv_heures.txt", "08h00");
+    WriteFile(root() / "kiv_heures.txt", "09h00"); // the configuration folder is the current one by default
     WriteFile(root() / "mots.txt", "maths");
     const std::string log = (logs() / "web050206.txt").string();
     const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
@@ -133,6 +168,13 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
         {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
         {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        // named but not read: the text format places nothing in slots, typed words win over the lists
+        {{"occupation", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        {{"occupation", "--config", "cfg", "--output", "cfg/kiv_heures.txt"}, root() / "cfg" / "kiv_heures.txt"},
+        {{"occupation", "--output", "kiv_heures.txt"}, root() / "kiv_heures.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv_salles.txt"},
+         root() / "cfg" / "kiv_salles.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
     };
     for (const auto& [extra, input] : cases) {
         const std::string before = ReadFile(input);
@@ -176,6 +218,49 @@ TEST_F(CliFixture, UnreadableLogIsReportedAndTheOthersAreStillScanned)
     EXPECT_EQ(run.out,
               "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
               "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+}
+
+// A file name or a log line cannot forge what a terminal shows: control
+// characters come out as `cat -v` writes them on a terminal, and always in an
+// error, which stays one line; to a pipe or a file results keep their bytes.
+TEST_F(CliFixture, ControlCharactersAreShownNotObeyed)
+{
+    const std::string evil = "evil\nFAKE: tout va bien 050206.txt";
+    std::filesystem::create_directories(logs() / evil); // found like a log, cannot be read
+    WriteFile(logs() / "web050206.txt", "P1:e1:050206:0800:jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\x9D\x81\r\n");
+    const std::string shownName = (logs() / "evil^JFAKE: tout va bien 050206.txt").string();
+
+    const CliRun piped = Search({"--word", "jeu"});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err, "Impossible d'ouvrir le fichier " + shownName + ".\n");
+    EXPECT_EQ(piped.out, "PC1:u1: le 05/02/06: \xC3\xA0 08 h 00 min :premier jeu\n"
+                         "P1:e1: le 05/02/06: \xC3\xA0 08 h 00 min :jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\xC2\x9D\xC2\x81\n");
+    const CliRun cp1252 = Search({"--word", "jeu", "--encoding", "cp1252"});
+    EXPECT_EQ(cp1252.out, "PC1:u1: le 05/02/06: \xE0 08 h 00 min :premier jeu\n"
+                          "P1:e1: le 05/02/06: \xE0 08 h 00 min :jeu \x1B]0;titre\x07 \x1B[31mrouge\x7F\x9D\x81\n");
+
+    const struct {
+        std::vector<std::string> args;
+        std::string shown;
+    } cases[] = {
+        {{"--word", "jeu", "--with-word"}, "jeu\tP1:e1: le 05/02/06: \xC3\xA0 08 h 00 min :jeu ^[]0;titre^G ^[[31mrouge^?M-^]M-^A\r\n"},
+        {{"--word", "jeu", "--encoding", "cp1252"}, "P1:e1: le 05/02/06: \xE0 08 h 00 min :jeu ^[]0;titre^G ^[[31mrouge^?M-^]M-^A\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"search", "--logs", logs().string(), "--date", "2006-02-05"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun terminal = RunCliOnTerminal(args, root());
+        EXPECT_EQ(terminal.status, 1);
+        EXPECT_NE(terminal.out.find(c.shown), std::string::npos) << terminal.out;
+        EXPECT_NE(terminal.out.find("Impossible d'ouvrir le fichier " + shownName + ".\r\n"), std::string::npos)
+            << terminal.out;
+        EXPECT_EQ(terminal.out.find('\x1B'), std::string::npos);
+    }
+    // A usage error quotes what was typed on one line too.
+    const CliRun usage = RunCli({"search", "--scope", "Jour\x1B[2J\nFAKE"}, root());
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("Jour^[[2J^JFAKE"), std::string::npos) << usage.err;
+    EXPECT_EQ(usage.err.find('\x1B'), std::string::npos);
 }
 
 // Only regular files are read: a FIFO or a device named like a log is
@@ -328,6 +413,26 @@ TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)
               "\"S5;1\";\"PC\"\"2\"\"\";el;08h30;;x y;08h00\r\n");
 }
 
+// The log folder chosen in the window is read from the --config folder's
+// kivlogs.conf; --logs still comes first.
+TEST_F(CliFixture, TheLogFolderRememberedByTheWindowIsReadWithConfig)
+{
+    WriteFile(root() / "cfg" / "kivlogs.conf", "logs=" + logs().string() + "\r\n");
+    const std::string found = Search({"--word", "maths"}).out;
+    ASSERT_NE(found, "");
+    const auto run = [&](std::vector<std::string> args) { return RunCli(args, root()); };
+    const std::vector<std::string> dated{"search", "--date", "2006-02-05", "--word", "maths"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = dated;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return run(args);
+    };
+    EXPECT_EQ(with({"--config", "cfg"}).out, found);
+    const CliRun given = with({"--config", "cfg", "--logs", (root() / "ailleurs").string()});
+    EXPECT_EQ(given.status, 1);
+    EXPECT_NE(given.err.find("ailleurs"), std::string::npos) << given.err;
+}
+
 struct UsageCase {
     const char* name;
     std::vector<std::string> args;
@@ -341,50 +446,121 @@ void PrintTo(const UsageCase& c, std::ostream* out)
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 
-TEST_P(CliUsage, IsRefusedWithStatusTwoAndTheUsage)
+// One line that says what is wrong, then where the help is (the command's own
+// when one was named), never the whole usage that would push the error away.
+TEST_P(CliUsage, IsRefusedWithStatusTwoInOneLineAndAHintToTheHelp)
 {
     TempFolder cwd("kiv_cli_usage");
-    const CliRun run = RunCli(GetParam().args, cwd.path());
+    const std::vector<std::string>& args = GetParam().args;
+    const CliRun run = RunCli(args, cwd.path());
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("kivlogs-cli : "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Usage"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
+    const auto firstEnd = run.err.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind("kivlogs-cli : ", 0), 0u) << run.err;
+    const bool namesCommand =
+        !args.empty() && (args[0] == "search" || args[0] == "occupation" || args[0] == "watch");
+    EXPECT_EQ(run.err.substr(firstEnd + 1),
+              "Aide : kivlogs-cli " + (namesCommand ? args[0] + " " : std::string()) + "--help\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BadCommandLines, CliUsage,
     ::testing::Values(UsageCase{"no_command", {}},
                       UsageCase{"unknown_command", {"purge"}},
+                      UsageCase{"help_on_unknown_command", {"help", "purge"}},
                       UsageCase{"unknown_option", {"search", "--bogus"}},
                       UsageCase{"missing_value", {"search", "--date"}},
+                      UsageCase{"flag_given_a_value", {"search", "--with-word=oui"}},
                       UsageCase{"impossible_date", {"search", "--date", "2006-02-30"}},
+                      UsageCase{"impossible_date_after_equals", {"search", "--date=2006-02-30"}},
                       UsageCase{"not_leap_year", {"occupation", "--date", "2007-02-29"}},
                       UsageCase{"french_date_text", {"search", "--date", "05/02/2006"}},
                       UsageCase{"unknown_scope", {"search", "--scope", "Semaine"}},
-                      UsageCase{"unknown_format", {"occupation", "--format", "xml"}},
+                      UsageCase{"unknown_format", {"occupation", "--format=xml"}},
                       UsageCase{"unknown_encoding", {"search", "--encoding", "latin9"}},
                       UsageCase{"scope_is_for_search", {"occupation", "--scope", "Jour"}},
                       UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
                       UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
                       UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
-                      UsageCase{"occupation_config_missing", {"occupation", "--config", "nulle_part"}}),
+                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}},
+                      UsageCase{"watch_interval_zero", {"watch", "--interval", "0"}},
+                      UsageCase{"watch_interval_not_a_number", {"watch", "--interval=1s"}},
+                      UsageCase{"scope_is_for_search_not_watch", {"watch", "--scope", "Jour"}},
+                      UsageCase{"watch_words_and_word", {"watch", "--words", "f", "--word", "x"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CliInfo, HelpAndVersionSucceed)
+struct HelpCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> shown;     // each somewhere in the help
+    std::vector<std::string> notShown;  // options of another command
+};
+
+void PrintTo(const HelpCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CliHelp : public ::testing::TestWithParam<HelpCase> {};
+
+// Each way of asking for help succeeds on standard output; a command's help
+// explains that command's options and no other's.
+TEST_P(CliHelp, PrintsTheHelpOfWhatWasAsked)
+{
+    TempFolder cwd("kiv_cli_help");
+    const CliRun run = RunCli(GetParam().args, cwd.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    for (const std::string& text : GetParam().shown)
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    for (const std::string& text : GetParam().notShown)
+        EXPECT_EQ(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpRequests, CliHelp,
+    ::testing::Values(
+        // The folders a scheduled task falls back on, named as the window names them.
+        HelpCase{"all", {"--help"}, {"kivlogs-cli search", "kivlogs-cli occupation", "kivlogs-cli help", "--logs DOSSIER",
+                                     "/mnt/Torvel/Services/logs/", "le dossier courant"}, {}},
+        HelpCase{"help_alone", {"help"}, {"kivlogs-cli search", "kivlogs-cli occupation"}, {}},
+        HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
+        HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
+        HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv|summary  text", "--from AAAA-MM-JJ "}, {"--scope"}},
+        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
+        HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)
 {
     TempFolder cwd("kiv_cli_info");
-    const CliRun help = RunCli({"--help"}, cwd.path());
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("kivlogs-cli search"), std::string::npos);
-    EXPECT_NE(help.out.find("kivlogs-cli occupation"), std::string::npos);
-    // The folders a scheduled task falls back on, named as the window names them.
-    EXPECT_NE(help.out.find("--logs DOSSIER"), std::string::npos);
-    EXPECT_NE(help.out.find("/mnt/Torvel/Services/logs/"), std::string::npos);
-    EXPECT_NE(help.out.find("le dossier courant"), std::string::npos);
+    for (const std::string command : {"search", "occupation"})
+        EXPECT_EQ(RunCli({"help", command}, cwd.path()).out, RunCli({command, "--help"}, cwd.path()).out);
+    EXPECT_EQ(RunCli({"help"}, cwd.path()).out, RunCli({"--help"}, cwd.path()).out);
     const CliRun version = RunCli({"--version"}, cwd.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);
-    EXPECT_EQ(RunCli({"occupation", "--help"}, cwd.path()).status, 0);
+}
+
+// "--option=value" means what "--option value" means; only the first "="
+// separates, so a value may hold one.
+TEST_F(CliFixture, OptionValuesMayFollowAnEqualsSign)
+{
+    std::filesystem::create_directories(root() / "a=b");
+    std::filesystem::copy(logs(), root() / "a=b", std::filesystem::copy_options::recursive);
+    const std::string spaced = Search({"--word", "jeu", "--scope", "Mois"}).out;
+    ASSERT_NE(spaced, "");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"search", "--logs=" + (root() / "a=b").string(), "--date=2006-02-05", "--word=jeu", "--scope=Mois"}, spaced},
+        {{"occupation", "--logs=" + logs().string(), "--date=2006-02-05", "--format=cells", "--slots=slots.txt"},
+         Occupation({"--format", "cells", "--slots", "slots.txt"}).out},
+    };
+    for (const auto& [args, expected] : cases) {
+        const CliRun run = RunCli(args, root());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, expected) << args.back();
+    }
 }
 
 } // namespace

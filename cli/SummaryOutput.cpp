@@ -1,0 +1,94 @@
+#include "SummaryOutput.h"
+
+#include "Cp1252.h"
+#include "Diagnostics.h"
+#include "FileIo.h"
+#include "KivError.h"
+#include "LogFolder.h"
+#include "LogFolderOption.h"
+#include "OccupationCommand.h"
+#include "Output.h"
+#include "OutputGuard.h"
+#include "OccupationJob.h"
+#include "PeriodJob.h"
+#include "PeriodSummary.h"
+
+#include <memory>
+
+namespace kiv::cli {
+namespace {
+
+std::filesystem::path ConfigFolder(const CliOptions& options)
+{
+    std::error_code ec;
+    return options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
+}
+
+// The rows of the rooms of "kiv_salles.txt" come first, in the order the
+// staff gave them there; without the list the rooms come in byte order.
+TextList RoomOrder(const CliOptions& options)
+{
+    const std::filesystem::path rooms = ConfigFolder(options) / "kiv_salles.txt";
+    std::error_code ec;
+    if (!std::filesystem::exists(rooms, ec))
+        return {};
+    return LoadTextListFile(rooms, "kiv_salles.txt");
+}
+
+// Every file the summary reads: --output may name none of them.
+std::vector<std::filesystem::path> Inputs(const CliOptions& options, const PeriodRequest& request)
+{
+    // Each day is read as that day's room occupation reads it.
+    std::vector<std::filesystem::path> inputs = NamedListFiles(options);
+    for (const LogDate& date : PeriodDays(request.first, request.last)) {
+        const auto found = FilePaths(OccupationFiles({request.logFolder, date, request.room}).files);
+        inputs.insert(inputs.end(), found.begin(), found.end());
+    }
+    if (const auto slots = ChosenSlotsFile(options))
+        inputs.push_back(slots->path);
+    return inputs;
+}
+
+} // namespace
+
+int RunOccupationSummary(const CliOptions& options)
+{
+    const Encoding encoding = options.encoding;
+    PeriodRequest request;
+    request.logFolder = LogFolderPath(options);
+    request.first = *options.from;
+    request.last = *options.to;
+    request.room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
+    if (options.output)
+        RefuseOutputOverInput(*options.output, Inputs(options, request));
+
+    CellStore cells;
+    OccupationTable table(cells);
+    try {
+        LoadSlotHeaders(options, table);
+        request.roomOrder = RoomOrder(options);
+    } catch (const KivError& error) {
+        ReportError(error.what(), encoding);
+        return 1;
+    }
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        request.headerRow.push_back(table.Header(column));
+
+    std::unique_ptr<OutputSink> out =
+        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
+    if (!out->IsOpen()) {
+        ReportError(CannotCreateMessage(ShownPath(*options.output)), encoding);
+        return 1;
+    }
+    PeriodEvents events;
+    events.onError = [&](const std::string& message) { ReportError(message, encoding); };
+    const PeriodResult result = RunPeriodJob(request, events);
+    out->WriteEncoded(PeriodSummaryCsv(result.use), encoding);
+    if (!out->Finish()) {
+        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
+        return 1;
+    }
+    return result.outcome.allRead ? 0 : 1;
+}
+
+} // namespace kiv::cli

@@ -1,0 +1,81 @@
+#pragma once
+// Room use over a period: for each room and each slot column of the day
+// table, how many sessions that day's table placed in the column, summed from
+// the first day to the last. Each day is the day's own occupation scan (the
+// same logs, the same pairing, the same room filter), and each session goes to
+// the columns the table's slot rule gives it, so that the period is always the
+// sum of the day tables that the room tab shows.
+
+#include "LogMask.h"
+#include "OccupationTable.h"
+#include "ScanOutcome.h"
+#include "SessionParser.h"
+#include "TextList.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kiv {
+
+struct PeriodRequest {
+    std::filesystem::path logFolder; // the system's own path, never re-encoded
+    LogDate first{};
+    LogDate last{}; // included; a last day before the first gives an empty period
+    std::string room{kAllRooms}; // Windows-1252, the room filter as the room box takes it
+    // The header cells of the day table (a line break as a carriage return):
+    // they decide each session's columns. Missing ones read as empty text.
+    std::vector<std::string> headerRow;
+    // The rooms of "kiv_salles.txt": their rows come first, in this order.
+    TextList roomOrder;
+};
+
+// One room's row: the room field of its sessions, byte for byte ("s514" and
+// "S514" are two rooms, as they are two texts in the day table).
+struct RoomUse {
+    std::string room;
+    std::array<std::uint64_t, kSlotColumnCount> bySlot{}; // the count of each slot column
+    std::uint64_t sessions = 0; // sessions of the room, whichever columns took them
+    std::uint64_t Total() const noexcept;
+};
+
+struct PeriodUse {
+    std::vector<std::string> headers; // the request's header row, kSlotColumnCount of them
+    // Every room that had at least one session: the rooms of the request's
+    // order first, in that order, then the others in byte order.
+    std::vector<RoomUse> rooms;
+    std::array<std::uint64_t, kSlotColumnCount> SlotTotals() const noexcept;
+    std::uint64_t Total() const noexcept;
+};
+
+struct PeriodEvents {
+    // After each day, in day order (daysDone from 1 to dayCount).
+    std::function<void(std::size_t daysDone, std::size_t dayCount)> onProgress;
+    // A log that could not be read, as a day's scan reports it; the period goes
+    // on and counts every other log. In day order.
+    std::function<void(const std::string& message)> onError;
+};
+
+struct PeriodResult {
+    PeriodUse use;
+    // filesFound counts the logs of every day; a day without a log is no error.
+    ScanOutcome outcome;
+};
+
+// The days from first to last, both included; none when last is before first.
+std::vector<LogDate> PeriodDays(LogDate first, LogDate last);
+
+// Scans the days side by side on the machine's cores. The events are called
+// one at a time, from the job's threads (the calling one among them). A log
+// folder that cannot be listed is reported once and nothing is counted. Once
+// cancel is set nothing more is reported and the job returns soon after, its
+// outcome marked cancelled. Nothing is thrown.
+PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& events,
+                          const std::atomic<bool>* cancel = nullptr);
+
+} // namespace kiv

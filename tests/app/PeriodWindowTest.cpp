@@ -1,0 +1,242 @@
+// "Période…" of the room tab on the example week: the heat map against
+// kivlogs-cli's summary, its accessible table, its printout, and a count
+// called off or started again while it runs.
+
+#include "AppTestSupport.h"
+#include "HeatMap.h"
+#include "PeriodWindow.h"
+#include "PrintJobRun.h"
+#include "ResultsOutput.h"
+
+#include <QAccessible>
+#include <QAccessibleTableInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+
+namespace {
+
+const std::filesystem::path kExamples = KIV_EXAMPLES_DIR;
+
+QString Run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString PathText(const std::filesystem::path& path)
+{
+    return QString::fromStdU16String(path.u16string());
+}
+
+// The table of the summary, as kivlogs-cli writes it for the period.
+std::vector<QStringList> CliSummary(const kivtest::Folders& folders, const QString& from, const QString& to,
+                                    const QString& room)
+{
+    const QString csv = Run(QStringLiteral(KIVLOGS_CLI),
+                            {"occupation", "--logs", PathText(folders.Paths().logFolder), "--config",
+                             PathText(folders.Config()), "--format", "summary", "--from", from, "--to", to, "--room",
+                             room});
+    std::vector<QStringList> rows;
+    for (const QString& line : csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows.push_back(line.split(QLatin1Char(';')));
+    return rows;
+}
+
+class PeriodWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<kivtest::Folders> folders_;
+    std::unique_ptr<kivtest::ErrorCapture> errors_;
+    std::unique_ptr<kiv::TForm1> form_;
+    kiv::PeriodWindow* window_ = nullptr;
+
+    // Opens the window on the tab's day and room; waits for its count.
+    void Open(QDate day, const QString& room)
+    {
+        form_->DateTimePicker1->setDate(day);
+        form_->ComboBox1->setEditText(room);
+        form_->SpeedButtonperiode->click();
+        window_ = form_->findChild<kiv::PeriodWindow*>();
+        QVERIFY(window_ && window_->isVisible());
+        QSignalSpy finished(window_, &kiv::PeriodWindow::Finished);
+        QVERIFY(finished.wait(60000));
+    }
+
+    // The map's rows as the summary writes them: the headers, then each row.
+    std::vector<QStringList> MapRows()
+    {
+        const kiv::HeatMapModel& model = window_->Map->Model();
+        std::vector<QStringList> rows(1, {QStringLiteral("salle")});
+        for (int c = 0; c < model.columnCount(); ++c)
+            rows[0] << model.headerData(c, Qt::Horizontal, Qt::AccessibleTextRole).toString();
+        for (int r = 0; r < model.rowCount(); ++r) {
+            rows.push_back({model.headerData(r, Qt::Vertical, Qt::DisplayRole).toString()});
+            for (int c = 0; c < model.columnCount(); ++c)
+                rows.back() << model.index(r, c).data().toString();
+        }
+        return rows;
+    }
+
+private slots:
+    void init()
+    {
+        folders_ = std::make_unique<kivtest::Folders>();
+        std::filesystem::copy(kExamples / "logs", folders_->Paths().logFolder);
+        for (const char* list : {"kiv_salles.txt", "kiv_heures.txt"})
+            std::filesystem::copy(kExamples / list, folders_->Config() / list);
+        errors_ = std::make_unique<kivtest::ErrorCapture>();
+        form_ = std::make_unique<kiv::TForm1>(folders_->Paths());
+        form_->RunModal = [](QDialog&) { return int(QDialog::Rejected); };
+        form_->show();
+    }
+
+    void cleanup()
+    {
+        form_.reset();
+        errors_.reset();
+        folders_.reset();
+    }
+
+    // Every cell of the map, its header and its totals are the summary's;
+    // each cell's ground carries its count on one hue, darker for more, and
+    // its figure keeps WCAG's contrast; a screen reader reads a table whose
+    // cells say room, slot and count.
+    void mapIsTheSummaryInColourAndAnAccessibleTable()
+    {
+        // An unreadable log in the middle of the week is said, the rest counted.
+        kivtest::Folders::MakeUnreadable(folders_->Paths().logFolder / "badr031226.log");
+        Open(QDate(2026, 12, 5), QStringLiteral("Toutes"));
+        QCOMPARE(window_->DateFrom->date(), QDate(2026, 12, 1));
+        const auto expected = CliSummary(*folders_, "2026-12-01", "2026-12-05", "Toutes");
+        QCOMPARE(MapRows(), expected);
+        QCOMPARE(errors_->messages.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(errors_->messages[0]).contains(QStringLiteral("badr031226.log")));
+
+        const kiv::HeatMapModel& model = window_->Map->Model();
+        std::vector<std::pair<std::uint64_t, double>> grounds; // count, lightness
+        for (int r = 0; r < model.rowCount(); ++r)
+            for (int c = 0; c < model.columnCount(); ++c) {
+                const QModelIndex index = model.index(r, c);
+                const auto ground = index.data(Qt::BackgroundRole).value<QColor>();
+                const auto ink = index.data(Qt::ForegroundRole).value<QColor>();
+                QVERIFY2(kiv::ContrastRatio(ground, ink) >= 4.5, qPrintable(index.data().toString()));
+                const QString speech = expected[std::size_t(r) + 1][0] + QStringLiteral(", ") + expected[0][std::size_t(c) + 1]
+                    + QStringLiteral(" : ") + expected[std::size_t(r) + 1][std::size_t(c) + 1];
+                QCOMPARE(index.data(Qt::ToolTipRole).toString(), speech);
+                if (!model.IsTotal(r, c)) {
+                    QVERIFY2(std::abs(ground.hue() - 210) <= 10, qPrintable(ground.name())); // one hue: blue
+                    grounds.emplace_back(model.Count(r, c), ground.lightnessF());
+                }
+            }
+        std::sort(grounds.begin(), grounds.end());
+        for (std::size_t i = 1; i < grounds.size(); ++i)
+            QVERIFY(grounds[i].second <= grounds[i - 1].second);
+        QVERIFY(grounds.front().second > grounds.back().second);
+
+        QAccessibleInterface* map = QAccessible::queryAccessibleInterface(window_->Map);
+        QVERIFY(map && map->tableInterface());
+        QAccessibleTableInterface* table = map->tableInterface();
+        QCOMPARE(table->rowCount(), int(expected.size()) - 1);
+        QCOMPARE(table->columnCount(), 9);
+        QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Name), QStringLiteral("S514, 09h20 : ") + expected[1][2]);
+        QCOMPARE(table->cellAt(table->rowCount() - 1, 8)->text(QAccessible::Name),
+                 QStringLiteral("Toutes, total : ") + expected.back().back());
+
+        // "Copier": the same table, tab-separated.
+        window_->CopyButton->click();
+        QStringList lines;
+        for (const QStringList& row : expected)
+            lines << row.join(QLatin1Char('\t'));
+        QCOMPARE(QApplication::clipboard()->text(), lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+        // "Enregistrer": kivlogs-cli's bytes, in Windows-1252.
+        const auto saved = folders_->Exe() / "periode.csv";
+        form_->RunModal = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(PathText(saved));
+            return int(QDialog::Accepted);
+        };
+        window_->SaveButton->click();
+        const QString cli = Run(QStringLiteral(KIVLOGS_CLI),
+                                {"occupation", "--logs", PathText(folders_->Paths().logFolder), "--config",
+                                 PathText(folders_->Config()), "--format", "summary", "--from", "2026-12-01", "--to",
+                                 "2026-12-05", "--encoding", "cp1252"});
+        QCOMPARE(QString::fromLatin1(kivtest::Folders::Read(saved)), QString::fromLatin1(cli.toLatin1()));
+    }
+
+    // "Imprimer": one landscape page with the title, and every count of the map.
+    void printsTheMapOnOneLandscapePage()
+    {
+        Open(QDate(2026, 12, 5), QStringLiteral("S5"));
+        QPrinter& printer = form_->findChild<kiv::ResultsOutput*>()->Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = PathText(folders_->Exe() / "periode.pdf");
+        printer.setOutputFileName(pdf);
+        auto* printing = form_->findChild<kiv::PrintJobRun*>();
+        QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);
+        window_->PrintButton->click();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(errors_->messages, std::vector<std::string>{});
+
+        const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+        const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
+        QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
+        const QString text = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY2(text.contains(QStringLiteral("du 01/12/2026 au 05/12/2026, salle : S5")), qPrintable(text));
+        // Every figure of the map, as often as the map holds it.
+        QStringList printed = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        for (const QStringList& row : MapRows())
+            for (const QString& field : row) {
+                QVERIFY2(printed.removeOne(field), qPrintable(field + QStringLiteral(" missing from\n") + text));
+            }
+    }
+
+    // A count called off shows nothing and reports no end; a change of date
+    // while one runs starts it again, and only the last count ends on screen.
+    void cancelAndRestart()
+    {
+        Open(QDate(2026, 12, 5), QStringLiteral("Toutes"));
+        QSignalSpy finished(window_, &kiv::PeriodWindow::Finished);
+        window_->DateFrom->setDate(QDate(2026, 11, 1));
+        QVERIFY(window_->Running());
+        QVERIFY(!window_->SaveButton->isEnabled());
+        window_->CancelButton->click();
+        QVERIFY(!window_->Running());
+        QCOMPARE(window_->Status->text(), QStringLiteral("Calcul annulé."));
+        QCOMPARE(window_->Map->Model().rowCount(), 0);
+
+        window_->DateFrom->setDate(QDate(2026, 12, 1));
+        window_->DateTo->setDate(QDate(2026, 12, 2));
+        window_->Room->setEditText(QStringLiteral("S514"));
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(MapRows(), CliSummary(*folders_, "2026-12-01", "2026-12-02", "S514"));
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(window_->SaveButton->isEnabled());
+
+        // "Du" after "Au": nothing to count, and said so.
+        window_->DateFrom->setDate(QDate(2026, 12, 3));
+        QVERIFY(!window_->Running());
+        QCOMPARE(window_->Map->Model().rowCount(), 0);
+        QVERIFY(window_->Status->text().contains(QStringLiteral("après")));
+        QCOMPARE(errors_->messages, std::vector<std::string>{});
+    }
+};
+
+} // namespace
+
+QTEST_MAIN(PeriodWindowTest)
+#include "PeriodWindowTest.moc"

@@ -1,0 +1,177 @@
+// kivlogs-cli occupation --format summary against the day tables that
+// --format cells prints for each day of the period.
+
+#include "CliRun.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <sstream>
+
+namespace {
+
+const std::filesystem::path kExamples = KIV_EXAMPLES_DIR;
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + separator.size())
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// The summary's rows by their first field, the header row under "salle".
+std::map<std::string, std::vector<std::string>> Rows(const std::string& summary)
+{
+    std::map<std::string, std::vector<std::string>> rows;
+    std::vector<std::string> lines = Split(summary, "\r\n");
+    EXPECT_EQ(lines.back(), "");
+    lines.pop_back();
+    for (const std::string& line : lines) {
+        std::vector<std::string> fields = Split(line, ";");
+        const std::string name = fields.front();
+        fields.erase(fields.begin());
+        rows[name] = fields;
+    }
+    return rows;
+}
+
+// The eight headers and the entries of each column of one day's table, as
+// --format cells prints them.
+struct DayCells {
+    std::vector<std::string> headers;
+    std::array<int, 8> entries{};
+};
+
+DayCells ParseCells(const std::string& cells)
+{
+    DayCells day;
+    int column = -1;
+    for (const std::string& line : Split(cells, "\n")) {
+        if (line.rfind("#", 0) == 0 && line.find('\t') != std::string::npos) {
+            ++column;
+            day.headers.push_back(line.substr(line.find('\t') + 1));
+        } else if (!line.empty()) {
+            ++day.entries.at(static_cast<std::size_t>(column));
+        }
+    }
+    return day;
+}
+
+// The example week with an unreadable log in its middle and a day without
+// log on either side: for every room filter, the last row of the summary is
+// the sum of the day tables, and each listed room's row is the sum of the
+// tables of that room alone.
+TEST(CliSummary, IsTheSumOfTheDayTablesForEveryRoomFilter)
+{
+    TempFolder root("kiv_cli_summary");
+    const auto logs = root.path() / "logs";
+    std::filesystem::copy(kExamples / "logs", logs);
+    std::filesystem::create_directory(logs / "badr031226.log");
+    const std::vector<std::string> days{"2026-11-30", "2026-12-01", "2026-12-02", "2026-12-03",
+                                        "2026-12-04", "2026-12-05", "2026-12-06"};
+    const std::string config = "--config=" + kExamples.string();
+    const auto summary = [&](const std::string& room) {
+        return RunCli({"occupation", "--logs", logs.string(), config, "--room", room, "--format", "summary",
+                       "--from", days.front(), "--to", days.back()},
+                      root.path());
+    };
+    const auto dayTables = [&](const std::string& room) {
+        std::vector<std::string> row(9, "0");
+        std::array<int, 8> sum{};
+        std::vector<std::string> headers;
+        for (const std::string& day : days) {
+            const CliRun cells =
+                RunCli({"occupation", "--logs", logs.string(), config, "--room", room, "--format", "cells", "--date", day},
+                       root.path());
+            const DayCells parsed = ParseCells(cells.out);
+            headers = parsed.headers;
+            for (std::size_t c = 0; c < 8; ++c)
+                sum[c] += parsed.entries[c];
+        }
+        int total = 0;
+        for (std::size_t c = 0; c < 8; ++c) {
+            row[c] = std::to_string(sum[c]);
+            total += sum[c];
+        }
+        row[8] = std::to_string(total);
+        headers.insert(headers.begin(), "salle");
+        headers.push_back("total");
+        return std::pair(headers, row);
+    };
+
+    const std::vector<std::string> rooms{"S514", "S302", "S502", "SPROF", "SCDI"};
+    const CliRun all = summary("Toutes");
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.err, "Impossible d'ouvrir le fichier " + (logs / "badr031226.log").string() + ".\n");
+    const auto allRows = Rows(all.out);
+    const auto [headers, allTables] = dayTables("Toutes");
+    EXPECT_EQ(all.out.substr(0, all.out.find("\r\n")), [&] {
+        std::string row;
+        for (const std::string& h : headers)
+            row += (row.empty() ? "" : ";") + h;
+        return row;
+    }());
+    EXPECT_EQ(allRows.at("Toutes"), allTables);
+    std::vector<std::string> order;
+    for (const std::string& line : Split(all.out, "\r\n"))
+        order.push_back(line.substr(0, line.find(';')));
+    EXPECT_EQ(order, (std::vector<std::string>{"salle", "S514", "S302", "S502", "SPROF", "SCDI", "Toutes", ""}));
+
+    for (const std::string& room : rooms) {
+        SCOPED_TRACE(room);
+        const auto tables = dayTables(room).second;
+        EXPECT_EQ(allRows.at(room), tables);
+        const auto one = Rows(summary(room).out);
+        EXPECT_EQ(one.size(), 3u); // the header, the room, "Toutes"
+        EXPECT_EQ(one.at(room), tables);
+        EXPECT_EQ(one.at("Toutes"), tables);
+    }
+}
+
+TEST(CliSummary, AnEmptyPeriodHasOnlyItsHeaderAndTotalAndOutputIsTheSameBytes)
+{
+    TempFolder root("kiv_cli_summary_empty");
+    const std::vector<std::string> args{"occupation", "--logs", (kExamples / "logs").string(), "--config",
+                                        kExamples.string(), "--format=summary", "--from", "2027-01-01", "--to",
+                                        "2027-01-31", "--encoding", "cp1252"};
+    const CliRun run = RunCli(args, root.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "salle;08h25;09h20;10h30;11h25;12h35;14h00;15h00;17h00;total\r\n"
+                       "Toutes;0;0;0;0;0;0;0;0;0\r\n");
+
+    std::vector<std::string> toFile = args;
+    toFile.insert(toFile.end(), {"--from", "2026-12-01", "--output", (root.path() / "s.csv").string()});
+    const CliRun saved = RunCli(toFile, root.path());
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(saved.out, "");
+    toFile.resize(toFile.size() - 2);
+    EXPECT_EQ(ReadFile(root.path() / "s.csv"), RunCli(toFile, root.path()).out);
+}
+
+TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
+{
+    TempFolder root("kiv_cli_summary_usage");
+    const std::vector<std::vector<std::string>> cases{
+        {"--format", "summary", "--from", "2026-12-05", "--to", "2026-12-04"},
+        {"--format", "summary", "--from", "2026-12-05"},
+        {"--format", "summary"},
+        {"--format", "csv", "--from", "2026-12-01", "--to", "2026-12-05"},
+        {"--to", "2026-12-05"},
+        {"--format", "summary", "--from", "2026-12-01", "--to", "2026-12-05", "--output",
+         (kExamples / "logs" / "connexr031226.log").string()},
+    };
+    for (const auto& extra : cases) {
+        std::vector<std::string> args{"occupation", "--logs", (kExamples / "logs").string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun run = RunCli(args, root.path());
+        EXPECT_EQ(run.status, 2) << extra.back();
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Aide : kivlogs-cli occupation --help"), std::string::npos) << run.err;
+    }
+}
+
+} // namespace
