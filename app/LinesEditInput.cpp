@@ -177,35 +177,11 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
     case Qt::Key_Right:
         if (pos.column >= text.Length())
             return pos.line < lastLine ? TextPos{pos.line + 1, 0} : pos;
-        if (!wordWise)
-            return NextCursorPos(pos);
-        // As the stock text boxes: over a word, or over a run of the
-        // punctuation that parts words, then over the spaces after it.
-        if (IsWordSeparator(text.At(pos.column))) {
-            while (pos.column < text.Length() && IsWordSeparator(text.At(pos.column)))
-                ++pos.column;
-        } else {
-            while (pos.column < text.Length() && text.WordAt(pos.column))
-                ++pos.column;
-        }
-        while (pos.column < text.Length() && text.At(pos.column).isSpace())
-            ++pos.column;
-        return pos;
+        return NextCursorPos(pos, wordWise);
     case Qt::Key_Left:
         if (pos.column == 0)
             return pos.line > 0 ? TextPos{pos.line - 1, Store().LineLength(pos.line - 1)} : pos;
-        if (!wordWise)
-            return PreviousCursorPos(pos);
-        while (pos.column > 0 && text.At(pos.column - 1).isSpace())
-            --pos.column;
-        if (pos.column > 0 && IsWordSeparator(text.At(pos.column - 1))) {
-            while (pos.column > 0 && IsWordSeparator(text.At(pos.column - 1)))
-                --pos.column;
-        } else {
-            while (pos.column > 0 && text.WordAt(pos.column - 1))
-                --pos.column;
-        }
-        return pos;
+        return PreviousCursorPos(pos, wordWise);
     case Qt::Key_Down:
         return {std::min(pos.line + 1, lastLine), 0};
     case Qt::Key_Up:
