@@ -106,6 +106,10 @@ void LineDocument::Replace(TextPos from, TextPos to, const QString& text, EditKi
     Edit edit{from, store_.Extract(from, to), store_.RunOfText(text)};
     if (IsEmptyRun(edit.removed) && IsEmptyRun(edit.inserted))
         return;
+    if (!IsEmptyRun(edit.inserted))
+        edit.written = ++written_;
+    // Backspace leaves the anchor where the caret stood, at the erased end.
+    edit.backward = anchor_ == to && from != to;
     const TextPos end = Apply(from, edit.removed, edit.inserted, false);
     cursor_ = anchor_ = end;
     redo_.clear();
@@ -130,15 +134,17 @@ bool LineDocument::Merge(const Edit& edit, EditKind kind)
     bool follows = false;
     // As in the stock text boxes: a letter typed right where the last step
     // ended with inserted letters (typed, pasted, composed, or typed over a
-    // selection) joins that step; a line break typed or erased stands alone.
+    // selection), with no text written elsewhere since, joins that step; a
+    // line break typed or erased stands alone.
     if (kind == EditKind::Typing) {
         follows = IsEmptyRun(edit.removed) && edit.inserted.LineCount() == 1 && before.inserted.LastLength() > 0
-                  && EndOfRun(before.from, before.inserted) == edit.from;
+                  && before.written + 1 == edit.written && EndOfRun(before.from, before.inserted) == edit.from;
     } else if (kind == EditKind::Erasing && last.kind == EditKind::Erasing) {
-        // Backspace right before the last erased text, or Delete at its place.
+        // Backspace right before what the last Backspace erased, or Delete
+        // where the last Delete erased.
         follows = IsEmptyRun(edit.inserted) && IsEmptyRun(before.inserted) && edit.removed.LineCount() == 1
-                  && before.removed.LineCount() == 1
-                  && (EndOfRun(edit.from, edit.removed) == before.from || edit.from == before.from);
+                  && before.removed.LineCount() == 1 && edit.backward == before.backward
+                  && (edit.backward ? EndOfRun(edit.from, edit.removed) == before.from : edit.from == before.from);
     }
     if (!follows)
         return false;

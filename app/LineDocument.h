@@ -10,6 +10,7 @@
 
 #include "LineStore.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -91,6 +92,11 @@ private:
         TextPos from;
         LineRun removed;
         LineRun inserted;
+        // Which edit that wrote new text this was, counted from 1 (0: it
+        // wrote none).
+        std::uint64_t written = 0;
+        // An erase made with Backspace (the caret at its end).
+        bool backward = false;
     };
     struct Step {
         std::vector<Edit> edits;
@@ -113,6 +119,8 @@ private:
     std::vector<bool> markUsed_;
     std::vector<Step> undo_;
     std::vector<Step> redo_;
+    // Edits that wrote new text so far (an undo or a redo writes none).
+    std::uint64_t written_ = 0;
     int editDepth_ = 0;
     // Inside BeginEdit: whether the next edit opens the step.
     bool stepOpen_ = false;

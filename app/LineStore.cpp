@@ -20,8 +20,9 @@ using detail::LineRecord;
 // New bytes go into blocks of this size; a line of more than a quarter of it
 // gets a block of its own, of its exact size.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-// A prepared batch this large, and nearly full, is taken over whole rather
-// than copied.
+// A prepared batch this large is taken over whole rather than copied: a
+// giant line is never copied on the window's thread, and the unused end of
+// its block is never written, so it takes no memory.
 constexpr std::size_t kAdoptBytes = std::size_t{64} << 10;
 // Records a chunk holds when filled by appending; an edit splits a chunk
 // that grew past twice this.
@@ -587,7 +588,7 @@ void LineStore::AppendLines(LineBatch&& batch)
     std::uint32_t block = 0;
     std::uint32_t shift = 0;
     const Block& prepared = batch.bytes_;
-    if (prepared.size >= kAdoptBytes && prepared.capacity - prepared.size <= prepared.size / 8) {
+    if (prepared.size >= kAdoptBytes) {
         blocks_.push_back(std::make_shared<Block>(std::move(batch.bytes_)));
         block = static_cast<std::uint32_t>(blocks_.size() - 1);
     } else if (batch.bytes_.size > 0) {

@@ -131,11 +131,16 @@ void LinesEdit::AppendLines(LineBatch&& lines)
 {
     const TextPos oldCursor = CursorPos();
     const TextPos oldAnchor = AnchorPos();
+    // A caret carried to the new end keeps its column for Up and Down, as
+    // the stock text boxes do.
+    const bool atEnd = oldCursor == Store().End();
+    const double keepX = atEnd && wantedX_ < 0 && oldCursor.column > 0 ? XOf(oldCursor) : wantedX_;
     doc_.SetKeepRemovedText(false);
     doc_.AppendLines(std::move(lines));
     // A caret at the end of the text stays at its end, as when the lines are
     // pasted there; anywhere else it stays where the user left it.
     CaretChanged(oldCursor, oldAnchor);
+    wantedX_ = keepX;
 }
 
 void LinesEdit::clear()
@@ -635,20 +640,25 @@ TextPos LinesEdit::PosAtX(qsizetype line, double x) const
     return Store().Clamp({line, piece * kPiece + local});
 }
 
-TextPos LinesEdit::NextCursorPos(TextPos pos) const
+// The next or previous place for the caret, a character or a word away, as
+// Qt's layouts find it; a long line's piece boundaries are such places too.
+TextPos LinesEdit::NextCursorPos(TextPos pos, bool wordWise) const
 {
     const qsizetype piece = PieceOf(pos);
     const qsizetype from = piece * kPiece;
-    return {pos.line, from + LayoutOf(pos.line, piece).nextCursorPosition(static_cast<int>(pos.column - from))};
+    const auto mode = wordWise ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+    return {pos.line, from + LayoutOf(pos.line, piece).nextCursorPosition(static_cast<int>(pos.column - from), mode)};
 }
 
-TextPos LinesEdit::PreviousCursorPos(TextPos pos) const
+TextPos LinesEdit::PreviousCursorPos(TextPos pos, bool wordWise) const
 {
     qsizetype piece = PieceOf(pos);
     if (piece > 0 && pos.column == piece * kPiece)
         --piece;
     const qsizetype from = piece * kPiece;
-    return {pos.line, from + LayoutOf(pos.line, piece).previousCursorPosition(static_cast<int>(pos.column - from))};
+    const auto mode = wordWise ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+    return {pos.line,
+            from + LayoutOf(pos.line, piece).previousCursorPosition(static_cast<int>(pos.column - from), mode)};
 }
 
 QRect LinesEdit::CharacterRect(TextPos pos) const

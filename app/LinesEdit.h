@@ -156,15 +156,14 @@ private:
     qsizetype PieceCount(qsizetype line) const;
     qsizetype PieceOf(TextPos pos) const;
     QTextLayout& LayoutOf(qsizetype line, qsizetype piece) const;
-    QTextLayout& LayoutAt(TextPos pos) const { return LayoutOf(pos.line, PieceOf(pos)); }
     // Where a piece starts and where a line ends, from the line's start.
     double PieceX(qsizetype line, qsizetype piece) const;
     double LineWidth(qsizetype line) const;
     qsizetype PieceAtX(qsizetype line, double x) const;
     double XOf(TextPos pos) const;
     TextPos PosAtX(qsizetype line, double x) const;
-    TextPos NextCursorPos(TextPos pos) const;
-    TextPos PreviousCursorPos(TextPos pos) const;
+    TextPos NextCursorPos(TextPos pos, bool wordWise) const;
+    TextPos PreviousCursorPos(TextPos pos, bool wordWise) const;
     LineWidths& WidthsOf(qsizetype line) const;
     double MeasurePiece(qsizetype line, qsizetype piece) const;
     void MeasureSome();

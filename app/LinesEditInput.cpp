@@ -18,18 +18,19 @@
 namespace kiv {
 namespace {
 
-bool IsWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-// What a double click selects, as in the stock text boxes: a run of
-// characters without spaces and without the punctuation that parts words
-// (so "POSTE07" or "12€", but not across "." or "-").
-bool IsSelectedWordChar(QChar c)
+// The punctuation that parts words, as the stock text boxes count it.
+bool IsWordSeparator(QChar c)
 {
     static const QString separators = QStringLiteral(".,?!@#$:;-<>[](){}=/+%&^*'\"`~|\\");
-    return !c.isSpace() && !separators.contains(c);
+    return separators.contains(c);
+}
+
+// A word, for moving by words and for what a double click selects: a run of
+// characters without spaces and without that punctuation (so "POSTE07" or
+// "12€", but not across "." or "-").
+bool IsWordChar(QChar c)
+{
+    return !c.isSpace() && !IsWordSeparator(c);
 }
 
 // A key's text is typed by the rule Qt's own text boxes follow: Ctrl alone
@@ -145,10 +146,15 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
         if (vertical)
             target = PosAtX(target.line, keepX);
         // As in the stock text boxes, Shift+Up on the first line selects to
-        // its start and Shift+Down on the last line to the end of the text.
-        if (select && move.key == Qt::Key_Up && CursorPos().line == 0)
+        // its start and Shift+Down on the last line to the end of the text;
+        // without Shift they leave the caret and the selection as they are.
+        const bool firstLine = move.key == Qt::Key_Up && CursorPos().line == 0;
+        const bool lastLine = move.key == Qt::Key_Down && CursorPos().line == Store().LineCount() - 1;
+        if ((firstLine || lastLine) && !select)
+            return true;
+        if (firstLine)
             target = {0, 0};
-        else if (select && move.key == Qt::Key_Down && CursorPos().line == Store().LineCount() - 1)
+        else if (lastLine)
             target = Store().End();
         if (!select && HasSelection() && !vertical && !move.wordWise
             && (move.key == Qt::Key_Left || move.key == Qt::Key_Right))
@@ -171,23 +177,11 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
     case Qt::Key_Right:
         if (pos.column >= text.Length())
             return pos.line < lastLine ? TextPos{pos.line + 1, 0} : pos;
-        if (!wordWise)
-            return NextCursorPos(pos);
-        while (pos.column < text.Length() && text.WordAt(pos.column))
-            ++pos.column;
-        while (pos.column < text.Length() && !text.WordAt(pos.column))
-            ++pos.column;
-        return pos;
+        return NextCursorPos(pos, wordWise);
     case Qt::Key_Left:
         if (pos.column == 0)
             return pos.line > 0 ? TextPos{pos.line - 1, Store().LineLength(pos.line - 1)} : pos;
-        if (!wordWise)
-            return PreviousCursorPos(pos);
-        while (pos.column > 0 && !text.WordAt(pos.column - 1))
-            --pos.column;
-        while (pos.column > 0 && text.WordAt(pos.column - 1))
-            --pos.column;
-        return pos;
+        return PreviousCursorPos(pos, wordWise);
     case Qt::Key_Down:
         return {std::min(pos.line + 1, lastLine), 0};
     case Qt::Key_Up:
@@ -336,9 +330,9 @@ void LinesEdit::SelectWordAt(TextPos at)
     LineReader text(*this, at.line);
     qsizetype start = at.column;
     qsizetype end = at.column;
-    while (start > 0 && IsSelectedWordChar(text.At(start - 1)))
+    while (start > 0 && IsWordChar(text.At(start - 1)))
         --start;
-    while (end < text.Length() && IsSelectedWordChar(text.At(end)))
+    while (end < text.Length() && IsWordChar(text.At(end)))
         ++end;
     SetSelection({at.line, start}, {at.line, end});
 }

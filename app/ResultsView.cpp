@@ -126,6 +126,12 @@ QMimeData* ResultsView::ResultMimeData(const KeywordSearchResult& result)
 
 QMimeData* ResultsView::SelectionMimeData() const
 {
+    // Beyond some millions of characters (a giant line, a year of results)
+    // no word processor takes the rich text: plain text alone is copied,
+    // which is also far quicker to hand over.
+    constexpr qsizetype kRichLimit = 1 << 22;
+    if (Store().OffsetOf(SelectionEnd()) - Store().OffsetOf(SelectionStart()) > kRichLimit)
+        return LinesEdit::SelectionMimeData();
     const auto make = [](const LineStore& text, TextPos from, TextPos to, QMimeData& data) {
         // Lines as a word processor pastes them: a line break after each but
         // the last.

@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <string>
+
 using kiv::LineDocument;
 using kiv::LineStore;
 using kiv::TextPos;
@@ -243,6 +245,11 @@ private slots:
         QCOMPARE(doc.Store().BytesHeld(), empty);
         QVERIFY(!doc.CanUndo());
         QCOMPARE(doc.Store().PlainText(), QString());
+        // The empty line left is read like any other (the status line reads
+        // the selected line as soon as "Effacer" has emptied the view).
+        std::string bytes = "x";
+        doc.Store().AppendCp1252(0, bytes);
+        QCOMPARE(bytes, std::string("x"));
     }
 };
 
