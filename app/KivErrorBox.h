@@ -21,8 +21,20 @@ inline std::function<void(QWidget* parent, const std::string& shownText)> ErrorB
 // Shows the error text (Windows-1252 bytes) in the application's error box.
 void ShowKivError(QWidget* parent, const std::string& cp1252Text);
 
-// Shows the errors of one scan in one box, one per line, each with its full
-// stop; shows nothing when there are none.
+// What one box says of a scan's errors: the first of them, one per line, each
+// with its full stop, and when there are more than the box can show, a last
+// line that counts the others; the whole list goes to the box's details,
+// where it can be read and copied. A folder of twenty thousand unreadable
+// logs must not give a box whose OK button lies below the screen.
+struct ErrorBoxText {
+    std::string shown;   // Windows-1252
+    std::string details; // Windows-1252, empty when shown holds every error
+};
+inline constexpr std::size_t ErrorsShownInBox = 20;
+ErrorBoxText ScanErrorsText(const std::vector<std::string>& cp1252Texts);
+
+// Shows the errors of one scan in one box (see ScanErrorsText); shows nothing
+// when there are none.
 void ShowKivErrors(QWidget* parent, const std::vector<std::string>& cp1252Texts);
 
 // Runs body; an error it raises is shown in the error box. True when body

@@ -5,16 +5,23 @@
 // edit it as any text box (caret, selection, typing, clipboard, undo), and
 // screen readers read and write it as one.
 
-#include "LineStore.h"
+#include "LineDocument.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QPointer>
 #include <QTimer>
 
+#include <array>
+#include <map>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+class QAccessibleEvent;
 class QMenu;
 class QMimeData;
 class QTextLayout;
@@ -28,38 +35,48 @@ public:
     explicit LinesEdit(QWidget* parent = nullptr);
     ~LinesEdit() override;
 
-    const LineStore& Store() const noexcept { return store_; }
+    // The text read through the store's reading functions only.
+    const LineStore& Store() const noexcept { return doc_.Store(); }
+    const LineDocument& Document() const noexcept { return doc_; }
+    // For the view's own input handling and the positions it keeps (marks).
+    LineDocument& Document() noexcept { return doc_; }
 
     // Appends whole lines after the text (see LineStore::AppendLines). The
     // undo history does not record them: a year of results would fill it.
-    void AppendLines(std::vector<StoredLine>&& lines);
-    // Empties the text and forgets what undo could bring back.
-    void clear() { TakeLines(); }
-    // Empties it the same way and hands over the lines it held, so that a
-    // whole day of them can be freed off the window's thread.
-    LineList TakeLines();
-    QString toPlainText() const { return store_.PlainText(); }
+    void AppendLines(LineBatch&& lines);
+    // Empties the text, forgets what undo could bring back and gives the
+    // memory back to the system.
+    void clear();
+    // Empties it the same way and hands over the lines it held, so that they
+    // can be freed off the window's thread.
+    LineStore TakeLines();
+    QString toPlainText() const { return Store().PlainText(); }
 
-    TextPos CursorPos() const noexcept { return cursor_; }
-    TextPos AnchorPos() const noexcept { return anchor_; }
-    TextPos SelectionStart() const { return std::min(cursor_, anchor_); }
-    TextPos SelectionEnd() const { return std::max(cursor_, anchor_); }
-    bool HasSelection() const { return cursor_ != anchor_; }
-    QString SelectedText() const { return store_.PlainText(SelectionStart(), SelectionEnd()); }
+    TextPos CursorPos() const noexcept { return doc_.Cursor(); }
+    TextPos AnchorPos() const noexcept { return doc_.Anchor(); }
+    TextPos SelectionStart() const { return std::min(CursorPos(), AnchorPos()); }
+    TextPos SelectionEnd() const { return std::max(CursorPos(), AnchorPos()); }
+    bool HasSelection() const { return CursorPos() != AnchorPos(); }
+    QString SelectedText() const { return Store().PlainText(SelectionStart(), SelectionEnd()); }
     // Moves the caret; with keepAnchor the selection runs from where it was
     // anchored to the new place.
     void SetCursor(TextPos pos, bool keepAnchor = false);
     void SetSelection(TextPos anchor, TextPos cursor);
-    void MoveToEnd() { SetCursor({store_.LineCount() - 1, store_.LineLength(store_.LineCount() - 1)}); }
+    void MoveToEnd() { SetCursor(Store().End()); }
     void EnsureCursorVisible();
 
     // An edit as the user makes it, recorded for undo: the text between two
     // positions replaced by text, the caret after it.
-    void ReplaceRange(TextPos from, TextPos to, const QString& text);
-    void ReplaceSelection(const QString& text) { ReplaceRange(SelectionStart(), SelectionEnd(), text); }
+    // kind: how it joins the edit before it for undo.
+    void ReplaceRange(TextPos from, TextPos to, const QString& text,
+                      LineDocument::EditKind kind = LineDocument::EditKind::Other);
+    void ReplaceSelection(const QString& text, LineDocument::EditKind kind = LineDocument::EditKind::Other)
+    {
+        ReplaceRange(SelectionStart(), SelectionEnd(), text, kind);
+    }
 
-    bool IsUndoAvailable() const noexcept { return !undo_.empty(); }
-    bool IsRedoAvailable() const noexcept { return !redo_.empty(); }
+    bool IsUndoAvailable() const noexcept { return doc_.CanUndo(); }
+    bool IsRedoAvailable() const noexcept { return doc_.CanRedo(); }
 
     qsizetype FirstVisibleLine() const;
     int LineHeight() const;
@@ -104,43 +121,98 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    struct UndoStep {
-        TextPos from;
-        LineRun removed;
-        LineRun inserted;
-        TextPos cursorBefore;
-        TextPos anchorBefore;
-        bool typing = false;
+    // The space around the text, as in the other text boxes of the window.
+    static constexpr int kMargin = 4;
+    // Pieces a long line is laid out in: a screen's width shows at most two.
+    static constexpr qsizetype kPiece = 1024;
+    // How often a selection dragged past the edge moves the view.
+    static constexpr int kAutoScrollMs = 50;
+
+    // A long line is laid out, drawn and hit-tested piece by piece, only
+    // the pieces on screen: a log written without line breaks makes a line
+    // of hundreds of millions of characters, far more than one layout can
+    // hold or shape in the time of a frame.
+    struct LineWidths {
+        // Where each measured piece starts, and where the last of them ends.
+        std::vector<double> starts{0.0};
+        // The width given to a piece not measured yet.
+        double estimate = 0;
     };
+    using LayoutKey = std::pair<qsizetype, qsizetype>; // line, piece
+
+    qsizetype PieceCount(qsizetype line) const;
+    qsizetype PieceOf(TextPos pos) const;
+    QTextLayout& LayoutOf(qsizetype line, qsizetype piece) const;
+    QTextLayout& LayoutAt(TextPos pos) const { return LayoutOf(pos.line, PieceOf(pos)); }
+    // Where a piece starts and where a line ends, from the line's start.
+    double PieceX(qsizetype line, qsizetype piece) const;
+    double LineWidth(qsizetype line) const;
+    qsizetype PieceAtX(qsizetype line, double x) const;
+    double XOf(TextPos pos) const;
+    TextPos PosAtX(qsizetype line, double x) const;
+    TextPos NextCursorPos(TextPos pos) const;
+    TextPos PreviousCursorPos(TextPos pos) const;
+    LineWidths& WidthsOf(qsizetype line) const;
+    double MeasurePiece(qsizetype line, qsizetype piece) const;
+    void MeasureSome();
+    // Where a column falls in its piece's layout, past the text being
+    // composed at the caret (the caret itself inside it).
+    int LayoutColumn(TextPos pos, bool caret) const;
+    // Layouts and widths of the line from pos on, and of the lines after
+    // it too when lines came or went, no longer hold after an edit there.
+    void ForgetLines(TextPos from, bool linesAfterToo);
+    double HorizontalOffset() const;
+    void SetHorizontalOffset(double x);
 
     bool HandleEditKey(QKeyEvent* event);
     bool HandleMoveKey(QKeyEvent* event);
     TextPos Moved(TextPos pos, int key, bool wordWise) const;
-    void Apply(UndoStep& step, bool forward);
-    void Record(UndoStep step);
+    void TextChangedBy(const LineDocument::Change& change);
+    void AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor);
     void TypeText(const QString& text);
     void CaretChanged(TextPos oldCursor, TextPos oldAnchor);
     void RestartBlink();
     void ScheduleScrollBars();
     void UpdateScrollBars();
     void ForgetLayouts();
-    QTextLayout& LayoutOf(qsizetype line) const;
     qreal TextLeft() const;
     int VisibleLineCount() const;
     std::unique_ptr<QMenu> StandardMenu();
+    void SelectLine(qsizetype line);
+    void SelectWordAt(TextPos pos);
+    void DragTo(QPointF viewportPoint);
+    void AutoScroll();
+    // The X11 selection serves what is selected here when another program
+    // asks for it, so that selecting costs nothing however much is selected.
+    void OfferSelection();
+    void Announce(QAccessibleEvent& event);
 
-    LineStore store_;
-    TextPos cursor_;
-    TextPos anchor_;
-    std::vector<UndoStep> undo_;
-    std::vector<UndoStep> redo_;
+    LineDocument doc_;
 
-    mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> layouts_;
+    mutable std::map<LayoutKey, std::unique_ptr<QTextLayout>> layouts_;
+    mutable std::unordered_map<qsizetype, LineWidths> widths_;
+    // Advance of each character below 256, plain and bold.
+    mutable std::array<std::array<float, 256>, 2> advances_{};
+    mutable bool advancesKnown_ = false;
+    mutable QTimer measureLater_;
     mutable qreal widest_ = 0;
+    // The horizontal scroll bar counts in steps of this many pixels when the
+    // widest line is wider than its range.
+    double horizontalUnit_ = 1;
     QTimer scrollBarsLater_;
     QBasicTimer blink_;
+    QBasicTimer autoScroll_;
+    QPointF dragPoint_;
     bool caretShown_ = false;
     bool dragging_ = false;
+    // A third click soon after a double-click, near it, selects the line.
+    QElapsedTimer sinceDoubleClick_;
+    QPointF doubleClickPoint_;
+    // Text being composed in an input method, shown at the caret.
+    QString preedit_;
+    int preeditCursor_ = 0;
+    QList<QInputMethodEvent::Attribute> preeditFormats_;
+    QPointer<QMimeData> offeredSelection_;
     // The column the caret keeps while moving up and down, in pixels.
     qreal wantedX_ = -1;
 };

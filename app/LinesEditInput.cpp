@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTextLayout>
 
 namespace kiv {
@@ -22,6 +23,53 @@ bool IsWordChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
+// A key's text is typed by the rule Qt's own text boxes follow: Ctrl alone
+// (with or without Shift) is a command, but Ctrl with Alt is how Windows
+// sends AltGr, and French keyboards type @ # { [ | with it. Tab stays with
+// the window, to move between its controls.
+bool IsTypedText(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse
+           || (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
+
+// Reads a line a window at a time, so that walking a word of a line of
+// millions of characters never copies the whole line.
+class LineReader {
+public:
+    LineReader(const LinesEdit& edit, qsizetype line)
+        : edit_(edit), line_(line), length_(edit.Store().LineLength(line))
+    {
+    }
+    qsizetype Length() const { return length_; }
+    QChar At(qsizetype column)
+    {
+        if (column < from_ || column >= from_ + window_.size()) {
+            from_ = std::max<qsizetype>(0, column - kWindow / 2);
+            window_ = edit_.Store().LineText(line_, from_, kWindow);
+        }
+        return window_[column - from_];
+    }
+    bool WordAt(qsizetype column) { return IsWordChar(At(column)); }
+
+private:
+    static constexpr qsizetype kWindow = 4096;
+    const LinesEdit& edit_;
+    qsizetype line_;
+    qsizetype length_;
+    qsizetype from_ = 0;
+    QString window_;
+};
+
 } // namespace
 
 bool LinesEdit::event(QEvent* event)
@@ -30,8 +78,10 @@ bool LinesEdit::event(QEvent* event)
     // window's shortcuts.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool printable = !key->text().isEmpty() && key->text().front().isPrint()
-                               && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        const bool printable = (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier
+                                || modifiers == Qt::KeypadModifier)
+                               && key->key() < Qt::Key_Escape;
         if (printable || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)
             || key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Undo)
             || key->matches(QKeySequence::Redo) || key->matches(QKeySequence::SelectAll)
@@ -81,12 +131,10 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
             continue;
         const bool vertical = move.key == Qt::Key_Up || move.key == Qt::Key_Down || move.key == Qt::Key_PageUp
                               || move.key == Qt::Key_PageDown;
-        const qreal keepX = vertical && wantedX_ >= 0
-                                ? wantedX_
-                                : LayoutOf(cursor_.line).lineAt(0).cursorToX(static_cast<int>(cursor_.column));
-        TextPos target = Moved(cursor_, move.key, move.wordWise);
+        const qreal keepX = vertical && wantedX_ >= 0 ? wantedX_ : XOf(CursorPos());
+        TextPos target = Moved(CursorPos(), move.key, move.wordWise);
         if (vertical)
-            target.column = LayoutOf(target.line).lineAt(0).xToCursor(keepX);
+            target = PosAtX(target.line, keepX);
         if (!select && HasSelection() && !vertical && !move.wordWise
             && (move.key == Qt::Key_Left || move.key == Qt::Key_Right))
             target = move.key == Qt::Key_Left ? SelectionStart() : SelectionEnd();
@@ -101,28 +149,28 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
 
 TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
 {
-    const qsizetype lastLine = store_.LineCount() - 1;
+    const qsizetype lastLine = Store().LineCount() - 1;
     const int page = std::max(1, VisibleLineCount() - 1);
-    const QString& text = store_.Line(pos.line).text;
+    LineReader text(*this, pos.line);
     switch (key) {
     case Qt::Key_Right:
-        if (pos.column >= text.size())
+        if (pos.column >= text.Length())
             return pos.line < lastLine ? TextPos{pos.line + 1, 0} : pos;
         if (!wordWise)
-            return {pos.line, LayoutOf(pos.line).nextCursorPosition(static_cast<int>(pos.column))};
-        while (pos.column < text.size() && IsWordChar(text[pos.column]))
+            return NextCursorPos(pos);
+        while (pos.column < text.Length() && text.WordAt(pos.column))
             ++pos.column;
-        while (pos.column < text.size() && !IsWordChar(text[pos.column]))
+        while (pos.column < text.Length() && !text.WordAt(pos.column))
             ++pos.column;
         return pos;
     case Qt::Key_Left:
         if (pos.column == 0)
-            return pos.line > 0 ? TextPos{pos.line - 1, store_.LineLength(pos.line - 1)} : pos;
+            return pos.line > 0 ? TextPos{pos.line - 1, Store().LineLength(pos.line - 1)} : pos;
         if (!wordWise)
-            return {pos.line, LayoutOf(pos.line).previousCursorPosition(static_cast<int>(pos.column))};
-        while (pos.column > 0 && !IsWordChar(text[pos.column - 1]))
+            return PreviousCursorPos(pos);
+        while (pos.column > 0 && !text.WordAt(pos.column - 1))
             --pos.column;
-        while (pos.column > 0 && IsWordChar(text[pos.column - 1]))
+        while (pos.column > 0 && text.WordAt(pos.column - 1))
             --pos.column;
         return pos;
     case Qt::Key_Down:
@@ -136,7 +184,7 @@ TextPos LinesEdit::Moved(TextPos pos, int key, bool wordWise) const
     case Qt::Key_Home:
         return wordWise ? TextPos{0, 0} : TextPos{pos.line, 0};
     case Qt::Key_End:
-        return wordWise ? TextPos{lastLine, store_.LineLength(lastLine)} : TextPos{pos.line, text.size()};
+        return wordWise ? TextPos{lastLine, Store().LineLength(lastLine)} : TextPos{pos.line, text.Length()};
     default:
         return pos;
     }
@@ -160,16 +208,17 @@ bool LinesEdit::HandleEditKey(QKeyEvent* event)
         if (!HasSelection()) {
             const int key = event->key() == Qt::Key_Backspace ? Qt::Key_Left : Qt::Key_Right;
             const bool wordWise = event->modifiers() & Qt::ControlModifier;
-            const TextPos other = Moved(cursor_, key, wordWise);
-            if (other == cursor_)
+            const TextPos other = Moved(CursorPos(), key, wordWise);
+            if (other == CursorPos())
                 return true;
-            SetSelection(cursor_, other);
+            SetSelection(CursorPos(), other);
+            ReplaceSelection(QString(), LineDocument::EditKind::Erasing);
+            return true;
         }
         ReplaceSelection(QString());
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         TypeText(QStringLiteral("\n"));
-    } else if (!event->text().isEmpty() && event->text().front().isPrint()
-               && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    } else if (IsTypedText(event)) {
         TypeText(event->text());
     } else {
         return false;
@@ -179,8 +228,21 @@ bool LinesEdit::HandleEditKey(QKeyEvent* event)
 
 void LinesEdit::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const bool third = sinceDoubleClick_.isValid()
+                       && sinceDoubleClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval()
+                       && (event->position() - doubleClickPoint_).manhattanLength()
+                              < QGuiApplication::styleHints()->startDragDistance();
+    sinceDoubleClick_.invalidate();
+    if (third) {
+        SelectLine(PosAt(event->position()).line);
         return;
     }
     SetCursor(PosAt(event->position()), event->modifiers() & Qt::ShiftModifier);
@@ -191,39 +253,86 @@ void LinesEdit::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragging_)
         return;
-    const QPointF at = event->position();
-    // Dragging past the edge carries the view along.
-    QScrollBar* vertical = verticalScrollBar();
-    if (at.y() < 0)
-        vertical->setValue(vertical->value() - 1);
-    else if (at.y() > viewport()->height())
-        vertical->setValue(vertical->value() + 1);
-    SetCursor(PosAt(at), true);
+    dragPoint_ = event->position();
+    // Held past the edge, the button keeps the view moving, as in any text
+    // box, even while the mouse stays still.
+    if (viewport()->rect().contains(dragPoint_.toPoint()))
+        autoScroll_.stop();
+    else if (!autoScroll_.isActive())
+        autoScroll_.start(kAutoScrollMs, this);
+    DragTo(dragPoint_);
+}
+
+void LinesEdit::DragTo(QPointF point)
+{
+    SetCursor(PosAt(point), true);
     EnsureCursorVisible();
+}
+
+void LinesEdit::AutoScroll()
+{
+    if (!dragging_) {
+        autoScroll_.stop();
+        return;
+    }
+    // Past the top or bottom, the selection reaches one line beyond the
+    // screen, which scrolls it by that line.
+    const QRect area = viewport()->rect();
+    QPointF at = dragPoint_;
+    if (at.y() < area.top())
+        at.setY(area.top() - 1);
+    else if (at.y() > area.bottom())
+        at.setY(kMargin + (VisibleLineCount() + 0.5) * LineHeight());
+    DragTo(at);
 }
 
 void LinesEdit::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         dragging_ = false;
+        autoScroll_.stop();
+        return;
+    }
+    // The middle button pastes what is selected, here or in another
+    // program, where it is released.
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (HasSelection() && clipboard->supportsSelection())
-        clipboard->setText(SelectedText(), QClipboard::Selection);
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        const QMimeData* data = clipboard->mimeData(QClipboard::Selection);
+        const QString text = data && data->hasText() ? data->text() : QString();
+        SetCursor(PosAt(event->position()));
+        if (!text.isEmpty()) {
+            ReplaceSelection(text);
+            EnsureCursorVisible();
+        }
+    }
 }
 
 void LinesEdit::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const TextPos at = PosAt(event->position());
-    const QString& text = store_.Line(at.line).text;
+    SelectWordAt(PosAt(event->position()));
+    sinceDoubleClick_.start();
+    doubleClickPoint_ = event->position();
+}
+
+void LinesEdit::SelectWordAt(TextPos at)
+{
+    LineReader text(*this, at.line);
     qsizetype start = at.column;
     qsizetype end = at.column;
-    while (start > 0 && IsWordChar(text[start - 1]))
+    while (start > 0 && text.WordAt(start - 1))
         --start;
-    while (end < text.size() && IsWordChar(text[end]))
+    while (end < text.Length() && text.WordAt(end))
         ++end;
     SetSelection({at.line, start}, {at.line, end});
+}
+
+void LinesEdit::SelectLine(qsizetype line)
+{
+    // The line with its line break, as Qt's text boxes select it.
+    const TextPos end = line + 1 < Store().LineCount() ? TextPos{line + 1, 0} : TextPos{line, Store().LineLength(line)};
+    SetSelection({line, 0}, end);
 }
 
 std::unique_ptr<QMenu> LinesEdit::StandardMenu()
@@ -240,6 +349,7 @@ std::unique_ptr<QMenu> LinesEdit::StandardMenu()
     add(QStringLiteral("Copier"), QKeySequence::Copy, HasSelection(), &LinesEdit::copy);
     const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
     add(QStringLiteral("Coller"), QKeySequence::Paste, pasted && pasted->hasText(), &LinesEdit::paste);
+    add(QStringLiteral("Supprimer"), QKeySequence(), HasSelection(), [this] { ReplaceSelection(QString()); });
     menu->addSeparator();
     add(QStringLiteral("Tout sélectionner"), QKeySequence::SelectAll, true, &LinesEdit::selectAll);
     return menu;
@@ -253,24 +363,59 @@ void LinesEdit::contextMenuEvent(QContextMenuEvent* event)
 
 void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (!event->commitString().isEmpty())
-        TypeText(event->commitString());
+    // What the input method sends replaces the selection, as typing does.
+    const bool input = !event->commitString().isEmpty() || event->replacementLength() > 0
+                       || event->preeditString() != preedit_;
+    if (input && HasSelection())
+        ReplaceSelection(QString());
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        // The replaced stretch is counted from the caret, inside its line.
+        const qsizetype length = Store().LineLength(CursorPos().line);
+        const qsizetype from = std::clamp<qsizetype>(CursorPos().column + event->replacementStart(), 0, length);
+        const qsizetype to = std::clamp<qsizetype>(from + event->replacementLength(), from, length);
+        if (from == CursorPos().column && to == from)
+            TypeText(event->commitString());
+        else
+            ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
+    }
+    preedit_ = event->preeditString();
+    preeditCursor_ = static_cast<int>(preedit_.size());
+    preeditFormats_.clear();
+    for (const QInputMethodEvent::Attribute& a : event->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            preeditCursor_ = a.start;
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            preeditFormats_.append(a);
+        } else if (a.type == QInputMethodEvent::Selection) {
+            // Counted from the start of the caret's line.
+            SetSelection({CursorPos().line, a.start}, {CursorPos().line, a.start + a.length});
+        }
+    }
+    ForgetLines({CursorPos().line, 0}, false);
+    RestartBlink();
+    viewport()->update();
     event->accept();
 }
 
 QVariant LinesEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
+    // The text around the caret, not the whole of a line that may hold
+    // millions of characters.
+    const qsizetype length = Store().LineLength(CursorPos().line);
+    const qsizetype from = std::max<qsizetype>(0, CursorPos().column - kPiece);
+    const qsizetype to = std::min(length, CursorPos().column + kPiece);
     switch (query) {
     case Qt::ImEnabled:
         return true;
     case Qt::ImCursorRectangle:
-        return CharacterRect(cursor_).translated(viewport()->pos());
+        return CharacterRect(CursorPos()).translated(viewport()->pos());
     case Qt::ImSurroundingText:
-        return store_.Line(cursor_.line).text;
+        return Store().LineText(CursorPos().line, from, to - from);
     case Qt::ImCursorPosition:
-        return static_cast<int>(cursor_.column);
+        return static_cast<int>(CursorPos().column - from);
     case Qt::ImAnchorPosition:
-        return static_cast<int>(anchor_.line == cursor_.line ? anchor_.column : cursor_.column);
+        return static_cast<int>(AnchorPos().line == CursorPos().line ? std::clamp(AnchorPos().column, from, to) - from
+                                                              : CursorPos().column - from);
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }

@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 
+#include <utility>
+
 namespace kiv {
 namespace {
 
@@ -34,13 +36,15 @@ void SaveResultsFile(const ResultsView& view, const std::filesystem::path& path)
 }
 
 ResultsOutput::ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,
-                             const std::function<bool()>& hasPrinter, PrintJobRun* printing)
+                             const std::function<bool()>& hasPrinter, PrintJobRun* printing,
+                             std::function<ProgramFiles()> programFiles)
     : QObject(window)
     , view_(view)
     , window_(window)
     , runModal_(runModal)
     , hasPrinter_(hasPrinter)
     , printing_(printing)
+    , programFiles_(std::move(programFiles))
     , saveDialog_(new QFileDialog(window))
 {
     saveDialog_->setObjectName(QStringLiteral("SaveDialog2"));
@@ -69,8 +73,10 @@ std::optional<std::filesystem::path> ResultsOutput::AskSavePath()
 
 void ResultsOutput::Save()
 {
-    if (const auto path = AskSavePath())
+    if (const auto path = AskSavePath()) {
+        RefuseSavingOverProgramFile(*path, programFiles_());
         SaveResultsFile(*view_, *path);
+    }
 }
 
 void ResultsOutput::Print()

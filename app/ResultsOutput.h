@@ -4,6 +4,8 @@
 // dialog, and the results file, written as Windows-1252 with CR LF after
 // every line.
 
+#include "SaveTarget.h"
+
 #include <QObject>
 #include <QPrinter>
 
@@ -35,9 +37,11 @@ public:
     // runModal shows a dialog and gives its result; hasPrinter tells whether
     // the system has a default printer. Both are the window's, so that tests
     // can stand in for the user and the printer. The printout itself runs
-    // through printing.
+    // through printing. programFiles names the files that saving must not
+    // replace, as they are when the user saves.
     ResultsOutput(ResultsView* view, QWidget* window, const std::function<int(QDialog&)>& runModal,
-                  const std::function<bool()>& hasPrinter, PrintJobRun* printing);
+                  const std::function<bool()>& hasPrinter, PrintJobRun* printing,
+                  std::function<ProgramFiles()> programFiles);
 
     void Save();
     void Print();
@@ -53,6 +57,7 @@ private:
     const std::function<int(QDialog&)>& runModal_;
     const std::function<bool()>& hasPrinter_;
     PrintJobRun* printing_;
+    std::function<ProgramFiles()> programFiles_;
     QFileDialog* saveDialog_;
     QPrinter printer_;
     QPrintDialog* printDialog_ = nullptr;

@@ -49,11 +49,10 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
     // next one, and each is drawn once, on its own page.
     qreal y = 0;
     for (qsizetype i = 0; i < lineCount; ++i) {
-        const StoredLine& stored = results.Line(i);
-        QTextLayout layout(stored.text, font, &printer);
+        QTextLayout layout(results.LineText(i), font, &printer);
         layout.setTextOption(wrapping);
         QList<QTextLayout::FormatRange> ranges;
-        for (const BoldSpan& span : stored.bold)
+        for (const BoldSpan& span : results.BoldIn(i))
             ranges.append({static_cast<int>(span.start), static_cast<int>(span.length), bold});
         layout.setFormats(ranges);
         layout.beginLayout();

@@ -10,42 +10,30 @@
 namespace kiv {
 namespace {
 
-StoredLine ResultLine(const KeywordSearchResult& result)
+// The bold range of a result, inside its line.
+BoldSpan BoldOf(const KeywordSearchResult& result)
 {
-    const std::string_view line = result.line;
-    const std::size_t start = std::min(result.boldStart, line.size());
-    const std::size_t length = std::min(result.boldLength, line.size() - start);
-    StoredLine stored;
-    // Each byte is one character of the text, so the bold range keeps its
-    // offsets.
-    stored.text = FromCp1252(line);
-    if (length > 0)
-        stored.bold.push_back({static_cast<qsizetype>(start), static_cast<qsizetype>(length)});
-    return stored;
+    const std::size_t start = std::min(result.boldStart, result.line.size());
+    const std::size_t length = std::min(result.boldLength, result.line.size() - start);
+    return {static_cast<qsizetype>(start), static_cast<qsizetype>(length)};
 }
 
-// Lines as a word processor pastes them: the words in bold, a line break
-// after each line but the last.
-QString HtmlOfRun(const LineRun& run)
+// A line as a word processor pastes it, its words in bold.
+void AppendHtml(const QString& text, const BoldSpans& bold, QString& html)
 {
-    QString html = QStringLiteral("<html><body><p style=\"font-family:Arial\">");
-    for (std::size_t i = 0; i < run.size(); ++i) {
-        if (i > 0)
-            html += QStringLiteral("<br>");
-        const StoredLine& line = run[i];
-        qsizetype at = 0;
-        for (const BoldSpan& span : line.bold) {
-            html += line.text.mid(at, span.start - at).toHtmlEscaped();
-            html += QStringLiteral("<span style=\"font-weight:700\">");
-            html += line.text.mid(span.start, span.length).toHtmlEscaped();
-            html += QStringLiteral("</span>");
-            at = span.start + span.length;
-        }
-        html += line.text.mid(at).toHtmlEscaped();
+    qsizetype at = 0;
+    for (const BoldSpan& span : bold) {
+        html += text.mid(at, span.start - at).toHtmlEscaped();
+        html += QStringLiteral("<span style=\"font-weight:700\">");
+        html += text.mid(span.start, span.length).toHtmlEscaped();
+        html += QStringLiteral("</span>");
+        at = span.start + span.length;
     }
-    html += QStringLiteral("</p></body></html>");
-    return html;
+    html += text.mid(at).toHtmlEscaped();
 }
+
+const QString kHtmlStart = QStringLiteral("<html><body><p style=\"font-family:Arial\">");
+const QString kHtmlEnd = QStringLiteral("</p></body></html>");
 
 } // namespace
 
@@ -83,9 +71,14 @@ void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
 
 ResultsView::Lines::Lines(std::span<const KeywordSearchResult> results)
 {
-    lines_.reserve(results.size());
+    std::size_t bytes = 0;
     for (const KeywordSearchResult& result : results)
-        lines_.push_back(ResultLine(result));
+        bytes += result.line.size();
+    // Each byte is one character of the text, so the bold range keeps its
+    // offsets.
+    lines_.Reserve(results.size(), bytes);
+    for (const KeywordSearchResult& result : results)
+        lines_.Add(result.line, BoldOf(result));
 }
 
 int ResultsView::LineCount() const
@@ -98,7 +91,9 @@ std::string ResultsView::LineText(int index) const
 {
     if (index < 0 || index >= Store().LineCount())
         return {};
-    return ToCp1252(Store().Line(index).text);
+    std::string text;
+    Store().AppendCp1252(index, text);
+    return text;
 }
 
 int ResultsView::SelectionStartLine() const
@@ -122,7 +117,7 @@ bool ResultsView::WriteFileText(const std::function<bool(std::string_view)>& sin
     std::string piece;
     const int lines = LineCount();
     for (int i = 0; i < lines; ++i) {
-        piece += ToCp1252(Store().Line(i).text);
+        Store().AppendCp1252(i, piece);
         piece += "\r\n";
         if (piece.size() >= kPiece) {
             if (!sink(piece))
@@ -136,7 +131,10 @@ bool ResultsView::WriteFileText(const std::function<bool(std::string_view)>& sin
 QMimeData* ResultsView::ResultMimeData(const KeywordSearchResult& result)
 {
     auto* data = new QMimeData;
-    data->setHtml(HtmlOfRun({ResultLine(result)}));
+    QString html = kHtmlStart;
+    const BoldSpan bold = BoldOf(result);
+    AppendHtml(FromCp1252(result.line), bold.length > 0 ? BoldSpans{bold} : BoldSpans{}, html);
+    data->setHtml(html + kHtmlEnd);
     data->setText(FromCp1252(result.line));
     return data;
 }
@@ -144,7 +142,19 @@ QMimeData* ResultsView::ResultMimeData(const KeywordSearchResult& result)
 QMimeData* ResultsView::SelectionMimeData() const
 {
     auto* data = new QMimeData;
-    data->setHtml(HtmlOfRun(Store().Extract(SelectionStart(), SelectionEnd())));
+    // Lines as a word processor pastes them: a line break after each but the
+    // last.
+    QString html = kHtmlStart;
+    const TextPos from = SelectionStart();
+    const TextPos to = SelectionEnd();
+    for (qsizetype i = from.line; i <= to.line; ++i) {
+        if (i > from.line)
+            html += QStringLiteral("<br>");
+        const qsizetype start = i == from.line ? from.column : 0;
+        const qsizetype count = i == to.line ? to.column - start : -1;
+        AppendHtml(Store().LineText(i, start, count), Store().BoldIn(i, start, count), html);
+    }
+    data->setHtml(html + kHtmlEnd);
     data->setText(SelectedText());
     return data;
 }

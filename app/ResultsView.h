@@ -41,7 +41,7 @@ public:
 
     private:
         friend class ResultsView;
-        std::vector<StoredLine> lines_;
+        LineBatch lines_;
     };
     // Appends prepared results as one edit, as AppendResults does.
     void AppendPrepared(Lines&& lines) { AppendLines(std::move(lines.lines_)); }

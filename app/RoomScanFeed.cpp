@@ -38,7 +38,8 @@ void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::strin
     // quick typing never has a dozen scans reading the same logs at once.
     run_.Restart([request = std::move(request), headerRow, leftover = textView_->TakeLines()](
                      RoomScanWorker::Outbox& out) mutable {
-        LineList().swap(leftover);
+        leftover = LineStore();
+        ReturnFreedMemory();
         return RunRoomScan(request, headerRow, out);
     });
     emit Started();

@@ -34,11 +34,10 @@ private:
         RoomScanPiece piece;
         piece.fileIndex = currentFile_;
         piece.sessionCount = last - first;
-        piece.lines.reserve(last - first);
         for (std::size_t i = first; i < last; ++i) {
             line_.clear();
             AppendSessionLine(batch[i], line_);
-            piece.lines.push_back({FromCp1252(line_), {}});
+            piece.lines.Add(line_);
             placed_.Place(batch[i]);
         }
         for (std::size_t column = 0; column < piece.cells.size(); ++column)

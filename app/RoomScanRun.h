@@ -24,7 +24,7 @@ inline constexpr std::size_t kRoomTableColumns = kSlotColumnCount;
 
 // A slice of the day's sessions, ready to be appended.
 struct RoomScanPiece {
-    std::vector<StoredLine> lines; // one SessionLine per session
+    LineBatch lines; // one SessionLine per session
     std::array<std::string, kRoomTableColumns> cells; // SlotEntry texts per column
     std::size_t fileIndex = 0;                        // the file the sessions come from
     std::size_t sessionCount = 0;

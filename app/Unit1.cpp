@@ -12,6 +12,9 @@
 #include "ResultFields.h"
 #include "ResultsOutput.h"
 #include "ResultsView.h"
+#include "TypedWords.h"
+#include "WordBox.h"
+#include "RoomListModel.h"
 #include "RoomTableLook.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
@@ -26,6 +29,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QListView>
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
@@ -113,16 +117,6 @@ QToolButton* NewPictureButton(const char* name, const QIcon& icon, const QString
 }
 
 // The lines of a word box: one word per line, a final line break adding none.
-TextList BoxLines(const QPlainTextEdit& box)
-{
-    TextList lines;
-    for (QTextBlock block = box.document()->firstBlock(); block.isValid(); block = block.next())
-        lines.push_back(ToCp1252(block.text()));
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, QPoint place)
 {
     auto* label = new QLabel(text, parent);
@@ -217,7 +211,7 @@ void TForm1::BuildSearchTab()
     radios->addWidget(RadioTout);
     RadioJour->setChecked(true);
 
-    Memo3 = new QPlainTextEdit(Panel1);
+    Memo3 = new WordBox(Panel1);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setGeometry(280, 96, 209, 81);
     Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -297,7 +291,11 @@ void TForm1::BuildSearchTab()
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
     printRun_ = new PrintJobRun(this);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_);
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
+        return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
+                             ListFilePath("kiv_heures.txt")},
+                            paths_.logFolder};
+    });
 }
 
 void TForm1::BuildRoomTab()
@@ -333,8 +331,14 @@ void TForm1::BuildRoomTab()
     // so no completion may turn it into "S514" behind the user's back.
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
-    ComboBox1->addItems({QStringLiteral("S514"), QStringLiteral("S302"), QStringLiteral("S502"),
-                         QStringLiteral("SPROF"), QStringLiteral("SCDI"), FromCp1252(kAllRooms)});
+    roomList_ = new RoomListModel(ComboBox1);
+    roomList_->SetRooms(TextList{"S514", "S302", "S502", "SPROF", "SCDI"});
+    ComboBox1->setModel(roomList_);
+    // A school may list thousands of rooms: the box neither measures every
+    // one of them nor lays out its drop-down list row by row.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(ComboBox1->view()))
+        list->setUniformItemSizes(true);
     ComboBox1->setEditText(FromCp1252(kAllRooms));
     ComboBox1->setGeometry(std::max(296, Label2->geometry().right() + 4), 10, 145, 23);
     Label2->setBuddy(ComboBox1);
@@ -503,20 +507,14 @@ int TForm1::RadioGroup1ItemIndex() const
 
 TextList TForm1::RoomItems() const
 {
-    TextList rooms;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        rooms.push_back(ToCp1252(ComboBox1->itemText(i)));
-    return rooms;
+    return roomList_->Rows();
 }
 
 void TForm1::SetRoomItems(const TextList& rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    ComboBox1->clear();
-    for (std::string_view room : rooms)
-        ComboBox1->addItem(FromCp1252(room));
-    ComboBox1->addItem(FromCp1252(kAllRooms));
+    roomList_->SetRooms(rooms);
     ComboBox1->setEditText(editText);
 }
 
@@ -587,7 +585,10 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton3Click()
 {
-    StartKeywordSearch(BoxLines(*Memo3));
+    TypedWords typed = WordsOfBox(*Memo3);
+    ShowKivErrors(this, typed.refusals);
+    if (!typed.words.empty())
+        StartKeywordSearch(std::move(typed.words));
 }
 
 void TForm1::SpeedButton2Click()

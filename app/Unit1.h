@@ -6,6 +6,7 @@
 #include "ScanOutcome.h"
 #include "StartupPaths.h"
 #include "TextList.h"
+#include "WordBox.h"
 
 #include <QWidget>
 
@@ -37,6 +38,7 @@ class LinesEdit;
 class PeriodWindow;
 class PrintJobRun;
 class ResultsOutput;
+class RoomListModel;
 class ResultsView;
 class RoomScanFeed;
 class TOKBottomDlg;
@@ -92,7 +94,7 @@ public:
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
     QRadioButton* RadioTout = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
     ResultsView* RichEdit1 = nullptr;
@@ -168,6 +170,7 @@ private:
     void SetRoomItems(const TextList& rooms);
 
     StartupPaths paths_;
+    RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
     std::filesystem::path wordFilePath_;
     TextList defaultWords_;
     // A keyword search and a room scan can run side by side: the results

@@ -3,7 +3,9 @@
 //   kivlogs-window-bench --cli PATH --logs DIR [--word W ...] [--date YYYY-MM-DD] [--scope Jour|Mois|Tout]
 // prints the window's time against the command line's, how long a match takes
 // to reach the view, the largest stall of the event loop (a 10 ms timer)
-// during the search and while scrolling to the end, and the peak memory.
+// during the search, while scrolling to the end and while selecting all and
+// copying, and the memory: resident before the search, at its peak beside the
+// size of the saved results, and after "Effacer" has emptied the view.
 //   kivlogs-window-bench --screenshot PNG --logs DIR --config DIR [--date ...]
 // shows the window at its designed size, runs "Rechercher" and saves the
 // window's picture (run it under xvfb-run for the real fonts).
@@ -16,6 +18,8 @@
 #include "Unit1.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
 #include <QCalendarWidget>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -52,6 +56,27 @@ double ThreadCpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The process's resident memory now, in megabytes.
+double ResidentMb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Lets the window's queued work (repaints, deferred scroll bars) run.
+void Settle(int ms)
+{
+    QEventLoop settle;
+    QTimer::singleShot(ms, &settle, &QEventLoop::quit);
+    settle.exec();
 }
 
 struct Options {
@@ -219,6 +244,8 @@ int Bench(kiv::TForm1& form, const Options& options)
     const std::string cliOut = (scratch.path() + QStringLiteral("/cli.txt")).toStdString();
     const CliRun cli = RunCli(options, cliOut);
 
+    Settle(100);
+    const double rssBefore = ResidentMb();
     StallMeter stalls;
     stalls.Start();
     const double cpuBefore = ThreadCpuSeconds();
@@ -236,9 +263,24 @@ int Bench(kiv::TForm1& form, const Options& options)
     ScrollToEnd(form);
     const double scrollStall = stalls.StopMs();
 
+    // Select all and copy, each in a turn of its own, as Ctrl+A then Ctrl+C.
+    stalls.Start();
+    QTimer::singleShot(0, form.RichEdit1, [&form] { form.RichEdit1->selectAll(); });
+    Settle(50);
+    QTimer::singleShot(0, form.RichEdit1, [&form] { form.RichEdit1->copy(); });
+    Settle(50);
+    const double copyStall = stalls.StopMs();
+    QGuiApplication::clipboard()->clear();
+
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const int results = form.RichEdit1->LineCount();
+    const double rssFull = ResidentMb();
+    // "Effacer", then what the process holds once the window settled.
+    form.SpeedButton4->click();
+    Settle(200);
+    const double rssCleared = ResidentMb();
+    const double savedMb = static_cast<double>(QFileInfo(QString::fromStdString(cliOut)).size()) / (1024.0 * 1024.0);
     const std::size_t cliResults = CountLines(cliOut);
     std::printf("results                  window %d, kivlogs-cli %zu%s\n", results, cliResults,
                 static_cast<std::size_t>(results) == cliResults ? "" : "  (THEY DIFFER)");
@@ -255,8 +297,14 @@ int Bench(kiv::TForm1& form, const Options& options)
     }
     std::printf("largest stall, search    %8.1f ms (target <= 50: %s)\n", searchStall, searchStall <= 50 ? "met" : "MISSED");
     std::printf("largest stall, scrolling %8.1f ms (target <= 50: %s)\n", scrollStall, scrollStall <= 50 ? "met" : "MISSED");
+    std::printf("largest stall, select all and copy %8.1f ms\n", copyStall);
     const double rssMb = usage.ru_maxrss / 1024.0;
     std::printf("window max RSS           %8.0f MB (target < 1024: %s)\n", rssMb, rssMb < 1024 ? "met" : "MISSED");
+    std::printf("saved results file       %8.1f MB; peak RSS / file %.2f (target <= 2.5: %s)\n", savedMb,
+                savedMb > 0 ? rssMb / savedMb : 0, savedMb > 0 && rssMb / savedMb <= 2.5 ? "met" : "MISSED");
+    std::printf("RSS before the search    %8.0f MB, with the results %.0f MB, after Effacer %.0f MB"
+                " (within 50 MB of before: %s)\n",
+                rssBefore, rssFull, rssCleared, rssCleared - rssBefore <= 50 ? "met" : "MISSED");
     return 0;
 }
 

@@ -74,8 +74,14 @@ OccupationFormat ParseFormat(const std::string& text)
     throw UsageError("format inconnu : " + text + " (text, cells, csv ou summary)");
 }
 
-// The options every scan takes, before and after its own.
-std::vector<OptionSpec> FolderAndDateOptions()
+std::vector<OptionSpec> Join(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then)
+{
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+// Where every command reads from.
+std::vector<OptionSpec> FolderOptions()
 {
     return {
         {"--logs", "DOSSIER", "dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")",
@@ -85,9 +91,24 @@ std::vector<OptionSpec> FolderAndDateOptions()
          "(par défaut le dossier courant ; sans --config, kiv.ini est aussi\n"
          "cherché à côté du programme) ; un dossier absent est une erreur d'usage",
          [](CliOptions& o, const std::string& v) { o.config = v; }},
-        {"--date", "AAAA-MM-JJ", "jour des logs lus (par défaut aujourd'hui)",
-         [](CliOptions& o, const std::string& v) { o.date = ParseDate(v); }},
     };
+}
+
+// The options every scan takes, before and after its own.
+std::vector<OptionSpec> FolderAndDateOptions()
+{
+    std::vector<OptionSpec> options = FolderOptions();
+    options.push_back({"--date", "AAAA-MM-JJ", "jour des logs lus (par défaut aujourd'hui)",
+                       [](CliOptions& o, const std::string& v) { o.date = ParseDate(v); }});
+    return options;
+}
+
+unsigned ParseInterval(const std::string& text)
+{
+    // Up to an hour: a longer pause is no watch.
+    if (!AllDigits(text) || text.size() > 7 || ToInt(text) < 1 || ToInt(text) > 3'600'000)
+        throw UsageError("intervalle invalide : " + text + " (millisecondes, de 1 à 3600000)");
+    return static_cast<unsigned>(ToInt(text));
 }
 
 OptionSpec EncodingOption()
@@ -98,14 +119,10 @@ OptionSpec EncodingOption()
             [](CliOptions& o, const std::string& v) { o.encoding = ParseEncoding(v); }};
 }
 
-// What a keyword search is asked: reused by every command that searches words.
-std::vector<OptionSpec> SearchOptions()
+// The watched words and how the lines found are written: a search's and a watch's.
+std::vector<OptionSpec> WordOptions()
 {
     return {
-        {"--scope", "Jour|Mois|Tout",
-         "logs lus : ceux du jour de --date, de son mois, ou tous\n"
-         "(par défaut Jour ; majuscules ou minuscules)",
-         [](CliOptions& o, const std::string& v) { o.scope = ParseScope(v); }},
         {"--words", "FICHIER", "fichier des mots surveillés, un par ligne, lu comme kiv.ini",
          [](CliOptions& o, const std::string& v) { o.wordsFile = v; }},
         {"--word", "TEXTE",
@@ -116,11 +133,43 @@ std::vector<OptionSpec> SearchOptions()
         {"--with-word", "", "écrit devant chaque ligne le mot trouvé, tel que la liste l'écrit,\net une tabulation",
          [](CliOptions& o, const std::string&) { o.withWord = true; }},
         EncodingOption(),
-        {"--output", "FICHIER",
-         "enregistre les résultats comme « Enregistrer » de la fenêtre :\n"
-         "Windows-1252, chaque ligne suivie de CR LF (--encoding n'y change rien) ;\n"
-         "le fichier est remplacé une fois l'écriture terminée",
-         [](CliOptions& o, const std::string& v) { o.output = v; }},
+    };
+}
+
+// What a keyword search is asked.
+std::vector<OptionSpec> SearchOptions()
+{
+    std::vector<OptionSpec> options{
+        {"--scope", "Jour|Mois|Tout",
+         "logs lus : ceux du jour de --date, de son mois, ou tous\n"
+         "(par défaut Jour ; majuscules ou minuscules)",
+         [](CliOptions& o, const std::string& v) { o.scope = ParseScope(v); }},
+    };
+    options = Join(std::move(options), WordOptions());
+    options.push_back({"--output", "FICHIER",
+                       "enregistre les résultats comme « Enregistrer » de la fenêtre :\n"
+                       "Windows-1252, chaque ligne suivie de CR LF (--encoding n'y change rien) ;\n"
+                       "le fichier est remplacé une fois l'écriture terminée",
+                       [](CliOptions& o, const std::string& v) { o.output = v; }});
+    return options;
+}
+
+// How the day is watched.
+std::vector<OptionSpec> WatchOptions()
+{
+    return {
+        {"--date", "AAAA-MM-JJ",
+         "surveille ce jour seul, sans passer au suivant (par défaut le jour\n"
+         "courant, puis le suivant à minuit)",
+         [](CliOptions& o, const std::string& v) {
+             o.date = ParseDate(v);
+             o.dayGiven = true;
+         }},
+        {"--interval", "MS",
+         "millisecondes entre deux regards sur la taille des logs (par défaut 1000)",
+         [](CliOptions& o, const std::string& v) { o.intervalMs = ParseInterval(v); }},
+        {"--catch-up", "", "écrit d'abord les résultats de la journée jusque-là, puis la suit",
+         [](CliOptions& o, const std::string&) { o.catchUp = true; }},
     };
 }
 
@@ -154,12 +203,6 @@ std::vector<OptionSpec> OccupationOptions()
     };
 }
 
-std::vector<OptionSpec> Join(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then)
-{
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
-
 void CheckWordSources(const CliOptions& options)
 {
     if (options.wordsFile && !options.words.empty())
@@ -190,6 +233,11 @@ const std::vector<CommandSpec>& CommandTable()
          Join(FolderAndDateOptions(), SearchOptions()), CheckWordSources},
         {"occupation", Command::Occupation, "connexions du jour (salle, poste, élève, heures) par créneau, ou leur nombre sur une période",
          Join(FolderAndDateOptions(), OccupationOptions()), CheckPeriod},
+        {"watch", Command::Watch,
+         "lignes écrites dans les logs du jour qui contiennent un mot surveillé, dès leur écriture",
+         Join(Join(FolderOptions(), WordOptions()), WatchOptions()), CheckWordSources,
+         "Code de sortie : 0 arrêt par Ctrl+C ou SIGTERM (les lignes lues sont écrites),\n"
+         "1 la sortie ne peut plus être écrite, 2 erreur d'usage.\n"},
     };
     return table;
 }

@@ -94,6 +94,11 @@ std::string ExitStatusText()
            "2 erreur d'usage.\n";
 }
 
+std::string ExitStatusText(const CommandSpec& command)
+{
+    return command.exitStatus.empty() ? ExitStatusText() : command.exitStatus;
+}
+
 // The options that every command takes with the same meaning.
 std::vector<OptionSpec> SharedOptions()
 {
@@ -139,7 +144,7 @@ std::string CommandHelp(const CommandSpec& command)
     options.push_back({"--help", "", "affiche cette aide", nullptr});
     return UsageLines("Usage : kivlogs-cli " + command.name + " ", command) + "\n" + command.name + " : " + command.summary + ".\n\n"
         + "Options (une valeur s'écrit --option VALEUR ou --option=VALEUR) :\n" + OptionLines(options) + "\n"
-        + ExitStatusText();
+        + ExitStatusText(command);
 }
 
 void ParseOptions(const CommandSpec& command, const std::vector<std::string>& args, CliOptions& options)

@@ -18,7 +18,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Search, Occupation };
+enum class Command { Help, Version, Search, Occupation, Watch };
 enum class Encoding { Utf8, Cp1252 };
 enum class OccupationFormat { Text, Cells, Csv, Summary };
 
@@ -36,6 +36,11 @@ struct CliOptions {
     std::optional<std::string> wordsFile;  // --words FILE
     std::vector<std::string> words;        // --word TEXT ..., as typed
     bool withWord = false;
+
+    // watch
+    bool dayGiven = false;                 // --date: that day only, never moving on
+    unsigned intervalMs = 1000;            // --interval MS
+    bool catchUp = false;                  // --catch-up
 
     // occupation
     std::string room = "Toutes";           // as typed
@@ -63,6 +68,8 @@ struct CommandSpec {
     std::vector<OptionSpec> options;
     // Rules between options, checked once all are read (may be null).
     void (*check)(const CliOptions& options) = nullptr;
+    // What its exit status says, when not what the scans' says.
+    std::string exitStatus = {};
 };
 
 // Every sub-command, in the order the help lists them.

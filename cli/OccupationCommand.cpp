@@ -65,11 +65,13 @@ int RunOccupation(const CliOptions& options)
 {
     if (options.format == OccupationFormat::Summary)
         return RunOccupationSummary(options);
+    const Encoding encoding = options.encoding;
+    const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
+    const OccupationRequest request{LogFolderPath(options), options.date, room};
     if (options.output) {
-        std::vector<std::filesystem::path> inputs =
-            FilePaths(ListLogFiles(LogFolderPath(options), ConnectionLogMask("", options.date)).files);
-        if (const auto slots = ChosenSlotsFile(options); slots && options.format != OccupationFormat::Text)
-            inputs.push_back(slots->path);
+        std::vector<std::filesystem::path> inputs = FilePaths(OccupationFiles(request).files);
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
         RefuseOutputOverInput(*options.output, inputs);
     }
     CellStore cells;
@@ -86,9 +88,6 @@ int RunOccupation(const CliOptions& options)
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
     }
-    const Encoding encoding = options.encoding;
-    const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-
     if (options.format == OccupationFormat::Csv)
         out->Write(Encode(CsvRow({"Salle", "Poste", "Utilisateur", "Connexion", "D\xE9" "connexion", "Fin de ligne", "Cr\xE9neaux"}), encoding));
 
@@ -122,7 +121,7 @@ int RunOccupation(const CliOptions& options)
     };
     events.onError = [&](const std::string& message) { ReportError(message, encoding); };
 
-    const ScanOutcome outcome = RunOccupationJob({LogFolderPath(options), options.date, room}, events);
+    const ScanOutcome outcome = RunOccupationJob(request, events);
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < table.ColCount(); ++column) {

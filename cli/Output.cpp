@@ -110,6 +110,14 @@ void OutputSink::Drain()
     }
 }
 
+bool OutputSink::FlushNow()
+{
+    Drain();
+    if (!replacement_ && std::fflush(stdout) != 0)
+        failed_ = true;
+    return !failed_;
+}
+
 bool OutputSink::Finish()
 {
     Drain();

@@ -32,6 +32,9 @@ public:
     void Write(std::string_view bytes);
     // Engine text, in the chosen encoding.
     void WriteEncoded(std::string_view cp1252, Encoding encoding);
+    // Writes what was given so far to standard output now, for a reader that
+    // waits for each line (a watch); false once something could not be written.
+    bool FlushNow();
     // Writes everything (and puts a file in place); false when something
     // could not be written. Called once, at the end.
     bool Finish();

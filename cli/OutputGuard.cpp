@@ -7,6 +7,20 @@
 
 namespace kiv::cli {
 
+std::vector<std::filesystem::path> NamedListFiles(const CliOptions& options)
+{
+    std::vector<std::filesystem::path> lists;
+    if (options.wordsFile)
+        lists.push_back(PathFromBytes(*options.wordsFile));
+    if (options.slotsFile)
+        lists.push_back(PathFromBytes(*options.slotsFile));
+    std::error_code ec;
+    const std::filesystem::path folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
+    for (const char* name : {"kiv.ini", "kiv_salles.txt", "kiv_heures.txt"})
+        lists.push_back(folder / name);
+    return lists;
+}
+
 void RefuseOutputOverInput(const std::string& output, const std::vector<std::filesystem::path>& inputs)
 {
     const std::filesystem::path target = PathFromBytes(output);

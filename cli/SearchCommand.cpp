@@ -15,7 +15,6 @@
 #include <memory>
 
 namespace kiv::cli {
-namespace {
 
 SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
@@ -30,7 +29,16 @@ SearchWordSources WordSources(const CliOptions& options, const std::filesystem::
     return sources;
 }
 
-} // namespace
+void AppendResultLine(const KeywordSearchResult& result, const TextList& words, bool withWord, Encoding encoding,
+                      std::string_view lineEnd, std::string& out)
+{
+    if (withWord) {
+        AppendEncoded(words[result.wordIndex], encoding, out);
+        out += '\t';
+    }
+    AppendEncoded(result.line, encoding, out);
+    out += lineEnd;
+}
 
 int RunSearch(const CliOptions& options, const std::filesystem::path& executableFolder)
 {
@@ -40,8 +48,9 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     request.scope = options.scope;
     const SearchWordSources sources = WordSources(options, executableFolder);
     if (options.output) {
-        std::vector<std::filesystem::path> inputs = FilePaths(
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope)).files);
+        std::vector<std::filesystem::path> inputs = FilePaths(KeywordSearchFiles(request).files);
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
         if (const auto wordFile = SearchWordFile(sources))
             inputs.push_back(*wordFile);
         RefuseOutputOverInput(*options.output, inputs);
@@ -69,12 +78,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
         for (const KeywordSearchResult& result : batch) {
             line.clear();
-            if (options.withWord) {
-                AppendEncoded(request.words[result.wordIndex], encoding, line);
-                line += '\t';
-            }
-            AppendEncoded(result.line, encoding, line);
-            line += lineEnd;
+            AppendResultLine(result, request.words, options.withWord, encoding, lineEnd, line);
             out->Write(line);
         }
     };

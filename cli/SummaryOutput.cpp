@@ -34,20 +34,6 @@ TextList RoomOrder(const CliOptions& options)
     return LoadTextListFile(rooms, "kiv_salles.txt");
 }
 
-// Every file the summary reads: --output may name none of them.
-std::vector<std::filesystem::path> Inputs(const CliOptions& options, const PeriodRequest& request)
-{
-    std::vector<std::filesystem::path> inputs;
-    for (const LogDate& date : PeriodDays(request.first, request.last)) {
-        const auto found = FilePaths(ListLogFiles(request.logFolder, ConnectionLogMask("", date)).files);
-        inputs.insert(inputs.end(), found.begin(), found.end());
-    }
-    if (const auto slots = ChosenSlotsFile(options))
-        inputs.push_back(slots->path);
-    inputs.push_back(ConfigFolder(options) / "kiv_salles.txt");
-    return inputs;
-}
-
 } // namespace
 
 int RunOccupationSummary(const CliOptions& options)
@@ -58,8 +44,12 @@ int RunOccupationSummary(const CliOptions& options)
     request.first = *options.from;
     request.last = *options.to;
     request.room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-    if (options.output)
-        RefuseOutputOverInput(*options.output, Inputs(options, request));
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs = FilePaths(PeriodFiles(request));
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
+        RefuseOutputOverInput(*options.output, inputs);
+    }
 
     CellStore cells;
     OccupationTable table(cells);

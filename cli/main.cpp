@@ -5,6 +5,7 @@
 #include "ExecutablePath.h"
 #include "OccupationCommand.h"
 #include "SearchCommand.h"
+#include "WatchCommand.h"
 
 #include <cstdio>
 #include <ctime>
@@ -95,6 +96,8 @@ int main(int argc, char** argv)
             return RunSearch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         case Command::Occupation:
             return RunOccupation(options);
+        case Command::Watch:
+            return RunWatch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).

@@ -28,25 +28,34 @@ std::pair<std::size_t, std::size_t> BoldRange(std::string_view line, std::string
 
 } // namespace
 
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request)
+{
+    return ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+}
+
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words)
+{
+    KeywordSearchResult result;
+    result.line = std::move(rewrittenLine);
+    result.wordIndex = wordIndex;
+    std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, words[wordIndex]);
+    return result;
+}
+
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
     ScanOutcome outcome;
     ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
     try {
-        const LogFolderListing listing =
-            ListLogFiles(request.logFolder, KeywordLogMask("", request.date, request.scope));
+        const LogFolderListing listing = KeywordSearchFiles(request);
         if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
 
         TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
         KeywordScanEvents scan;
         scan.onResult = [&](KeywordResult&& found) {
-            KeywordSearchResult result;
-            result.line = std::move(found.line);
-            result.wordIndex = found.wordIndex;
-            std::tie(result.boldStart, result.boldLength) = BoldRange(result.line, request.words[found.wordIndex]);
-            batches.Add(std::move(result));
+            batches.Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
         };
         scan.onProgress = [&](std::size_t done, std::size_t total) {
             batches.Flush();

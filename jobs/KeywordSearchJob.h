@@ -3,6 +3,7 @@
 // to the rewritten result lines, in file and line order, handed on in batches.
 // The window runs it on a worker thread, the command line on its own thread.
 
+#include "LogFolder.h"
 #include "LogMask.h"
 #include "ScanOutcome.h"
 #include "TextList.h"
@@ -32,6 +33,10 @@ struct KeywordSearchResult {
     std::size_t boldLength = 0;
 };
 
+// A rewritten line that holds the word of that index, as the results view
+// shows it: with the word's first occurrence in bold.
+KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words);
+
 struct KeywordSearchEvents {
     // Once, after the finder listed the files and before any is read.
     std::function<void(std::size_t fileCount)> onFilesFound;
@@ -44,6 +49,11 @@ struct KeywordSearchEvents {
     // A file or folder that could not be read, as the message box says it.
     std::function<void(const std::string& message)> onError;
 };
+
+// The log files that the search of this request reads, as the finder lists
+// them: the one place that decides it, which the search itself, the window and
+// the command line ask.
+LogFolderListing KeywordSearchFiles(const KeywordSearchRequest& request);
 
 // All events run on the calling thread. Once cancel is set nothing more is
 // delivered and the search returns soon after. A log folder that is missing or

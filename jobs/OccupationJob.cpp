@@ -7,6 +7,11 @@
 
 namespace kiv {
 
+LogFolderListing OccupationFiles(const OccupationRequest& request)
+{
+    return ListLogFiles(request.logFolder, ConnectionLogMask("", request.date));
+}
+
 ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
                              const std::atomic<bool>* cancel)
 {
@@ -14,7 +19,7 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
     ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
     try {
         // The connection logs of the day: "*r" + ddmmyy + ".*".
-        const LogFolderListing listing = ListLogFiles(request.logFolder, ConnectionLogMask("", request.date));
+        const LogFolderListing listing = OccupationFiles(request);
         if (!report.FolderListed(listing, events.onFilesFound))
             return report.Finish(false);
 

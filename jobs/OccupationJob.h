@@ -3,6 +3,7 @@
 // folder, each login of the room paired with its logout, the sessions handed
 // on in batches in file and line order.
 
+#include "LogFolder.h"
 #include "LogMask.h"
 #include "ScanOutcome.h"
 #include "ScanThreads.h"
@@ -46,6 +47,11 @@ struct OccupationEvents {
 // cannot be listed gives onError ("Impossible d'ouvrir le dossier %s") and
 // nothing else. Whatever fails, the scan returns with the failure in its
 // outcome: nothing is thrown to the worker thread that runs it.
+// The connection logs that the scan of this request reads, as the finder
+// lists them: the one place that decides it, which the scan itself, the window
+// and the command line ask.
+LogFolderListing OccupationFiles(const OccupationRequest& request);
+
 ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
                              const std::atomic<bool>* cancel = nullptr);
 

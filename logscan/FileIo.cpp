@@ -87,6 +87,37 @@ public:
         return static_cast<std::uint64_t>(status.st_size);
     }
 
+    // The identity and size of a regular file, nothing for anything else.
+    std::optional<FileState> State() const noexcept
+    {
+        const std::optional<std::uint64_t> size = RegularFileSize();
+        if (!size)
+            return std::nullopt;
+#ifdef _WIN32
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), &info))
+            return std::nullopt;
+        return FileState{{info.dwVolumeSerialNumber,
+                          (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+                         *size};
+#else
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0)
+            return std::nullopt;
+        return FileState{{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+                         *size};
+#endif
+    }
+
+    bool Seek(std::uint64_t offset) noexcept
+    {
+#ifdef _WIN32
+        return _lseeki64(fd_, static_cast<__int64>(offset), SEEK_SET) >= 0;
+#else
+        return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+#endif
+    }
+
     // Up to size bytes; fewer only at the end of the file. -1 on an error.
     long long Read(char* into, std::size_t size) noexcept
     {
@@ -212,19 +243,83 @@ bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out, ReadShari
     return true;
 }
 
+std::optional<FileState> LookAtFile(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    // Opened for its attributes only, which neither reads nor keeps the
+    // server from writing, renaming or removing the file.
+    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileState{{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+                     (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow};
+#else
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return FileState{{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+                     static_cast<std::uint64_t>(status.st_size)};
+#endif
+}
+
+std::optional<FileTail> ReadFileTail(const std::filesystem::path& path, const FileIdentity& known,
+                                     std::uint64_t offset)
+{
+    ReadHandle file(path, ReadSharing::WithWriters);
+    if (!file.IsOpen())
+        return std::nullopt;
+    std::optional<FileTail> tail{FileTail{}};
+    const std::optional<FileState> state = file.State();
+    if (!state)
+        return std::nullopt;
+    tail->state = *state;
+    tail->from = state->identity == known && state->size >= offset ? offset : 0;
+    const std::uint64_t wanted = state->size - tail->from;
+    if (wanted > std::numeric_limits<std::size_t>::max())
+        throw std::bad_alloc();
+    if (wanted == 0)
+        return tail;
+    if (!file.Seek(tail->from))
+        return std::nullopt;
+    tail->bytes.resize(static_cast<std::size_t>(wanted));
+    const long long got = file.Read(tail->bytes.data(), tail->bytes.size());
+    if (got < 0)
+        return std::nullopt;
+    // Cut shorter while it was read: what it still held.
+    tail->bytes.resize(static_cast<std::size_t>(got));
+    tail->state.size = tail->from + static_cast<std::uint64_t>(got);
+    return tail;
+}
+
 namespace {
 
 // The target the replacement must take the place of: a link to a list file
-// keeps pointing at it, and the file behind the link gets the new bytes.
+// keeps pointing at it, and the file behind the link gets the new bytes. A
+// link whose file does not exist yet is followed too, so that the file is
+// created where the link points instead of the link being replaced by a file;
+// where that folder is missing, the file cannot be created and says so.
 std::filesystem::path ResolvedTarget(const std::filesystem::path& target)
 {
     std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (!ec)
-            return resolved;
+    if (!std::filesystem::is_symlink(target, ec))
+        return target;
+    std::filesystem::path resolved = target;
+    // As many links in a row as the system itself follows.
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(resolved, ec); ++hop) {
+        const std::filesystem::path next = std::filesystem::read_symlink(resolved, ec);
+        if (ec)
+            return target;
+        resolved = next.is_absolute() ? next : resolved.parent_path() / next;
     }
-    return target;
+    const auto canonical = std::filesystem::weakly_canonical(resolved, ec);
+    return ec ? resolved : canonical;
 }
 
 // Creates a file that did not exist, so that two programs saving at once

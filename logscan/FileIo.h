@@ -3,9 +3,11 @@
 // shared: a log file that the server is still writing is read as it stands.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +60,39 @@ private:
 enum class ReadSharing { WithWriters, WithoutWriters };
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out,
                    ReadSharing sharing = ReadSharing::WithWriters);
+
+// Which file a path leads to: the device and inode on POSIX, the volume and
+// file index on Windows. A log that the server replaced by a new file under
+// the same name has a new identity even when its size did not change.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+struct FileState {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
+// The identity and size of the regular file at path (links followed), or
+// nothing when there is none or it is no regular file. Costs a look at the
+// file's entry, not a read: the day's watch asks it of every file each time.
+std::optional<FileState> LookAtFile(const std::filesystem::path& path);
+
+// What a file gained since it was last read up to offset: the bytes from
+// offset to its size when opened. When the file opened is not known (another
+// file now has its name) or is shorter than offset (cut), it is read from its
+// start instead, which from then says. Nothing when it cannot be opened or
+// read. Read with writers, as every log is.
+struct FileTail {
+    FileState state;
+    std::uint64_t from = 0;
+    std::string bytes;
+};
+std::optional<FileTail> ReadFileTail(const std::filesystem::path& path, const FileIdentity& known,
+                                     std::uint64_t offset);
 
 // A file written whole or not at all: the bytes go to a temporary file in the
 // target's folder, which replaces the target only once everything was written

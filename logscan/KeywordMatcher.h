@@ -8,26 +8,37 @@
 #include "TextList.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 namespace kiv {
 
+class WordAutomaton;
+
 // False for Hyperscan when the build has no Hyperscan or the processor cannot
 // run it.
 bool PrefilterAvailable(PrefilterKind kind);
 
-// The best kind this build and processor offer.
-PrefilterKind FastestPrefilter();
+// The fastest kind this build and processor offer for a list of that many
+// words of that many bytes in all: the libraries and the sixteen-at-a-time
+// search for a few words, the automaton for a long list, whose cost does not
+// grow with its length.
+PrefilterKind FastestPrefilter(std::size_t wordCount, std::size_t wordBytes);
 
 class KeywordMatcher {
 public:
     // The words exactly as the list holds them (spaces and all: an entry may be
-    // a phrase). prefilter chooses how ForEachMatch finds its candidate lines;
-    // a kind that is not available falls back to the portable one.
-    explicit KeywordMatcher(TextList words, PrefilterKind prefilter = FastestPrefilter());
+    // a phrase). prefilter chooses how ForEachMatch finds its candidate lines
+    // (by default the fastest for the list); a kind that is not available falls
+    // back to a portable one. The build takes time and memory in proportion to
+    // the list's bytes; it looks at cancel as it goes and throws
+    // BuildCancelled (CancelFlag.h) soon after cancel is set.
+    explicit KeywordMatcher(TextList words, std::optional<PrefilterKind> prefilter = std::nullopt,
+                            const std::atomic<bool>* cancel = nullptr);
     ~KeywordMatcher();
     KeywordMatcher(const KeywordMatcher&) = delete;
     KeywordMatcher& operator=(const KeywordMatcher&) = delete;
@@ -50,6 +61,7 @@ public:
         Workspace();
         std::unique_ptr<KeywordPrefilter::Scratch> scratch_;
         std::vector<LineSpan> candidates_;
+        std::vector<std::uint32_t> lineWords_; // the automaton's word for each candidate
     };
     Workspace MakeWorkspace() const;
 
@@ -69,6 +81,7 @@ private:
     // in list order, and the place of each in words_.
     TextList upperWords_;
     std::vector<std::size_t> upperIndex_;
+    std::unique_ptr<WordAutomaton> automaton_; // over upperWords_: the exact test of a line
     PrefilterKind kind_;
     std::unique_ptr<KeywordPrefilter> prefilter_;
 };

@@ -17,6 +17,7 @@ namespace kiv {
 enum class PrefilterKind {
     Hyperscan,    // Intel's Hyperscan, where the build found it
     BufferSearch, // no library: each word's two rarest bytes compared sixteen places at a time
+    Automaton,    // no library: every word at once, one pass over the text whatever the list's length
 };
 
 class KeywordPrefilter {

@@ -60,10 +60,10 @@ private:
             if (!reader_.LastReadOpened())
                 return error;
         }
-        const auto deliver = [&](std::string_view line, int word) {
-            sink(KeywordResult{fileIndex, RewriteLogLine(line), static_cast<std::size_t>(word)});
-        };
-        matcher_.ForEachMatch(reader_.Content(), workspace_, deliver, options_.cancel);
+        SearchLogText(
+            reader_.Content(), matcher_, workspace_,
+            [&](std::string&& line, std::size_t word) { sink(KeywordResult{fileIndex, std::move(line), word}); },
+            options_.cancel);
         return error;
     }
 
@@ -204,10 +204,27 @@ bool ScanInParallel(const std::vector<std::string>& files, const KeywordMatcher&
 
 } // namespace
 
+bool SearchLogText(std::string_view content, const KeywordMatcher& matcher, KeywordMatcher::Workspace& workspace,
+                   const RewrittenLineFound& found, const std::atomic<bool>* cancel)
+{
+    const auto deliver = [&](std::string_view line, int word) {
+        found(RewriteLogLine(line), static_cast<std::size_t>(word));
+    };
+    return matcher.ForEachMatch(content, workspace, deliver, cancel);
+}
+
 bool RunKeywordScan(const std::vector<std::string>& files, const TextList& words, const KeywordScanEvents& events,
                     const KeywordScanOptions& options)
 {
-    const KeywordMatcher matcher(words);
+    // A long list takes a while to prepare: a cancel (the window closed, a new
+    // search) stops that too.
+    std::optional<KeywordMatcher> prepared;
+    try {
+        prepared.emplace(words, std::nullopt, options.cancel);
+    } catch (const BuildCancelled&) {
+        return false;
+    }
+    const KeywordMatcher& matcher = *prepared;
     ScanDelivery delivery(events, options, files.size());
     const std::size_t workers = WorkerCount(options.threads, files.size());
     if (workers <= 1)

@@ -5,12 +5,14 @@
 // Several files are read and searched at once by worker threads; the results
 // still come in the order of the files and of their lines.
 
+#include "KeywordMatcher.h"
 #include "TextList.h"
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kiv {
@@ -30,6 +32,15 @@ struct KeywordScanEvents {
     // fichier %s", "Niveau incorrect (%d) pour l'élément "%s"").
     std::function<void(const std::string& message)> onError;
 };
+
+// The step a search makes for each file it reads, for a caller that reads the
+// log itself (the watch of the day, which reads what a file gained): every
+// line of content (text as LogLineReader accepted it) that holds a watched
+// word, rewritten by RewriteLogLine and handed on with the word's index, in
+// order. False when cancel stopped it.
+using RewrittenLineFound = std::function<void(std::string&& line, std::size_t wordIndex)>;
+bool SearchLogText(std::string_view content, const KeywordMatcher& matcher, KeywordMatcher::Workspace& workspace,
+                   const RewrittenLineFound& found, const std::atomic<bool>* cancel = nullptr);
 
 struct KeywordScanOptions {
     unsigned threads = 0;                      // 0: DefaultThreadCount(ScanKind::ManyFiles)

@@ -1,5 +1,6 @@
 #include "KivError.h"
 
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -40,6 +41,14 @@ std::string FileFailureMessage(std::string_view fileName)
     } catch (...) {
         return CannotOpenMessage(fileName);
     }
+}
+
+std::string UnsearchableWordMessage(std::string_view cp1252Word, char32_t codePoint)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(codePoint));
+    return "Le mot \xAB " + std::string(cp1252Word) + " \xBB contient un caract\xE8re (" + code
+           + ") que les logs ne peuvent pas contenir";
 }
 
 std::string BadIndexMessage()

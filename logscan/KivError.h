@@ -29,6 +29,10 @@ std::string TooLargeMessage(std::string_view fileName);
 // out, CannotOpenMessage for anything else. A scan reports it as that file's
 // error and goes on with the next file.
 std::string FileFailureMessage(std::string_view fileName);
+// "Le mot « %s » contient un caractère (U+%04X) que les logs ne peuvent pas
+// contenir": a typed word with a character that Windows-1252 cannot hold (the
+// word shows it as "?"). Searched for as "?", it would find other lines.
+std::string UnsearchableWordMessage(std::string_view cp1252Word, char32_t codePoint);
 // "Index incorrect"
 std::string BadIndexMessage();
 // "Indice de liste hors limites (%d)"

@@ -1,8 +1,9 @@
 #pragma once
 // How text divides into lines, in one place. Two rules:
 //  - log files and list files: a line ends at CR LF, at a lone CR or at a lone
-//    LF, and a NUL byte ends the text (nothing after it is read); a log line's
-//    leading tabs and spaces are not part of its text;
+//    LF; in a list file a NUL byte ends the text (nothing after it is read),
+//    in a log file it is a byte of its line; a log line's leading tabs and
+//    spaces are not part of its text;
 //  - the cells of the occupation table: a line ends at a CR only, and an LF
 //    right after that CR belongs to the same break.
 // The reader splits whole files, the text lists split list files, the room
@@ -31,7 +32,7 @@ struct LineSpan {
     friend bool operator==(const LineSpan&, const LineSpan&) = default;
 };
 
-// The text of a file: its bytes before the first NUL.
+// The text of a list file: its bytes before the first NUL.
 inline std::string_view BeforeNul(std::string_view bytes) noexcept
 {
     if (bytes.empty()) // an empty file's bytes may have no address at all

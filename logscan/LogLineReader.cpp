@@ -4,31 +4,35 @@
 #include "KivError.h"
 #include "LineBreaks.h"
 
-
+#include <optional>
 
 namespace kiv {
 namespace {
 
 // Where a file's indentation was refused: the start of the refused line, its
-// count of leading blanks and its text without them.
+// count of leading blanks and its text without them. lastDepth: the depth of
+// the last accepted line.
 struct Refusal {
     bool refused = false;
     std::size_t lineStart = 0;
     long long level = 0;
     std::string_view item;
+    std::size_t lastDepth = 0;
 };
 
 // Walks the lines of text with the depth check, handing each accepted line
-// (without its leading blanks) to onLine. The first line has depth 0 whatever
-// its blanks; a later line may be at most one step deeper than the one before.
+// (without its leading blanks) to onLine. The first line of a file has depth 0
+// whatever its blanks; a later line may be at most one step deeper than the
+// one before. Text that continues a file starts with a later line, after one
+// of depth previous.
 template <class OnLine>
-Refusal WalkLines(std::string_view text, OnLine&& onLine)
+Refusal WalkLines(std::string_view text, std::optional<std::size_t> previous, OnLine&& onLine)
 {
     BreakFinder breaks(text);
     const std::size_t n = text.size();
     std::size_t start = 0;
-    std::size_t previousDepth = 0;
-    bool first = true;
+    std::size_t previousDepth = previous.value_or(0);
+    bool first = !previous;
     while (start < n) {
         const std::size_t end = breaks.Next(start);
         const std::size_t body = SkipLineBlanks(text, start, end);
@@ -39,7 +43,7 @@ Refusal WalkLines(std::string_view text, OnLine&& onLine)
             first = false;
         } else {
             if (blanks > previousDepth + 1)
-                return Refusal{true, start, static_cast<long long>(blanks), item};
+                return Refusal{true, start, static_cast<long long>(blanks), item, previousDepth};
             previousDepth = blanks;
         }
         onLine(item);
@@ -47,7 +51,7 @@ Refusal WalkLines(std::string_view text, OnLine&& onLine)
             break;
         start = AfterBreak(text, end);
     }
-    return Refusal{};
+    return Refusal{false, 0, 0, {}, previousDepth};
 }
 
 } // namespace
@@ -91,13 +95,19 @@ void LogLineReader::ReadContent(const std::filesystem::path& path, std::string_v
 {
     if (!Load(path))
         throw KivError(CannotOpenMessage(shownPath));
-    Check();
+    Check(std::nullopt);
 }
 
 void LogLineReader::ReadContentBytes(std::string bytes)
 {
     Take(bytes);
-    Check();
+    Check(std::nullopt);
+}
+
+void LogLineReader::ReadMoreContentBytes(std::string bytes, std::size_t previousDepth)
+{
+    Take(bytes);
+    Check(previousDepth);
 }
 
 std::string_view LogLineReader::Text(std::size_t index) const
@@ -110,20 +120,25 @@ std::string_view LogLineReader::Text(std::size_t index) const
 void LogLineReader::Split()
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
-    const Refusal refusal = WalkLines(text, [this](std::string_view line) { lines_.push_back(line); });
+    // A NUL is a byte of its line like any other: one that a crafted request
+    // puts into the proxy's log must not hide the rest of the day from the staff.
+    const std::string_view text = Bytes();
+    const Refusal refusal = WalkLines(text, std::nullopt, [this](std::string_view line) { lines_.push_back(line); });
+    lastDepth_ = refusal.lastDepth;
     content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
     if (refusal.refused)
         throw KivError(BadLevelMessage(refusal.level, refusal.item));
 }
 
-void LogLineReader::Check()
+void LogLineReader::Check(std::optional<std::size_t> previousDepth)
 {
     lines_.clear();
-    const std::string_view text = BeforeNul(Bytes());
+    const std::string_view text = Bytes();
+    // A whole file without indented later lines has every line at depth 0.
     Refusal refusal;
-    if (AnyLaterLineIndented(text))
-        refusal = WalkLines(text, [](std::string_view) {});
+    if (previousDepth || AnyLaterLineIndented(text))
+        refusal = WalkLines(text, previousDepth, [](std::string_view) {});
+    lastDepth_ = refusal.lastDepth;
     content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
     if (refusal.refused)
         throw KivError(BadLevelMessage(refusal.level, refusal.item));

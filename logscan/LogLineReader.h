@@ -3,12 +3,14 @@
 // read in one piece; each line is a view into that buffer, without its line
 // break and without its leading blanks (tabs and spaces), which count as an
 // indentation depth: a line indented more than one step deeper than the line
-// before is refused.
+// before is refused. A NUL byte is a byte of its line (unlike a list file,
+// where it ends the content): the lines after it are read.
 
 #include "FileIo.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +35,18 @@ public:
     void ReadContent(const std::filesystem::path& path, std::string_view shownPath);
     void ReadContentBytes(std::string bytes);
 
-    // The accepted text of the last read, from either kind: the file up to its
-    // first NUL byte, or, when a line was refused, up to the start of that line.
+    // Bytes that continue a file read before, as ReadContentBytes reads them
+    // except that their first line is a later line of the file, checked
+    // against the depth of the line before it: a log being written is read
+    // a piece of whole lines at a time.
+    void ReadMoreContentBytes(std::string bytes, std::size_t previousDepth);
+
+    // The depth of the last line the last read accepted, where a file read in
+    // pieces goes on.
+    std::size_t LastDepth() const noexcept { return lastDepth_; }
+
+    // The accepted text of the last read, from either kind: the whole file, or,
+    // when a line was refused, the file up to the start of that line.
     // Splitting it at CR LF, lone CR and lone LF and removing each line's
     // leading tabs and spaces gives the entries of the list.
     std::string_view Content() const noexcept { return content_; }
@@ -53,7 +65,9 @@ public:
 
 private:
     void Split(); // fills lines_ from buffer_, throws on a refused indentation
-    void Check(); // the same check as Split, without the list
+    // The same check as Split, without the list; previousDepth for a piece
+    // that continues a file.
+    void Check(std::optional<std::size_t> previousDepth);
     bool Load(const std::filesystem::path& path);
     void Take(std::string& bytes);
     std::string_view Bytes() const noexcept;
@@ -65,6 +79,7 @@ private:
     std::string_view content_;
     std::vector<std::string_view> lines_;
     bool lastReadOpened_ = true;
+    std::size_t lastDepth_ = 0;
 };
 
 } // namespace kiv

@@ -65,9 +65,9 @@ std::vector<Shown> ViewLines(const kiv::ResultsView& view)
     std::vector<Shown> lines;
     for (int i = 0; i < view.LineCount(); ++i) {
         Shown shown{view.LineText(i), {}};
-        const kiv::StoredLine& line = view.Store().Line(i);
-        for (const kiv::BoldSpan& span : line.bold)
-            shown.bold += kiv::ToCp1252(line.text.mid(span.start, span.length));
+        const QString text = view.Store().LineText(i);
+        for (const kiv::BoldSpan& span : view.Store().BoldIn(i))
+            shown.bold += kiv::ToCp1252(text.mid(span.start, span.length));
         lines.push_back(shown);
     }
     return lines;
@@ -329,6 +329,105 @@ private slots:
         Form().SpeedButton2->click();
         QCOMPARE(errors.messages.back(), std::string("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e."));
         QCOMPARE(titles.size(), std::size_t(3));
+    }
+
+    // A Polish l with stroke would be searched for as "?", and a zero-width
+    // space pasted after a word would make it find nothing: each is named,
+    // and the other words are searched for.
+    void aTypedWordThatNoLogCanHoldIsRefusedAndTheOthersSearched()
+    {
+        ErrorCapture errors;
+        Form().Memo3->setPlainText(QStringLiteral("\u0142\nsexe\u200B\nrien\n"));
+        QVERIFY(SearchWith(Form().SpeedButton3));
+
+        QCOMPARE(errors.messages,
+                 std::vector<std::string>{"Le mot \xAB ? \xBB contient un caract\xE8re (U+0142) que les logs ne peuvent pas contenir.\n"
+                                          "Le mot \xAB sexe? \xBB contient un caract\xE8re (U+200B) que les logs ne peuvent pas contenir."});
+        QCOMPARE(Form().SearchWords(), kiv::TextList{"rien"});
+        QCOMPARE(Form().RichEdit1->LineCount(), 1);
+        QVERIFY(ViewLines(*Form().RichEdit1)[0].line.starts_with("POSTE04:eleve01:"));
+    }
+
+    // A log line of 100 MB pasted by mistake would be laid out on every
+    // event: a paste with a line longer than any word is refused whole.
+    void aPasteWithALineLongerThanAnyWordIsRefused()
+    {
+        ErrorCapture errors;
+        Form().Memo3->setPlainText(QStringLiteral("sexe\n"));
+        Form().Memo3->moveCursor(QTextCursor::End);
+        for (const qsizetype length : {kiv::WordBox::LongestWord, kiv::WordBox::LongestWord + 1}) {
+            QApplication::clipboard()->setText(QStringLiteral("mot\n") + QString(length, u'x'));
+            Form().Memo3->paste();
+        }
+        QCOMPARE(errors.messages.size(), std::size_t(1));
+        QCOMPARE(Form().Memo3->toPlainText(), QStringLiteral("sexe\nmot\n") + QString(kiv::WordBox::LongestWord, u'x'));
+    }
+
+    // Saved results never take the place of what the program reads: a day's
+    // log (an empty view would leave it at 0 bytes) or a list file, named
+    // directly or through a link. A dangling link is written through.
+    void savingRefusesTheFilesTheProgramReads_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("a log of the day") << "logs/a050206.txt" << true;
+        QTest::newRow("the room list") << "cfg/kiv_salles.txt" << true;
+        QTest::newRow("a link to a log") << "exe/lien.txt" << true;
+        QTest::newRow("a new file in the log folder") << "logs/nouveau.txt" << false;
+        QTest::newRow("a dangling link") << "exe/pendant.txt" << false;
+    }
+    void savingRefusesTheFilesTheProgramReads()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, refused);
+        const std::filesystem::path root = folders_->Exe().parent_path();
+        std::filesystem::create_symlink(root / "logs" / "a050206.txt", root / "exe" / "lien.txt");
+        std::filesystem::create_symlink(root / "exe" / "cible.txt", root / "exe" / "pendant.txt");
+        const std::filesystem::path path = root / target.toStdString();
+        const std::string before = Folders::Read(path);
+        Form().RunModal = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdU16String(path.u16string()));
+            return int(QDialog::Accepted);
+        };
+        ErrorCapture errors;
+        Form().SpeedButton5->click(); // the view is empty
+
+        QCOMPARE(errors.messages.size(), std::size_t(refused ? 1 : 0));
+        if (refused) {
+            QCOMPARE(errors.messages[0], "Impossible d'enregistrer les r\xE9sultats dans " + kiv::PathForMessage(path)
+                                             + " : Kiv Logs lit ce fichier.");
+            QCOMPARE(Folders::Read(path), before);
+        } else {
+            QVERIFY(std::filesystem::is_regular_file(path));
+        }
+        QVERIFY(std::filesystem::is_symlink(root / "exe" / "pendant.txt"));
+    }
+
+    void aScanWithThousandsOfUnreadableLogsGivesABoxThatFitsTheScreen_data()
+    {
+        QTest::addColumn<int>("errorCount");
+        QTest::addColumn<int>("shownLines");
+        QTest::newRow("one") << 1 << 1;
+        QTest::newRow("as many as the box shows") << 20 << 20;
+        QTest::newRow("one more") << 21 << 21;
+        QTest::newRow("twenty thousand") << 20000 << 21;
+    }
+    void aScanWithThousandsOfUnreadableLogsGivesABoxThatFitsTheScreen()
+    {
+        QFETCH(int, errorCount);
+        QFETCH(int, shownLines);
+        std::vector<std::string> errors;
+        for (int i = 0; i < errorCount; ++i)
+            errors.push_back("Impossible d'ouvrir le fichier /logs/" + std::to_string(i) + "050206.txt");
+        const kiv::ErrorBoxText text = kiv::ScanErrorsText(errors);
+
+        QCOMPARE(int(std::count(text.shown.begin(), text.shown.end(), '\n')) + 1, shownLines);
+        const std::string& everything = text.details.empty() ? text.shown : text.details;
+        QCOMPARE(int(std::count(everything.begin(), everything.end(), '\n')) + 1, errorCount);
+        QVERIFY(everything.find("/logs/" + std::to_string(errorCount - 1) + "050206.txt.") != std::string::npos);
+        QCOMPARE(text.details.empty(), errorCount <= 20);
+        if (errorCount > 20)
+            QVERIFY(text.shown.ends_with("\n\x85 et " + std::to_string(errorCount - 20) + " autres fichiers illisibles"));
     }
 
     void printingToPaperKeepsEveryLineAndTheBoldWordInPortrait()

@@ -8,57 +8,21 @@
 
 #include <vector>
 
-using kiv::BoldSpan;
+#include "MarkedLines.h"
+
 using kiv::LinesEdit;
-using kiv::StoredLine;
 using kiv::TextPos;
 
 namespace {
 
-// A line written with its bold between brackets: "a[bc]d".
-StoredLine Marked(const QString& marked)
-{
-    StoredLine line;
-    bool bold = false;
-    for (const QChar c : marked) {
-        if (c == u'[') {
-            line.bold.push_back({line.text.size(), 0});
-            bold = true;
-        } else if (c == u']') {
-            bold = false;
-        } else {
-            line.text += c;
-            if (bold)
-                ++line.bold.back().length;
-        }
-    }
-    return line;
-}
-
-// The whole text written back the same way, lines joined by '|'.
-QString MarkedText(const LinesEdit& edit)
-{
-    QString out;
-    for (qsizetype i = 0; i < edit.Store().LineCount(); ++i) {
-        if (i > 0)
-            out += u'|';
-        const StoredLine& line = edit.Store().Line(i);
-        qsizetype at = 0;
-        for (const BoldSpan& span : line.bold) {
-            out += line.text.mid(at, span.start - at) + u'[' + line.text.mid(span.start, span.length) + u']';
-            at = span.start + span.length;
-        }
-        out += line.text.mid(at);
-    }
-    return out;
-}
-
 void Fill(LinesEdit& edit, const QStringList& marked)
 {
-    std::vector<StoredLine> lines;
-    for (const QString& line : marked)
-        lines.push_back(Marked(line));
-    edit.AppendLines(std::move(lines));
+    edit.AppendLines(kiv::test::MarkedBatch(marked));
+}
+
+QString MarkedText(const LinesEdit& edit)
+{
+    return kiv::test::MarkedText(edit.Store());
 }
 
 } // namespace

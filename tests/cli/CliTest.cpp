@@ -121,10 +121,14 @@ TEST_F(CliFixture, OutputThatCannotBeWrittenLeavesTheOldFile)
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
-// --output naming a file the command reads is refused before anything is written.
+// --output naming a file the command reads, or a list file that the command
+// line names (read or not), is refused before anything is written.
 TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
 {
     WriteFile(root() / "cfg" / "kiv.ini", "maths");
+    WriteFile(root() / "cfg" / "kiv_salles.txt", "S514");
+    WriteFile(root() / "cfg" / "kiv_heures.txt", "08h00");
+    WriteFile(root() / "kiv_heures.txt", "09h00"); // the configuration folder is the current one by default
     WriteFile(root() / "mots.txt", "maths");
     const std::string log = (logs() / "web050206.txt").string();
     const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
@@ -133,6 +137,15 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--words", "mots.txt", "--output", (root() / "mots.txt").string()}, root() / "mots.txt"},
         {{"occupation", "--output", (logs() / "connexr050206.log").string()}, logs() / "connexr050206.log"},
         {{"occupation", "--format", "cells", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        // named but not read: the text format places nothing in slots, typed words win over a file
+        {{"occupation", "--slots", "slots.txt", "--output", "slots.txt"}, root() / "slots.txt"},
+        {{"occupation", "--config", "cfg", "--output", "cfg/kiv_heures.txt"}, root() / "cfg" / "kiv_heures.txt"},
+        {{"occupation", "--output", "kiv_heures.txt"}, root() / "kiv_heures.txt"},
+        // typed words and a word file together are refused before the output is looked at
+        {{"search", "--word", "maths", "--words", "mots.txt", "--output", "mots.txt"}, root() / "mots.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv_salles.txt"},
+         root() / "cfg" / "kiv_salles.txt"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
     };
     for (const auto& [extra, input] : cases) {
         const std::string before = ReadFile(input);
@@ -140,7 +153,9 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         args.insert(args.end(), extra.begin() + 1, extra.end());
         const CliRun run = RunCli(args, root());
         EXPECT_EQ(run.status, 2) << input;
-        EXPECT_NE(run.err.find("--output"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(extra[1] == "--word" && extra[3] == "--words" ? "--words et --word" : "--output"),
+                  std::string::npos)
+            << run.err;
         EXPECT_EQ(ReadFile(input), before);
     }
 }
@@ -353,7 +368,8 @@ TEST_P(CliUsage, IsRefusedWithStatusTwoInOneLineAndAHintToTheHelp)
     const auto firstEnd = run.err.find('\n');
     ASSERT_NE(firstEnd, std::string::npos) << run.err;
     EXPECT_EQ(run.err.rfind("kivlogs-cli : ", 0), 0u) << run.err;
-    const bool namesCommand = !args.empty() && (args[0] == "search" || args[0] == "occupation");
+    const bool namesCommand =
+        !args.empty() && (args[0] == "search" || args[0] == "occupation" || args[0] == "watch");
     EXPECT_EQ(run.err.substr(firstEnd + 1),
               "Aide : kivlogs-cli " + (namesCommand ? args[0] + " " : std::string()) + "--help\n");
 }
@@ -377,7 +393,11 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"room_is_for_occupation", {"search", "--room", "S514"}},
                       UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
                       UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
-                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}}),
+                      UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}},
+                      UsageCase{"watch_interval_zero", {"watch", "--interval", "0"}},
+                      UsageCase{"watch_interval_not_a_number", {"watch", "--interval=1s"}},
+                      UsageCase{"scope_is_for_search_not_watch", {"watch", "--scope", "Jour"}},
+                      UsageCase{"watch_words_and_word", {"watch", "--words", "f", "--word", "x"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct HelpCase {
@@ -418,7 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"search", {"search", "--help"}, {"--scope Jour|Mois|Tout  logs lus", "--with-word ", "CR LF"}, {"--room"}},
         HelpCase{"help_search", {"help", "search"}, {"--words FICHIER ", "--logs DOSSIER "}, {"--format"}},
         HelpCase{"after_options", {"occupation", "--date", "2006-02-05", "-h"}, {"--format text|cells|csv|summary  text", "--from AAAA-MM-JJ "}, {"--scope"}},
-        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}}),
+        HelpCase{"help_occupation", {"help", "occupation"}, {"--room TEXTE ", "--slots FICHIER "}, {"--word"}},
+        HelpCase{"watch", {"watch", "--help"}, {"--interval MS ", "--catch-up ", "SIGTERM"}, {"--scope", "--output"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)

@@ -1,4 +1,5 @@
 #include "AsciiCase.h"
+#include "CancelFlag.h"
 #include "KeywordMatcher.h"
 #include "TextList.h"
 
@@ -40,7 +41,7 @@ TEST(KeywordMatcher, FirstWordOfTheListThatTheLineHolds)
         {"empty_line", {"a"}, "", -1},
     };
     for (const FirstMatchCase& c : cases) {
-        for (const PrefilterKind kind : {PrefilterKind::Hyperscan, PrefilterKind::BufferSearch}) {
+        for (const PrefilterKind kind : {PrefilterKind::Hyperscan, PrefilterKind::BufferSearch, PrefilterKind::Automaton}) {
             const KeywordMatcher matcher(c.words, kind);
             EXPECT_EQ(matcher.FirstMatch(c.line), c.expected) << c.name;
         }
@@ -76,8 +77,11 @@ std::vector<Found> Search(const KeywordMatcher& matcher, std::string_view text)
 std::vector<Found> Expected(const TextList& words, std::string_view text)
 {
     std::vector<Found> found;
-    for (const std::string_view entry : SplitTextList(text)) {
-        std::string line(entry);
+    for (std::size_t start = 0; start < text.size();) {
+        // Split by hand: a NUL is a byte of a log line, where a list would end.
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        std::string line(text.substr(start, end - start));
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
         line.erase(0, std::min(line.find_first_not_of(" \t"), line.size()));
         const std::string upper = AsciiUpperCopy(line);
         for (std::size_t w = 0; w < words.size(); ++w) {
@@ -92,7 +96,7 @@ std::vector<Found> Expected(const TextList& words, std::string_view text)
 
 std::vector<PrefilterKind> AvailableKinds()
 {
-    std::vector<PrefilterKind> kinds{PrefilterKind::BufferSearch};
+    std::vector<PrefilterKind> kinds{PrefilterKind::BufferSearch, PrefilterKind::Automaton};
     if (PrefilterAvailable(PrefilterKind::Hyperscan))
         kinds.push_back(PrefilterKind::Hyperscan);
     return kinds;
@@ -123,7 +127,7 @@ TEST(KeywordMatcher, SearchFindsTheLinesOfAWholeText)
 TEST(KeywordMatcher, PrefilteredSearchAgreesWithTheLineByLineTest)
 {
     std::mt19937 random(20060205);
-    const std::string alphabet = "aAbBnNuU  \t\t\r\n:\xE9\xC9\x80\xFF";
+    const std::string alphabet("aAbBnNuU  \t\t\r\n:\xE9\xC9\x80\xFF\0", 20);
     const auto randomText = [&](std::size_t length) {
         std::string text(length, ' ');
         std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
@@ -132,7 +136,9 @@ TEST(KeywordMatcher, PrefilteredSearchAgreesWithTheLineByLineTest)
         return text;
     };
     std::uniform_int_distribution<std::size_t> wordLength(0, 4);
-    std::uniform_int_distribution<std::size_t> wordCount(0, 5);
+    // Up to forty words: the automaton's words share prefixes and suffixes,
+    // which its fallbacks must follow.
+    std::uniform_int_distribution<std::size_t> wordCount(0, 40);
     std::uniform_int_distribution<std::size_t> textLength(0, 400);
 
     for (const PrefilterKind kind : AvailableKinds()) {
@@ -187,6 +193,46 @@ TEST(KeywordMatcher, AWordIsFoundAtEveryPlace)
             }
         }
     }
+}
+
+// Words that share long runs, as a blocklist of sites does: the automaton
+// finds the same first word as the plain test, wherever the runs overlap.
+TEST(KeywordMatcher, WordsSharingRunsAgreeWithTheLineByLineTest)
+{
+    // Enough words that the automaton's states outnumber its rows of moves.
+    TextList words;
+    for (int i = 0; i < 3000; ++i)
+        words.push_back("mot" + std::to_string(i % 37) + "-" + std::string(static_cast<std::size_t>(i % 11), 'x') +
+                        (i < 300 ? "" : "." + std::to_string(i)));
+    words.push_back("xxxxxxxxx");
+    words.push_back("T1-X");
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "P:" + std::string(static_cast<std::size_t>(i % 13), 'X') + "MOT" + std::to_string(i % 41) + "-" +
+                std::string(static_cast<std::size_t>(i % 12), 'x') + (i % 5 == 0 ? "." + std::to_string(i * 7) : "") +
+                (i % 3 == 0 ? "\r\n" : "\n");
+    const auto expected = Expected(words, text);
+    ASSERT_GT(expected.size(), 500u);
+    // Every kind settles a line with the automaton; the sixteen-at-a-time
+    // search is left out, as it is for lists this long.
+    for (const PrefilterKind kind : AvailableKinds()) {
+        if (kind != PrefilterKind::BufferSearch) {
+            EXPECT_EQ(Search(KeywordMatcher(words, kind), text), expected) << static_cast<int>(kind);
+        }
+    }
+}
+
+// A list of a million words takes a while to prepare: closing the window or a
+// new search stops that too.
+TEST(KeywordMatcher, CancelStopsTheBuild)
+{
+    TextList words;
+    for (int i = 0; i < 100000; ++i)
+        words.push_back("site" + std::to_string(i) + ".example");
+    const std::atomic<bool> cancel{true};
+    EXPECT_THROW(KeywordMatcher(words, std::nullopt, &cancel), BuildCancelled);
+    const std::atomic<bool> go{false};
+    EXPECT_EQ(KeywordMatcher(words, std::nullopt, &go).FirstMatch("x:SITE99999.EXAMPLE.fr"), 99999);
 }
 
 TEST(KeywordMatcher, CancelStopsTheSearch)

@@ -141,6 +141,20 @@ TEST_F(KeywordScanTest, LinesAreMatchedAndRewrittenWithoutTheirIndent)
                                                     "R0  seins nu | x seins nu le // \xE0  m h in ", "P 1/1"}));
 }
 
+// A NUL that a crafted request put into the proxy's log is a byte of its
+// line: the line holding it and every later line are still searched, and the
+// result keeps the byte.
+TEST_F(KeywordScanTest, ANulByteHidesNoLaterLine)
+{
+    const std::string file = Write("k050206.txt", std::string("a\0sexe\r\nP1:e1\0:050206:0800:sexy\r\nseins nu\0", 42));
+    const Run run = Scan({file}, kWords, {1, nullptr});
+    ASSERT_EQ(run.events.size(), 4u);
+    EXPECT_EQ(run.events[0], std::string("R0 sexe | a\0sexe le // \xE0  m h in ", 33));
+    EXPECT_EQ(run.events[1].substr(0, 20), std::string("R0 sexy | P1:e1\0: le", 20));
+    EXPECT_EQ(run.events[2].substr(0, 22), std::string("R0 seins nu | seins nu", 22));
+    EXPECT_EQ(run.events[3], "P 1/1");
+}
+
 TEST_F(KeywordScanTest, CancelStopsDelivery)
 {
     std::vector<std::string> files;

@@ -343,6 +343,21 @@ TEST(RunOccupationScanTest, FilesInOrderAndSessionsInLineOrder)
     EXPECT_EQ(record.progress, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 2}, {2, 2}}));
 }
 
+// A NUL byte in a connection log does not end the day: the sessions after it
+// are read.
+TEST(RunOccupationScanTest, SessionsAfterANulByteAreRead)
+{
+    TempFolder folder;
+    const std::vector<std::string> files = {folder.Write(
+        "Ar261206.txt", Lines({std::string("junk\0junk", 9), kLogin, "S514-PC04:eleve13:061226:090000:login:B:C:D:F"}))};
+    const ScanRecord record = Scan(files, "S514");
+    EXPECT_TRUE(record.everyFileRead);
+    EXPECT_EQ(record.sessions, (std::vector<std::string>{
+                                   "S514  PC03  08h25 -      eleve12    E",
+                                   "S514  PC04  09h00 -      eleve13    F",
+                               }));
+}
+
 TEST(RunOccupationScanTest, UnreadableFilesAreSkippedAndReported)
 {
     TempFolder folder;

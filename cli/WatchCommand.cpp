@@ -1,0 +1,137 @@
+#include "WatchCommand.h"
+
+#include "DayWatch.h"
+#include "Diagnostics.h"
+#include "KivError.h"
+#include "LogFolderOption.h"
+#include "Output.h"
+#include "SearchCommand.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <pthread.h>
+#include <signal.h>
+#endif
+
+namespace kiv::cli {
+namespace {
+
+#ifdef _WIN32
+WatchPace* g_pace = nullptr;
+
+// Runs on a thread of its own that the console starts for Ctrl+C, Ctrl+Break
+// or the console being closed.
+BOOL WINAPI StopOnConsoleEvent(DWORD)
+{
+    if (g_pace)
+        g_pace->Stop();
+    return TRUE;
+}
+
+// Ctrl+C stops the watch instead of the process, so that what was read is written.
+class StopOnSignals {
+public:
+    explicit StopOnSignals(WatchPace& pace)
+    {
+        g_pace = &pace;
+        SetConsoleCtrlHandler(StopOnConsoleEvent, TRUE);
+    }
+    ~StopOnSignals()
+    {
+        SetConsoleCtrlHandler(StopOnConsoleEvent, FALSE);
+        g_pace = nullptr;
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+};
+#else
+// SIGINT and SIGTERM are taken by a thread of their own that waits for them,
+// rather than by a handler, which could not wake the watch safely: the watch
+// then ends its look, writes what it read and the program exits with 0. The
+// two signals stay held back until the program ends, so that one sent while
+// the last lines are written does not cut them.
+class StopOnSignals {
+public:
+    explicit StopOnSignals(WatchPace& pace)
+    {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGINT);
+        sigaddset(&signals_, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+        waiter_ = std::thread([this, &pace] {
+            int received = 0;
+            sigwait(&signals_, &received);
+            received_ = true;
+            pace.Stop();
+        });
+    }
+    ~StopOnSignals()
+    {
+        // A watch that ended on its own (its output closed): the waiting
+        // thread is woken with the signal it waits for.
+        if (!received_)
+            pthread_kill(waiter_.native_handle(), SIGTERM);
+        waiter_.join();
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+private:
+    sigset_t signals_{};
+    std::atomic<bool> received_{false};
+    std::thread waiter_;
+};
+#endif
+
+} // namespace
+
+int RunWatch(const CliOptions& options, const std::filesystem::path& executableFolder)
+{
+    DayWatchRequest request;
+    request.logFolder = LogFolderPath(options);
+    if (options.dayGiven)
+        request.day = options.date;
+    request.catchUp = options.catchUp;
+    try {
+        request.words = ChooseSearchWords(WordSources(options, executableFolder));
+    } catch (const KivError& error) {
+        ReportError(error.what(), options.encoding);
+        return 1;
+    }
+
+    WatchPace pace;
+    OutputSink out;
+    bool outputFailed = false;
+    DayWatchEvents events;
+    std::string lines;
+    events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        lines.clear();
+        for (const KeywordSearchResult& result : batch)
+            AppendResultLine(result, request.words, options.withWord, options.encoding, "\n", lines);
+        out.Write(lines);
+        // A script reading the pipe sees the batch now, not when a buffer fills.
+        if (!out.FlushNow()) {
+            outputFailed = true;
+            pace.Stop();
+        }
+    };
+    events.onError = [&](const std::string& message) { ReportError(message, options.encoding); };
+    DayWatch watch(request, events);
+    {
+        const StopOnSignals stop(pace);
+        RunDayWatch(watch, pace, std::chrono::milliseconds(options.intervalMs));
+    }
+    if (!out.Finish() || outputFailed) {
+        ReportError("Erreur d'\xE9" "criture", options.encoding);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kiv::cli

@@ -1,0 +1,244 @@
+#include "DayWatch.h"
+
+#include "FileIo.h"
+#include "KeywordMatcher.h"
+#include "KeywordScan.h"
+#include "KivError.h"
+#include "LogFolder.h"
+#include "LogLineReader.h"
+#include "ScanReport.h"
+#include "TimedBatches.h"
+
+#include <ctime>
+#include <utility>
+
+namespace kiv {
+namespace {
+
+bool SameDay(LogDate a, LogDate b) noexcept
+{
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+} // namespace
+
+LogDate LocalToday()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+// What the watch knows of one log file of the day.
+struct DayWatch::WatchedFile {
+    FileState seen;             // identity and size at the last read
+    std::uint64_t taken = 0;    // bytes of whole lines already matched
+    std::size_t lastDepth = 0;  // the indentation depth of the last of them
+    bool begun = false;         // a line was taken: the next one is a later line
+    bool afterCr = false;       // the last line ended at a CR whose LF may come next
+    bool refused = false;       // the reader refused a line: the rest is not read
+    bool unreadableReported = false;
+};
+
+// One look's results, handed on when the look ends.
+struct DayWatch::Batch {
+    TimedBatches<KeywordSearchResult> results;
+};
+
+// The matcher and the reader, kept from look to look.
+struct DayWatchTools {
+    KeywordMatcher matcher;
+    KeywordMatcher::Workspace workspace;
+    LogLineReader reader;
+    explicit DayWatchTools(const TextList& words) : matcher(words), workspace(matcher.MakeWorkspace()) {}
+};
+
+DayWatch::DayWatch(DayWatchRequest request, DayWatchEvents events, Today today)
+    : request_(std::move(request)), events_(std::move(events)), today_(std::move(today)),
+      tools_(std::make_unique<DayWatchTools>(request_.words))
+{
+}
+
+DayWatch::~DayWatch() = default;
+
+void DayWatch::ReportOnce(bool& reported, const std::string& message)
+{
+    if (reported)
+        return;
+    reported = true;
+    if (events_.onError)
+        events_.onError(message);
+}
+
+void DayWatch::Look()
+{
+    Batch batch{TimedBatches<KeywordSearchResult>(events_.onResults, nullptr)};
+    try {
+        const LogDate day = request_.day ? *request_.day : today_();
+        const LogFolderListing listing =
+            ListLogFiles(request_.logFolder, KeywordLogMask("", day, SearchScope::Jour));
+        if (listing.error) {
+            // An unmounted share: the files are looked at again when it is back.
+            ReportOnce(folderReported_, *listing.error);
+            return;
+        }
+        folderReported_ = false;
+        if (started_ && !SameDay(day, day_)) {
+            EndDay(batch);
+            files_.clear();
+            order_.clear();
+        }
+        // The files there at the start hold what was written before the watch;
+        // any file found later is read from its start.
+        const bool fromStart = started_ || request_.catchUp;
+        day_ = day;
+        started_ = true;
+
+        std::map<std::string, WatchedFile> still;
+        for (const std::string& path : listing.files) {
+            auto known = files_.extract(path);
+            if (known.empty()) {
+                WatchedFile& file = still[path];
+                ReadGained(path, file, fromStart, false, batch);
+                continue;
+            }
+            WatchedFile& file = still.insert(std::move(known)).position->second;
+            const std::optional<FileState> state = LookAtFile(PathFromBytes(path));
+            if (state && *state != file.seen)
+                ReadGained(path, file, true, false, batch);
+        }
+        // A file gone from the folder is forgotten: one put back is new.
+        files_ = std::move(still);
+        order_ = listing.files;
+    } catch (const std::exception& failure) {
+        batch.results.Flush();
+        if (events_.onError)
+            events_.onError(UnforeseenFailureText(failure));
+    }
+    batch.results.Flush();
+}
+
+// Midnight: the day's files are read to their end, a last line without its
+// break included, as a search of that day would read them.
+void DayWatch::EndDay(Batch& batch)
+{
+    for (const std::string& path : order_) {
+        const auto file = files_.find(path);
+        if (file != files_.end())
+            ReadGained(path, file->second, true, true, batch);
+    }
+}
+
+void DayWatch::ReadGained(const std::string& path, WatchedFile& file, bool deliver, bool dayEnds, Batch& batch)
+{
+    const std::filesystem::path where = PathFromBytes(path);
+    std::optional<FileTail> tail = ReadFileTail(where, file.seen.identity, file.taken);
+    if (!tail) {
+        ReportOnce(file.unreadableReported, CannotOpenMessage(PathForMessage(where)));
+        return;
+    }
+    file.unreadableReported = false;
+    if (tail->from != file.taken || tail->state.identity != file.seen.identity) {
+        // Cut shorter or replaced by another file: which of its lines were
+        // matched before cannot be known, so every line of it is matched again.
+        file = WatchedFile{};
+    }
+    file.seen = tail->state;
+    if (file.refused)
+        return;
+
+    std::string& bytes = tail->bytes;
+    std::size_t skip = 0;
+    if (file.afterCr && !bytes.empty()) {
+        skip = bytes.front() == '\n' ? 1 : 0; // the rest of a CR LF
+        file.afterCr = false;
+    }
+    // Only whole lines: the server may be half-way through writing the last.
+    std::size_t end = bytes.size();
+    if (!dayEnds) {
+        const std::size_t lastBreak = std::string_view(bytes).find_last_of("\r\n");
+        end = lastBreak == std::string_view::npos || lastBreak < skip ? skip : lastBreak + 1;
+        file.afterCr = end > skip && bytes[end - 1] == '\r';
+    }
+    file.taken += end;
+    if (end == skip)
+        return;
+    bytes.resize(end);
+    bytes.erase(0, skip);
+    const std::size_t given = bytes.size();
+
+    LogLineReader& reader = tools_->reader;
+    std::optional<std::string> refusal;
+    try {
+        if (file.begun)
+            reader.ReadMoreContentBytes(std::move(bytes), file.lastDepth);
+        else
+            reader.ReadContentBytes(std::move(bytes));
+    } catch (const KivError& error) {
+        refusal = error.what();
+    }
+    file.begun = true;
+    file.lastDepth = reader.LastDepth();
+    // A refused line, or the end of the file's text as the reader takes it:
+    // what follows is not read, as a search would not read it.
+    file.refused = reader.Content().size() < given;
+    if (deliver) {
+        SearchLogText(reader.Content(), tools_->matcher, tools_->workspace,
+                      [&](std::string&& line, std::size_t word) {
+                          batch.results.Add(ShownResult(std::move(line), word, request_.words));
+                      });
+    }
+    if (refusal) {
+        batch.results.Flush(); // the lines before the refused one come first
+        if (events_.onError)
+            events_.onError(*refusal);
+    }
+}
+
+void WatchPace::Stop()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    wake_.notify_all();
+}
+
+void WatchPace::Nudge()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        nudged_ = true;
+    }
+    wake_.notify_all();
+}
+
+bool WatchPace::Stopped() const
+{
+    const std::lock_guard lock(mutex_);
+    return stopped_;
+}
+
+bool WatchPace::Wait(std::chrono::milliseconds interval)
+{
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, interval, [this] { return stopped_ || nudged_; });
+    nudged_ = false;
+    return !stopped_;
+}
+
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval)
+{
+    while (!pace.Stopped()) {
+        watch.Look();
+        if (!pace.Wait(interval))
+            break;
+    }
+}
+
+} // namespace kiv

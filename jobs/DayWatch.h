@@ -1,0 +1,114 @@
+#pragma once
+// The watch of the day: the keyword logs of one day followed as the server
+// writes them, so that the staff learn during the lesson, not the next
+// morning, that a pupil typed a watched word. Each line a file gains is
+// matched, rewritten and shown in bold exactly as "Rechercher" on that day
+// would show it.
+//
+// The server's share may be a network mount that sends no change
+// notifications, so the watch looks at the sizes of the day's files at an
+// interval. What it keeps is one record per file of the day: watching for
+// hours costs no more memory than watching for a minute.
+
+#include "KeywordSearchJob.h"
+#include "LogMask.h"
+#include "TextList.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kiv {
+
+struct DayWatchTools;
+
+struct DayWatchRequest {
+    std::filesystem::path logFolder; // the system's own path, never re-encoded
+    TextList words;
+    // That day only, never moving on (a day being replayed); otherwise the
+    // current day, moving on to the next at midnight.
+    std::optional<LogDate> day;
+    // The results the day's files held when the watch started come first;
+    // otherwise only what the files gain from then on.
+    bool catchUp = false;
+};
+
+struct DayWatchEvents {
+    // The results of one look at the files, in file and line order; a look
+    // that found a great many (a catch-up) hands them on in several batches,
+    // as a search does. Never an empty batch.
+    std::function<void(std::vector<KeywordSearchResult>&& batch)> onResults;
+    // "Impossible d'ouvrir le dossier %s" once when the log folder goes away
+    // (told again only after it came back); a file that cannot be read or
+    // whose indentation the reader refuses, once.
+    std::function<void(const std::string& message)> onError;
+};
+
+// The local date of today, as the watch follows it by default.
+LogDate LocalToday();
+
+class DayWatch {
+public:
+    using Today = std::function<LogDate()>;
+
+    // today: the clock, asked at each look when the request names no day.
+    DayWatch(DayWatchRequest request, DayWatchEvents events, Today today = LocalToday);
+    ~DayWatch();
+    DayWatch(const DayWatch&) = delete;
+    DayWatch& operator=(const DayWatch&) = delete;
+
+    // One look at the day's files; the events run on the calling thread. The
+    // first look takes the files as they stand (from their last whole line,
+    // or from their start with catchUp); later looks deliver what they gained.
+    void Look();
+
+    // The day the watch follows now.
+    LogDate Day() const noexcept { return day_; }
+
+private:
+    struct WatchedFile;
+    struct Batch;
+    void EndDay(Batch& batch);
+    void ReadGained(const std::string& path, WatchedFile& file, bool deliver, bool dayEnds, Batch& batch);
+    void ReportOnce(bool& reported, const std::string& message);
+
+    DayWatchRequest request_;
+    DayWatchEvents events_;
+    Today today_;
+    std::unique_ptr<DayWatchTools> tools_;
+    LogDate day_{};
+    bool started_ = false;
+    bool folderReported_ = false;
+    std::map<std::string, WatchedFile> files_; // by path as the finder gives it
+    std::vector<std::string> order_;           // the files in the finder's order
+};
+
+// When the watch looks: every interval, sooner when Nudge is called (a change
+// notification), never again once Stop was called. Stop and Nudge may be
+// called from any thread.
+class WatchPace {
+public:
+    void Stop();
+    void Nudge();
+    bool Stopped() const;
+    // Waits up to interval or until a nudge or a stop; false once stopped.
+    bool Wait(std::chrono::milliseconds interval);
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopped_ = false;
+    bool nudged_ = false;
+};
+
+// Looks at once, then at each pace until it stops.
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval);
+
+} // namespace kiv

@@ -1,0 +1,185 @@
+#include "DayWatch.h"
+
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace kiv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What happens to the log folder between two looks of the watch.
+enum class Op { Append, Rewrite, Replace, HideFolder, RestoreFolder, NextDay };
+
+struct Step {
+    Op op;
+    std::string file;  // in the log folder
+    std::string bytes; // appended, or the file's new content
+    // The looks' results as "station:user bold-part", and the start of each error.
+    std::vector<std::string> results;
+    std::vector<std::string> errors = {};
+};
+
+struct WatchCase {
+    std::string name;
+    std::map<std::string, std::string> before; // the folder when the watch starts
+    std::vector<Step> steps;
+    TextList words = {"jeu"};
+    bool catchUp = false;
+};
+
+void PrintTo(const WatchCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+// A line of 7 December 2026 as the server writes it.
+std::string Line(const std::string& who, const std::string& what)
+{
+    return who + ":071226:1432:" + what;
+}
+
+class DayWatchTest : public ::testing::TestWithParam<WatchCase> {
+protected:
+    fs::path Logs() const { return tree_.Root() / "logs"; }
+
+    void Apply(const Step& step)
+    {
+        const fs::path path = Logs() / step.file;
+        switch (step.op) {
+        case Op::Append:
+            std::ofstream(path, std::ios::binary | std::ios::app) << step.bytes;
+            break;
+        case Op::Rewrite: // the same file, cut and written again
+            std::ofstream(path, std::ios::binary | std::ios::trunc) << step.bytes;
+            break;
+        case Op::Replace: // another file put in its place
+            std::ofstream(tree_.Root() / "new", std::ios::binary) << step.bytes;
+            fs::rename(tree_.Root() / "new", path);
+            break;
+        case Op::HideFolder:
+            fs::rename(Logs(), tree_.Root() / "away");
+            break;
+        case Op::RestoreFolder:
+            fs::rename(tree_.Root() / "away", Logs());
+            break;
+        case Op::NextDay:
+            today_ = {2026, 12, 8};
+            break;
+        }
+    }
+
+    test::TempTree tree_;
+    LogDate today_{2026, 12, 7};
+};
+
+TEST_P(DayWatchTest, DeliversWhatTheDaysFilesGainOnce)
+{
+    const WatchCase& c = GetParam();
+    fs::create_directories(Logs());
+    for (const auto& [name, bytes] : c.before)
+        std::ofstream(Logs() / name, std::ios::binary) << bytes;
+
+    std::vector<std::string> results, errors;
+    DayWatchEvents events;
+    events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        EXPECT_FALSE(batch.empty());
+        for (const KeywordSearchResult& r : batch) {
+            const std::size_t second = r.line.find(':', r.line.find(':') + 1);
+            results.push_back(r.line.substr(0, second) + " " + r.line.substr(r.boldStart, r.boldLength));
+        }
+    };
+    events.onError = [&](const std::string& message) { errors.push_back(message); };
+    DayWatch watch({Logs(), c.words, std::nullopt, c.catchUp}, events, [this] { return today_; });
+
+    watch.Look();
+    std::size_t stepIndex = 0;
+    for (const Step& step : c.steps) {
+        SCOPED_TRACE("step " + std::to_string(stepIndex++));
+        results.clear();
+        errors.clear();
+        Apply(step);
+        watch.Look();
+        EXPECT_EQ(results, step.results);
+        ASSERT_EQ(errors.size(), step.errors.size());
+        for (std::size_t i = 0; i < errors.size(); ++i)
+            EXPECT_EQ(errors[i].rfind(step.errors[i], 0), 0u) << errors[i];
+    }
+}
+
+const std::string kWeb = "web071226.txt";
+const std::string kOld = Line("P0:e0", "jeu d'avant") + "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DayWatchTest,
+    ::testing::Values(
+        WatchCase{"LinesAppendedInPiecesComeWholeOnceTheirBreakIsWritten",
+                  {{kWeb, kOld + Line("P1:e1", "un j")}},
+                  {{Op::Append, kWeb, "e", {}},
+                   {Op::Append, kWeb, "u\r", {"P1:e1 jeu"}},
+                   // The LF of that CR LF makes no empty line; the rest comes whole.
+                   {Op::Append, kWeb, "\n" + Line("P2:e2", "rien") + "\r\n" + Line("P3:e3", "JEU"), {}},
+                   {Op::Append, kWeb, "\r\n", {"P3:e3 JEU"}},
+                   {Op::Append, kWeb, "", {}}}},
+        WatchCase{"WordsInAnyLetterCaseAndWindows1252Bytes",
+                  {{kWeb, kOld}},
+                  {{Op::Append, kWeb,
+                    Line("P1:e1", "jEu") + "\n" + Line("P2:e2", "\xC9T\xC9") + "\n" + Line("P3:e3", "l'\xE9t\xE9") +
+                        "\n",
+                    {"P1:e1 jEu", "P3:e3 \xE9t\xE9"}}},
+                  {"JEU", "\xE9t\xE9"}},
+        WatchCase{"AFileOfTheDayThatAppearsIsReadFromItsStartOthersAreLeft",
+                  {{kWeb, kOld}},
+                  {{Op::Append, "zz071226.txt", Line("P1:e1", "jeu") + "\r\n" + Line("P2:e2", "jeu") + "\r\n",
+                    {"P1:e1 jeu", "P2:e2 jeu"}},
+                   {Op::Append, "web061226.txt", Line("P3:e3", "jeu") + "\r\n", {}},
+                   {Op::Append, "web071226.log", Line("P4:e4", "jeu") + "\r\n", {}}}},
+        WatchCase{"AtMidnightTheOldDayEndsWithItsLastLineThenTheNewDayIsRead",
+                  {{kWeb, kOld}},
+                  {{Op::Append, kWeb, Line("P1:e1", "jeu sans fin de ligne"), {}},
+                   {Op::Append, "web081226.txt", Line("P2:e2", "jeu du lendemain") + "\r\n", {}},
+                   {Op::NextDay, "", "", {"P1:e1 jeu", "P2:e2 jeu"}},
+                   {Op::Append, kWeb, "\r\n" + Line("P3:e3", "jeu en retard") + "\r\n", {}},
+                   {Op::Append, "web081226.txt", Line("P4:e4", "jeu") + "\r\n", {"P4:e4 jeu"}}}},
+        WatchCase{"AFileCutShorterOrReplacedIsReadAgainFromItsStart",
+                  {{kWeb, kOld + kOld}},
+                  {{Op::Rewrite, kWeb, Line("P1:e1", "jeu") + "\r\n", {"P1:e1 jeu"}},
+                   // Another file of exactly the same size: only its identity tells.
+                   {Op::Replace, kWeb, Line("P2:e2", "jeu") + "\r\n", {"P2:e2 jeu"}},
+                   {Op::Append, kWeb, Line("P3:e3", "jeu") + "\r\n", {"P3:e3 jeu"}}}},
+        WatchCase{"AVanishedFolderIsReportedOnceAndFollowedAgainWhenItReturns",
+                  {{kWeb, kOld}},
+                  {{Op::HideFolder, "", "", {}, {"Impossible d'ouvrir le dossier "}},
+                   {Op::Append, "", "", {}},
+                   {Op::RestoreFolder, "", "", {}},
+                   {Op::Append, kWeb, Line("P1:e1", "jeu") + "\r\n", {"P1:e1 jeu"}},
+                   {Op::HideFolder, "", "", {}, {"Impossible d'ouvrir le dossier "}}}},
+        WatchCase{"ARefusedIndentationStopsTheFileWhereAWholeReadWouldStop",
+                  {{kWeb, kOld}},
+                  {{Op::Append, kWeb, "\t" + Line("P1:e1", "jeu") + "\r\n", {"P1:e1 jeu"}},
+                   // Two steps deeper than the line before it, read in an earlier look.
+                   {Op::Append, kWeb, "\t\t\t" + Line("P2:e2", "jeu") + "\r\n", {}, {"Niveau incorrect (3)"}},
+                   {Op::Append, kWeb, Line("P3:e3", "jeu") + "\r\n", {}}}}),
+    [](const auto& info) { return info.param.name; });
+
+// The first look of a catch-up is the day so far, before any step.
+TEST(DayWatch, CatchUpStartsWithTheDaySoFarAndPlainWatchDoesNot)
+{
+    test::TempTree tree;
+    std::ofstream(tree.Root() / "web071226.txt", std::ios::binary) << kOld << Line("P9:e9", "jeu sans fin");
+    for (const bool catchUp : {false, true}) {
+        std::size_t count = 0;
+        DayWatchEvents events;
+        events.onResults = [&](std::vector<KeywordSearchResult>&& batch) { count += batch.size(); };
+        DayWatch watch({tree.Root(), {"jeu"}, LogDate{2026, 12, 7}, catchUp}, events);
+        watch.Look();
+        // The unfinished line waits in both.
+        EXPECT_EQ(count, catchUp ? 1u : 0u);
+    }
+}
+
+} // namespace
+} // namespace kiv
