@@ -9,7 +9,6 @@
 #include "OccupationCommand.h"
 #include "Output.h"
 #include "OutputGuard.h"
-#include "OccupationJob.h"
 #include "PeriodJob.h"
 #include "PeriodSummary.h"
 
@@ -35,20 +34,6 @@ TextList RoomOrder(const CliOptions& options)
     return LoadTextListFile(rooms, "kiv_salles.txt");
 }
 
-// Every file the summary reads: --output may name none of them.
-std::vector<std::filesystem::path> Inputs(const CliOptions& options, const PeriodRequest& request)
-{
-    // Each day is read as that day's room occupation reads it.
-    std::vector<std::filesystem::path> inputs = NamedListFiles(options);
-    for (const LogDate& date : PeriodDays(request.first, request.last)) {
-        const auto found = FilePaths(OccupationFiles({request.logFolder, date, request.room}).files);
-        inputs.insert(inputs.end(), found.begin(), found.end());
-    }
-    if (const auto slots = ChosenSlotsFile(options))
-        inputs.push_back(slots->path);
-    return inputs;
-}
-
 } // namespace
 
 int RunOccupationSummary(const CliOptions& options)
@@ -59,8 +44,12 @@ int RunOccupationSummary(const CliOptions& options)
     request.first = *options.from;
     request.last = *options.to;
     request.room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-    if (options.output)
-        RefuseOutputOverInput(*options.output, Inputs(options, request));
+    if (options.output) {
+        std::vector<std::filesystem::path> inputs = FilePaths(PeriodFiles(request));
+        for (std::filesystem::path& list : NamedListFiles(options))
+            inputs.push_back(std::move(list));
+        RefuseOutputOverInput(*options.output, inputs);
+    }
 
     CellStore cells;
     OccupationTable table(cells);
@@ -75,7 +64,7 @@ int RunOccupationSummary(const CliOptions& options)
         request.headerRow.push_back(table.Header(column));
 
     std::unique_ptr<OutputSink> out =
-        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
+        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), encoding);
         return 1;
@@ -85,7 +74,7 @@ int RunOccupationSummary(const CliOptions& options)
     const PeriodResult result = RunPeriodJob(request, events);
     out->WriteEncoded(PeriodSummaryCsv(result.use), encoding);
     if (!out->Finish()) {
-        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return result.outcome.allRead ? 0 : 1;

@@ -179,6 +179,16 @@ std::vector<LogDate> PeriodDays(LogDate first, LogDate last)
     return days;
 }
 
+std::vector<std::string> PeriodFiles(const PeriodRequest& request)
+{
+    std::vector<std::string> files;
+    for (const LogDate& date : PeriodDays(request.first, request.last)) {
+        const LogFolderListing day = OccupationFiles({request.logFolder, date, request.room});
+        files.insert(files.end(), day.files.begin(), day.files.end());
+    }
+    return files;
+}
+
 PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& events, const std::atomic<bool>* cancel)
 {
     PeriodResult result;

@@ -70,6 +70,10 @@ struct PeriodResult {
 // The days from first to last, both included; none when last is before first.
 std::vector<LogDate> PeriodDays(LogDate first, LogDate last);
 
+// Every log the period reads (full paths, day after day), for a caller that
+// must not write over one of them.
+std::vector<std::string> PeriodFiles(const PeriodRequest& request);
+
 // Scans the days side by side on the machine's cores. The events are called
 // one at a time, from the job's threads (the calling one among them). A log
 // folder that cannot be listed is reported once and nothing is counted. Once
