@@ -18,6 +18,16 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
+namespace {
+// A result line with its watched word "sexe" in bold, as a search appends it.
+void AppendResult(kiv::ResultsView& view, const std::string& line)
+{
+    kiv::LineBatch batch;
+    batch.Add(line, {static_cast<qsizetype>(line.find("sexe")), 4});
+    view.AppendLines(std::move(batch));
+}
+} // namespace
+
 class ResultsPrintQueueTest : public QObject {
     Q_OBJECT
 
@@ -109,7 +119,7 @@ private slots:
         kivtest::ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
         form.RunModal = [](QDialog& dialog) { return int(qobject_cast<QPrintDialog*>(&dialog) ? QDialog::Accepted : QDialog::Rejected); };
-        form.RichEdit1->AppendResult("POSTE1:eleve1:sexe", "sexe");
+        AppendResult(*form.RichEdit1, "POSTE1:eleve1:sexe");
         form.SlotGrid1->SetCellText(0, 1, "\rS514PC03 08h25-09h10 eleve1 2NDE1");
         QSignalSpy finished(form.findChild<kiv::PrintJobRun*>(), &kiv::PrintJobRun::Finished);
         for (QToolButton* button : {form.SpeedButton2, form.SpeedButtonprint}) {
@@ -134,8 +144,8 @@ private slots:
         kiv::TForm1 form(folders.Paths());
         form.RunModal = [](QDialog& dialog) { return int(qobject_cast<QPrintDialog*>(&dialog) ? QDialog::Accepted : QDialog::Rejected); };
         const std::string marker = "ferme" + std::to_string(QCoreApplication::applicationPid());
-        form.RichEdit1->AppendResult("POSTE1:" + marker + ":sexe", "sexe");
-        form.RichEdit1->AppendResult("POSTE2:eleve2:sexe " + std::string(5 << 20, 'x'), "sexe");
+        AppendResult(*form.RichEdit1, "POSTE1:" + marker + ":sexe");
+        AppendResult(*form.RichEdit1, "POSTE2:eleve2:sexe " + std::string(5 << 20, 'x'));
         auto* printing = form.findChild<kiv::PrintJobRun*>();
         QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);
         const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
