@@ -1,9 +1,14 @@
 #include "Unit1.h"
+#include "DayWatchRun.h"
 
 #include "DefaultWords.h"
 #include "KeywordSearchRun.h"
+#include "FileIo.h"
 #include "KivErrorBox.h"
 #include "LinesEdit.h"
+#include "LogFolderChoice.h"
+#include "LogFolderSetting.h"
+#include "NothingFoundNotice.h"
 #include "PathText.h"
 #include "PeriodWindow.h"
 #include "BoldLabel.h"
@@ -17,6 +22,7 @@
 #include "WordBox.h"
 #include "RoomListModel.h"
 #include "RoomTableLook.h"
+#include "RoomErrorOnce.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
 #include "QtCp1252.h"
@@ -29,6 +35,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListView>
 #include <QDateEdit>
@@ -194,6 +201,13 @@ void TForm1::BuildSearchTab()
                                   QRect(96, 128, 161, 41));
     SpeedButton3->setToolTip(Utf8("Recherche à partir des mots situés à droite de ce bouton"));
     SpeedButton3->setEnabled(false);
+    // Under the search buttons, in the panel's free strip: nothing designed moves.
+    CheckBoxWatch = new QCheckBox(Utf8("Surveiller la journée"), Panel1);
+    CheckBoxWatch->setObjectName(QStringLiteral("CheckBoxWatch"));
+    CheckBoxWatch->setGeometry(96, 171, 177, 20);
+    CheckBoxWatch->setAccessibleName(Utf8("Surveiller la journée"));
+    CheckBoxWatch->setToolTip(Utf8("Ajoute aux résultats, dès qu'elles sont écrites, les lignes du jour qui "
+                                   "contiennent un des mots par défaut, et les signale sur le bureau"));
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Faire une recherche seulement sur "), Panel1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -231,6 +245,10 @@ void TForm1::BuildSearchTab()
 
     SpeedButton6 = NewSpeedButton("SpeedButton6", Utf8("Modifier mots recherchés par défaut"), Panel1,
                                   QRect(std::max(752, MonthCalendar1->geometry().right() + 16), 88, 193, 22));
+    // Below the word button, in the panel's free corner: nothing designed moves.
+    LogFolderButton = NewSpeedButton("LogFolderButton", Utf8("Dossier des &logs..."), Panel1,
+                                     QRect(SpeedButton6->x(), SpeedButton6->geometry().bottom() + 11, 193, 22));
+    LogFolderButton->setAccessibleName(QStringLiteral("Choisir le dossier des logs"));
 
     // Nothing is cut when the window shrinks: it stops at the panel's width.
     Panel1->setMinimumWidth(Panel1->childrenRect().right() + 16);
@@ -283,14 +301,18 @@ void TForm1::BuildSearchTab()
     setTabOrder(SpeedButton4, SpeedButton2);
     setTabOrder(SpeedButton2, SpeedButton1);
     setTabOrder(SpeedButton1, SpeedButton3);
-    setTabOrder(SpeedButton3, RadioMois);
+    setTabOrder(SpeedButton3, CheckBoxWatch);
+    setTabOrder(CheckBoxWatch, RadioMois);
     setTabOrder(RadioMois, Memo3);
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
-    setTabOrder(SpeedButton6, RichEdit1);
+    setTabOrder(SpeedButton6, LogFolderButton);
+    setTabOrder(LogFolderButton, RichEdit1);
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
+    watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
+    connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
     resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
         return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
@@ -360,6 +382,7 @@ void TForm1::BuildRoomTab()
     // After the designed buttons, so that none of them moves.
     SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
                                         QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
+    Panel3->setMinimumWidth(Panel3->childrenRect().right() + 8);
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
@@ -388,6 +411,7 @@ void TForm1::BuildRoomTab()
     layout->addWidget(ProgressBar2);
 
     RoomFeed = new RoomScanFeed(Memo4, SlotGrid1, ProgressBar2, this);
+    RoomErrors = new RoomErrorOnce({DateTimePicker1, ComboBox1}, this);
 
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
@@ -426,10 +450,12 @@ void TForm1::Wire()
 {
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(CheckBoxWatch, &QCheckBox::toggled, this, &TForm1::CheckBoxWatchClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(LogFolderButton, &QToolButton::clicked, this, &TForm1::LogFolderButtonClick);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
     connect(RichEdit1, &LinesEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &LinesEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
@@ -477,6 +503,7 @@ void TForm1::FormCreate()
         const QSignalBlocker quiet(DateTimePicker1);
         DateTimePicker1->setDate(QDate::currentDate());
     }
+    LogFolderButton->setToolTip(QString::fromStdU16String(paths_.logFolder.u16string()));
     ReportErrors(this, [this] { SetRoomItems(LoadTextListFile(ListFilePath(kRoomFile), kRoomFile)); });
     ReportErrors(this, [this] { SlotGrid1->ColumnHeaders().LoadFromFile(ListFilePath(kHourFile), kHourFile); });
 }
@@ -574,6 +601,29 @@ void TForm1::Memo3Change()
     SpeedButton3->setEnabled(!Memo3->document()->isEmpty() && !keywordRun_->Running());
 }
 
+void TForm1::OfferLogFolderChoice()
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(paths_.logFolder, ec))
+        return;
+    if (const auto chosen = kiv::OfferLogFolderChoice(this, paths_.logFolder, RunModal))
+        SetLogFolder(*chosen);
+}
+
+void TForm1::LogFolderButtonClick()
+{
+    if (const auto chosen = ChooseLogFolder(this, paths_.logFolder, RunModal))
+        SetLogFolder(*chosen);
+}
+
+// The next scans read the chosen folder, and so do the next starts.
+void TForm1::SetLogFolder(const std::filesystem::path& folder)
+{
+    paths_.logFolder = folder;
+    LogFolderButton->setToolTip(QString::fromStdU16String(folder.u16string()));
+    ReportErrors(this, [&] { WriteLogFolderSetting(paths_.configFolder, folder); });
+}
+
 void TForm1::Button2Click()
 {
     SlotGrid1->setHidden(!SlotGrid1->isHidden());
@@ -591,6 +641,15 @@ void TForm1::SpeedButton3Click()
     ShowKivErrors(this, typed.refusals);
     if (!typed.words.empty())
         StartKeywordSearch(std::move(typed.words));
+}
+
+// The day's logs with the words of "Rechercher", whatever date the calendar shows.
+void TForm1::CheckBoxWatchClick(bool ticked)
+{
+    if (ticked)
+        watchRun_->Start({paths_.logFolder, defaultWords_, std::nullopt, false});
+    else
+        watchRun_->StopAndWait();
 }
 
 void TForm1::SpeedButton2Click()
@@ -669,12 +728,15 @@ void TForm1::StartKeywordSearch(TextList words)
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
     keywordScanBusy_ = false;
+    watchRun_->AppendHeld();
     SpeedButton1->setEnabled(true);
     Memo3Change();
     Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
     RechercheNom->setEnabled(popupSearchesEnabled_[1]);
     // Every file that could not be read, in one box at the end, one a line.
     ShowKivErrors(this, outcome.errors);
+    if (!keywordRun_->FoundAny() && outcome.errors.empty())
+        ShowNothingFound(RichEdit1);
 }
 
 void TForm1::Button1Click()
@@ -705,7 +767,8 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
     ProgressBar2->setValue(0);
     ProgressBar2->hide();
     roomScanBusy_ = false;
-    ShowKivErrors(this, outcome.errors);
+    RoomErrors->Report(PathBytes(paths_.logFolder) + '\n' + DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
+                       outcome.errors);
 }
 
 // The table prints whichever of the table and its text view is showing.

@@ -16,6 +16,7 @@
 
 class QAction;
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDialog;
@@ -33,6 +34,7 @@ class QToolButton;
 
 namespace kiv {
 
+class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
 class PeriodWindow;
@@ -40,6 +42,7 @@ class PrintJobRun;
 class ResultsOutput;
 class RoomListModel;
 class ResultsView;
+class RoomErrorOnce;
 class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
@@ -90,6 +93,7 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
+    QCheckBox* CheckBoxWatch = nullptr; // "Surveiller la journée"
     QGroupBox* RadioGroup1 = nullptr;
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
@@ -97,6 +101,7 @@ public:
     WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
+    QToolButton* LogFolderButton = nullptr; // "Dossier des logs...": choose the school's log folder
     ResultsView* RichEdit1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copier1 = nullptr;
@@ -124,6 +129,8 @@ public:
     QProgressBar* ProgressBar2 = nullptr;
     // The room scan in progress, started by Button1Click.
     RoomScanFeed* RoomFeed = nullptr;
+    // Shows the room scans' errors once, never over the typing.
+    RoomErrorOnce* RoomErrors = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -133,10 +140,16 @@ public:
 public slots:
     void SpeedButton1Click();
     void SpeedButton3Click();
+    void CheckBoxWatchClick(bool ticked);
     void SpeedButton2Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
+    void LogFolderButtonClick();
+    // When the log folder does not exist (a share mounted elsewhere), offers
+    // to choose it; the chosen folder is used and remembered. Run once the
+    // window shows.
+    void OfferLogFolderChoice();
     void Memo3Change();
     void RichEdit1SelectionChange();
     void Copier1Click();
@@ -165,6 +178,7 @@ private:
     void RunPopupSearch(const std::string& word);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
+    void SetLogFolder(const std::filesystem::path& folder);
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
     void SetRoomItems(const TextList& rooms);
@@ -179,6 +193,7 @@ private:
     bool roomScanBusy_ = false;
     TextList searchWords_;
     KeywordSearchRun* keywordRun_ = nullptr;
+    DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
     PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"

@@ -80,12 +80,18 @@ void DayWatch::Look()
     Batch batch{TimedBatches<KeywordSearchResult>(events_.onResults, nullptr)};
     try {
         const LogDate day = request_.day ? *request_.day : today_();
-        const LogFolderListing listing =
-            ListLogFiles(request_.logFolder, KeywordLogMask("", day, SearchScope::Jour));
-        if (listing.error) {
-            // An unmounted share: the files are looked at again when it is back.
-            ReportOnce(folderReported_, *listing.error);
-            return;
+        std::vector<std::string> paths;
+        if (!ListingStillHolds(day)) {
+            LogFolderListing listing = ListLogFiles(request_.logFolder, KeywordLogMask("", day, SearchScope::Jour));
+            if (listing.error) {
+                // An unmounted share: the files are looked at again when it is back.
+                listedAt_.reset();
+                ReportOnce(folderReported_, *listing.error);
+                return;
+            }
+            paths = std::move(listing.files);
+        } else {
+            paths = order_;
         }
         folderReported_ = false;
         if (started_ && !SameDay(day, day_)) {
@@ -100,7 +106,7 @@ void DayWatch::Look()
         started_ = true;
 
         std::map<std::string, WatchedFile> still;
-        for (const std::string& path : listing.files) {
+        for (const std::string& path : paths) {
             auto known = files_.extract(path);
             if (known.empty()) {
                 WatchedFile& file = still[path];
@@ -114,13 +120,37 @@ void DayWatch::Look()
         }
         // A file gone from the folder is forgotten: one put back is new.
         files_ = std::move(still);
-        order_ = listing.files;
+        order_ = std::move(paths);
     } catch (const std::exception& failure) {
         batch.results.Flush();
         if (events_.onError)
             events_.onError(UnforeseenFailureText(failure));
     }
     batch.results.Flush();
+}
+
+// Listing the folder is what a look costs most on a share that holds a year
+// of logs, and the day's files change far more often by growing than by
+// coming or going. The last listing is kept while the folder's modification
+// time, which a file created, removed or renamed changes, stays as it was;
+// it is listed again when that time is too recent to tell a change made just
+// after the listing, on a new day, and every tenth look in any case (a share
+// may be slow to pass the time on).
+bool DayWatch::ListingStillHolds(LogDate day)
+{
+    constexpr int kLooksBetweenListings = 10;
+    constexpr auto kTrustedAge = std::chrono::seconds(2);
+    std::error_code ec;
+    const auto folder = request_.logFolder.empty() ? std::filesystem::path(".") : request_.logFolder;
+    const auto changed = std::filesystem::last_write_time(folder, ec);
+    const bool holds = !ec && started_ && SameDay(day, day_) && listedAt_ && *listedAt_ == changed
+        && ++looksSinceListing_ < kLooksBetweenListings
+        && std::filesystem::file_time_type::clock::now() - changed > kTrustedAge;
+    if (!holds) {
+        listedAt_ = ec ? std::nullopt : std::optional(changed);
+        looksSinceListing_ = 0;
+    }
+    return holds;
 }
 
 // Midnight: the day's files are read to their end, a last line without its
@@ -232,13 +262,16 @@ bool WatchPace::Wait(std::chrono::milliseconds interval)
     return !stopped_;
 }
 
-void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval)
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval,
+                 const std::function<void()>& watching)
 {
-    while (!pace.Stopped()) {
+    if (pace.Stopped())
+        return;
+    watch.Look();
+    if (watching)
+        watching();
+    while (pace.Wait(interval))
         watch.Look();
-        if (!pace.Wait(interval))
-            break;
-    }
 }
 
 } // namespace kiv

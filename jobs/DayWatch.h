@@ -75,6 +75,7 @@ public:
 private:
     struct WatchedFile;
     struct Batch;
+    bool ListingStillHolds(LogDate day);
     void EndDay(Batch& batch);
     void ReadGained(const std::string& path, WatchedFile& file, bool deliver, bool dayEnds, Batch& batch);
     void ReportOnce(bool& reported, const std::string& message);
@@ -86,6 +87,8 @@ private:
     LogDate day_{};
     bool started_ = false;
     bool folderReported_ = false;
+    std::optional<std::filesystem::file_time_type> listedAt_; // the folder's time at the last listing
+    int looksSinceListing_ = 0;
     std::map<std::string, WatchedFile> files_; // by path as the finder gives it
     std::vector<std::string> order_;           // the files in the finder's order
 };
@@ -108,7 +111,9 @@ private:
     bool nudged_ = false;
 };
 
-// Looks at once, then at each pace until it stops.
-void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval);
+// Looks at once, then at each pace until it stops; watching is called once
+// the first look is over (what the files held then is the watch's start).
+void RunDayWatch(DayWatch& watch, WatchPace& pace, std::chrono::milliseconds interval,
+                 const std::function<void()>& watching = {});
 
 } // namespace kiv

@@ -34,6 +34,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
@@ -229,8 +230,8 @@ private slots:
         const std::pair<QAction*, QString> searches[] = {{Form().Rechercheordi, computer}, {Form().RechercheNom, pupil}};
         for (const auto& [item, word] : searches) {
             Form().RichEdit1->clear();
-            Form().RichEdit1->AppendResult("premier", "");
-            Form().RichEdit1->AppendResult(kiv::ToCp1252(line), "");
+            const kiv::KeywordSearchResult results[] = {kivtest::Found("premier"), kivtest::Found(kiv::ToCp1252(line))};
+            Form().RichEdit1->AppendResults(results);
             SelectLine(2);
             QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
             QVERIFY(!item->isEnabled());
@@ -249,8 +250,9 @@ private slots:
 
     void effacerEmptiesTheViewAndCopierCopiesRichAndPlainText()
     {
-        Form().RichEdit1->AppendResult("POSTE2:u2:jeux <b>", "jeux");
-        Form().RichEdit1->AppendResult("POSTE1:u1:sexe", "SEXE");
+        const kiv::KeywordSearchResult results[] = {kivtest::Found("POSTE2:u2:jeux <b>", "jeux"),
+                                                    kivtest::Found("POSTE1:u1:sexe", "sexe")};
+        Form().RichEdit1->AppendResults(results);
         // The user takes the first line away; the selection copies the rest.
         Form().RichEdit1->SetSelection({0, 0}, {1, 0});
         QTest::keyClick(Form().RichEdit1, Qt::Key_Delete);
@@ -435,8 +437,10 @@ private slots:
 
     void printingToPaperKeepsEveryLineAndTheBoldWordInPortrait()
     {
+        std::vector<kiv::KeywordSearchResult> results;
         for (int i = 0; i < 150; ++i)
-            Form().RichEdit1->AppendResult("POSTE" + std::to_string(i) + ":eleve:caf\xE9 sexe fin", "sexe");
+            results.push_back(kivtest::Found("POSTE" + std::to_string(i) + ":eleve:caf\xE9 sexe fin", "sexe"));
+        Form().RichEdit1->AppendResults(results);
         const std::filesystem::path pdf = folders_->Exe() / "resultats.pdf";
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -482,6 +486,28 @@ private slots:
         QApplication::sendEvent(Form().RichEdit1, &menuKey);
         QCOMPARE(opened.size(), 1);
         Form().PopupMenu1->hide();
+    }
+
+    // A search that finds nothing says so in a passing tip over the results,
+    // and the status line stays as it was.
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("nothing found") << QStringLiteral("introuvable") << true;
+        QTest::newRow("something found") << QStringLiteral("sexe") << false;
+    }
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, told);
+        Form().show();
+        QToolTip::hideText();
+        Form().StatusText->setText(QStringLiteral("ligne 3  "));
+        Form().Memo3->setPlainText(word);
+        QVERIFY(SearchWith(Form().SpeedButton3));
+        QCOMPARE(QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Aucun résultat"), told);
+        QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
     }
 
     void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()

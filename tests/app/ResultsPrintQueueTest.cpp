@@ -39,9 +39,11 @@ private slots:
         kivtest::ErrorCapture errors; // the list files of this folder are missing
         kiv::TForm1 form(folders.Paths());
         errors.messages.clear();
+        std::vector<kiv::KeywordSearchResult> results;
         for (int i = 0; i < 80; ++i)
-            form.RichEdit1->AppendResult("POSTE" + std::to_string(i) + ":\xE9l\xE8ve07: le 05/02/06: \xE0 14 h 32 min :page sexe",
-                                         "sexe");
+            results.push_back(
+                kivtest::Found("POSTE" + std::to_string(i) + ":\xE9l\xE8ve07: le 05/02/06: \xE0 14 h 32 min :page sexe", "sexe"));
+        form.RichEdit1->AppendResults(results);
         int dialogs = 0;
         QStringList partsOffered;
         form.RunModal = [&](QDialog& dialog) {

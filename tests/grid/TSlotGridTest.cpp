@@ -5,6 +5,8 @@
 #include "TSlotGrid.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -387,6 +389,34 @@ private slots:
         grid->SetCurrentCell(7, 2);
         QTest::keyClick(grid, Qt::Key_Tab);
         QVERIFY(next->hasFocus());
+    }
+
+    // Ctrl+C and the context menu's "Copier" put the selected cells on the
+    // clipboard as CellCopyText gives them.
+    void copyPutsTheSelectedCellsOnTheClipboard()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1300, 800);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        grid.SetCellText(0, 1, "\rS514PC03 08h25-16h10 \xE9l\xE8ve12 E\rS514PC04 08h30- eleve13 F");
+        grid.SetCellText(1, 1, "\rS302PC01 10h15-11h00 eleve123 G");
+        grid.SetCurrentCell(0, 1);
+        grid.SetCurrentCell(1, 1, true);
+        const QString expected = QString::fromUtf8("S514PC03 08h25-16h10 élève12 E\tS302PC01 10h15-11h00 eleve123 G\n"
+                                                   "S514PC04 08h30- eleve13 F\t\n");
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), expected);
+
+        clipboard->clear();
+        QCOMPARE(grid.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(grid.actions(), QList<QAction*>{grid.CopyAction()});
+        QCOMPARE(grid.CopyAction()->text(), QStringLiteral("Copier"));
+        grid.CopyAction()->trigger();
+        QCOMPARE(clipboard->text(), expected);
     }
 
     void columnsAndRowsAreSizedByDraggingTheirEdges()
