@@ -87,7 +87,7 @@ private slots:
         run.AppendHeld(); // still searching
         QCOMPARE(view.LineCount(), 0);
 
-        view.AppendResult("le r\xE9sultat de la recherche", "recherche");
+        view.AppendResults(std::vector{kivtest::Found("le r\xE9sultat de la recherche", "recherche")});
         searching = false;
         run.AppendHeld();
         QCOMPARE(kiv::test::MarkedText(view.Store()),
