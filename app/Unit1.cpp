@@ -11,6 +11,7 @@
 #include "NothingFoundNotice.h"
 #include "PathText.h"
 #include "PeriodWindow.h"
+#include "BoldLabel.h"
 #include "PrintJobRun.h"
 #include "PrinterIcon.h"
 #include "QtTablePrint.h"
@@ -428,7 +429,9 @@ void TForm1::BuildHelpTab()
     TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
     PageControl1->addTab(TabSheet3, QStringLiteral("&Aide"));
 
-    QLabel* title = NewLabel("Label3", QStringLiteral("Fonctionne en mode adminsta"), TabSheet3, QPoint(328, 24));
+    QLabel* title = new BoldLabel(QStringLiteral("Fonctionne en mode adminsta"), TabSheet3);
+    title->setObjectName(QStringLiteral("Label3"));
+    title->move(328, 24);
     QFont bold = title->font();
     bold.setPointSize(10);
     bold.setBold(true);
