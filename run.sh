@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kiv Logs (Release) and starts it on the
-# bundled examples. Extra arguments go to the program.
+# Installs what is missing, builds Kiv Logs (Release) and starts it on a copy
+# of the bundled examples in the build folder: what the window saves there
+# (the lists, the log folder it was shown) never changes the repository's
+# files. Extra arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli
-
+# Said before anything is installed or built: the window needs a screen.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "Aucun affichage graphique (DISPLAY n'est pas défini)." >&2
   echo "Lancez par exemple :  xvfb-run -a ./run.sh   (écran virtuel)" >&2
   echo "ou connectez-vous avec un affichage (ssh -X, session graphique)." >&2
   exit 1
 fi
+
+./scripts/install-deps.sh
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli
+
+# Files added to examples/ since the last run are copied; the lists edited
+# in the copy are kept.
+mkdir -p build/release/examples
+cp -R -n examples/. build/release/examples/
+
 # Qt keeps its sockets in the runtime folder, which a bare ssh session or a
 # container does not always have.
 if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
@@ -21,4 +31,4 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
   mkdir -p "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
 fi
-exec build/release/bin/kivlogs --logs examples/logs --config examples "$@"
+exec build/release/bin/kivlogs --logs build/release/examples/logs --config build/release/examples "$@"

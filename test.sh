@@ -4,42 +4,78 @@
 # UndefinedBehaviorSanitizer and runs its tests again, and once more the
 # engine's own tests with the plain loops in place of the SSE2 ones; then
 # cross-builds the engine and kivlogs-cli for Windows and runs them under Wine.
-set -euo pipefail
+# Every step runs even when an earlier one failed; the last line counts the
+# tests of the whole run, "N passed, M failed", and the exit status is not 0
+# when M is not 0.
+set -uo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
+./scripts/install-deps.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror
-cmake --build build/test -j "$jobs"
+passed=0
+failed=0
+# step KIND COMMAND...: runs a step, shows its output and adds its tests to the
+# count. KIND says how its output counts tests: ctest (its summary line),
+# qttest (QtTest's "Totals:"), gtest (Google Test's PASSED and FAILED lines),
+# wine (gtest, and the "ok"/"ÉCHEC" lines of the command-line checks), build
+# (no tests). A step that fails without a failed test to show for it (a build
+# error, a crash) counts as one failed test.
+step() {
+  local kind=$1 output counts status
+  shift
+  output=$(mktemp)
+  "$@" 2>&1 | tee "$output"
+  status=${PIPESTATUS[0]}
+  counts=$(scripts/count-tests.sh "$kind" <"$output")
+  rm -f "$output"
+  local p=${counts% *} f=${counts#* }
+  if [ "$status" -ne 0 ] && [ "$f" -eq 0 ]; then
+    echo "ÉCHEC (code $status) : $*" >&2
+    f=1
+  fi
+  passed=$((passed + p))
+  failed=$((failed + f))
+  return "$status"
+}
+
+step build cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror &&
+  step build cmake --build build/test -j "$jobs" &&
+  built_test=yes
 
 mkdir -p build/test/xdg
 chmod 700 build/test/xdg
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$PWD/build/test/xdg"
-ctest --test-dir build/test --output-on-failure -j "$jobs"
-# "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
-# PDF printer, started and stopped around the test (needs root).
-if [ "$(id -u)" = 0 ]; then
-  scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
-  scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
-else
-  echo "not root: the print queue test is skipped" >&2
+if [ -n "${built_test:-}" ]; then
+  step ctest ctest --test-dir build/test --output-on-failure -j "$jobs"
+  # "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
+  # PDF printer, started and stopped around the test (needs root).
+  if [ "$(id -u)" = 0 ]; then
+    step qttest scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
+    step qttest scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
+  else
+    echo "not root: the print queue test is skipped" >&2
+  fi
 fi
 
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
-      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON
-cmake --build build/sanitize -j "$jobs"
-ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+step build cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
+      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON &&
+  step build cmake --build build/sanitize -j "$jobs" &&
+  step ctest ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
-cmake -S . -B build/sanitize-scalar -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
-      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON -DKIV_NO_SIMD=ON
 scalar_tests="logscan_tests grid_tests jobs_tests"
-cmake --build build/sanitize-scalar -j "$jobs" --target $scalar_tests
-for t in $scalar_tests; do
-  build/sanitize-scalar/bin/$t --gtest_brief=1
-done
+if step build cmake -S . -B build/sanitize-scalar -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
+        -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON -DKIV_NO_SIMD=ON &&
+   step build cmake --build build/sanitize-scalar -j "$jobs" --target $scalar_tests; then
+  for t in $scalar_tests; do
+    step gtest build/sanitize-scalar/bin/$t --gtest_brief=1
+  done
+fi
 
-KIV_WERROR=$werror ./scripts/windows-tests.sh
+step wine env KIV_WERROR=$werror ./scripts/windows-tests.sh
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -103,8 +103,6 @@ void LineDocument::Replace(TextPos from, TextPos to, const QString& text, EditKi
     to = store_.Clamp(to);
     if (to < from)
         std::swap(from, to);
-    const TextPos cursorBefore = cursor_;
-    const TextPos anchorBefore = anchor_;
     Edit edit{from, store_.Extract(from, to), store_.RunOfText(text)};
     if (IsEmptyRun(edit.removed) && IsEmptyRun(edit.inserted))
         return;
@@ -115,32 +113,31 @@ void LineDocument::Replace(TextPos from, TextPos to, const QString& text, EditKi
         undo_.back().edits.push_back(std::move(edit));
     } else if (!Merge(edit, kind)) {
         Step step;
-        step.cursorBefore = cursorBefore;
-        step.anchorBefore = anchorBefore;
         step.kind = kind;
         step.edits.push_back(std::move(edit));
         undo_.push_back(std::move(step));
     }
     stepOpen_ = false;
-    undo_.back().cursorAfter = cursor_;
-    undo_.back().anchorAfter = anchor_;
-    mergeable_ = kind != EditKind::Other && editDepth_ == 0;
+    mergeable_ = true;
 }
 
 bool LineDocument::Merge(const Edit& edit, EditKind kind)
 {
-    if (!mergeable_ || undo_.empty() || editDepth_ > 0 || undo_.back().kind != kind)
+    if (!mergeable_ || undo_.empty() || editDepth_ > 0)
         return false;
     Step& last = undo_.back();
     const Edit& before = last.edits.back();
     bool follows = false;
+    // As in the stock text boxes: a letter typed right where the last step
+    // ended with inserted letters (typed, pasted, composed, or typed over a
+    // selection) joins that step; a line break typed or erased stands alone.
     if (kind == EditKind::Typing) {
-        // Letters typed one after another, no selection replaced.
-        follows = IsEmptyRun(edit.removed) && IsEmptyRun(before.removed)
+        follows = IsEmptyRun(edit.removed) && edit.inserted.LineCount() == 1 && before.inserted.LastLength() > 0
                   && EndOfRun(before.from, before.inserted) == edit.from;
-    } else if (kind == EditKind::Erasing) {
+    } else if (kind == EditKind::Erasing && last.kind == EditKind::Erasing) {
         // Backspace right before the last erased text, or Delete at its place.
-        follows = IsEmptyRun(edit.inserted) && IsEmptyRun(before.inserted)
+        follows = IsEmptyRun(edit.inserted) && IsEmptyRun(before.inserted) && edit.removed.LineCount() == 1
+                  && before.removed.LineCount() == 1
                   && (EndOfRun(edit.from, edit.removed) == before.from || edit.from == before.from);
     }
     if (!follows)
@@ -157,10 +154,31 @@ void LineDocument::BeginEdit()
 
 void LineDocument::EndEdit()
 {
-    if (editDepth_ > 0 && --editDepth_ == 0) {
+    if (editDepth_ > 0 && --editDepth_ == 0)
         stepOpen_ = false;
-        mergeable_ = false;
+}
+
+// After an undo or a redo the caret stands, with no selection, at the end of
+// the text the step put back, as in the stock text boxes.
+void LineDocument::Replay(const Step& step, bool forward)
+{
+    TextPos caret;
+    auto play = [&](const Edit& edit, const LineRun& out, const LineRun& in) {
+        const int mark = AddMark(caret);
+        const TextPos end = Apply(edit.from, out, in, false);
+        caret = std::max(Mark(mark), end);
+        RemoveMark(mark);
+    };
+    if (forward) {
+        for (const Edit& edit : step.edits)
+            play(edit, edit.removed, edit.inserted);
+    } else {
+        for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
+            play(*edit, edit->inserted, edit->removed);
     }
+    // Letters typed right after what came back join the step before, as in
+    // the stock text boxes.
+    cursor_ = anchor_ = store_.Clamp(caret);
 }
 
 bool LineDocument::Undo()
@@ -169,12 +187,8 @@ bool LineDocument::Undo()
         return false;
     Step step = std::move(undo_.back());
     undo_.pop_back();
-    for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
-        Apply(edit->from, edit->inserted, edit->removed, false);
-    anchor_ = store_.Clamp(step.anchorBefore);
-    cursor_ = store_.Clamp(step.cursorBefore);
+    Replay(step, false);
     redo_.push_back(std::move(step));
-    mergeable_ = false;
     return true;
 }
 
@@ -184,45 +198,50 @@ bool LineDocument::Redo()
         return false;
     Step step = std::move(redo_.back());
     redo_.pop_back();
-    for (const Edit& edit : step.edits)
-        Apply(edit.from, edit.removed, edit.inserted, false);
-    anchor_ = store_.Clamp(step.anchorAfter);
-    cursor_ = store_.Clamp(step.cursorAfter);
+    Replay(step, true);
     undo_.push_back(std::move(step));
-    mergeable_ = false;
     return true;
 }
 
-// Lines appended to an empty last line start on that very line: an undo or
-// redo that would write text at the end of the text as it was would now
-// write it into the first appended line. Each step is followed back (undo)
-// or forward (redo) from the end; the first that reaches the end is cut,
-// with every step that could only come after it.
+// Lines appended to an empty last line start on that very line. An undo or
+// redo whose text reaches the end of the text as it was would now reach the
+// first appended line: it is harmless only when what it puts back ends with
+// a line break, leaving that line at the start of a line of its own. Each
+// step is followed back (undo) or forward (redo) from the end; the first
+// that would write into the appended line is cut, with every step that
+// could only come after it.
+namespace {
+
+bool KeepsLineStart(const LineRun& put)
+{
+    return put.LineCount() >= 2 && put.LastLength() == 0;
+}
+
+} // namespace
+
 void LineDocument::CutForAppend(TextPos end)
 {
     TextPos at = end;
     for (std::size_t i = undo_.size(); i-- > 0;) {
-        bool reaches = false;
+        bool harms = false;
         const std::vector<Edit>& edits = undo_[i].edits;
-        for (auto edit = edits.rbegin(); edit != edits.rend() && !reaches; ++edit) {
-            reaches = EndOfRun(edit->from, edit->inserted) >= at;
+        for (auto edit = edits.rbegin(); edit != edits.rend() && !harms; ++edit) {
+            harms = EndOfRun(edit->from, edit->inserted) >= at && !KeepsLineStart(edit->removed);
             at.line += edit->removed.LineCount() - edit->inserted.LineCount();
         }
-        if (reaches) {
+        if (harms) {
             undo_.erase(undo_.begin(), undo_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
             break;
         }
     }
     at = end;
     for (std::size_t i = redo_.size(); i-- > 0;) {
-        bool reaches = false;
-        for (const Edit& edit : redo_[i].edits) {
-            if (reaches)
-                break;
-            reaches = EndOfRun(edit.from, edit.removed) >= at;
-            at.line += edit.inserted.LineCount() - edit.removed.LineCount();
+        bool harms = false;
+        for (auto edit = redo_[i].edits.begin(); edit != redo_[i].edits.end() && !harms; ++edit) {
+            harms = EndOfRun(edit->from, edit->removed) >= at && !KeepsLineStart(edit->inserted);
+            at.line += edit->inserted.LineCount() - edit->removed.LineCount();
         }
-        if (reaches) {
+        if (harms) {
             redo_.erase(redo_.begin(), redo_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
             break;
         }
@@ -248,12 +267,14 @@ void LineDocument::AppendLines(LineBatch&& lines)
         listener_(change);
 }
 
-void LineDocument::Reset()
+void LineDocument::Reset(bool positions)
 {
     std::vector<Step>().swap(undo_);
     std::vector<Step>().swap(redo_);
-    cursor_ = anchor_ = {};
-    std::fill(marks_.begin(), marks_.end(), TextPos{});
+    if (positions) {
+        cursor_ = anchor_ = {};
+        std::fill(marks_.begin(), marks_.end(), TextPos{});
+    }
     mergeable_ = false;
     editDepth_ = 0;
     stepOpen_ = false;

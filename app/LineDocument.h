@@ -34,8 +34,9 @@ public:
         bool appended = false;
     };
 
-    // How an edit joins the one before it for undo: letters typed one after
-    // another, or erased one after another, are undone together.
+    // How an edit joins the one before it for undo: letters typed right
+    // after inserted letters, or erased one after another, are undone
+    // together; a line break typed or erased stands alone.
     enum class EditKind { Other, Typing, Erasing };
 
     LineDocument() = default;
@@ -68,6 +69,8 @@ public:
     qsizetype UndoDepth() const noexcept { return static_cast<qsizetype>(undo_.size()); }
     bool Undo();
     bool Redo();
+    // Forgets what undo and redo could bring back; the text stays.
+    void ForgetHistory() { Reset(false); }
 
     // Appends whole lines after the text (see LineStore::AppendLines); not
     // recorded for undo. A caret or mark at the end of the text stays at its
@@ -91,17 +94,17 @@ private:
     };
     struct Step {
         std::vector<Edit> edits;
-        TextPos cursorBefore, anchorBefore;
-        TextPos cursorAfter, anchorAfter;
         EditKind kind = EditKind::Other;
     };
 
     // Replaces out (starting at from) by in and tells everyone.
     TextPos Apply(TextPos from, const LineRun& out, const LineRun& in, bool appended);
     void Follow(const Change& change);
+    void Replay(const Step& step, bool forward);
     bool Merge(const Edit& edit, EditKind kind);
     void CutForAppend(TextPos end);
-    void Reset();
+    // Forgets the history; with positions, sends every position to the start.
+    void Reset(bool positions = true);
 
     LineStore store_;
     TextPos cursor_;

@@ -20,7 +20,8 @@ using detail::LineRecord;
 // New bytes go into blocks of this size; a line of more than a quarter of it
 // gets a block of its own, of its exact size.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-// A prepared batch this large is taken over whole rather than copied.
+// A prepared batch this large, and nearly full, is taken over whole rather
+// than copied.
 constexpr std::size_t kAdoptBytes = std::size_t{64} << 10;
 // Records a chunk holds when filled by appending; an edit splits a chunk
 // that grew past twice this.
@@ -429,8 +430,9 @@ QString LineStore::PlainText(TextPos from, TextPos to) const
 void LineStore::AppendCp1252(qsizetype line, std::string& out) const
 {
     const Record& record = RecordOf(line);
+    // An empty line may point into no block at all (an emptied text).
     if (record.length == 0)
-        return; // an empty line may belong to no block: the text was just emptied
+        return;
     if (!(record.where & Record::kWide)) {
         out.append(blocks_[record.where & Record::kIndex]->bytes.get() + record.start, record.length);
         return;
@@ -584,7 +586,8 @@ void LineStore::AppendLines(LineBatch&& batch)
     // into the block being filled.
     std::uint32_t block = 0;
     std::uint32_t shift = 0;
-    if (batch.bytes_.size >= kAdoptBytes) {
+    const Block& prepared = batch.bytes_;
+    if (prepared.size >= kAdoptBytes && prepared.capacity - prepared.size <= prepared.size / 8) {
         blocks_.push_back(std::make_shared<Block>(std::move(batch.bytes_)));
         block = static_cast<std::uint32_t>(blocks_.size() - 1);
     } else if (batch.bytes_.size > 0) {

@@ -60,6 +60,44 @@ private:
     TextPos to_;
 };
 
+// A selection copied to the clipboard, made into text when a program asks
+// for it, once.
+class CopiedSelection : public QMimeData {
+public:
+    CopiedSelection(const LineStore& store, TextPos from, TextPos to, LinesEdit::MimeMaker make,
+                    QStringList formats)
+        : store_(store), from_(from), to_(to), make_(std::move(make)), formats_(std::move(formats))
+    {
+    }
+    QStringList formats() const override { return formats_; }
+    bool hasFormat(const QString& mime) const override { return formats_.contains(mime); }
+
+protected:
+    QVariant retrieveData(const QString& mime, QMetaType) const override
+    {
+        if (!formats_.contains(mime))
+            return {};
+        if (make_) {
+            make_(store_, from_, to_, made_);
+            make_ = nullptr;
+            store_ = LineStore(); // what was made is all that is needed now
+        }
+        if (mime == QLatin1String("text/plain"))
+            return made_.text();
+        if (mime == QLatin1String("text/html"))
+            return made_.html();
+        return made_.data(mime);
+    }
+
+private:
+    mutable LineStore store_;
+    TextPos from_;
+    TextPos to_;
+    mutable LinesEdit::MimeMaker make_;
+    QStringList formats_;
+    mutable QMimeData made_;
+};
+
 } // namespace
 
 LinesEdit::LinesEdit(QWidget* parent)
@@ -249,7 +287,8 @@ void LinesEdit::ReplaceRange(TextPos from, TextPos to, const QString& text, Line
 
 void LinesEdit::TypeText(const QString& text)
 {
-    ReplaceSelection(text, LineDocument::EditKind::Typing);
+    const bool lineBreak = text.contains(u'\n') || text.contains(u'\r');
+    ReplaceSelection(text, lineBreak ? LineDocument::EditKind::Other : LineDocument::EditKind::Typing);
 }
 
 void LinesEdit::AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor)
@@ -303,11 +342,23 @@ void LinesEdit::selectAll()
     SetSelection({0, 0}, Store().End());
 }
 
+QMimeData* LinesEdit::SelectionData(MimeMaker make, QStringList formats) const
+{
+    // A large selection is copied as a copy of the text's lines, which
+    // shares their characters, and made into text only when pasted: copying
+    // a year of results, or a giant line, does not hold the window.
+    if (Store().OffsetOf(SelectionEnd()) - Store().OffsetOf(SelectionStart()) > kAnnouncedLength)
+        return new CopiedSelection(Store(), SelectionStart(), SelectionEnd(), std::move(make), std::move(formats));
+    auto* data = new QMimeData;
+    make(Store(), SelectionStart(), SelectionEnd(), *data);
+    return data;
+}
+
 QMimeData* LinesEdit::SelectionMimeData() const
 {
-    auto* data = new QMimeData;
-    data->setText(SelectedText());
-    return data;
+    return SelectionData([](const LineStore& text, TextPos from, TextPos to,
+                            QMimeData& out) { out.setText(text.PlainText(from, to)); },
+                         {QStringLiteral("text/plain")});
 }
 
 void LinesEdit::copy()
@@ -495,6 +546,12 @@ void LinesEdit::MeasureSome()
 {
     QElapsedTimer clock;
     clock.start();
+    // A caret on screen stays there when the measures move it.
+    const double offset = HorizontalOffset();
+    const double caretX = widths_.count(CursorPos().line) ? XOf(CursorPos()) : -1;
+    const bool caretShown = caretX >= offset && caretX <= offset + viewport()->width() - 2 * kMargin
+                            && CursorPos().line >= FirstVisibleLine()
+                            && CursorPos().line < FirstVisibleLine() + VisibleLineCount();
     bool more = false;
     bool shownChanged = false;
     const qsizetype first = FirstVisibleLine();
@@ -515,6 +572,8 @@ void LinesEdit::MeasureSome()
     }
     if (more)
         measureLater_.start();
+    if (caretShown && XOf(CursorPos()) != caretX)
+        EnsureCursorVisible();
     ScheduleScrollBars();
     if (shownChanged)
         viewport()->update();
@@ -642,12 +701,17 @@ void LinesEdit::ForgetLayouts()
     widest_ = 0;
 }
 
-void LinesEdit::paintEvent(QPaintEvent*)
+void LinesEdit::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const qreal widestBefore = widest_;
     const qsizetype first = FirstVisibleLine();
-    const qsizetype last = std::min(Store().LineCount() - 1, first + VisibleLineCount() + 1);
+    // Only the lines, and the pieces of them, that the repaint asks for: a
+    // caret's blink redraws the caret.
+    const QRect asked = event->rect();
+    const qsizetype top = first + std::max(0, (asked.top() - kMargin) / LineHeight());
+    const qsizetype last = std::min({Store().LineCount() - 1, first + VisibleLineCount() + 1,
+                                     first + std::max(0, (asked.bottom() - kMargin) / LineHeight())});
     const TextPos selStart = SelectionStart();
     const TextPos selEnd = SelectionEnd();
     const QPalette& colours = palette();
@@ -655,10 +719,10 @@ void LinesEdit::paintEvent(QPaintEvent*)
     selected.setBackground(colours.brush(QPalette::Highlight));
     selected.setForeground(colours.brush(QPalette::HighlightedText));
     painter.setPen(colours.color(QPalette::Text));
-    // The part of each line on screen, from its start.
-    const double left = HorizontalOffset() - kMargin;
-    const double right = left + viewport()->width();
-    for (qsizetype i = first; i <= last; ++i) {
+    // The part of each line asked for, from its start.
+    const double left = HorizontalOffset() - kMargin + asked.left();
+    const double right = HorizontalOffset() - kMargin + asked.right() + 1;
+    for (qsizetype i = top; i <= last; ++i) {
         const qreal y = kMargin + (i - first) * LineHeight();
         const qsizetype firstPiece = PieceAtX(i, left);
         const qsizetype lastPiece = PieceAtX(i, right);

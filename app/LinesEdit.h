@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -85,6 +86,13 @@ public:
     QRect CharacterRect(TextPos pos) const;
     TextPos PosAt(QPointF viewportPoint) const;
 
+    // Whether long lines are still being measured: until then their widths,
+    // and the horizontal scroll range, are estimates.
+    bool IsMeasuring() const { return measureLater_.isActive(); }
+
+    // Makes the clipboard's data for the text between two positions.
+    using MimeMaker = std::function<void(const LineStore& text, TextPos from, TextPos to, QMimeData& out)>;
+
 public slots:
     void selectAll();
     void copy();
@@ -102,6 +110,11 @@ signals:
 protected:
     // The selection as copying puts it on the clipboard: plain text here.
     virtual QMimeData* SelectionMimeData() const;
+    // The selection's data, of these formats, made by make: at once, or for
+    // a large selection only when a program asks for it (from a copy of the
+    // lines, which shares their characters), so that copying a year of
+    // results or a giant line does not hold the window.
+    QMimeData* SelectionData(MimeMaker make, QStringList formats) const;
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -23,6 +23,15 @@ bool IsWordChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
+// What a double click selects, as in the stock text boxes: a run of
+// characters without spaces and without the punctuation that parts words
+// (so "POSTE07" or "12€", but not across "." or "-").
+bool IsSelectedWordChar(QChar c)
+{
+    static const QString separators = QStringLiteral(".,?!@#$:;-<>[](){}=/+%&^*'\"`~|\\");
+    return !c.isSpace() && !separators.contains(c);
+}
+
 // A key's text is typed by the rule Qt's own text boxes follow: Ctrl alone
 // (with or without Shift) is a command, but Ctrl with Alt is how Windows
 // sends AltGr, and French keyboards type @ # { [ | with it. Tab stays with
@@ -135,6 +144,12 @@ bool LinesEdit::HandleMoveKey(QKeyEvent* event)
         TextPos target = Moved(CursorPos(), move.key, move.wordWise);
         if (vertical)
             target = PosAtX(target.line, keepX);
+        // As in the stock text boxes, Shift+Up on the first line selects to
+        // its start and Shift+Down on the last line to the end of the text.
+        if (select && move.key == Qt::Key_Up && CursorPos().line == 0)
+            target = {0, 0};
+        else if (select && move.key == Qt::Key_Down && CursorPos().line == Store().LineCount() - 1)
+            target = Store().End();
         if (!select && HasSelection() && !vertical && !move.wordWise
             && (move.key == Qt::Key_Left || move.key == Qt::Key_Right))
             target = move.key == Qt::Key_Left ? SelectionStart() : SelectionEnd();
@@ -321,9 +336,9 @@ void LinesEdit::SelectWordAt(TextPos at)
     LineReader text(*this, at.line);
     qsizetype start = at.column;
     qsizetype end = at.column;
-    while (start > 0 && text.WordAt(start - 1))
+    while (start > 0 && IsSelectedWordChar(text.At(start - 1)))
         --start;
-    while (end < text.Length() && text.WordAt(end))
+    while (end < text.Length() && IsSelectedWordChar(text.At(end)))
         ++end;
     SetSelection({at.line, start}, {at.line, end});
 }
@@ -366,6 +381,9 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
     // What the input method sends replaces the selection, as typing does.
     const bool input = !event->commitString().isEmpty() || event->replacementLength() > 0
                        || event->preeditString() != preedit_;
+    // A commit, with what it replaces, is an undo step of its own, as in the
+    // stock text boxes.
+    doc_.BeginEdit();
     if (input && HasSelection())
         ReplaceSelection(QString());
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
@@ -373,11 +391,9 @@ void LinesEdit::inputMethodEvent(QInputMethodEvent* event)
         const qsizetype length = Store().LineLength(CursorPos().line);
         const qsizetype from = std::clamp<qsizetype>(CursorPos().column + event->replacementStart(), 0, length);
         const qsizetype to = std::clamp<qsizetype>(from + event->replacementLength(), from, length);
-        if (from == CursorPos().column && to == from)
-            TypeText(event->commitString());
-        else
-            ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
+        ReplaceRange({CursorPos().line, from}, {CursorPos().line, to}, event->commitString());
     }
+    doc_.EndEdit();
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());
     preeditFormats_.clear();

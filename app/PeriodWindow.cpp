@@ -43,6 +43,14 @@ QDateEdit* NewDateEdit(const QString& accessibleName, QWidget* parent)
 PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , shared_(std::move(shared))
+    , run_(this,
+           [this](std::deque<DaysCounted>& news) {
+               // Only the latest matters.
+               Progress->setRange(0, static_cast<int>(news.back().dayCount));
+               Progress->setValue(static_cast<int>(news.back().daysDone));
+               news.clear();
+           },
+           [this](Run::Ending ending) { Ended(std::move(ending)); })
 {
     setObjectName(QStringLiteral("PeriodWindow"));
     setWindowTitle(QStringLiteral("Occupation des salles sur une période"));
@@ -113,12 +121,8 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
     ShowIdle(QString());
 }
 
-PeriodWindow::~PeriodWindow()
-{
-    // The runs wait for their threads here, before the widgets go.
-    current_.reset();
-    retiring_.clear();
-}
+// The count's thread ends with run_, before the widgets go.
+PeriodWindow::~PeriodWindow() = default;
 
 void PeriodWindow::Open(QDate day, const QString& room, const TextList& rooms, std::vector<std::string> headerRow)
 {
@@ -142,14 +146,6 @@ void PeriodWindow::Open(QDate day, const QString& room, const TextList& rooms, s
     Restart();
 }
 
-void PeriodWindow::Retire()
-{
-    if (!current_)
-        return;
-    current_->Cancel();
-    retiring_.emplace(currentId_, std::move(current_));
-}
-
 void PeriodWindow::ShowIdle(const QString& status)
 {
     Progress->setValue(0);
@@ -164,10 +160,10 @@ void PeriodWindow::ShowIdle(const QString& status)
 
 void PeriodWindow::Restart()
 {
-    Retire();
     Map->Model().SetUse({});
     Legend->clear();
     if (DateFrom->date() > DateTo->date()) {
+        run_.CancelAndWait();
         ShowIdle(QStringLiteral("La date « Du » est après la date « Au » : rien à compter."));
         return;
     }
@@ -178,9 +174,10 @@ void PeriodWindow::Restart()
     request.room = ToCp1252(Room->currentText());
     request.headerRow = headerRow_;
     request.roomOrder = roomOrder_;
-    const std::uint64_t id = ++currentId_;
-    current_ = std::make_unique<PeriodRun>(std::move(request), [this, id] {
-        QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection);
+    run_.Restart([request = std::move(request)](Run::Outbox& out) {
+        PeriodEvents events;
+        events.onProgress = [&out](std::size_t done, std::size_t count) { out.Post({done, count}); };
+        return RunPeriodJob(request, events, &out.Cancelled());
     });
     Progress->setEnabled(true);
     Progress->setRange(0, 0); // busy until the first day is counted
@@ -192,38 +189,19 @@ void PeriodWindow::Restart()
 
 void PeriodWindow::CancelCount()
 {
-    Retire();
+    // The job looks at the flag between days and every few thousand lines.
+    run_.CancelAndWait();
     ShowIdle(QStringLiteral("Calcul annulé."));
 }
 
-void PeriodWindow::Wake(std::uint64_t runId)
+void PeriodWindow::Ended(Run::Ending ending)
 {
-    if (const auto retired = retiring_.find(runId); retired != retiring_.end()) {
-        for (const PeriodRunEvent& event : retired->second->TakeEvents())
-            if (event.kind == PeriodRunEvent::Kind::Ended) {
-                retiring_.erase(retired);
-                break;
-            }
-        return;
+    ScanOutcome outcome = ending.result.outcome;
+    if (!ending.failure.empty()) {
+        outcome.allRead = false;
+        outcome.errors.push_back(ending.failure);
     }
-    if (!current_ || runId != currentId_)
-        return;
-    for (PeriodRunEvent& event : current_->TakeEvents()) {
-        if (event.kind == PeriodRunEvent::Kind::Progress) {
-            Progress->setRange(0, static_cast<int>(event.dayCount));
-            Progress->setValue(static_cast<int>(event.daysDone));
-        } else {
-            current_.reset();
-            Ended(event.result);
-            return;
-        }
-    }
-}
-
-void PeriodWindow::Ended(PeriodResult& result)
-{
-    const ScanOutcome outcome = result.outcome;
-    Map->Model().SetUse(std::move(result.use));
+    Map->Model().SetUse(std::move(ending.result.use));
     std::uint64_t most = 0;
     for (const RoomUse& room : Map->Model().Use().rooms)
         for (std::uint64_t count : room.bySlot)
@@ -296,7 +274,8 @@ void PeriodWindow::Print()
 
 void PeriodWindow::closeEvent(QCloseEvent* event)
 {
-    CancelCount();
+    if (Running())
+        CancelCount();
     QWidget::closeEvent(event);
 }
 

@@ -6,16 +6,14 @@
 // summary, or copied for a spreadsheet.
 
 #include "PeriodJob.h"
-#include "PeriodRun.h"
+#include "WorkerRun.h"
 
 #include <QDate>
 #include <QWidget>
 
-#include <cstdint>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <memory>
 
 class QComboBox;
 class QDateEdit;
@@ -61,7 +59,7 @@ public:
     QString TabSeparated() const;
     // "Occupation des salles du 01/12/2026 au 05/12/2026, salle : Toutes"
     QString Title() const;
-    bool Running() const noexcept { return current_ != nullptr; }
+    bool Running() const noexcept { return run_.Running(); }
 
     QDateEdit* DateFrom = nullptr;
     QDateEdit* DateTo = nullptr;
@@ -91,20 +89,23 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Wake(std::uint64_t runId);
-    void Ended(PeriodResult& result);
-    void Retire();
+    // How far the count got: days done of the period's days.
+    struct DaysCounted {
+        std::size_t daysDone = 0;
+        std::size_t dayCount = 0;
+    };
+    using Run = WorkerRun<DaysCounted, PeriodResult>;
+
+    void Ended(Run::Ending ending);
     void ShowIdle(const QString& status);
 
     Shared shared_;
     std::vector<std::string> headerRow_;
     TextList roomOrder_;
     QFileDialog* saveDialog_ = nullptr;
-    std::unique_ptr<PeriodRun> current_;
-    std::uint64_t currentId_ = 0;
-    // Counts called off, kept until their threads have ended, so that the
-    // window never waits for one.
-    std::map<std::uint64_t, std::unique_ptr<PeriodRun>> retiring_;
+    // A change of date or room restarts the count on the same thread without
+    // waiting for the one called off.
+    Run run_;
 };
 
 } // namespace kiv

@@ -1,16 +1,17 @@
 #pragma once
-// A printout runs on a thread of its own: a year of results or a busy day's
-// table takes seconds of layout and drawing, and the window keeps answering
+// A printout runs beside the window: a year of results or a busy day's table
+// takes seconds of layout and drawing, and the window keeps answering
 // meanwhile. One printout at a time, since both go to the program's one
 // printer; its error, if any, is shown when it ends. Closing the window calls
 // the printout off at the end of its page and waits for it.
+
+#include "WorkerRun.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <functional>
-#include <string>
-#include <thread>
+#include <variant>
 
 class QWidget;
 
@@ -24,32 +25,27 @@ public:
     using Job = std::function<void(const std::atomic<bool>& cancel)>;
 
     explicit PrintJobRun(QWidget* window);
-    ~PrintJobRun() override;
 
-    bool Running() const noexcept { return running_; }
+    bool Running() const noexcept { return run_.Running(); }
     // Starts job; refused (false) while another printout runs.
     bool Start(Job job);
     // Calls the printout off at the end of its page and waits for it.
-    void CancelAndWait();
+    void CancelAndWait() { run_.CancelAndWait(); }
 
 signals:
     void RunningChanged(bool running);
     // The printout is over; its error, if any, was shown.
     void Finished(bool printed);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void Work(const Job& job);
-    void End();
+    // A printout hands nothing over before its end.
+    using Run = WorkerRun<std::monostate, std::monostate>;
+
+    void End(Run::Ending ending);
+    void CalledOff();
 
     QWidget* window_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    bool running_ = false;
-    // Written by the worker before it hands over, read by the window after.
-    std::string error_;
+    Run run_;
 };
 
 } // namespace kiv

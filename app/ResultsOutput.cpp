@@ -8,6 +8,7 @@
 #include "ResultsView.h"
 
 #include <QFileDialog>
+#include <QEvent>
 #include <QPrintDialog>
 
 #include <utility>
@@ -19,6 +20,30 @@ std::filesystem::path PathOf(const QString& file)
 {
     return std::filesystem::path(file.toStdU16String());
 }
+
+// The dialog offers no part of the text: no page range (which Qt shows for
+// print queues even when not asked, each time the dialog opens), no current
+// page, no selection, no odd or even pages. The whole text is printed.
+class WholeTextOnly : public QObject {
+public:
+    explicit WholeTextOnly(QPrintDialog& dialog) : QObject(&dialog), dialog_(dialog)
+    {
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile);
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            for (const char* name : {"gbPrintRange", "pageSetCombo", "pageSetLabel"})
+                if (auto* widget = dialog_.findChild<QWidget*>(QLatin1String(name)))
+                    widget->hide();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPrintDialog& dialog_;
+};
 
 } // namespace
 
@@ -79,32 +104,47 @@ void ResultsOutput::Save()
     }
 }
 
+std::shared_ptr<QPrinter> ResultsOutput::NewJobPrinter() const
+{
+    // At the printer's own resolution: the fonts come out at their exact
+    // sizes, not rounded to the screen's pixels.
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    if (chosen_.outputFormat() == QPrinter::PdfFormat) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(chosen_.outputFileName());
+    } else if (!chosen_.printerName().isEmpty()) {
+        printer->setPrinterName(chosen_.printerName());
+    }
+    printer->setPageSize(chosen_.pageLayout().pageSize());
+    return printer;
+}
+
 void ResultsOutput::Print()
 {
     if (!hasPrinter_())
         throw KivError("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e");
-    if (!printDialog_) {
-        printDialog_ = new QPrintDialog(&printer_, window_);
-        printDialog_->setObjectName(QStringLiteral("PrintDialog1"));
+    // Each job starts afresh: copies, collation or pages chosen for one job
+    // never reach another.
+    std::shared_ptr<QPrinter> printer = NewJobPrinter();
+    printer->setOutputFileName(QString());
+    printer->setOutputFormat(QPrinter::NativeFormat);
+    {
+        QPrintDialog dialog(printer.get(), window_);
+        dialog.setObjectName(QStringLiteral("PrintDialog1"));
+        new WholeTextOnly(dialog);
+        if (runModal_(dialog) != QDialog::Accepted)
+            return;
     }
-    // Only the print-to-file box is offered, and it starts unticked.
-    printDialog_->setOptions(QAbstractPrintDialog::PrintToFile);
-    printer_.setOutputFileName(QString());
-    printer_.setOutputFormat(QPrinter::NativeFormat);
-    if (runModal_(*printDialog_) != QDialog::Accepted)
-        return;
-    if (!printer_.outputFileName().isEmpty()) {
-        // Printing to a file saves the plain text, as "Enregistrer" does.
-        printer_.setOutputFileName(QString());
-        printer_.setOutputFormat(QPrinter::NativeFormat);
-        saveDialog_->setWindowTitle(QStringLiteral("Impression dans le fichier: "));
-        Save();
-        return;
-    }
-    printer_.setDocName(QString());
-    // The printout takes the text as it is now; staff may go on editing.
-    printing_->Start([lines = view_->Store(), font = view_->font(), this](const std::atomic<bool>& cancel) {
-        PrintResults(lines, font, printer_, &cancel);
+    // The printer chosen here is the one the next printouts use.
+    if (printer->outputFileName().isEmpty())
+        chosen_.setPrinterName(printer->printerName());
+    chosen_.setPageSize(printer->pageLayout().pageSize());
+    printer->setDocName(QString());
+    // The printout takes the text as it is now; staff may go on editing. A
+    // file asked for in the dialog gets the printout itself, as a PDF laid
+    // out as on paper.
+    printing_->Start([lines = view_->Store(), font = view_->font(), printer](const std::atomic<bool>& cancel) {
+        PrintResults(lines, font, *printer, &cancel);
     });
 }
 

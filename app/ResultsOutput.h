@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -47,7 +48,12 @@ public:
     void Print();
 
     QFileDialog* SaveDialog() const { return saveDialog_; }
-    QPrinter& Printer() { return printer_; }
+    // The printer that the print dialog chose last (at first the system's
+    // default), and where its output goes.
+    QPrinter& Printer() { return chosen_; }
+    // A printer for one job, on the chosen printer with its paper, and
+    // nothing else of an earlier job: all pages, one copy.
+    std::shared_ptr<QPrinter> NewJobPrinter() const;
 
 private:
     std::optional<std::filesystem::path> AskSavePath();
@@ -59,8 +65,7 @@ private:
     PrintJobRun* printing_;
     std::function<ProgramFiles()> programFiles_;
     QFileDialog* saveDialog_;
-    QPrinter printer_;
-    QPrintDialog* printDialog_ = nullptr;
+    QPrinter chosen_;
 };
 
 } // namespace kiv

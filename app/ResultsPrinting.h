@@ -1,7 +1,7 @@
 #pragma once
 // The results on paper: every line, bold words bold, page after page over the
-// printable area of the page, portrait, with nothing added (no margin, header,
-// footer or page number). The same function prints to a queue, to a PDF file
+// area the printer can print on, portrait, with nothing added (no margin,
+// header, footer or page number). The same function prints to a queue, to a PDF file
 // and to the screen's preview.
 
 #include <QFont>
@@ -14,10 +14,11 @@ namespace kiv {
 
 class LineStore;
 
-// Prints the lines with the view's font, stopping at the end of a page once
-// cancel (when given) turns true; long lines wrap at the page's
-// width rather than run off the paper. Throws KivError when the printer
-// cannot be opened.
+// Prints the lines with the view's font; long lines wrap at the page's width
+// rather than run off the paper. Once cancel (when given) turns true the
+// printout stops, even inside a line of megabytes, and is withdrawn from the
+// print queue. Throws KivError when the printer cannot be opened or the
+// queue refuses the job (with the queue's reason).
 void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
                   const std::atomic<bool>* cancel = nullptr);
 

@@ -1,6 +1,5 @@
 #include "ResultsView.h"
 
-#include "AsciiCase.h"
 #include "QtCp1252.h"
 
 #include <QMimeData>
@@ -46,20 +45,6 @@ ResultsView::ResultsView(QWidget* parent)
     setFont(font);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-}
-
-void ResultsView::AppendResult(std::string_view line, std::string_view word)
-{
-    KeywordSearchResult result;
-    result.line = std::string(line);
-    if (!word.empty()) {
-        const std::size_t at = AsciiUpperCopy(line).find(AsciiUpperCopy(word));
-        if (at != std::string::npos) {
-            result.boldStart = at;
-            result.boldLength = word.size();
-        }
-    }
-    AppendResults(std::span<const KeywordSearchResult>(&result, 1));
 }
 
 void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
@@ -141,22 +126,21 @@ QMimeData* ResultsView::ResultMimeData(const KeywordSearchResult& result)
 
 QMimeData* ResultsView::SelectionMimeData() const
 {
-    auto* data = new QMimeData;
-    // Lines as a word processor pastes them: a line break after each but the
-    // last.
-    QString html = kHtmlStart;
-    const TextPos from = SelectionStart();
-    const TextPos to = SelectionEnd();
-    for (qsizetype i = from.line; i <= to.line; ++i) {
-        if (i > from.line)
-            html += QStringLiteral("<br>");
-        const qsizetype start = i == from.line ? from.column : 0;
-        const qsizetype count = i == to.line ? to.column - start : -1;
-        AppendHtml(Store().LineText(i, start, count), Store().BoldIn(i, start, count), html);
-    }
-    data->setHtml(html + kHtmlEnd);
-    data->setText(SelectedText());
-    return data;
+    const auto make = [](const LineStore& text, TextPos from, TextPos to, QMimeData& data) {
+        // Lines as a word processor pastes them: a line break after each but
+        // the last.
+        QString html = kHtmlStart;
+        for (qsizetype i = from.line; i <= to.line; ++i) {
+            if (i > from.line)
+                html += QStringLiteral("<br>");
+            const qsizetype start = i == from.line ? from.column : 0;
+            const qsizetype count = i == to.line ? to.column - start : -1;
+            AppendHtml(text.LineText(i, start, count), text.BoldIn(i, start, count), html);
+        }
+        data.setHtml(html + kHtmlEnd);
+        data.setText(text.PlainText(from, to));
+    };
+    return SelectionData(make, {QStringLiteral("text/html"), QStringLiteral("text/plain")});
 }
 
 } // namespace kiv

@@ -23,10 +23,6 @@ class ResultsView : public LinesEdit {
 public:
     explicit ResultsView(QWidget* parent = nullptr);
 
-    // Appends line (Windows-1252) as the new last line, with the first
-    // occurrence of word, letters compared without case, in bold; a line
-    // where the word cannot be found stays plain.
-    void AppendResult(std::string_view line, std::string_view word);
     // Appends the results as one edit, each with its bold range. The undo
     // history does not record them: a year of results would fill it.
     void AppendResults(std::span<const KeywordSearchResult> results);

@@ -3,13 +3,8 @@
 #include "LinesEdit.h"
 #include "TSlotGrid.h"
 
-#include <QElapsedTimer>
-#include <QEvent>
 #include <QProgressBar>
-#include <QTimer>
 
-#include <chrono>
-#include <future>
 #include <utility>
 
 namespace kiv {
@@ -28,134 +23,52 @@ RoomScanFeed::RoomScanFeed(LinesEdit* textView, TSlotGrid* table, QProgressBar* 
     , textView_(textView)
     , table_(table)
     , progress_(progress)
-{
-    if (window)
-        window->installEventFilter(this);
-}
-
-RoomScanFeed::~RoomScanFeed()
-{
-    CancelAll();
-}
+    , run_(window, [this](std::deque<RoomScanNews>& news) { Take(news); },
+           [this](RoomScanWorker::Ending ending) { End(std::move(ending)); },
+           [this] { DropBacklog(); })
+{}
 
 void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::string>& headerRow)
 {
-    RoomScanRun::Handover handover;
-    if (current_) {
-        current_->Cancel();
-        handover.previousDone = current_->Done();
-        retiring_.emplace(currentId_, std::move(current_));
-    }
-    // A scan whose end was dropped unseen says so no more: let go of those
-    // that are done now, the others when their end arrives.
-    std::erase_if(retiring_, [](const auto& retired) {
-        return retired.second->Done().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    });
-    pending_.clear();
-    for (std::string& entries : tableBacklog_)
-        entries.clear();
-    tableFlushed_.invalidate();
-
+    DropBacklog();
     table_->Table().ClearSessions();
-
     // The lines of the day shown before, which may hold the whole school,
-    // are freed by the new scan's thread rather than the window's.
-    handover.leftover = textView_->TakeLines();
-    const std::uint64_t id = ++currentId_;
-    current_ = std::make_unique<RoomScanRun>(
-        std::move(request), headerRow,
-        [this, id] { QMetaObject::invokeMethod(this, [this, id] { Wake(id); }, Qt::QueuedConnection); },
-        std::move(handover));
+    // are freed by the scan's thread rather than the window's. The scan
+    // reads the day only once the one before has stopped reading, so that
+    // quick typing never has a dozen scans reading the same logs at once.
+    run_.Restart([request = std::move(request), headerRow, leftover = textView_->TakeLines()](
+                     RoomScanWorker::Outbox& out) mutable {
+        leftover = LineStore();
+        ReturnFreedMemory();
+        return RunRoomScan(request, headerRow, out);
+    });
     emit Started();
 }
 
-void RoomScanFeed::CancelAll()
+// Appends the news a slice at a time: what is left waits for the next turn,
+// behind the window's own events.
+void RoomScanFeed::Take(std::deque<RoomScanNews>& news)
 {
-    if (current_)
-        current_->Cancel();
-    for (auto& [id, run] : retiring_)
-        run->Cancel();
-    current_.reset();
-    retiring_.clear();
-    pending_.clear();
-}
-
-bool RoomScanFeed::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Close)
-        CancelAll();
-    return QObject::eventFilter(watched, event);
-}
-
-void RoomScanFeed::Wake(std::uint64_t runId)
-{
-    if (current_ && runId == currentId_) {
-        std::deque<RoomScanEvent> events = current_->TakeEvents();
-        for (RoomScanEvent& event : events)
-            pending_.push_back(std::move(event));
-        QueueFeed();
-        return;
-    }
-    const auto retired = retiring_.find(runId);
-    if (retired == retiring_.end())
-        return;
-    for (const RoomScanEvent& event : retired->second->TakeEvents()) {
-        if (event.kind == RoomScanEvent::Kind::Ended) {
-            retiring_.erase(retired);
-            return;
-        }
-    }
-}
-
-// Appending waits for a turn of the event loop, behind the window's own
-// events, so that a slice never follows another without them in between.
-void RoomScanFeed::QueueFeed()
-{
-    if (feedQueued_)
-        return;
-    feedQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        feedQueued_ = false;
-        Feed();
-    });
-}
-
-void RoomScanFeed::Feed()
-{
-    if (feeding_)
-        return;
-    feeding_ = true;
     QElapsedTimer slice;
     slice.start();
-    while (!pending_.empty()) {
-        if (slice.nsecsElapsed() > kSliceNanoseconds) {
-            QueueFeed();
-            break;
-        }
-        RoomScanEvent event = std::move(pending_.front());
-        pending_.pop_front();
-        Apply(event);
+    while (!news.empty() && slice.nsecsElapsed() <= kSliceNanoseconds) {
+        RoomScanNews next = std::move(news.front());
+        news.pop_front();
+        if (next.fileCount)
+            emit FilesFound(*next.fileCount);
+        if (next.piece)
+            AppendSessions(*next.piece);
     }
-    if (pending_.empty())
+    if (news.empty())
         FlushTable();
-    feeding_ = false;
 }
 
-void RoomScanFeed::Apply(RoomScanEvent& event)
+void RoomScanFeed::End(RoomScanWorker::Ending ending)
 {
-    switch (event.kind) {
-    case RoomScanEvent::Kind::FilesFound:
-        emit FilesFound(event.fileCount);
-        break;
-    case RoomScanEvent::Kind::Sessions:
-        AppendSessions(event.piece);
-        break;
-    case RoomScanEvent::Kind::Ended:
-        FlushTable();
-        current_.reset();
-        emit Ended(event.outcome);
-        break;
-    }
+    FlushTable();
+    if (!ending.failure.empty())
+        ending.result.Failed(std::move(ending.failure));
+    emit Ended(ending.result);
 }
 
 void RoomScanFeed::AppendSessions(RoomScanPiece& piece)
@@ -178,6 +91,13 @@ void RoomScanFeed::FlushTable()
         tableBacklog_[column].clear();
     }
     tableFlushed_.start();
+}
+
+void RoomScanFeed::DropBacklog()
+{
+    for (std::string& entries : tableBacklog_)
+        entries.clear();
+    tableFlushed_.invalidate();
 }
 
 } // namespace kiv

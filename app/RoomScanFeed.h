@@ -12,10 +12,7 @@
 #include <QObject>
 
 #include <array>
-#include <cstdint>
 #include <deque>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,19 +28,18 @@ class RoomScanFeed : public QObject {
     Q_OBJECT
 
 public:
-    // window: closing it cancels the scans and waits for them.
+    // window: closing it cancels the scan and waits for it.
     RoomScanFeed(LinesEdit* textView, TSlotGrid* table, QProgressBar* progress, QWidget* window);
-    ~RoomScanFeed() override;
 
     // Empties row 1 of the slot columns and the text view, then scans the day
     // of the request for its room; a scan still running is cancelled and
     // nothing more of it is shown.
     void Start(OccupationRequest request, const std::vector<std::string>& headerRow);
 
-    // Cancels every scan and waits until their threads are done.
-    void CancelAll();
+    // Cancels the scan and waits until it has stopped.
+    void CancelAll() { run_.CancelAndWait(); }
 
-    bool Running() const noexcept { return current_ != nullptr; }
+    bool Running() const noexcept { return run_.Running(); }
 
 signals:
     void Started();
@@ -52,32 +48,22 @@ signals:
     // The last scan started has shown all it found.
     void Ended(const kiv::ScanOutcome& outcome);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void Wake(std::uint64_t runId);
-    void QueueFeed();
-    void Feed();
-    void Apply(RoomScanEvent& event);
+    void Take(std::deque<RoomScanNews>& news);
+    void End(RoomScanWorker::Ending ending);
     void AppendSessions(RoomScanPiece& piece);
     void FlushTable();
+    void DropBacklog();
 
     LinesEdit* textView_;
     TSlotGrid* table_;
     QProgressBar* progress_;
 
-    std::unique_ptr<RoomScanRun> current_;
-    std::uint64_t currentId_ = 0;
-    // Cancelled scans, kept until their threads have ended.
-    std::map<std::uint64_t, std::unique_ptr<RoomScanRun>> retiring_;
-    std::deque<RoomScanEvent> pending_;
     // Entries not yet in the table: a repaint of eight busy cells costs more
     // than a slice of text, so the table takes them a few times a second.
     std::array<std::string, kRoomTableColumns> tableBacklog_;
     QElapsedTimer tableFlushed_;
-    bool feeding_ = false;
-    bool feedQueued_ = false;
+    RoomScanWorker run_;
 };
 
 } // namespace kiv

@@ -1,29 +1,20 @@
 #pragma once
-// One room occupation scan on a thread of its own. The worker reads the day's
-// connection logs through the occupation job and turns each batch of sessions
-// into what the window shows: the text view's lines and, per time-slot
-// column, the entries its row-1 cell receives. The window takes them from a
-// mailbox in order; the worker never touches a widget.
+// The worker's side of a room occupation scan. It reads the day's connection
+// logs through the occupation job and turns each batch of sessions into what
+// the window shows: the text view's lines and, per time-slot column, the
+// entries its row-1 cell receives. It never touches a widget; RoomScanFeed
+// runs it beside the window and appends what it posts.
 
-#include "CellStore.h"
 #include "LineStore.h"
 #include "OccupationJob.h"
 #include "OccupationTable.h"
 #include "ScanOutcome.h"
-
-#include <QObject>
-#include <QString>
+#include "WorkerRun.h"
 
 #include <array>
-#include <atomic>
 #include <cstddef>
-#include <deque>
-#include <functional>
-#include <future>
-#include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kiv {
@@ -39,71 +30,22 @@ struct RoomScanPiece {
     std::size_t sessionCount = 0;
 };
 
-struct RoomScanEvent {
-    enum class Kind { FilesFound, Sessions, Ended };
-    Kind kind = Kind::Ended;
-    std::size_t fileCount = 0; // FilesFound
-    RoomScanPiece piece;       // Sessions
-    ScanOutcome outcome;       // Ended
+// What the scan hands over at a time: the number of the day's files, once,
+// before any session, then pieces of sessions.
+struct RoomScanNews {
+    std::optional<std::size_t> fileCount;
+    std::optional<RoomScanPiece> piece;
 };
 
-class RoomScanRun {
-public:
-    // Sessions are handed on in pieces of at most this many, so that the
-    // window can append one between two of its own events.
-    static constexpr std::size_t kPieceSessions = 256;
+using RoomScanWorker = WorkerRun<RoomScanNews, ScanOutcome>;
 
-    // What a scan takes over from the one before it.
-    struct Handover {
-        // What the window showed of an earlier day, freed by the worker
-        // (hundreds of thousands of lines take longer to free than a keystroke
-        // may hold the window); it must belong to no thread.
-        LineStore leftover;
-        // Set when the scan before has stopped reading: a scan reads the day
-        // only then, so that quick typing never has a dozen scans reading the
-        // same logs at once, and those cancelled meanwhile read nothing.
-        std::shared_future<void> previousDone;
-    };
+// Sessions are handed on in pieces of at most this many, so that the window
+// can append one between two of its own events.
+inline constexpr std::size_t kRoomScanPieceSessions = 256;
 
-    // Starts the scan at once. headerRow: the table's slot headers, which
-    // decide the columns. wake is called on the worker thread whenever an
-    // event arrives while none was waiting since the last TakeEvents.
-    RoomScanRun(OccupationRequest request, const std::vector<std::string>& headerRow, std::function<void()> wake,
-                Handover handover = {});
-    // Cancels the scan and waits for its thread.
-    ~RoomScanRun();
-    RoomScanRun(const RoomScanRun&) = delete;
-    RoomScanRun& operator=(const RoomScanRun&) = delete;
-
-    // Nothing more arrives after this but the end of the scan.
-    void Cancel() noexcept;
-
-    // Set once the scan has stopped reading and handed on its end.
-    std::shared_future<void> Done() const { return doneFuture_; }
-
-    // The events that arrived since the last call, in order: FilesFound once,
-    // then the sessions, then Ended, always last, also after a cancel.
-    std::deque<RoomScanEvent> TakeEvents();
-
-private:
-    void Work(const OccupationRequest& request);
-    void Push(RoomScanEvent event);
-    void PushSessions(std::vector<SessionEntry>& batch);
-
-    CellStore placedCells_;                    // worker thread only, once started
-    OccupationTable placed_{placedCells_};
-    const std::function<void()> wake_;
-    std::atomic<bool> cancel_{false};
-    std::size_t currentFile_ = 0; // worker thread only
-    Handover handover_;
-    std::promise<void> done_;
-    std::shared_future<void> doneFuture_ = done_.get_future().share();
-
-    std::mutex mutex_;
-    std::deque<RoomScanEvent> events_;
-    bool woken_ = false;
-
-    std::thread thread_; // last: started once everything above exists
-};
+// Worker thread: scans the day of request for its room and posts what it
+// finds. headerRow: the table's slot headers, which decide the columns.
+ScanOutcome RunRoomScan(const OccupationRequest& request, const std::vector<std::string>& headerRow,
+                        RoomScanWorker::Outbox& out);
 
 } // namespace kiv

@@ -3,8 +3,12 @@
 
 #include "DefaultWords.h"
 #include "KeywordSearchRun.h"
+#include "FileIo.h"
 #include "KivErrorBox.h"
 #include "LinesEdit.h"
+#include "LogFolderChoice.h"
+#include "LogFolderSetting.h"
+#include "NothingFoundNotice.h"
 #include "PathText.h"
 #include "PeriodWindow.h"
 #include "PrintJobRun.h"
@@ -17,6 +21,7 @@
 #include "WordBox.h"
 #include "RoomListModel.h"
 #include "RoomTableLook.h"
+#include "RoomErrorOnce.h"
 #include "RoomScanFeed.h"
 #include "SessionParser.h"
 #include "QtCp1252.h"
@@ -239,6 +244,10 @@ void TForm1::BuildSearchTab()
 
     SpeedButton6 = NewSpeedButton("SpeedButton6", Utf8("Modifier mots recherchés par défaut"), Panel1,
                                   QRect(std::max(752, MonthCalendar1->geometry().right() + 16), 88, 193, 22));
+    // Below the word button, in the panel's free corner: nothing designed moves.
+    LogFolderButton = NewSpeedButton("LogFolderButton", Utf8("Dossier des &logs..."), Panel1,
+                                     QRect(SpeedButton6->x(), SpeedButton6->geometry().bottom() + 11, 193, 22));
+    LogFolderButton->setAccessibleName(QStringLiteral("Choisir le dossier des logs"));
 
     // Nothing is cut when the window shrinks: it stops at the panel's width.
     Panel1->setMinimumWidth(Panel1->childrenRect().right() + 16);
@@ -296,7 +305,8 @@ void TForm1::BuildSearchTab()
     setTabOrder(RadioMois, Memo3);
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
-    setTabOrder(SpeedButton6, RichEdit1);
+    setTabOrder(SpeedButton6, LogFolderButton);
+    setTabOrder(LogFolderButton, RichEdit1);
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
@@ -371,6 +381,7 @@ void TForm1::BuildRoomTab()
     // After the designed buttons, so that none of them moves.
     SpeedButtonperiode = NewSpeedButton("SpeedButtonperiode", Utf8("Période…"), Panel3,
                                         QRect(SpeedButtonheures->geometry().right() + 8, 8, 73, 22));
+    Panel3->setMinimumWidth(Panel3->childrenRect().right() + 8);
 
     // The table and its text view share the area below the panel; one shows.
     SlotGrid1 = new TSlotGrid(TabSheet2);
@@ -399,6 +410,7 @@ void TForm1::BuildRoomTab()
     layout->addWidget(ProgressBar2);
 
     RoomFeed = new RoomScanFeed(Memo4, SlotGrid1, ProgressBar2, this);
+    RoomErrors = new RoomErrorOnce({DateTimePicker1, ComboBox1}, this);
 
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
@@ -440,6 +452,7 @@ void TForm1::Wire()
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(LogFolderButton, &QToolButton::clicked, this, &TForm1::LogFolderButtonClick);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &TForm1::Memo3Change);
     connect(RichEdit1, &LinesEdit::cursorPositionChanged, this, &TForm1::RichEdit1SelectionChange);
     connect(RichEdit1, &LinesEdit::selectionChanged, this, &TForm1::RichEdit1SelectionChange);
@@ -487,6 +500,7 @@ void TForm1::FormCreate()
         const QSignalBlocker quiet(DateTimePicker1);
         DateTimePicker1->setDate(QDate::currentDate());
     }
+    LogFolderButton->setToolTip(QString::fromStdU16String(paths_.logFolder.u16string()));
     ReportErrors(this, [this] { SetRoomItems(LoadTextListFile(ListFilePath(kRoomFile), kRoomFile)); });
     ReportErrors(this, [this] { SlotGrid1->ColumnHeaders().LoadFromFile(ListFilePath(kHourFile), kHourFile); });
 }
@@ -582,6 +596,29 @@ void TForm1::Memo3Change()
     // Any character counts, a lone space or line break included; no second
     // search while one runs.
     SpeedButton3->setEnabled(!Memo3->document()->isEmpty() && !keywordRun_->Running());
+}
+
+void TForm1::OfferLogFolderChoice()
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(paths_.logFolder, ec))
+        return;
+    if (const auto chosen = kiv::OfferLogFolderChoice(this, paths_.logFolder, RunModal))
+        SetLogFolder(*chosen);
+}
+
+void TForm1::LogFolderButtonClick()
+{
+    if (const auto chosen = ChooseLogFolder(this, paths_.logFolder, RunModal))
+        SetLogFolder(*chosen);
+}
+
+// The next scans read the chosen folder, and so do the next starts.
+void TForm1::SetLogFolder(const std::filesystem::path& folder)
+{
+    paths_.logFolder = folder;
+    LogFolderButton->setToolTip(QString::fromStdU16String(folder.u16string()));
+    ReportErrors(this, [&] { WriteLogFolderSetting(paths_.configFolder, folder); });
 }
 
 void TForm1::Button2Click()
@@ -695,6 +732,8 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
     RechercheNom->setEnabled(popupSearchesEnabled_[1]);
     // Every file that could not be read, in one box at the end, one a line.
     ShowKivErrors(this, outcome.errors);
+    if (!keywordRun_->FoundAny() && outcome.errors.empty())
+        ShowNothingFound(RichEdit1);
 }
 
 void TForm1::Button1Click()
@@ -725,13 +764,14 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
     ProgressBar2->setValue(0);
     ProgressBar2->hide();
     roomScanBusy_ = false;
-    ShowKivErrors(this, outcome.errors);
+    RoomErrors->Report(PathBytes(paths_.logFolder) + '\n' + DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
+                       outcome.errors);
 }
 
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->Printer())); });
+    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->NewJobPrinter())); });
 }
 
 void TForm1::SpeedButtonperiodeClick()

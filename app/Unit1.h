@@ -42,6 +42,7 @@ class PrintJobRun;
 class ResultsOutput;
 class RoomListModel;
 class ResultsView;
+class RoomErrorOnce;
 class RoomScanFeed;
 class TOKBottomDlg;
 class TOKheureDlg1;
@@ -100,6 +101,7 @@ public:
     WordBox* Memo3 = nullptr;
     QCalendarWidget* MonthCalendar1 = nullptr;
     QToolButton* SpeedButton6 = nullptr;
+    QToolButton* LogFolderButton = nullptr; // "Dossier des logs...": choose the school's log folder
     ResultsView* RichEdit1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copier1 = nullptr;
@@ -127,6 +129,8 @@ public:
     QProgressBar* ProgressBar2 = nullptr;
     // The room scan in progress, started by Button1Click.
     RoomScanFeed* RoomFeed = nullptr;
+    // Shows the room scans' errors once, never over the typing.
+    RoomErrorOnce* RoomErrors = nullptr;
 
     // The list dialogs, children of the window.
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -141,6 +145,11 @@ public slots:
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
+    void LogFolderButtonClick();
+    // When the log folder does not exist (a share mounted elsewhere), offers
+    // to choose it; the chosen folder is used and remembered. Run once the
+    // window shows.
+    void OfferLogFolderChoice();
     void Memo3Change();
     void RichEdit1SelectionChange();
     void Copier1Click();
@@ -169,6 +178,7 @@ private:
     void RunPopupSearch(const std::string& word);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
+    void SetLogFolder(const std::filesystem::path& folder);
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
     void SetRoomItems(const TextList& rooms);

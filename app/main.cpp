@@ -1,12 +1,15 @@
 // kivlogs: the window of Kiv Logs.
 
 #include "CommandLine.h"
+#include "FileIo.h"
 #include "KivErrorBox.h"
+#include "LogFolderChoice.h"
 #include "FrenchLook.h"
 #include "Unit1.h"
 #include "UserConfigFolder.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +27,7 @@ std::filesystem::path PathOf(const QString& folder)
 
 int main(int argc, char* argv[])
 {
+    kiv::FailWritesBeyondFileSizeLimit();
     // Options are checked before the window system is opened, so that --help
     // and a wrong option answer on a terminal without a display.
     const kiv::CommandLine early = kiv::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -40,6 +44,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    kiv::AskFrenchSystemDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kiv Logs"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kivlogs"));
@@ -52,8 +57,13 @@ int main(int argc, char* argv[])
         for (const std::string& error : kiv::UseUserConfigFolder(paths))
             kiv::ShowKivError(nullptr, error);
 
+    for (const std::string& error : kiv::UseRememberedLogFolder(paths, commandLine.logFolder.has_value()))
+        kiv::ShowKivError(nullptr, error);
+
     kiv::TForm1 form(paths);
     form.CreateListDialogs();
     form.showMaximized();
+    // Asked over the window, once it shows: a share that is not mounted here.
+    QTimer::singleShot(0, &form, &kiv::TForm1::OfferLogFolderChoice);
     return app.exec();
 }

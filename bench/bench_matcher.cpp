@@ -83,18 +83,21 @@ void BM_ForEachMatch(benchmark::State& state)
 
 constexpr std::int64_t kHyperscan = static_cast<std::int64_t>(kiv::PrefilterKind::Hyperscan);
 constexpr std::int64_t kBufferSearch = static_cast<std::int64_t>(kiv::PrefilterKind::BufferSearch);
+constexpr std::int64_t kAutomaton = static_cast<std::int64_t>(kiv::PrefilterKind::Automaton);
 
 } // namespace
 
 // Argument: one line in N holds a watched word.
 BENCHMARK(BM_FirstMatchEveryLine)->Arg(2000)->Arg(20)->Unit(benchmark::kMillisecond);
-// Arguments: prefilter (0 Hyperscan, 1 portable buffer search), one line in N.
+// Arguments: prefilter (0 Hyperscan, 1 portable buffer search, 2 automaton), one line in N.
 BENCHMARK(BM_ForEachMatch)
     ->ArgNames({"prefilter", "oneIn"})
     ->Args({kHyperscan, 2000})
     ->Args({kBufferSearch, 2000})
+    ->Args({kAutomaton, 2000})
     ->Args({kHyperscan, 20})
     ->Args({kBufferSearch, 20})
+    ->Args({kAutomaton, 20})
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -84,7 +84,9 @@ std::vector<OptionSpec> Join(std::vector<OptionSpec> first, const std::vector<Op
 std::vector<OptionSpec> FolderOptions()
 {
     return {
-        {"--logs", "DOSSIER", "dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")",
+        {"--logs", "DOSSIER",
+         "dossier des logs du serveur (par défaut celui que la fenêtre a retenu\n"
+         "dans kivlogs.conf du dossier --config, sinon " + DefaultLogFolder() + ")",
          [](CliOptions& o, const std::string& v) { o.logs = v; }},
         {"--config", "DOSSIER",
          "dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"

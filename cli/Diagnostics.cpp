@@ -10,7 +10,8 @@ namespace kiv::cli {
 
 void ReportError(std::string_view cp1252Message, Encoding encoding)
 {
-    const std::string line = Encode(WithFullStop(cp1252Message), encoding) + "\n";
+    // One error is one line, whatever a file name holds, on a terminal or in a log.
+    const std::string line = VisibleControls(Encode(WithFullStop(cp1252Message), encoding), encoding, false) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }

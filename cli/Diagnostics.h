@@ -9,7 +9,8 @@
 
 namespace kiv::cli {
 
-// An engine error (Windows-1252 text), with the error box's full stop.
+// An engine error (Windows-1252 text), with the error box's full stop, its
+// control characters written visibly (VisibleControls): always one line.
 void ReportError(std::string_view cp1252Message, Encoding encoding);
 
 // A path from the command line as messages name it (Windows-1252).

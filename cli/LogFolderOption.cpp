@@ -1,13 +1,20 @@
 #include "LogFolderOption.h"
 
 #include "FileIo.h"
+#include "LogFolderSetting.h"
 #include "LogMask.h"
 
 namespace kiv::cli {
 
 std::filesystem::path LogFolderPath(const CliOptions& options)
 {
-    return PathFromBytes(options.logs ? *options.logs : DefaultLogFolder());
+    if (options.logs)
+        return PathFromBytes(*options.logs);
+    // The folder chosen in the window, when the command reads that window's lists.
+    if (options.config)
+        if (auto remembered = ReadLogFolderSetting(PathFromBytes(*options.config)))
+            return *remembered;
+    return PathFromBytes(DefaultLogFolder());
 }
 
 std::vector<std::filesystem::path> FilePaths(const std::vector<std::string>& found)

@@ -1,6 +1,7 @@
 #pragma once
-// The log folder a command scans: --logs as the system gave its bytes, or the
-// server's folder.
+// The log folder a command scans: --logs as the system gave its bytes, else
+// the one remembered in the --config folder's kivlogs.conf, else the server's
+// folder. Throws KivError when that settings file cannot be read.
 
 #include "CliOptions.h"
 

@@ -83,7 +83,7 @@ int RunOccupation(const CliOptions& options)
         return 1;
     }
 
-    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
@@ -142,7 +142,7 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return outcome.allRead ? 0 : 1;

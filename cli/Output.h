@@ -6,6 +6,7 @@
 #include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
 #include "FileIo.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,10 +18,23 @@ std::string Encode(std::string_view cp1252, Encoding encoding);
 // The same, appended to out.
 void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out);
 
+// Text in the chosen encoding with its control characters written visibly, as
+// `cat -v` shows them, so that a file name or a log line cannot move, colour or
+// retitle the terminal, nor make one message look like two: ^[ for ESC, ^J for
+// an LF, ^? for DEL, and M-^] and the like for the code points 0x80 to 0x9F
+// that a terminal would obey (in Windows-1252, the five bytes it leaves
+// undefined). A TAB stays; with keepLineEnds so do an LF and a CR before it,
+// which end the lines that the program writes.
+std::string VisibleControls(std::string_view text, Encoding encoding, bool keepLineEnds);
+
+// True when the stream is a terminal (not a pipe or a file).
+bool IsTerminal(std::FILE* stream);
+
 class OutputSink {
 public:
-    // Standard output.
-    OutputSink();
+    // Standard output, in that encoding: results go to a pipe or a file byte
+    // for byte, and to a terminal with their control characters visible.
+    explicit OutputSink(Encoding encoding);
     // A file, written through a temporary file beside it that replaces it in
     // Finish: a failed run leaves the old file as it was. Check IsOpen().
     explicit OutputSink(const std::string& path);
@@ -43,7 +57,12 @@ private:
     void Drain();
     void FlushWhenFull();
 
+    void Append(std::string_view bytes);
+
     std::unique_ptr<FileReplacement> replacement_; // null for standard output
+    bool visible_ = false; // standard output is a terminal
+    Encoding encoding_ = Encoding::Cp1252;
+    std::string encoded_; // WriteEncoded's text before it is made visible
     bool failed_ = false;
     std::string buffer_;
 };

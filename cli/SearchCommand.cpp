@@ -16,11 +16,19 @@
 
 namespace kiv::cli {
 
-SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder)
+SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder,
+                              std::vector<std::string>& refused)
 {
     SearchWordSources sources;
-    for (const std::string& typed : options.words)
-        sources.typed.push_back(options.encoding == Encoding::Utf8 ? Utf8ToCp1252(typed) : typed);
+    for (const std::string& typed : options.words) {
+        if (options.encoding == Encoding::Cp1252) {
+            sources.typed.push_back(typed);
+        } else if (const char32_t bad = FirstCharacterOutsideCp1252(typed)) {
+            refused.push_back(UnsearchableWordMessage(Utf8ToCp1252(typed), bad));
+        } else {
+            sources.typed.push_back(Utf8ToCp1252(typed));
+        }
+    }
     if (options.wordsFile)
         sources.wordFile = PathFromBytes(*options.wordsFile);
     if (options.config)
@@ -46,7 +54,8 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     request.logFolder = LogFolderPath(options);
     request.date = options.date;
     request.scope = options.scope;
-    const SearchWordSources sources = WordSources(options, executableFolder);
+    std::vector<std::string> refusedWords;
+    const SearchWordSources sources = WordSources(options, executableFolder, refusedWords);
     if (options.output) {
         std::vector<std::filesystem::path> inputs = FilePaths(KeywordSearchFiles(request).files);
         for (std::filesystem::path& list : NamedListFiles(options))
@@ -55,6 +64,10 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
             inputs.push_back(*wordFile);
         RefuseOutputOverInput(*options.output, inputs);
     }
+    for (const std::string& message : refusedWords)
+        ReportError(message, options.encoding);
+    if (!refusedWords.empty() && sources.typed.empty())
+        return 2; // no typed word is left: neither another list nor nothing is what the user asked for
     try {
         request.words = ChooseSearchWords(sources);
     } catch (const KivError& error) {
@@ -65,7 +78,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     // A saved result file is what the window's "Enregistrer" writes:
     // Windows-1252, each line followed by CR LF, whatever --encoding says.
     const bool toFile = options.output.has_value();
-    std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+    std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(options.encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
         return 1;
@@ -86,10 +99,10 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
 
     const ScanOutcome outcome = RunKeywordSearch(request, events);
     if (!out->Finish()) {
-        ReportError(toFile ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), options.encoding);
+        ReportError(toFile ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), options.encoding);
         return 1;
     }
-    return outcome.allRead ? 0 : 1;
+    return outcome.allRead && refusedWords.empty() ? 0 : 1;
 }
 
 } // namespace kiv::cli

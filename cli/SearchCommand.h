@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace kiv::cli {
@@ -17,7 +18,11 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
 
 // Where the watched words come from: --word, --words, the configuration's or
 // the program's kiv.ini, the built-in words. The watch reads the same list.
-SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder);
+// A typed word with a character that no log can hold is left out, its
+// message (UnsearchableWordMessage) added to refused: searched for as "?", it
+// would find other lines.
+SearchWordSources WordSources(const CliOptions& options, const std::filesystem::path& executableFolder,
+                              std::vector<std::string>& refused);
 
 // One result as a search writes it, appended to out: the word and a TAB first
 // with --with-word, then the rewritten line, then lineEnd.

@@ -9,6 +9,7 @@
 #include "OccupationCommand.h"
 #include "Output.h"
 #include "OutputGuard.h"
+#include "OccupationJob.h"
 #include "PeriodJob.h"
 #include "PeriodSummary.h"
 
@@ -37,14 +38,14 @@ TextList RoomOrder(const CliOptions& options)
 // Every file the summary reads: --output may name none of them.
 std::vector<std::filesystem::path> Inputs(const CliOptions& options, const PeriodRequest& request)
 {
-    std::vector<std::filesystem::path> inputs;
+    // Each day is read as that day's room occupation reads it.
+    std::vector<std::filesystem::path> inputs = NamedListFiles(options);
     for (const LogDate& date : PeriodDays(request.first, request.last)) {
-        const auto found = FilePaths(ListLogFiles(request.logFolder, ConnectionLogMask("", date)).files);
+        const auto found = FilePaths(OccupationFiles({request.logFolder, date, request.room}).files);
         inputs.insert(inputs.end(), found.begin(), found.end());
     }
     if (const auto slots = ChosenSlotsFile(options))
         inputs.push_back(slots->path);
-    inputs.push_back(ConfigFolder(options) / "kiv_salles.txt");
     return inputs;
 }
 
@@ -74,7 +75,7 @@ int RunOccupationSummary(const CliOptions& options)
         request.headerRow.push_back(table.Header(column));
 
     std::unique_ptr<OutputSink> out =
-        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), encoding);
         return 1;
@@ -84,7 +85,7 @@ int RunOccupationSummary(const CliOptions& options)
     const PeriodResult result = RunPeriodJob(request, events);
     out->WriteEncoded(PeriodSummaryCsv(result.use), encoding);
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return result.outcome.allRead ? 0 : 1;

@@ -98,15 +98,21 @@ int RunWatch(const CliOptions& options, const std::filesystem::path& executableF
     if (options.dayGiven)
         request.day = options.date;
     request.catchUp = options.catchUp;
+    std::vector<std::string> refusedWords;
+    const SearchWordSources sources = WordSources(options, executableFolder, refusedWords);
+    for (const std::string& message : refusedWords)
+        ReportError(message, options.encoding);
+    if (!refusedWords.empty() && sources.typed.empty())
+        return 2; // no typed word is left: another list is not what the user asked for
     try {
-        request.words = ChooseSearchWords(WordSources(options, executableFolder));
+        request.words = ChooseSearchWords(sources);
     } catch (const KivError& error) {
         ReportError(error.what(), options.encoding);
         return 1;
     }
 
     WatchPace pace;
-    OutputSink out;
+    OutputSink out(options.encoding);
     bool outputFailed = false;
     DayWatchEvents events;
     std::string lines;

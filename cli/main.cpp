@@ -3,7 +3,9 @@
 
 #include "CliOptions.h"
 #include "ExecutablePath.h"
+#include "FileIo.h"
 #include "OccupationCommand.h"
+#include "Output.h"
 #include "SearchCommand.h"
 #include "WatchCommand.h"
 
@@ -66,7 +68,7 @@ void Print(std::FILE* stream, const std::string& text)
 // whole usage would push the error itself off a small terminal.
 void PrintUsageError(const kiv::cli::UsageError& error, const std::vector<std::string>& args)
 {
-    Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n" + kiv::cli::HelpHint(args) + "\n");
+    Print(stderr, std::string("kivlogs-cli : ") + kiv::cli::VisibleControls(error.what(), kiv::cli::Encoding::Utf8, false) + "\n" + kiv::cli::HelpHint(args) + "\n");
 }
 
 } // namespace
@@ -74,6 +76,7 @@ void PrintUsageError(const kiv::cli::UsageError& error, const std::vector<std::s
 int main(int argc, char** argv)
 {
     using namespace kiv::cli;
+    kiv::FailWritesBeyondFileSizeLimit();
     const std::vector<std::string> args = Arguments(argc, argv);
     CliOptions options;
     try {
@@ -105,7 +108,7 @@ int main(int argc, char** argv)
         return 2;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.
-        Print(stderr, std::string("kivlogs-cli : ") + error.what() + "\n");
+        Print(stderr, "kivlogs-cli : " + VisibleControls(error.what(), Encoding::Utf8, false) + "\n");
         return 1;
     }
     return 0;

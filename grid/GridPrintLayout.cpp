@@ -204,12 +204,16 @@ private:
     int PrintRowAcrossPages(int y, const PrintPlan::ColumnRange& range, int row, int& rowsOnPage)
     {
         int linesLeft = 1;
+        int lineHeight = 1;
         std::vector<std::string_view> rests;
+        // The range's own cells set its lines: a taller cell of another
+        // range does not stretch them.
         for (int col = range.firstCol; col <= range.lastCol; ++col) {
             rests.push_back(table_.CellText(col, row));
             linesLeft = std::max(linesLeft, CellLineCount(rests.back(), table_.MultiLine()));
+            UseCellFont(col, row);
+            lineHeight = std::max(lineHeight, surface_.TextHeight(kEmptyCellText));
         }
-        const int lineHeight = std::max(1, RowContentHeight(row) / linesLeft);
         bool firstPiece = true;
         while (linesLeft > 0 && !cancelled_) {
             int lines = LinesThatFit(y, lineHeight, linesLeft);

@@ -2,6 +2,7 @@
 
 #include "GridFonts.h"
 #include "KivError.h"
+#include "PrintQueue.h"
 #include "QtPrintSurface.h"
 #include "TSlotGridBase.h"
 
@@ -86,30 +87,28 @@ private:
 
 } // namespace
 
-TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer)
+TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer)
 {
-    if (!HasPrinter(printer))
+    if (!HasPrinter(*printer))
         throw KivError("Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e");
     RegisterWindowFonts();
     auto table = std::make_shared<const GridTable>(grid);
-    return [table, &printer](const std::atomic<bool>& cancel) {
-        const OrientationKept orientation(printer);
-        printer.setPageOrientation(QPageLayout::Landscape);
-        printer.setDocName(QString());
+    return [table, printer = std::move(printer)](const std::atomic<bool>& cancel) {
+        const OrientationKept orientation(*printer);
+        UsePrintableArea(*printer, QPageLayout::Landscape);
+        printer->setDocName(QString());
 
         const GridPrintLayout layout(*table);
-        QtPrintSurface measuring(printer);
+        QtPrintSurface measuring(*printer);
         const PrintPlan counted = layout.Count(measuring, measuring.Page());
 
+        PrintQueueJob queued(*printer);
         QPainter painter;
-        if (!painter.begin(&printer))
+        if (!painter.begin(printer.get()))
             throw KivError("Impossible de lancer l'impression");
-        QtPrintSurface drawing(printer, &painter, &cancel);
+        QtPrintSurface drawing(*printer, &painter, &cancel);
         PrintPlan printed = layout.Print(drawing, drawing.Page(), counted.pages);
-        // A job called off leaves no half printout in the queue.
-        if (cancel.load())
-            printer.abort();
-        painter.end();
+        queued.End(painter, cancel.load());
         return printed;
     };
 }
@@ -136,7 +135,7 @@ std::function<void(const std::atomic<bool>& cancel)> PrepareLandscapePagePrint(Q
 PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer)
 {
     const std::atomic<bool> never{false};
-    return PrepareSlotTablePrint(grid, printer)(never);
+    return PrepareSlotTablePrint(grid, std::shared_ptr<QPrinter>(&printer, [](QPrinter*) {}))(never);
 }
 
 } // namespace kiv

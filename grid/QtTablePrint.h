@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QPrinter;
@@ -27,10 +28,11 @@ PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer);
 // The same printout made ready on the window's thread: the printer checked
 // (the same error when there is none) and the cells copied, so that the job
 // may run on a thread of its own while the grid goes on changing. The job
-// uses printer until it returns, and stops at the end of a page once cancel
-// turns true.
+// holds its printer; it stops at the end of a page once cancel turns true,
+// and what it sent to the print queue is then withdrawn. A queue that
+// refuses the job makes it throw KivError with the queue's reason.
 using TablePrintJob = std::function<PrintPlan(const std::atomic<bool>& cancel)>;
-TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, QPrinter& printer);
+TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer);
 
 // One landscape page that draw fills, made ready the same way: the printer
 // checked (the same error when there is none), the page turned for this job

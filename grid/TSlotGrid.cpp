@@ -1,12 +1,28 @@
 #include "TSlotGrid.h"
 
+#include "CellCopyText.h"
+#include "QtCp1252.h"
 #include "QtTablePrint.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 
 namespace kiv {
 
 TSlotGrid::TSlotGrid(QWidget* parent)
-    : TSlotGridBase(parent), table_(Cells(), ColCount(), FixedRows())
+    : TSlotGridBase(parent), table_(Cells(), ColCount(), FixedRows()), copy_(new QAction(QStringLiteral("Copier"), this))
 {
+    copy_->setShortcut(QKeySequence::Copy);
+    copy_->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy_, &QAction::triggered, this, &TSlotGrid::CopySelection);
+    addAction(copy_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TSlotGrid::CopySelection()
+{
+    QGuiApplication::clipboard()->setText(FromCp1252(CellCopyText(Cells(), Selection())));
 }
 
 OccupationTable& TSlotGrid::Table() noexcept

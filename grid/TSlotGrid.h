@@ -7,6 +7,7 @@
 #include "TSlotGridBase.h"
 #include "TextList.h"
 
+class QAction;
 class QPrinter;
 
 namespace kiv {
@@ -35,8 +36,14 @@ public:
     // Throws KivError when there is no printer.
     void Print(QPrinter& printer);
 
+    // Puts the selected cells on the clipboard as a spreadsheet pastes them
+    // (CellCopyText): Ctrl+C, and "Copier" of the table's context menu.
+    void CopySelection();
+    QAction* CopyAction() const noexcept { return copy_; }
+
 private:
     OccupationTable table_;
+    QAction* copy_;
 };
 
 } // namespace kiv

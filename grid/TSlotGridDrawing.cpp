@@ -4,6 +4,7 @@
 // walk stops at the cell's bottom edge, so a repaint costs what is on screen.
 
 #include "CellTextLines.h"
+#include "GridFonts.h"
 #include "LineBreaks.h"
 #include "QtCellColors.h"
 #include "QtCp1252.h"
@@ -22,6 +23,13 @@
 
 namespace kiv {
 namespace {
+
+// The lines of a cell are as far apart as Windows spaces them, as on paper.
+int ScreenLineHeight(const QFont& font)
+{
+    const int emPixels = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
+    return std::max(static_cast<int>(WindowsLineMetrics(font, emPixels).height), 1);
+}
 
 // Space between a cell's inner edge and its text, left, right and top.
 constexpr int kTextInset = 2;
@@ -223,14 +231,14 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
                                    const CellLook& look, const QFont& font)
 {
     const QFontMetrics metrics(font);
-    const int lineHeight = std::max(metrics.height(), 1);
+    const int lineHeight = ScreenLineHeight(font);
     const int ascent = metrics.ascent();
     const int bottom = textRect.bottom() + 1;
     // A line longer than the cell is cut at its edge: only its first bytes
     // can show, and a 50 MB line is not turned into text to be clipped.
     const std::size_t shownBytes = static_cast<std::size_t>(textRect.width()) * 4 + 64;
 
-    const auto drawLine = [&](std::string_view line, int y) {
+    const auto drawOneLine = [&](std::string_view line, int y) {
         if (line.empty())
             return;
         if (look.hAlign == HAlign::Left && line.size() > shownBytes)
@@ -255,6 +263,9 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
             x += look.hAlign == HAlign::Right ? room : room / 2;
         }
         painter.drawText(QPoint(x, y + ascent), shown);
+    };
+    const auto drawLine = [&](std::string_view line, int y) {
+        DrawEmboldened(painter, font, [&] { drawOneLine(line, y); });
     };
 
     const bool singleLine = !multiLineCells_ || text.find('\r') == std::string_view::npos;
@@ -334,7 +345,7 @@ bool TSlotGridBase::AppendWouldShow(int col, int row) const
         return false;
     const int shrink = (row < fixedRows_ || col < fixedCols_) ? 1 : gridLineWidth_;
     const int textHeight = cell.height() - 2 * shrink - kTextInset;
-    const int lineHeight = std::max(QFontMetrics(ScreenFont(CellAppearance(col, row, false).font)).height(), 1);
+    const int lineHeight = ScreenLineHeight(ScreenFont(CellAppearance(col, row, false).font));
     const int fitting = std::max(textHeight / lineHeight, 0);
     std::string_view rest = text;
     std::string_view line;
@@ -350,7 +361,7 @@ void TSlotGridBase::DrawFormattedText(QPainter& painter, std::string_view text, 
 {
     (void)look;
     // Only the lines that can reach the bottom are handed to the layout.
-    const int lineHeight = std::max(QFontMetrics(font).height(), 1);
+    const int lineHeight = ScreenLineHeight(font);
     const int maxLines = textRect.height() / lineHeight + 1;
     QString html;
     std::string_view rest = text;

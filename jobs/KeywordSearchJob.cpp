@@ -2,9 +2,7 @@
 
 #include "AsciiCase.h"
 #include "KeywordScan.h"
-#include "LogFolder.h"
-#include "ScanReport.h"
-#include "TimedBatches.h"
+#include "LogFileJob.h"
 
 #include <algorithm>
 #include <tuple>
@@ -45,37 +43,18 @@ KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex
 ScanOutcome RunKeywordSearch(const KeywordSearchRequest& request, const KeywordSearchEvents& events,
                              const std::atomic<bool>* cancel)
 {
-    ScanOutcome outcome;
-    ScanReport report(outcome, events.onError, events.onFileStarted, cancel);
-    try {
-        const LogFolderListing listing = KeywordSearchFiles(request);
-        if (!report.FolderListed(listing, events.onFilesFound))
-            return report.Finish(false);
-
-        TimedBatches<KeywordSearchResult> batches(events.onResults, cancel);
-        KeywordScanEvents scan;
-        scan.onResult = [&](KeywordResult&& found) {
-            batches.Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
-        };
-        scan.onProgress = [&](std::size_t done, std::size_t total) {
-            batches.Flush();
-            report.FileStarted(done, total);
-        };
-        scan.onError = [&](const std::string& message) {
-            // A file's results come before its error, as the reader met them.
-            batches.Flush();
-            report.Error(message);
-        };
-        report.FileStarted(0, listing.files.size());
-        KeywordScanOptions options;
-        options.cancel = cancel;
-        const bool everyFileRead = RunKeywordScan(listing.files, request.words, scan, options);
-        batches.Flush();
-        return report.Finish(everyFileRead);
-    } catch (const std::exception& failure) {
-        report.Error(UnforeseenFailureText(failure));
-        return report.Finish(false);
-    }
+    return RunLogFileJob<KeywordSearchResult>(
+        events, events.onResults, cancel, [&] { return KeywordSearchFiles(request); },
+        [&](const std::vector<std::string>& files, LogFileJobSteps<KeywordSearchResult>& steps) {
+            KeywordScanEvents scan;
+            steps.Wire(scan);
+            scan.onResult = [&](KeywordResult&& found) {
+                steps.Batches().Add(ShownResult(std::move(found.line), found.wordIndex, request.words));
+            };
+            KeywordScanOptions options;
+            options.cancel = cancel;
+            return RunKeywordScan(files, request.words, scan, options);
+        });
 }
 
 } // namespace kiv

@@ -26,6 +26,9 @@ struct OccupationRequest {
     // How one large log spreads over the cores; a period's days, scanned side
     // by side, each keep to one thread.
     ScanThreads threads{};
+    // False for a caller that counts sessions: they come without their logout
+    // times, which are then not looked for.
+    bool logoutTimes = true;
 };
 
 struct OccupationEvents {

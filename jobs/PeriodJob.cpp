@@ -77,7 +77,8 @@ void CountDay(const PeriodRequest& request, LogDate date, const ScanThreads& thr
                 ++use.bySlot[static_cast<std::size_t>(column)];
         }
     };
-    OccupationRequest day{request.logFolder, date, request.room, threads};
+    // A session counts in its login's columns: its logout time plays no part.
+    OccupationRequest day{request.logFolder, date, request.room, threads, false};
     tally.outcome = RunOccupationJob(day, events, cancel);
 }
 

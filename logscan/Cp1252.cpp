@@ -55,7 +55,11 @@ std::string Cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8)
+namespace {
+
+// Converts; firstBad is the first character that became "?" (U+FFFD for bytes
+// that are not UTF-8), or stays 0.
+std::string Convert(std::string_view utf8, char32_t& firstBad)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -88,14 +92,32 @@ std::string Utf8ToCp1252(std::string_view utf8)
         }
         if (!ok) {
             out += '?';
+            firstBad = firstBad != 0 ? firstBad : U'\uFFFD';
             ++i;
             continue;
         }
         const int byte = UnicodeToCp1252(cp);
+        if (byte < 0 && firstBad == 0)
+            firstBad = cp;
         out += byte < 0 ? '?' : static_cast<char>(byte);
         i += len;
     }
     return out;
+}
+
+} // namespace
+
+std::string Utf8ToCp1252(std::string_view utf8)
+{
+    char32_t firstBad = 0;
+    return Convert(utf8, firstBad);
+}
+
+char32_t FirstCharacterOutsideCp1252(std::string_view utf8)
+{
+    char32_t firstBad = 0;
+    Convert(utf8, firstBad);
+    return firstBad;
 }
 
 } // namespace kiv

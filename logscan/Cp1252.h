@@ -19,4 +19,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // Malformed UTF-8 sequences and characters outside Windows-1252 become "?".
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// The first character of the UTF-8 text that Windows-1252 cannot hold
+// (U+FFFD for bytes that are not UTF-8), or 0 when it holds none: a watched
+// word with one would be searched for as "?" and find other lines.
+char32_t FirstCharacterOutsideCp1252(std::string_view utf8);
+
 } // namespace kiv

@@ -23,6 +23,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -406,7 +407,14 @@ FileReplacement::FileReplacement(const std::filesystem::path& target)
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
         std::filesystem::path name(".");
         name += target_.filename();
-        name += "." + std::to_string(random() % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        // Appended piece by piece: GCC 12 misreads "." + std::string&& as an
+        // overlapping copy (-Wrestrict) in optimised builds.
+        std::string suffix = ".";
+        suffix += std::to_string(random() % 1000000);
+        suffix += '-';
+        suffix += std::to_string(counter++);
+        suffix += ".tmp";
+        name += suffix;
         temporary_ = folder / name;
         file_ = CreateNewFile(temporary_, target_);
         if (!file_ && !std::filesystem::exists(temporary_, ec))
@@ -463,6 +471,13 @@ void FileReplacement::Discard() noexcept
 #endif
         temporary_.clear();
     }
+}
+
+void FailWritesBeyondFileSizeLimit()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)

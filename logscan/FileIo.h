@@ -124,6 +124,12 @@ private:
     bool failed_ = false;
 };
 
+// A file-size limit (a school's quota, `ulimit -f`) must make a write fail,
+// with the old file kept and the temporary one removed, not end the program
+// and every result on screen with it: both programs call this first, so that
+// the system refuses the write (EFBIG) instead of sending SIGXFSZ.
+void FailWritesBeyondFileSizeLimit();
+
 // Replaces the file with exactly these bytes, through a FileReplacement. False
 // when the file cannot be created or written; the old file is then untouched.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);

@@ -51,6 +51,11 @@ std::string UnsearchableWordMessage(std::string_view cp1252Word, char32_t codePo
            + ") que les logs ne peuvent pas contenir";
 }
 
+std::string StreamWriteMessage()
+{
+    return "Erreur \xE0 l'enregistrement du flux";
+}
+
 std::string BadIndexMessage()
 {
     return "Index incorrect";

@@ -35,6 +35,9 @@ std::string FileFailureMessage(std::string_view fileName);
 std::string UnsearchableWordMessage(std::string_view cp1252Word, char32_t codePoint);
 // "Index incorrect"
 std::string BadIndexMessage();
+// "Erreur à l'enregistrement du flux": results or a list that were being
+// written could not be written whole (a full disk, a file-size limit).
+std::string StreamWriteMessage();
 // "Indice de liste hors limites (%d)"
 std::string ListIndexMessage(long long index);
 

@@ -81,7 +81,7 @@ std::vector<std::size_t> ChunkBounds(std::string_view text, unsigned parts)
 // Candidates before the file's first login are of no use; keepAllLogouts is
 // false for the first chunk, where they can be told apart.
 void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::string_view room,
-               bool keepAllLogouts, ChunkLines& chunk, const std::atomic<bool>* cancel)
+               bool keepAllLogouts, bool keepLogouts, ChunkLines& chunk, const std::atomic<bool>* cancel)
 {
     const bool allRooms = room == kAllRooms;
     // Room for a line in every 64 bytes holds a connection log's logins and
@@ -100,12 +100,13 @@ void ScanChunk(std::string_view text, std::size_t begin, std::size_t end, std::s
         const std::size_t body = SkipLineBlanks(text, start, lineEnd);
         const std::string_view line = text.substr(body, lineEnd - body);
         const LogWords words = FindLogWords(line);
-        if (words.logout && (keepAllLogouts || !chunk.logins.empty())) {
+        if (words.logout && keepLogouts && (keepAllLogouts || !chunk.logins.empty())) {
             chunk.candidates.push_back({body, line});
             chunk.candidateHours.emplace_back(line);
         }
         if (words.login && (allRooms || AsciiStartsWithNoCase(line, room))) {
-            chunk.logins.push_back({body, LoginUser(line)});
+            // The user is the key that finds the logout: no pairing, no key.
+            chunk.logins.push_back({body, keepLogouts ? LoginUser(line) : std::string_view()});
             chunk.loginLines.push_back(line);
         }
         if (lineEnd >= end)
@@ -180,7 +181,7 @@ private:
 // calling thread; deliver may take the batch's entries.
 template <class Deliver>
 void ExtractInBatches(const LogLineReader& lines, std::string_view room, const std::atomic<bool>* cancel,
-                      const ScanThreads& threads, Deliver&& deliver)
+                      const ScanThreads& threads, bool pairLogouts, Deliver&& deliver)
 {
     if (room.empty())
         return; // no line passes an empty room
@@ -191,7 +192,7 @@ void ExtractInBatches(const LogLineReader& lines, std::string_view room, const s
     const std::vector<std::size_t> bounds = ChunkBounds(text, threadCount);
     std::vector<ChunkLines> chunks(threadCount);
     RunOnThreads(threadCount, [&](unsigned c) {
-        ScanChunk(text, bounds[c], bounds[c + 1], room, c != 0, chunks[c], cancel);
+        ScanChunk(text, bounds[c], bounds[c + 1], room, c != 0, pairLogouts, chunks[c], cancel);
     });
     if (Cancelled(cancel))
         return;
@@ -207,7 +208,8 @@ void ExtractInBatches(const LogLineReader& lines, std::string_view room, const s
     }
     if (loginCount == 0)
         return;
-    const std::vector<std::size_t> logouts = PairLogoutsInStretches(stretches);
+    const std::vector<std::size_t> logouts =
+        pairLogouts ? PairLogoutsInStretches(stretches) : std::vector<std::size_t>(loginCount, kNoLogout);
     if (Cancelled(cancel))
         return;
 
@@ -229,11 +231,11 @@ void ExtractInBatches(const LogLineReader& lines, std::string_view room, const s
 
 void ExtractSessions(const LogLineReader& lines, std::string_view room,
                      const std::function<void(const SessionEntry&)>& onSession, const std::atomic<bool>* cancel,
-                     const ScanThreads& threads)
+                     const ScanThreads& threads, bool pairLogouts)
 {
     // The batches stay with their slots, so that their strings keep their
     // room from one batch to the next.
-    ExtractInBatches(lines, room, cancel, threads, [&](const std::vector<SessionEntry>& batch) {
+    ExtractInBatches(lines, room, cancel, threads, pairLogouts, [&](const std::vector<SessionEntry>& batch) {
         if (onSession)
             for (const SessionEntry& entry : batch)
                 onSession(entry);
@@ -241,9 +243,9 @@ void ExtractSessions(const LogLineReader& lines, std::string_view room,
 }
 
 void ExtractSessionBatches(const LogLineReader& lines, std::string_view room, const SessionBatchSink& onBatch,
-                           const std::atomic<bool>* cancel, const ScanThreads& threads)
+                           const std::atomic<bool>* cancel, const ScanThreads& threads, bool pairLogouts)
 {
-    ExtractInBatches(lines, room, cancel, threads, [&](std::vector<SessionEntry>& batch) {
+    ExtractInBatches(lines, room, cancel, threads, pairLogouts, [&](std::vector<SessionEntry>& batch) {
         if (onBatch && !batch.empty())
             onBatch(std::move(batch));
         batch.clear(); // given away: the slot makes new entries for its next batch
@@ -272,9 +274,9 @@ std::optional<std::string> ScanFile(const std::string& path, std::string_view ro
             error = refused.what();
         }
         if (events.onSessions)
-            ExtractSessionBatches(reader, room, events.onSessions, cancel, threads);
+            ExtractSessionBatches(reader, room, events.onSessions, cancel, threads, events.pairLogouts);
         else
-            ExtractSessions(reader, room, events.onSession, cancel, threads);
+            ExtractSessions(reader, room, events.onSession, cancel, threads, events.pairLogouts);
     } catch (const std::exception&) {
         error = FileFailureMessage(PathForMessage(file));
     }

@@ -30,6 +30,10 @@ struct OccupationScanEvents {
     // A file that could not be read, with the message for the user; the scan
     // goes on with the next file.
     std::function<void(const std::string& message)> onError;
+    // False when the caller only counts sessions: each comes without its
+    // logout time (left empty), and no logout line is looked for, which is
+    // most of a busy day's cost.
+    bool pairLogouts = true;
 };
 
 // Scans the files in order. Returns true when every file was read whole, false
@@ -48,10 +52,13 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
 // the file that closes its user's session.
 void ExtractSessions(const LogLineReader& lines, std::string_view room,
                      const std::function<void(const SessionEntry&)>& onSession,
-                     const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {});
+                     const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {},
+                     bool pairLogouts = true);
 
-// The same sessions in batches of consecutive lines, never an empty one.
+// The same sessions in batches of consecutive lines, never an empty one;
+// without their logout times when pairLogouts is false.
 void ExtractSessionBatches(const LogLineReader& lines, std::string_view room, const SessionBatchSink& onBatch,
-                           const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {});
+                           const std::atomic<bool>* cancel = nullptr, const ScanThreads& threads = {},
+                           bool pairLogouts = true);
 
 } // namespace kiv

@@ -5,7 +5,6 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QRawFont>
 
 #include <cmath>
 #include <cstdlib>
@@ -30,23 +29,6 @@ QFont MakeFont(const PrintFont& asked)
     // hundreds of thousands of entries be measured from one table per font.
     font.setKerning(false);
     return font;
-}
-
-// Windows sets a line's height and its baseline by the font's own figures for
-// Windows (winAscent and winDescent); Qt may take the typographic ones, which
-// for Tahoma make a line a fifth shorter. The layout was made for the former.
-bool WindowsLineMetrics(const QFont& font, qreal emPixels, qreal& height, qreal& ascent)
-{
-    const QRawFont raw = QRawFont::fromFont(font);
-    const QByteArray os2 = raw.fontTable("OS/2");
-    if (!raw.isValid() || raw.unitsPerEm() <= 0 || os2.size() < 78)
-        return false;
-    const auto word = [&os2](int at) { return (static_cast<uchar>(os2[at]) << 8) | static_cast<uchar>(os2[at + 1]); };
-    const qreal winAscent = word(74);
-    const qreal winDescent = word(76);
-    ascent = emPixels * winAscent / raw.unitsPerEm();
-    height = emPixels * (winAscent + winDescent) / raw.unitsPerEm();
-    return true;
 }
 
 int ToUnits(double pixels, double pixelsPerUnit)
@@ -81,10 +63,9 @@ void QtPrintSurface::SetFont(const PrintFont& font)
     }
     const QFont made = MakeFont(font);
     LoadedFont loaded{font, made, QFontMetricsF(made, &device_), {}, 0, 0};
-    if (!WindowsLineMetrics(made, std::abs(font.height) * pixelsPerUnitY_, loaded.height, loaded.ascent)) {
-        loaded.height = loaded.metrics.height();
-        loaded.ascent = loaded.metrics.ascent();
-    }
+    const LineMetrics lines = WindowsLineMetrics(made, std::abs(font.height) * pixelsPerUnitY_);
+    loaded.height = lines.height;
+    loaded.ascent = lines.ascent;
     for (int byte = 0; byte < 256; ++byte) {
         const char c = static_cast<char>(byte);
         loaded.advances[byte] = loaded.metrics.horizontalAdvance(FromCp1252(std::string_view(&c, 1)));
@@ -139,7 +120,8 @@ void QtPrintSurface::DrawTextLine(int x, int top, const PageRect& clip, std::str
     }
     painter_->setPen(Qt::black);
     const QPointF baseline(x * pixelsPerUnitX_, -top * pixelsPerUnitY_ + Current().ascent);
-    painter_->drawText(baseline, FromCp1252(line));
+    const QString text = FromCp1252(line);
+    DrawEmboldened(*painter_, Current().font, [&] { painter_->drawText(baseline, text); });
 }
 
 void QtPrintSurface::DrawLine(PagePoint from, PagePoint to, int width)

@@ -3,6 +3,7 @@
 // folder, list files written and read as raw bytes, and the error boxes
 // captured instead of shown.
 
+#include "KeywordSearchJob.h"
 #include "TextList.h"
 #include "KivErrorBox.h"
 #include "StartupPaths.h"
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kivtest {
@@ -77,6 +79,21 @@ inline std::vector<std::string> HeaderRow(const kiv::TForm1& form)
     for (int c = 0; c < 8; ++c)
         row.push_back(form.SlotGrid1->CellText(c, 0));
     return row;
+}
+
+// A result as the keyword search hands it to the view, its bold part named
+// by its text (the search alone decides which word is bold; these lines only
+// stand for what it found).
+inline kiv::KeywordSearchResult Found(std::string line, std::string_view bold = {})
+{
+    kiv::KeywordSearchResult result;
+    const std::size_t at = bold.empty() ? std::string::npos : line.find(bold);
+    if (at != std::string::npos) {
+        result.boldStart = at;
+        result.boldLength = bold.size();
+    }
+    result.line = std::move(line);
+    return result;
 }
 
 } // namespace kivtest

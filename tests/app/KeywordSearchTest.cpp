@@ -7,6 +7,7 @@
 #include "FrenchLook.h"
 #include "KeywordSearchRun.h"
 #include "LogFolder.h"
+#include "PrintJobRun.h"
 #include "QtCp1252.h"
 #include "ResultsPrinting.h"
 #include "ResultsView.h"
@@ -33,6 +34,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
@@ -228,8 +230,8 @@ private slots:
         const std::pair<QAction*, QString> searches[] = {{Form().Rechercheordi, computer}, {Form().RechercheNom, pupil}};
         for (const auto& [item, word] : searches) {
             Form().RichEdit1->clear();
-            Form().RichEdit1->AppendResult("premier", "");
-            Form().RichEdit1->AppendResult(kiv::ToCp1252(line), "");
+            const kiv::KeywordSearchResult results[] = {kivtest::Found("premier"), kivtest::Found(kiv::ToCp1252(line))};
+            Form().RichEdit1->AppendResults(results);
             SelectLine(2);
             QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
             QVERIFY(!item->isEnabled());
@@ -248,8 +250,9 @@ private slots:
 
     void effacerEmptiesTheViewAndCopierCopiesRichAndPlainText()
     {
-        Form().RichEdit1->AppendResult("POSTE2:u2:jeux <b>", "jeux");
-        Form().RichEdit1->AppendResult("POSTE1:u1:sexe", "SEXE");
+        const kiv::KeywordSearchResult results[] = {kivtest::Found("POSTE2:u2:jeux <b>", "jeux"),
+                                                    kivtest::Found("POSTE1:u1:sexe", "sexe")};
+        Form().RichEdit1->AppendResults(results);
         // The user takes the first line away; the selection copies the rest.
         Form().RichEdit1->SetSelection({0, 0}, {1, 0});
         QTest::keyClick(Form().RichEdit1, Qt::Key_Delete);
@@ -272,7 +275,7 @@ private slots:
         QCOMPARE(QApplication::clipboard()->mimeData()->text(), QStringLiteral("POSTE1:u1:sexe\n"));
     }
 
-    void savingWritesWhatTheCommandLineWritesAndPrintingToAFileTheSame()
+    void savingWritesWhatTheCommandLineWritesAndPrintingToAFileMakesThePrintout()
     {
         QVERIFY(SearchWith(Form().SpeedButton1));
         const std::filesystem::path out = folders_->Exe();
@@ -286,12 +289,11 @@ private slots:
         std::vector<QString> titles;
         std::vector<QString> offered;
         QString answer;
-        bool tickPrintToFile = false;
+        QString printFile;
         Form().HasDefaultPrinter = [] { return true; };
         Form().RunModal = [&](QDialog& dialog) {
             if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) {
-                if (tickPrintToFile)
-                    print->printer()->setOutputFileName(QStringLiteral("ignored.pdf"));
+                print->printer()->setOutputFileName(printFile);
                 return int(QDialog::Accepted);
             }
             auto& save = static_cast<QFileDialog&>(dialog);
@@ -306,21 +308,24 @@ private slots:
         QCOMPARE(Folders::Read(out / "resultats.txt"), expected);
         QVERIFY(offered[0].endsWith(QStringLiteral("/kiv_log.txt")));
 
-        tickPrintToFile = true;
-        answer = QString::fromStdU16String((out / "imprime.txt").u16string());
+        // The print dialog's file is the printout itself, as a PDF: no save
+        // dialog, the text as on paper.
+        printFile = QString::fromStdU16String((out / "imprime.pdf").u16string());
+        QSignalSpy printed(Form().findChild<kiv::PrintJobRun*>(), &kiv::PrintJobRun::Finished);
         Form().SpeedButton2->click();
-        QCOMPARE(Folders::Read(out / "imprime.txt"), expected);
-        QVERIFY(!std::filesystem::exists("ignored.pdf"));
-        tickPrintToFile = false;
+        QVERIFY(printed.wait(30000));
+        const QString text = QString::fromStdString(Run(QStringLiteral("pdftotext"), {printFile, "-"}));
+        // (A no-break space reads back from the PDF as a space.)
+        QCOMPARE(text.split(QRegularExpression(QStringLiteral("[\n\f]+")), Qt::SkipEmptyParts),
+                 Form().RichEdit1->toPlainText().replace(QChar(0xA0), QLatin1Char(' ')).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+        printFile.clear();
 
         ErrorCapture errors;
         answer = QString::fromStdU16String((out / "absent" / "x.txt").u16string());
         Form().SpeedButton5->click();
-        QCOMPARE(titles.size(), std::size_t(3));
-        QVERIFY(titles[0] != titles[1]);
-        QCOMPARE(titles[1], QStringLiteral("Impression dans le fichier: "));
-        QCOMPARE(titles[2], titles[1]);
-        QCOMPARE(offered[2], QString::fromStdU16String((out / "imprime.txt").u16string()));
+        QCOMPARE(titles.size(), std::size_t(2));
+        QCOMPARE(titles[1], titles[0]);
+        QCOMPARE(offered[1], QString::fromStdU16String((out / "resultats.txt").u16string()));
         QCOMPARE(errors.messages,
                  std::vector<std::string>{"Impossible de cr\xE9" "er le fichier " + kiv::PathForMessage(out / "absent" / "x.txt") + "."});
         QCOMPARE(std::filesystem::current_path(), cwd);
@@ -328,7 +333,7 @@ private slots:
         Form().HasDefaultPrinter = [] { return false; };
         Form().SpeedButton2->click();
         QCOMPARE(errors.messages.back(), std::string("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e."));
-        QCOMPARE(titles.size(), std::size_t(3));
+        QCOMPARE(titles.size(), std::size_t(2));
     }
 
     // A Polish l with stroke would be searched for as "?", and a zero-width
@@ -432,8 +437,10 @@ private slots:
 
     void printingToPaperKeepsEveryLineAndTheBoldWordInPortrait()
     {
+        std::vector<kiv::KeywordSearchResult> results;
         for (int i = 0; i < 150; ++i)
-            Form().RichEdit1->AppendResult("POSTE" + std::to_string(i) + ":eleve:caf\xE9 sexe fin", "sexe");
+            results.push_back(kivtest::Found("POSTE" + std::to_string(i) + ":eleve:caf\xE9 sexe fin", "sexe"));
+        Form().RichEdit1->AppendResults(results);
         const std::filesystem::path pdf = folders_->Exe() / "resultats.pdf";
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -479,6 +486,28 @@ private slots:
         QApplication::sendEvent(Form().RichEdit1, &menuKey);
         QCOMPARE(opened.size(), 1);
         Form().PopupMenu1->hide();
+    }
+
+    // A search that finds nothing says so in a passing tip over the results,
+    // and the status line stays as it was.
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("nothing found") << QStringLiteral("introuvable") << true;
+        QTest::newRow("something found") << QStringLiteral("sexe") << false;
+    }
+    void aSearchThatFindsNothingSaysSoWithoutTouchingTheStatusLine()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, told);
+        Form().show();
+        QToolTip::hideText();
+        Form().StatusText->setText(QStringLiteral("ligne 3  "));
+        Form().Memo3->setPlainText(word);
+        QVERIFY(SearchWith(Form().SpeedButton3));
+        QCOMPARE(QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Aucun résultat"), told);
+        QCOMPARE(Form().StatusText->text(), QStringLiteral("ligne 3  "));
     }
 
     void theWindowStopsShrinkingBeforeItsControlsAndQtSpeaksFrench()

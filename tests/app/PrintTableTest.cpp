@@ -113,9 +113,10 @@ private slots:
             form.SpeedButtonprint->click();
             QVERIFY(printing->Running());
             QVERIFY(!form.SpeedButtonprint->isEnabled() && !form.SpeedButton2->isEnabled());
+            // Closing waits for the printout: it has ended when close returns.
             if (job.closed)
                 form.close();
-            QVERIFY(finished.wait(60000));
+            QVERIFY(!finished.isEmpty() || finished.wait(60000));
             QCOMPARE(finished.at(0).at(0).toBool(), !job.closed);
             QVERIFY(form.SpeedButtonprint->isEnabled() && form.SpeedButton2->isEnabled());
             if (!job.closed)

@@ -4,91 +4,151 @@
 // says so and skips.
 
 #include "AppTestSupport.h"
+#include "PrintQueueSupport.h"
 
+#include "PrintJobRun.h"
 #include "ResultsView.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileSystemWatcher>
+#include <QElapsedTimer>
 #include <QPrintDialog>
 #include <QPrinterInfo>
-#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QToolButton>
-
-namespace {
-
-QString Run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// The PDF files written since the given time: CUPS-PDF names each after the
-// job's title and number, which another run may have used before.
-QStringList PdfsSince(const QDir& out, const QDateTime& since)
-{
-    QStringList files;
-    for (const QFileInfo& file : out.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files))
-        if (file.lastModified() >= since)
-            files << file.filePath();
-    return files;
-}
-
-} // namespace
 
 class ResultsPrintQueueTest : public QObject {
     Q_OBJECT
 
-private slots:
-    void theQueuePrintsTheViewsText()
-    {
-        const QString outFolder = qEnvironmentVariable("CUPS_PDF_OUT");
-        if (QPrinterInfo::defaultPrinter().isNull() || outFolder.isEmpty())
-            QSKIP("no private CUPS-PDF queue: run through scripts/with-cups-pdf.sh");
+    static QString Queue() { return QPrinterInfo::defaultPrinter().printerName(); }
 
+private slots:
+    void init()
+    {
+        if (QPrinterInfo::defaultPrinter().isNull() || !kivtest::PrintQueueGiven())
+            QSKIP("no private CUPS-PDF queue: run through scripts/with-cups-pdf.sh");
+    }
+
+    // The dialog offers no part of the text, and a page range that reached
+    // the job's printer all the same neither cuts the results nor the table
+    // printed next.
+    void printsTheWholeTextAndTheNextTableWhole()
+    {
         kivtest::Folders folders;
         kivtest::ErrorCapture errors; // the list files of this folder are missing
         kiv::TForm1 form(folders.Paths());
         errors.messages.clear();
+        std::vector<kiv::KeywordSearchResult> results;
         for (int i = 0; i < 80; ++i)
-            form.RichEdit1->AppendResult("POSTE" + std::to_string(i) + ":\xE9l\xE8ve07: le 05/02/06: \xE0 14 h 32 min :page sexe",
-                                         "sexe");
+            results.push_back(
+                kivtest::Found("POSTE" + std::to_string(i) + ":\xE9l\xE8ve07: le 05/02/06: \xE0 14 h 32 min :page sexe", "sexe"));
+        form.RichEdit1->AppendResults(results);
         int dialogs = 0;
+        QStringList partsOffered;
         form.RunModal = [&](QDialog& dialog) {
-            dialogs += qobject_cast<QPrintDialog*>(&dialog) != nullptr;
-            return int(QDialog::Accepted);
+            auto* print = qobject_cast<QPrintDialog*>(&dialog);
+            if (!print)
+                return int(QDialog::Rejected);
+            ++dialogs;
+            print->show();
+            // The options, folded at first, unfolded as a user would.
+            for (QPushButton* button : print->findChildren<QPushButton*>())
+                if (button->text().contains(QLatin1String("Options"), Qt::CaseInsensitive))
+                    button->click();
+            for (const char* part : {"printRange", "pagesRadioButton", "printCurrentPage", "printSelection", "pageSetCombo"}) {
+                const auto* widget = print->findChild<QWidget*>(QLatin1String(part));
+                if (!widget || widget->isVisible())
+                    partsOffered << QLatin1String(part);
+            }
+            // Pages 1 to 1, where the dialog offers them.
+            if (partsOffered.contains(QLatin1String("printRange"))) {
+                print->findChild<QRadioButton*>(QStringLiteral("printRange"))->setChecked(true);
+                print->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(1);
+                print->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(1);
+            }
+            print->accept();
+            return print->result();
         };
 
-        const QDir out(outFolder);
         const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
-        QFileSystemWatcher watcher({outFolder});
-        QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
         form.SpeedButton2->click();
         QCOMPARE(dialogs, 1);
         QVERIFY(errors.messages.empty());
-
-        // CUPS-PDF writes the file once the job has gone through the
-        // scheduler; the job is done when the queue no longer lists it.
-        QString printed;
-        for (int turn = 0; turn < 60 && printed.isEmpty(); ++turn) {
-            const bool pending = !Run(QStringLiteral("lpstat"), {"-o"}).trimmed().isEmpty();
-            const QStringList files = PdfsSince(out, start);
-            if (!pending && !files.isEmpty())
-                printed = files.front();
-            if (printed.isEmpty())
-                changed.wait(1000);
-        }
-        QVERIFY2(!printed.isEmpty(), "no PDF came out of the queue");
-
-        QString text = Run(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")});
+        const QString printed = kivtest::AwaitQueuedPdf(start, QStringLiteral("POSTE79:"));
+        QVERIFY2(!printed.isEmpty(), "the results' last line never came out of the queue");
+        const QString text = kivtest::RunTool(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")});
         QCOMPARE(text.split(QRegularExpression(QStringLiteral("[\\n\\f]+")), Qt::SkipEmptyParts),
                  form.RichEdit1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-        QVERIFY(Run(QStringLiteral("pdffonts"), {printed}).contains(QStringLiteral("Bold")));
+        QVERIFY(kivtest::RunTool(QStringLiteral("pdffonts"), {printed}).contains(QStringLiteral("Bold")));
         QFile::remove(printed);
+
+        // A table of several pages, its last entry on the last one.
+        std::string entries;
+        for (int i = 0; i < 400; ++i)
+            entries += "\rS514PC03 08h25-09h10 eleve" + std::to_string(i) + " 2NDE1";
+        form.SlotGrid1->SetCellText(0, 1, entries);
+        QVERIFY(form.SpeedButtonprint->isEnabled());
+        const QDateTime tableStart = QDateTime::currentDateTime().addSecs(-1);
+        form.SpeedButtonprint->click();
+        QVERIFY(errors.messages.empty());
+        const QString table = kivtest::AwaitQueuedPdf(tableStart, QStringLiteral("eleve399 "));
+        QVERIFY2(!table.isEmpty(), "the table's last page never came out of the queue");
+        const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                               .match(kivtest::RunTool(QStringLiteral("pdfinfo"), {table}));
+        QVERIFY(pages.captured(1).toInt() > 1);
+        QFile::remove(table);
+        QCOMPARE(partsOffered, QStringList());
+    }
+
+    // A queue that refuses jobs: both printouts say so, with its reason.
+    void aQueueThatRefusesJobsSaysWhy()
+    {
+        QVERIFY(kivtest::RunsWell(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("bac vide"), Queue()}));
+        kivtest::Folders folders;
+        kivtest::ErrorCapture errors;
+        kiv::TForm1 form(folders.Paths());
+        form.RunModal = [](QDialog& dialog) { return int(qobject_cast<QPrintDialog*>(&dialog) ? QDialog::Accepted : QDialog::Rejected); };
+        form.RichEdit1->AppendResult("POSTE1:eleve1:sexe", "sexe");
+        form.SlotGrid1->SetCellText(0, 1, "\rS514PC03 08h25-09h10 eleve1 2NDE1");
+        QSignalSpy finished(form.findChild<kiv::PrintJobRun*>(), &kiv::PrintJobRun::Finished);
+        for (QToolButton* button : {form.SpeedButton2, form.SpeedButtonprint}) {
+            errors.messages.clear();
+            finished.clear();
+            button->click();
+            QVERIFY(finished.wait(30000));
+            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            QCOMPARE(errors.messages.size(), std::size_t(1));
+            QVERIFY2(errors.messages[0].find("L'imprimante " + Queue().toStdString() + " refuse l'impression") == 0,
+                     errors.messages[0].c_str());
+        }
+        QVERIFY(kivtest::RunsWell(QStringLiteral("cupsaccept"), {Queue()}));
+    }
+
+    // Closing the window while a 5 MB line is laid out ends at once, and
+    // nothing of the printout comes out.
+    void closingMidPrintoutCancelsItAtTheQueue()
+    {
+        kivtest::Folders folders;
+        kivtest::ErrorCapture errors;
+        kiv::TForm1 form(folders.Paths());
+        form.RunModal = [](QDialog& dialog) { return int(qobject_cast<QPrintDialog*>(&dialog) ? QDialog::Accepted : QDialog::Rejected); };
+        const std::string marker = "ferme" + std::to_string(QCoreApplication::applicationPid());
+        form.RichEdit1->AppendResult("POSTE1:" + marker + ":sexe", "sexe");
+        form.RichEdit1->AppendResult("POSTE2:eleve2:sexe " + std::string(5 << 20, 'x'), "sexe");
+        auto* printing = form.findChild<kiv::PrintJobRun*>();
+        QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);
+        const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
+        form.SpeedButton2->click();
+        QVERIFY(printing->Running());
+        QElapsedTimer closing;
+        closing.start();
+        form.close();
+        QVERIFY2(closing.elapsed() < 3000, qPrintable(QString::number(closing.elapsed())));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QVERIFY(kivtest::AwaitIdleQueue());
+        QCOMPARE(kivtest::QueuedPdf(start, QString::fromStdString(marker)), QString());
     }
 };
 

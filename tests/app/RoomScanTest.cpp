@@ -13,9 +13,11 @@
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using kivtest::ErrorCapture;
@@ -212,6 +214,42 @@ private slots:
                                      QString::fromLatin1("Niveau incorrect (2) pour l'\xE9l\xE9ment \"y\"")}));
         QCOMPARE(linesBehind, 11); // the lines before a refused one are scanned
         QVERIFY(!w.form->SearchBusy());
+    }
+
+    // A share that is not mounted: every letter starts a scan that fails the
+    // same way. The letters all reach the room box, and the error is shown
+    // once the typing is over, once, and again only for a new date.
+    void aMissingFolderLetsTheRoomBeTypedAndSaysSoOnce()
+    {
+        RoomWindow w;
+        std::filesystem::remove_all(w.Logs());
+        std::vector<std::string> boxes;
+        kiv::ErrorBoxHook = [&](QWidget*, const std::string& text) { boxes.push_back(text); };
+        QSignalSpy ended(w.form->RoomFeed, &kiv::RoomScanFeed::Ended);
+        w.form->activateWindow();
+        w.form->ComboBox1->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        w.form->ComboBox1->lineEdit()->selectAll();
+        for (const char* letter : {"S", "5", "1", "4"}) {
+            QTest::keyClicks(w.form->ComboBox1->lineEdit(), QString::fromLatin1(letter));
+            QVERIFY(ended.wait());
+            QVERIFY(boxes.empty()); // nothing over the typing
+        }
+        QCOMPARE(w.form->ComboBox1->currentText(), QStringLiteral("S514"));
+        w.form->Button2->setFocus(); // the focus leaves the room box
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.size(), std::size_t(1));
+        QVERIFY(QString::fromLatin1(boxes[0]).startsWith(QStringLiteral("Impossible d'ouvrir le dossier ")));
+
+        const std::vector<std::pair<std::function<void()>, std::size_t>> changes{
+            {[&] { w.form->ComboBox1->setEditText(QStringLiteral("S302")); }, 1}, // same folder, date and error
+            {[&] { w.form->DateTimePicker1->setDate(kDay.addDays(3)); }, 2},      // a new date
+        };
+        for (const auto& [change, expected] : changes) {
+            change();
+            QVERIFY(ended.wait());
+            QCOMPARE(boxes.size(), expected);
+        }
     }
 
     void closingTheWindowDuringAScanCancelsItAndWaits()

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,5 +68,37 @@ CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path&
     run.err = ReadFile(base.string() + ".err");
     std::filesystem::remove(base.string() + ".out");
     std::filesystem::remove(base.string() + ".err");
+    return run;
+}
+
+CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::filesystem::path& cwd)
+{
+    std::vector<std::string> argv{KIVLOGS_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    CliRun run;
+    if (child < 0)
+        return run;
+    if (child == 0) {
+        if (::chdir(cwd.c_str()) == 0)
+            ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+        if (got <= 0) // EIO once the program has ended and closed the terminal
+            break;
+        run.out.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(terminal);
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return run;
 }

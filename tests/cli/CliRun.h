@@ -16,6 +16,11 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::string& shellPrefix = "");
 
+// Runs kivlogs-cli with standard output and standard error on a new
+// pseudo-terminal, as a user at a terminal sees it: out holds both streams
+// (the terminal writes each LF as CR LF).
+CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 

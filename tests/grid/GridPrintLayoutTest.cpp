@@ -214,6 +214,38 @@ TEST(PrintLayout, ARowTallerThanThePageLosesNoLine)
     EXPECT_EQ(plan.pages, surface.page + 1);
 }
 
+// A slot taller than the page in the first column range does not stretch
+// the lines of a later range: there the 26 entries of a slot that fits a
+// page stay together on it, in one box from the page's top (the row as a
+// whole is taller than what the header leaves), 28 units a line.
+TEST(PrintLayout, ALaterRangesRowFitsItsPageByItsOwnLines)
+{
+    std::string tall, fits;
+    for (int i = 0; i < 100; ++i)
+        tall += "\rxxxxxxxxxx";
+    for (int i = 0; i < 26; ++i)
+        fits += "\ryyyyyyyyyy";
+    const FakeTable table({{"h0", "h1"}, {tall, fits}, {"", ""}});
+    FakeSurface surface;
+    const PrintPlan plan = GridPrintLayout(table).Print(surface, {150, -1000}, 99);
+    ASSERT_EQ(plan.ranges.size(), 2u);
+    std::istringstream transcript(surface.Transcript());
+    std::set<int> pagesOfSecondSlot;
+    int page = 0, lines = 0, lowestTop = 0;
+    for (std::string record; std::getline(transcript, record);) {
+        page += record == "page";
+        int top = 0;
+        if (record.find("yyyy") != std::string::npos && std::sscanf(record.c_str(), "text %*d,%d", &top) == 1) {
+            pagesOfSecondSlot.insert(page);
+            ++lines;
+            lowestTop = std::min(lowestTop, top);
+        }
+    }
+    EXPECT_EQ(lines, 26);
+    EXPECT_EQ(pagesOfSecondSlot.size(), 1u);
+    EXPECT_EQ(lowestTop, -8 - 26 * 28) << "one entry below the other by 25 + 25 / 8";
+}
+
 // Every position of a small table: 0.8 mm below the top, centred, four 0.2 mm
 // lines per cell, text 0.4 mm right of the left line, entries one below the
 // other by 25 + 25 / 8, an empty cell one line high.

@@ -8,13 +8,19 @@
 #include "RoomTableLook.h"
 #include "TSlotGrid.h"
 
+#include <QFile>
 #include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QLineF>
+#include <QTransform>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -55,6 +61,47 @@ std::vector<std::vector<std::string>> MakeEntries(int perColumn, bool full, int 
     }
     return entries;
 }
+
+// What a PDF of Qt's draws, read from its content streams, in points from
+// the page's top-left corner: the size of every piece of text and every
+// straight line.
+struct PdfDrawing {
+    std::vector<double> textSizes;
+    std::vector<QLineF> lines;
+};
+
+PdfDrawing ReadPdf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray pdf = file.readAll();
+    PdfDrawing drawing;
+    double scale = 1;
+    const QRegularExpression streams(QStringLiteral("stream\r?\n"));
+    for (qsizetype at = pdf.indexOf("stream\n"); at >= 0; at = pdf.indexOf("stream\n", at + 1)) {
+        const qsizetype start = at + 7;
+        const qsizetype end = pdf.indexOf("endstream", start);
+        // qUncompress wants the size ahead of zlib's data; a guess grows.
+        QByteArray packed(4, '\0');
+        const quint32 guess = quint32((end - start) * 64);
+        for (int i = 0; i < 4; ++i)
+            packed[i] = char(guess >> (24 - 8 * i));
+        const QString content = QString::fromLatin1(qUncompress(packed + pdf.mid(start, end - start)));
+        const auto cm = QRegularExpression(QStringLiteral("([\\d.]+) 0 0 -[\\d.]+ 0 [\\d.]+ cm")).match(content);
+        if (cm.hasMatch())
+            scale = cm.captured(1).toDouble();
+        for (const auto& tf : QRegularExpression(QStringLiteral("/F\\d+ ([\\d.]+) Tf")).globalMatch(content))
+            drawing.textSizes.push_back(tf.captured(1).toDouble() * scale);
+        for (const auto& line :
+             QRegularExpression(QStringLiteral("([\\d.]+) ([\\d.]+) m\n([\\d.]+) ([\\d.]+) l\nS")).globalMatch(content))
+            drawing.lines.push_back(QLineF(line.captured(1).toDouble(), line.captured(2).toDouble(),
+                                           line.captured(3).toDouble(), line.captured(4).toDouble()) *
+                                    QTransform::fromScale(scale, scale));
+    }
+    return drawing;
+}
+
+constexpr double kPointsPerMm = 72 / 25.4;
 
 } // namespace
 
@@ -135,6 +182,94 @@ private slots:
                     QCOMPARE(found, int(entries[col].size()));
             }
         }
+    }
+
+    // The measures a printed table is made to: headers in 8 pt and entries
+    // in 6 pt (7.94 and 5.95 points on paper), the first row's top 0.8 mm
+    // below the top of the printable area (a PDF's whole sheet), each column
+    // 2 mm wider than its widest line.
+    void laysThePageOutToItsMeasures()
+    {
+        if (QFontInfo(QFont(kiv::kGridFontFamily)).family() != kiv::kGridFontFamily)
+            QSKIP("no Tahoma on this system");
+        kiv::TSlotGrid grid;
+        SetUpLikeTheWindow(grid);
+        for (int col = 0; col < 8; ++col)
+            grid.SetCellText(col, 1, "\releve" + std::string(col + 1, 'w') + "\rx");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("table.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        kiv::PrintSlotTable(grid, printer);
+        const PdfDrawing drawing = ReadPdf(pdf);
+
+        QVERIFY(!drawing.textSizes.empty());
+        const auto [smallest, largest] = std::minmax_element(drawing.textSizes.begin(), drawing.textSizes.end());
+        QVERIFY2(std::abs(*smallest - 5.95) <= 0.05, qPrintable(QString::number(*smallest)));
+        QVERIFY2(std::abs(*largest - 7.94) <= 0.05, qPrintable(QString::number(*largest)));
+
+        std::vector<double> edges;
+        double top = 1e9;
+        for (const QLineF& line : drawing.lines) {
+            top = std::min({top, line.y1(), line.y2()});
+            if (line.x1() == line.x2() && std::find(edges.begin(), edges.end(), line.x1()) == edges.end())
+                edges.push_back(line.x1());
+        }
+        QVERIFY2(std::abs(top / kPointsPerMm - 0.8) < 0.02, qPrintable(QString::number(top / kPointsPerMm)));
+        std::sort(edges.begin(), edges.end());
+        QCOMPARE(int(edges.size()), 9);
+
+        const QString words = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        std::vector<double> widest(8, 0);
+        for (const auto& word : QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\""))
+                                    .globalMatch(words)) {
+            const double left = word.captured(1).toDouble();
+            const auto col = std::upper_bound(edges.begin(), edges.end(), left) - edges.begin() - 1;
+            QVERIFY(col >= 0 && col < 8);
+            widest[col] = std::max(widest[col], word.captured(2).toDouble() - left);
+        }
+        for (int col = 0; col < 8; ++col)
+            QVERIFY2(std::abs((edges[col + 1] - edges[col] - widest[col]) / kPointsPerMm - 2) <= 0.1,
+                     qPrintable(QStringLiteral("column %1: %2 pt for a line of %3 pt")
+                                    .arg(col).arg(edges[col + 1] - edges[col]).arg(widest[col])));
+    }
+
+    // Bold headers look bold at the sizes the table uses: on screen 11
+    // pixels, on paper 8 pt at a printer's 300 and 1200 dots per inch. Ink
+    // of a header drawn as the table draws it, against the regular face.
+    void boldLooksBold_data()
+    {
+        QTest::addColumn<int>("emPixels");
+        QTest::newRow("screen header, 11 px") << 11;
+        QTest::newRow("paper header, 8 pt at 300 dpi") << 33;
+        QTest::newRow("paper header, 8 pt at 1200 dpi") << 132;
+    }
+
+    void boldLooksBold()
+    {
+        QFETCH(int, emPixels);
+        if (QFontInfo(QFont(kiv::kGridFontFamily)).family() != kiv::kGridFontFamily)
+            QSKIP("no Tahoma on this system");
+        const auto ink = [emPixels](bool bold) {
+            QFont font(kiv::kGridFontFamily);
+            font.setPixelSize(emPixels);
+            font.setBold(bold);
+            QImage image(emPixels * 6, emPixels * 2, QImage::Format_Grayscale8);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            kiv::DrawEmboldened(painter, font, [&] { painter.drawText(QPointF(emPixels / 4, emPixels * 3 / 2), QStringLiteral("08h25")); });
+            painter.end();
+            double total = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    total += 255 - qGray(image.pixel(x, y));
+            return total;
+        };
+        const double ratio = ink(true) / ink(false);
+        QVERIFY2(ratio >= 1.3, qPrintable(QString::number(ratio)));
     }
 
     // Tahoma's lines are as high as Windows makes them (its winAscent 2049

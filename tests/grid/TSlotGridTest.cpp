@@ -5,6 +5,8 @@
 #include "TSlotGrid.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -20,6 +22,10 @@
 using namespace kiv;
 
 namespace {
+
+// Windows spaces the lines of Tahoma of height -8 by its winAscent and
+// winDescent: 8 + 2 pixels.
+constexpr int kLinePitch = 10;
 
 // Records which cells the grid paints.
 class RecordingGrid : public TSlotGrid {
@@ -116,7 +122,7 @@ private slots:
         // The lines scrolled up under the header are gone, the next ones show
         // right below it, and the header's own text is untouched.
         const QRect column = grid.CellRect(2, 1);
-        const int lineHeight = QFontMetrics(grid.font()).height();
+        const int lineHeight = kLinePitch;
         const QRect ink = InkBox(image, QRect(column.left(), 21, column.width() - 1, 200));
         QVERIFY(ink.isValid() && ink.top() < 21 + lineHeight);
         QCOMPARE(InkBox(image, QRect(column.left() + 40, 1, column.width() - 41, 19)), QRect());
@@ -253,13 +259,15 @@ private slots:
 
         // Text starts 3 pixels right of and below the cell's edge; selected
         // text is black.
-        const int lineHeight = QFontMetrics(grid.font()).height();
+        const int lineHeight = kLinePitch;
         for (const QRect& cell : {selected, plain}) {
             const QRect ink = InkBox(image, cell.adjusted(0, 0, -1, -1));
             QVERIFY(ink.isValid());
             QVERIFY2(ink.left() >= cell.left() + 3 && ink.left() <= cell.left() + 4, qPrintable(QString::number(ink.left() - cell.left())));
             QVERIFY(ink.top() >= cell.top() + 3 && ink.top() <= cell.top() + 3 + lineHeight / 2);
-            QCOMPARE(ink.bottom() / lineHeight, (cell.top() + 3 + 3 * lineHeight - 1) / lineHeight);
+            // The third line ends within its own 10 pixels.
+            QVERIFY2(ink.bottom() > cell.top() + 3 + 2 * lineHeight && ink.bottom() < cell.top() + 3 + 3 * lineHeight,
+                     qPrintable(QString::number(ink.bottom() - cell.top())));
         }
         int darkest = 255;
         const QRect selectedInk = InkBox(image, selected.adjusted(0, 0, -1, -1));
@@ -283,7 +291,7 @@ private slots:
         // Cut at the text's right edge, 3 pixels inside the cell, without
         // an ellipsis and without reaching the next column.
         const QRect narrow = grid.CellRect(4, 1);
-        const int lineHeight = QFontMetrics(grid.font()).height();
+        const int lineHeight = kLinePitch;
         const QRect ink = InkBox(image, QRect(narrow.left(), narrow.top(), 200, 3 + 2 * lineHeight));
         QVERIFY(ink.isValid());
         QVERIFY(ink.right() <= narrow.right() - 3);
@@ -293,6 +301,7 @@ private slots:
         // below them is not drawn.
         const QRect tall = grid.CellRect(2, 1);
         const int whole = (tall.height() - 1 - 3) / lineHeight;
+        QCOMPARE(whole, 64); // the staff's 649-pixel row, as on Windows
         const int end = tall.top() + 3 + whole * lineHeight;
         QVERIFY(InkBox(image, QRect(tall.left(), end - lineHeight, tall.width() - 1, lineHeight)).isValid());
         QVERIFY(!InkBox(image, QRect(tall.left(), end, tall.width() - 1, tall.bottom() - end)).isValid());
@@ -380,6 +389,34 @@ private slots:
         grid->SetCurrentCell(7, 2);
         QTest::keyClick(grid, Qt::Key_Tab);
         QVERIFY(next->hasFocus());
+    }
+
+    // Ctrl+C and the context menu's "Copier" put the selected cells on the
+    // clipboard as CellCopyText gives them.
+    void copyPutsTheSelectedCellsOnTheClipboard()
+    {
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1300, 800);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        grid.SetCellText(0, 1, "\rS514PC03 08h25-16h10 \xE9l\xE8ve12 E\rS514PC04 08h30- eleve13 F");
+        grid.SetCellText(1, 1, "\rS302PC01 10h15-11h00 eleve123 G");
+        grid.SetCurrentCell(0, 1);
+        grid.SetCurrentCell(1, 1, true);
+        const QString expected = QString::fromUtf8("S514PC03 08h25-16h10 élève12 E\tS302PC01 10h15-11h00 eleve123 G\n"
+                                                   "S514PC04 08h30- eleve13 F\t\n");
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), expected);
+
+        clipboard->clear();
+        QCOMPARE(grid.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(grid.actions(), QList<QAction*>{grid.CopyAction()});
+        QCOMPARE(grid.CopyAction()->text(), QStringLiteral("Copier"));
+        grid.CopyAction()->trigger();
+        QCOMPARE(clipboard->text(), expected);
     }
 
     void columnsAndRowsAreSizedByDraggingTheirEdges()

@@ -44,7 +44,7 @@ bool WriteInChildWithLimit(const fs::path& path, const std::string& bytes, rlim_
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        FailWritesBeyondFileSizeLimit(); // as both programs do first: the write fails, the process lives
         const rlimit limit{limitBytes, limitBytes};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::_exit(WriteFileBytes(path, bytes) ? 0 : 1);

@@ -1,0 +1,245 @@
+#pragma once
+// The one way work runs beside the window: a keyword search over a year of
+// logs, a busy day's room occupation, a printout. The job runs on a thread of
+// its own and posts what it has ready, in batches, into a mailbox; the window
+// takes what is new once a turn of its event loop, behind the staff's own
+// typing, scrolling and painting, so that it keeps answering however fast the
+// job posts. Closing the window calls the job off and waits for its thread.
+//
+// How to use it, for a job that hands over Batch values and ends with a
+// Result (the window's side in one object that owns the run):
+//
+//     WorkerRun<Batch, Result> run_{window,
+//         [this](std::deque<Batch>& batches) { ... },          // take, window thread
+//         [this](WorkerRun<Batch, Result>::Ending ending) { ... }, // end, window thread
+//         [this] { ... }};                                      // stopped, optional
+//
+//     run_.Start([request](WorkerRun<Batch, Result>::Outbox& out) {
+//         ...                             // worker thread, never a widget
+//         out.Post(batch);                // as often as there is something
+//         if (out.Cancelled()) ...;       // the flag to hand to a scan
+//         return result;
+//     });
+//
+// - take receives, once a turn, every batch posted since, in order. What it
+//   leaves in the deque stays there, first in line for the next turn: a
+//   window that must not spend more than a few milliseconds at a time takes
+//   a part and leaves the rest.
+// - end comes once, after take has taken the last batch: the job's Result,
+//   or the text of the exception that ended it (failure, the Result then
+//   default-made). A Result of std::monostate suits a job that only ends.
+// - Start refuses (false) while a job runs. Restart calls the running job off
+//   without waiting and starts the new one on the same thread once the old
+//   one has returned: quick changes never have two jobs reading at once, and
+//   a job superseded before it began never runs.
+// - CancelAndWait (and closing the window) calls the job off and waits for
+//   it: nothing more of it is taken, its end never comes, and stopped is
+//   called when a job was running.
+//   A job called off is told through Cancelled(); what it posts after that is
+//   dropped, so it may simply run on to its return. A job that watches until
+//   called off (a day's log as it grows) loops until Cancelled().
+// - The job, and whatever its lambda holds, is destroyed on the worker
+//   thread: a job may carry a large leftover (the lines of an earlier day) to
+//   free it away from the window.
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class QWidget;
+
+namespace kiv {
+
+// The part without the batch type: the thread that runs one job after the
+// other, the calling off, the wake-ups and the window's turns.
+class WorkerRunBase : public QObject {
+public:
+    ~WorkerRunBase() override;
+    WorkerRunBase(const WorkerRunBase&) = delete;
+    WorkerRunBase& operator=(const WorkerRunBase&) = delete;
+
+    // From Start until the end was delivered or the job called off.
+    bool Running() const noexcept { return running_; }
+    void CancelAndWait();
+
+protected:
+    using Task = std::function<void()>;
+
+    // window: closing it calls the job off and waits; may be null.
+    explicit WorkerRunBase(QWidget* window);
+
+    // Window thread.
+    bool StartTask(Task task);
+    void RestartTask(Task task);
+    // Worker thread: called under mutex_ after the mailbox received something.
+    void AskForTurnLocked();
+    bool CancelledLocked() const noexcept { return cancel_.load(); }
+
+    // Window thread, once a turn: moves the mailbox to the window's side
+    // (under mutex_), then hands it on (without the lock).
+    virtual void TakeMailLocked() = 0;
+    virtual bool HandOut() = 0; // true when something is left for the next turn
+    virtual void DropMailLocked() = 0;
+    virtual void Stopped() = 0;
+
+    const std::atomic<bool>& CancelFlag() const noexcept { return cancel_; }
+    void Ended() noexcept { running_ = false; }
+    // Calls the job off and ends the thread, without a word to the window.
+    void Shutdown();
+
+    mutable std::mutex mutex_;
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Submit(Task task);
+    void Loop();
+    void Turn();
+    void CallOff();
+
+    std::atomic<bool> cancel_{false};
+    bool running_ = false; // window thread
+    QTimer turn_;
+
+    // Under mutex_.
+    std::condition_variable changed_;
+    std::optional<Task> next_;
+    std::vector<Task> superseded_; // freed by the worker, not the window
+    bool busy_ = false;
+    bool stopping_ = false;
+    bool turnAsked_ = false;
+
+    std::thread thread_;
+};
+
+template <typename Batch, typename Result>
+class WorkerRun final : public WorkerRunBase {
+public:
+    struct Ending {
+        Result result{};
+        // The text of the exception that ended the job; empty when it returned.
+        std::string failure;
+    };
+
+    using Take = std::function<void(std::deque<Batch>& batches)>;
+    using End = std::function<void(Ending ending)>;
+    using OnStopped = std::function<void()>;
+
+    // The worker's side of the mailbox, given to the job.
+    class Outbox {
+    public:
+        // Hands batch to the window; dropped once the job was called off.
+        void Post(Batch batch) { run_.Post(std::move(batch)); }
+        const std::atomic<bool>& Cancelled() const noexcept { return run_.CancelFlag(); }
+
+    private:
+        friend class WorkerRun;
+        explicit Outbox(WorkerRun& run) : run_(run) {}
+        WorkerRun& run_;
+    };
+
+    using Job = std::function<Result(Outbox& out)>;
+
+    WorkerRun(QWidget* window, Take take, End end, OnStopped stopped = {})
+        : WorkerRunBase(window)
+        , take_(std::move(take))
+        , end_(std::move(end))
+        , stopped_(std::move(stopped))
+    {}
+    // The thread must be gone before the mailbox is. The window's widgets
+    // may be gone already: stopped is not called.
+    ~WorkerRun() override { Shutdown(); }
+
+    bool Start(Job job) { return StartTask(MakeTask(std::move(job))); }
+    void Restart(Job job) { RestartTask(MakeTask(std::move(job))); }
+
+private:
+    struct Mailbox {
+        std::deque<Batch> batches;
+        std::optional<Ending> ending;
+    };
+
+    Task MakeTask(Job job)
+    {
+        return [this, job = std::move(job)] {
+            Outbox out(*this);
+            Ending ending;
+            try {
+                ending.result = job(out);
+            } catch (const std::exception& error) {
+                ending.failure = error.what();
+            }
+            const std::lock_guard lock(mutex_);
+            if (CancelledLocked())
+                return;
+            mail_.ending = std::move(ending);
+            AskForTurnLocked();
+        };
+    }
+
+    void Post(Batch&& batch)
+    {
+        const std::lock_guard lock(mutex_);
+        if (CancelledLocked())
+            return;
+        mail_.batches.push_back(std::move(batch));
+        AskForTurnLocked();
+    }
+
+    void TakeMailLocked() override
+    {
+        for (Batch& batch : mail_.batches)
+            taken_.batches.push_back(std::move(batch));
+        mail_.batches.clear();
+        if (mail_.ending)
+            taken_.ending = std::exchange(mail_.ending, std::nullopt);
+    }
+
+    bool HandOut() override
+    {
+        if (!taken_.batches.empty() && take_)
+            take_(taken_.batches);
+        if (!taken_.batches.empty())
+            return true;
+        if (taken_.ending) {
+            // Cleared before the handler runs: it may show a message box,
+            // whose own event loop may start the next job.
+            Ending ending = std::move(*taken_.ending);
+            taken_.ending.reset();
+            Ended();
+            if (end_)
+                end_(std::move(ending));
+        }
+        return false;
+    }
+
+    void DropMailLocked() override
+    {
+        mail_ = {};
+        taken_ = {};
+    }
+
+    void Stopped() override
+    {
+        if (stopped_)
+            stopped_();
+    }
+
+    const Take take_;
+    const End end_;
+    const OnStopped stopped_;
+    Mailbox mail_;  // under mutex_
+    Mailbox taken_; // window thread
+};
+
+} // namespace kiv
