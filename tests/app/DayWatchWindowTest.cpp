@@ -87,7 +87,8 @@ private slots:
         run.AppendHeld(); // still searching
         QCOMPARE(view.LineCount(), 0);
 
-        view.AppendResult("le r\xE9sultat de la recherche", "recherche");
+        const kiv::KeywordSearchResult searched{"le r\xE9sultat de la recherche", 0, 18, 9};
+        view.AppendResults({&searched, 1});
         searching = false;
         run.AppendHeld();
         QCOMPARE(kiv::test::MarkedText(view.Store()),
