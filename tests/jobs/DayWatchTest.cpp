@@ -83,8 +83,10 @@ TEST_P(DayWatchTest, DeliversWhatTheDaysFilesGainOnce)
     for (const auto& [name, bytes] : c.before)
         std::ofstream(Logs() / name, std::ios::binary) << bytes;
     // A folder left alone for an hour: the watch trusts its last listing
-    // until a file comes or goes.
-    fs::last_write_time(Logs(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    // until a file comes or goes. (The C++ library of MinGW cannot set a
+    // folder's time: there every look lists the folder.)
+    std::error_code ec;
+    fs::last_write_time(Logs(), fs::file_time_type::clock::now() - std::chrono::hours(1), ec);
 
     std::vector<std::string> results, errors;
     DayWatchEvents events;
