@@ -452,7 +452,10 @@ QTextLayout& LinesEdit::LayoutOf(qsizetype line, qsizetype piece) const
         layouts_.clear();
     const bool single = PieceCount(line) == 1;
     const qsizetype from = piece * kPiece;
-    const QString text = Store().LineText(line, from, single ? Store().LineLength(line) : kPiece);
+    QString text = Store().LineText(line, from, single ? Store().LineLength(line) : kPiece);
+    // A NUL that a crafted request put into a log is shown as a space; the
+    // text keeps the byte, so that saved results keep it too.
+    text.replace(QChar(0), QLatin1Char(' '));
     QFont pieceFont = font();
     // The pieces of a long line are placed by the sum of their characters'
     // advances, which kerning would contradict.
@@ -521,8 +524,9 @@ double LinesEdit::MeasurePiece(qsizetype line, qsizetype piece) const
         const QFontMetricsF plain(font());
         const QFontMetricsF heavy(boldFont);
         for (int c = 0; c < 256; ++c) {
-            advances_[0][c] = static_cast<float>(plain.horizontalAdvance(QChar(c)));
-            advances_[1][c] = static_cast<float>(heavy.horizontalAdvance(QChar(c)));
+            const QChar shown(c == 0 ? ' ' : c); // as the layout shows a NUL
+            advances_[0][c] = static_cast<float>(plain.horizontalAdvance(shown));
+            advances_[1][c] = static_cast<float>(heavy.horizontalAdvance(shown));
         }
         advancesKnown_ = true;
     }

@@ -64,7 +64,7 @@ int RunOccupationSummary(const CliOptions& options)
         request.headerRow.push_back(table.Header(column));
 
     std::unique_ptr<OutputSink> out =
-        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>();
+        options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
         ReportError(CannotCreateMessage(ShownPath(*options.output)), encoding);
         return 1;

@@ -118,6 +118,28 @@ private slots:
         QVERIFY(edit.viewport()->rect().contains(edit.CharacterRect(edit.CursorPos())));
     }
 
+    // A NUL in a log line takes the room of a space on screen, short line or
+    // long, and stays a NUL in the text that is saved.
+    void aNulIsShownAsASpaceAndKeptInTheText()
+    {
+        LinesEdit edit;
+        edit.resize(300, 200);
+        kiv::LineBatch batch;
+        const std::string longTail(3000, 'x');
+        for (const std::string& tail : {std::string(), longTail}) {
+            const std::string withNul = std::string("a\0b", 3) + tail;
+            const std::string withSpace = "a b" + tail;
+            batch.Add(std::string_view(withNul));
+            batch.Add(std::string_view(withSpace));
+        }
+        edit.AppendLines(std::move(batch));
+        for (const qsizetype line : {0, 2})
+            QCOMPARE(edit.CharacterRect({line, 2}).left(), edit.CharacterRect({line + 1, 2}).left());
+        std::string saved;
+        edit.Store().AppendCp1252(0, saved);
+        QCOMPARE(saved, std::string("a\0b", 3));
+    }
+
     void keysEditAndMoveAsInAnyTextBoxAndAppendedLinesAreNoEdit()
     {
         LinesEdit edit;
