@@ -17,13 +17,4 @@ std::filesystem::path LogFolderPath(const CliOptions& options)
     return PathFromBytes(DefaultLogFolder());
 }
 
-std::vector<std::filesystem::path> FilePaths(const std::vector<std::string>& found)
-{
-    std::vector<std::filesystem::path> paths;
-    paths.reserve(found.size());
-    for (const std::string& file : found)
-        paths.push_back(PathFromBytes(file));
-    return paths;
-}
-
 } // namespace kiv::cli

@@ -13,7 +13,4 @@ namespace kiv::cli {
 
 std::filesystem::path LogFolderPath(const CliOptions& options);
 
-// The finder's paths as paths of the system.
-std::vector<std::filesystem::path> FilePaths(const std::vector<std::string>& found);
-
 } // namespace kiv::cli

@@ -68,12 +68,8 @@ int RunOccupation(const CliOptions& options)
     const Encoding encoding = options.encoding;
     const std::string room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
     const OccupationRequest request{LogFolderPath(options), options.date, room};
-    if (options.output) {
-        std::vector<std::filesystem::path> inputs = FilePaths(OccupationFiles(request).files);
-        for (std::filesystem::path& list : NamedListFiles(options))
-            inputs.push_back(std::move(list));
-        RefuseOutputOverInput(*options.output, inputs);
-    }
+    if (options.output)
+        RefuseOutputOverScan(options, OccupationFiles(request).files);
     CellStore cells;
     OccupationTable table(cells);
     try {

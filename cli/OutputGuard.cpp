@@ -21,6 +21,18 @@ std::vector<std::filesystem::path> NamedListFiles(const CliOptions& options)
     return lists;
 }
 
+void RefuseOutputOverScan(const CliOptions& options, const std::vector<std::string>& logFiles,
+                          std::vector<std::filesystem::path> otherInputs)
+{
+    if (!options.output)
+        return;
+    std::vector<std::filesystem::path> inputs = NamedListFiles(options);
+    inputs.insert(inputs.end(), otherInputs.begin(), otherInputs.end());
+    for (const std::string& file : logFiles)
+        inputs.push_back(PathFromBytes(file));
+    RefuseOutputOverInput(*options.output, inputs);
+}
+
 void RefuseOutputOverInput(const std::string& output, const std::vector<std::filesystem::path>& inputs)
 {
     const std::filesystem::path target = PathFromBytes(output);

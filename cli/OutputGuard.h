@@ -20,4 +20,10 @@ std::vector<std::filesystem::path> NamedListFiles(const CliOptions& options);
 // link or another spelling of its path included).
 void RefuseOutputOverInput(const std::string& output, const std::vector<std::filesystem::path>& inputs);
 
+// With --output, throws UsageError when it names one of the logs that the
+// scan reads (as the job lists them), one of the other files the command
+// reads, or one of NamedListFiles.
+void RefuseOutputOverScan(const CliOptions& options, const std::vector<std::string>& logFiles,
+                          std::vector<std::filesystem::path> otherInputs = {});
+
 } // namespace kiv::cli

@@ -57,12 +57,10 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     std::vector<std::string> refusedWords;
     const SearchWordSources sources = WordSources(options, executableFolder, refusedWords);
     if (options.output) {
-        std::vector<std::filesystem::path> inputs = FilePaths(KeywordSearchFiles(request).files);
-        for (std::filesystem::path& list : NamedListFiles(options))
-            inputs.push_back(std::move(list));
-        if (const auto wordFile = SearchWordFile(sources))
-            inputs.push_back(*wordFile);
-        RefuseOutputOverInput(*options.output, inputs);
+        std::vector<std::filesystem::path> wordFile;
+        if (const auto file = SearchWordFile(sources))
+            wordFile.push_back(*file);
+        RefuseOutputOverScan(options, KeywordSearchFiles(request).files, std::move(wordFile));
     }
     for (const std::string& message : refusedWords)
         ReportError(message, options.encoding);

@@ -44,12 +44,8 @@ int RunOccupationSummary(const CliOptions& options)
     request.first = *options.from;
     request.last = *options.to;
     request.room = encoding == Encoding::Utf8 ? Utf8ToCp1252(options.room) : options.room;
-    if (options.output) {
-        std::vector<std::filesystem::path> inputs = FilePaths(PeriodFiles(request));
-        for (std::filesystem::path& list : NamedListFiles(options))
-            inputs.push_back(std::move(list));
-        RefuseOutputOverInput(*options.output, inputs);
-    }
+    if (options.output)
+        RefuseOutputOverScan(options, PeriodFiles(request));
 
     CellStore cells;
     OccupationTable table(cells);

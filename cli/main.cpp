@@ -10,7 +10,6 @@
 #include "WatchCommand.h"
 
 #include <cstdio>
-#include <ctime>
 #include <exception>
 #include <string>
 #include <vector>
@@ -21,18 +20,6 @@
 #endif
 
 namespace {
-
-kiv::LogDate Today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
 
 // The arguments after the program name as PathFromBytes takes paths: the
 // system's bytes on POSIX, UTF-8 from the wide command line on Windows, so
@@ -80,7 +67,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args = Arguments(argc, argv);
     CliOptions options;
     try {
-        options = ParseCommandLine(args, Today());
+        options = ParseCommandLine(args, kiv::LocalToday());
         CheckFolders(options);
     } catch (const UsageError& error) {
         PrintUsageError(error, args);

@@ -9,7 +9,6 @@
 #include "ScanReport.h"
 #include "TimedBatches.h"
 
-#include <ctime>
 #include <utility>
 
 namespace kiv {
@@ -21,18 +20,6 @@ bool SameDay(LogDate a, LogDate b) noexcept
 }
 
 } // namespace
-
-LogDate LocalToday()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
 
 // What the watch knows of one log file of the day.
 struct DayWatch::WatchedFile {

@@ -51,8 +51,6 @@ struct DayWatchEvents {
     std::function<void(const std::string& message)> onError;
 };
 
-// The local date of today, as the watch follows it by default.
-LogDate LocalToday();
 
 class DayWatch {
 public:

@@ -1,5 +1,7 @@
 #include "LogMask.h"
 
+#include <ctime>
+
 namespace kiv {
 namespace {
 
@@ -104,6 +106,18 @@ bool IsValidDate(LogDate date)
     if (date.month == 2 && IsLeapYear(date.year))
         days = 29;
     return date.day <= days;
+}
+
+LogDate LocalToday()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 } // namespace kiv

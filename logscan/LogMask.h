@@ -48,4 +48,8 @@ std::string ConnectionLogMask(std::string_view folderPrefix, LogDate date);
 // True for a day of the Gregorian calendar between the years 1 and 9999.
 bool IsValidDate(LogDate date);
 
+// Today's date on the machine's own clock and time zone: the day that a
+// search, a room scan or the watch of the day takes when none is given.
+LogDate LocalToday();
+
 } // namespace kiv
