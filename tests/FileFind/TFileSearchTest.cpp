@@ -6,7 +6,7 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <latch>
+#include "../Latch.h"
 #include <string>
 #include <thread>
 #include <vector>
@@ -437,8 +437,8 @@ TEST(TFileSearch, StopAndExecuteFromAnotherThread)
     tree.File("c.txt");
 
     TFileSearch search;
-    std::latch firstFound(1);
-    std::latch stopSet(1);
+    kivtest::Latch firstFound(1);
+    kivtest::Latch stopSet(1);
     int calls = 0;
     bool stopSeen = false;
     search.OnFileFind = [&](const std::string&, const TSearchRec&) {

@@ -5,7 +5,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <latch>
+#include "../Latch.h"
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -46,7 +46,7 @@ TEST(ScanThreadsTest, EveryPartRunsOnceAndAFailureComesBackAfterAll)
     }
     // The other parts end only once the failure is on its way.
     std::atomic<int> finished{0};
-    std::latch failing(1);
+    kivtest::Latch failing(1);
     EXPECT_THROW(RunOnThreads(3,
                               [&](unsigned i) {
                                   if (i == 1) {
@@ -103,7 +103,7 @@ TEST(DeliverInOrderTest, StopsEarlyAndPassesFailuresOn)
         // for them: batch 0 is held until batch 3 has failed (with helpers;
         // alone, the calling thread fills them in order), and batches 0 to 2
         // are still delivered before the failure is thrown.
-        std::latch batchThreeFailed(1);
+        kivtest::Latch batchThreeFailed(1);
         const auto failingFill = [&](std::string& batch, std::size_t b) {
             if (b == 0 && helpers > 0)
                 batchThreeFailed.wait();
