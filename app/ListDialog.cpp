@@ -1,27 +1,74 @@
 #include "ListDialog.h"
 
+#include "FileIo.h"
 #include "KivErrorBox.h"
-#include "QtCp1252.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
 
 #include <algorithm>
-
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTextDocument>
+#include <fstream>
 
 namespace kiv {
+namespace {
+
+// A batch crossing to the window holds about a megabyte of a list: its
+// appending takes well under a millisecond, and a room list of a hundred
+// megabytes comes in a hundred such turns.
+constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
+constexpr std::size_t kBatchLines = 16384;
+// How long the window appends at a time before it answers its own events.
+constexpr qint64 kSliceNanoseconds = 4'000'000;
+
+// Hands the list to post in batches of whole lines, the last of which ends
+// the text; stops when post returns false.
+template <typename Post>
+void InBatches(const TextList& lines, Post&& post)
+{
+    std::size_t next = 0;
+    while (next < lines.size()) {
+        std::size_t end = next;
+        std::size_t bytes = 0;
+        while (end < lines.size() && end - next < kBatchLines &&
+               (bytes == 0 || bytes + lines[end].size() <= kBatchBytes)) {
+            bytes += lines[end].size();
+            ++end;
+        }
+        LineBatch batch;
+        batch.Reserve(end - next, bytes);
+        for (; next < end; ++next)
+            batch.Add(lines[next]);
+        if (end == lines.size())
+            batch.EndText();
+        if (!post(std::move(batch)))
+            return;
+    }
+}
+
+// Whether the file can be opened for reading, asked before the dialog opens:
+// a list that cannot be read is reported instead of an empty dialog.
+bool CanOpen(const std::filesystem::path& path)
+{
+    return LookAtFile(path).has_value() && std::ifstream(path, std::ios::binary).is_open();
+}
+
+} // namespace
 
 TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolder, QWidget* parent)
     : QDialog(parent)
     , fileName_(std::move(fileName))
     , configFolder_(std::move(configFolder))
+    // No window to watch: the close box ends the dialog through done(),
+    // which calls the load off without waiting for it.
+    , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatches(batches); },
+            [this](ListLoad::Ending ending) { LoadEnded(std::move(ending)); })
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     // The small dialog font, so that the labels fit the fixed size.
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new LinesEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -39,25 +86,103 @@ std::filesystem::path TListDialog::FilePath() const
 
 void TListDialog::SetLines(const TextList& lines)
 {
-    QStringList shown;
-    shown.reserve(static_cast<qsizetype>(lines.size()));
-    for (std::string_view line : lines)
-        shown.append(FromCp1252(line));
-    Memo1->setPlainText(shown.join(QLatin1Char('\n')));
+    ReleaseLines();
+    InBatches(lines, [this](LineBatch&& batch) {
+        Memo1->AppendLines(std::move(batch));
+        return true;
+    });
+    Memo1->SetCursor({});
+}
+
+void TListDialog::LoadFile()
+{
+    if (!CanOpen(FilePath()))
+        throw KivError(CannotOpenMessage(fileName_));
+    StartLoad([path = FilePath(), name = fileName_] { return LoadTextListFile(path, name); });
+}
+
+void TListDialog::LoadList(TextList lines)
+{
+    StartLoad([lines = std::move(lines)] { return lines; });
+}
+
+void TListDialog::StartLoad(std::function<TextList()> read)
+{
+    loading_ = true;
+    okWhenLoaded_ = false;
+    // The lines shown before are freed by the worker, not the window.
+    load_.Restart([read = std::move(read), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
+        leftover = LineStore();
+        const TextList lines = read();
+        read = nullptr;
+        ReturnFreedMemory();
+        InBatches(lines, [&out](LineBatch&& batch) {
+            if (out.Cancelled())
+                return false;
+            out.Post(std::move(batch));
+            return true;
+        });
+        return true;
+    });
+}
+
+void TListDialog::ReleaseLines()
+{
+    loading_ = false;
+    okWhenLoaded_ = false;
+    load_.Restart([leftover = Memo1->TakeLines()](ListLoad::Outbox&) mutable {
+        leftover = LineStore();
+        ReturnFreedMemory();
+        return false;
+    });
+}
+
+// Appends a slice at a time: what is left waits for the next turn, behind
+// the dialog's own events.
+void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!batches.empty() && slice.nsecsElapsed() <= kSliceNanoseconds) {
+        // The list opens at its first line, as a text box filled at once
+        // does, unless the user has moved the caret meanwhile.
+        const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
+        Memo1->AppendLines(std::move(batches.front()));
+        batches.pop_front();
+        if (atStart)
+            Memo1->SetCursor({});
+    }
+}
+
+void TListDialog::LoadEnded(ListLoad::Ending ending)
+{
+    const bool wasLoad = ending.result || !ending.failure.empty();
+    if (!wasLoad || !loading_)
+        return;
+    loading_ = false;
+    if (!ending.failure.empty()) {
+        okWhenLoaded_ = false;
+        ShowKivError(this, ending.failure);
+        reject();
+        emit Loaded();
+        return;
+    }
+    emit Loaded();
+    if (std::exchange(okWhenLoaded_, false))
+        OKBtnClick();
 }
 
 std::string TListDialog::MemoBytes() const
 {
-    // The raw text keeps non-breaking spaces (the plain text would turn them
-    // into spaces) and separates paragraphs by U+2029; a forced line break
-    // (Shift+Enter) is U+2028. Each of them is a line break in the file.
-    QString text = Memo1->document()->toRawText();
-    text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
-    text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return ToCp1252(text);
+    const LineStore& text = Memo1->Store();
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.CharacterCount() + text.LineCount()));
+    for (qsizetype line = 0; line < text.LineCount(); ++line) {
+        if (line > 0)
+            bytes += "\r\n";
+        text.AppendCp1252(line, bytes);
+    }
+    return bytes;
 }
 
 TextList TListDialog::MemoLines() const
@@ -67,6 +192,11 @@ TextList TListDialog::MemoLines() const
 
 void TListDialog::OKBtnClick()
 {
+    // What would be written now is only the start of the list.
+    if (loading_) {
+        okWhenLoaded_ = true;
+        return;
+    }
     ReportErrors(this, [this] { SaveTextFile(FilePath(), MemoBytes(), fileName_); });
     accept();
 }
@@ -74,6 +204,13 @@ void TListDialog::OKBtnClick()
 void TListDialog::CancelBtnClick()
 {
     reject();
+}
+
+void TListDialog::done(int result)
+{
+    QDialog::done(result);
+    if (result != QDialog::Accepted)
+        ReleaseLines();
 }
 
 QLabel* TListDialog::AddLabel(const char* name, const QString& text, QPoint place)

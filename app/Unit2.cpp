@@ -1,7 +1,6 @@
 #include "Unit2.h"
 
 #include <QFrame>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 

@@ -1,7 +1,6 @@
 #include "Unit3.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace kiv {

@@ -1,7 +1,6 @@
 #include "Unit4.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace kiv {
