@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 
 namespace kiv {
 namespace {
@@ -21,10 +22,10 @@ constexpr std::size_t kBatchLines = 16384;
 // How long the window appends at a time before it answers its own events.
 constexpr qint64 kSliceNanoseconds = 4'000'000;
 
-// Hands the list to post in batches of whole lines, the last of which ends
-// the text; stops when post returns false.
-template <typename Post>
-void InBatches(const TextList& lines, Post&& post)
+// Hands the lines to add in batches of whole lines; stops when add returns
+// false.
+template <typename Add>
+bool InBatches(const TextList& lines, Add&& add)
 {
     std::size_t next = 0;
     while (next < lines.size()) {
@@ -39,9 +40,89 @@ void InBatches(const TextList& lines, Post&& post)
         batch.Reserve(end - next, bytes);
         for (; next < end; ++next)
             batch.Add(lines[next]);
-        if (end == lines.size())
-            batch.EndText();
-        if (!post(std::move(batch)))
+        if (!add(std::move(batch)))
+            return false;
+    }
+    return true;
+}
+
+// Hands batches on one behind the last, so that the last of all can be
+// marked as ending the text: a list file has no break after its last entry.
+template <typename Post>
+class HeldBack {
+public:
+    explicit HeldBack(Post post) : post_(std::move(post)) {}
+    // False once post refused a batch (the load was called off).
+    bool Add(LineBatch&& batch)
+    {
+        const bool go = !held_ || post_(std::move(*held_));
+        held_ = std::move(batch);
+        return go;
+    }
+    void Finish()
+    {
+        if (!held_)
+            return;
+        held_->EndText();
+        post_(std::move(*held_));
+        held_.reset();
+    }
+
+private:
+    Post post_;
+    std::optional<LineBatch> held_;
+};
+
+// Where the whole lines that have come so far end: after the last line
+// break, a CR at the very end excepted (an LF may follow it).
+std::size_t EndOfWholeLines(std::string_view bytes)
+{
+    if (bytes.size() < 2)
+        return bytes.empty() || bytes[0] != '\n' ? 0 : 1;
+    const std::size_t last = bytes.find_last_of("\r\n", bytes.size() - 2);
+    if (bytes.back() == '\n')
+        return bytes.size();
+    return last == std::string_view::npos ? 0 : last + 1;
+}
+
+// Reads a list file a megabyte at a time and hands on its lines, read by the
+// rules of every list file, as they come: the file's bytes are never held
+// beside the lines made of them, so a room list of millions of lines costs
+// the lines only. Stops when take returns false.
+template <typename Take>
+void ReadListInPieces(const std::filesystem::path& path, std::string_view shownName, Take&& take)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw KivError(CannotOpenMessage(shownName));
+    std::string pending;
+    // Room for a file of one giant line from the start, so that it is never
+    // copied while it grows; untouched, the room costs nothing.
+    if (const auto state = LookAtFile(path))
+        pending.reserve(static_cast<std::size_t>(state->size) + 1);
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    for (bool ended = false; !ended;) {
+        const std::size_t had = pending.size();
+        pending.resize(had + kPiece);
+        in.read(pending.data() + had, static_cast<std::streamsize>(kPiece));
+        pending.resize(had + static_cast<std::size_t>(in.gcount()));
+        if (in.bad() || (in.fail() && !in.eof()))
+            throw KivError(CannotOpenMessage(shownName));
+        ended = in.eof();
+        // A NUL byte ends a list file's content.
+        if (const std::size_t nul = pending.find('\0', had); nul != std::string::npos) {
+            pending.resize(nul);
+            ended = true;
+        }
+        const std::size_t whole = ended ? pending.size() : EndOfWholeLines(pending);
+        if (whole == 0)
+            continue;
+        TextList lines = SplitTextList(std::string_view(pending).substr(0, whole));
+        if (whole == pending.size())
+            std::string().swap(pending);
+        else
+            pending.erase(0, whole);
+        if (!take(lines))
             return;
     }
 }
@@ -87,10 +168,12 @@ std::filesystem::path TListDialog::FilePath() const
 void TListDialog::SetLines(const TextList& lines)
 {
     ReleaseLines();
-    InBatches(lines, [this](LineBatch&& batch) {
+    HeldBack append([this](LineBatch&& batch) {
         Memo1->AppendLines(std::move(batch));
         return true;
     });
+    InBatches(lines, [&append](LineBatch&& batch) { return append.Add(std::move(batch)); });
+    append.Finish();
     Memo1->SetCursor({});
 }
 
@@ -98,30 +181,35 @@ void TListDialog::LoadFile()
 {
     if (!CanOpen(FilePath()))
         throw KivError(CannotOpenMessage(fileName_));
-    StartLoad([path = FilePath(), name = fileName_] { return LoadTextListFile(path, name); });
+    StartLoad([path = FilePath(), name = fileName_](const ListTaker& take) { ReadListInPieces(path, name, take); });
 }
 
 void TListDialog::LoadList(TextList lines)
 {
-    StartLoad([lines = std::move(lines)] { return lines; });
+    StartLoad([lines = std::move(lines)](const ListTaker& take) mutable {
+        take(lines);
+        lines = TextList();
+    });
 }
 
-void TListDialog::StartLoad(std::function<TextList()> read)
+void TListDialog::StartLoad(ListSource source)
 {
     loading_ = true;
     okWhenLoaded_ = false;
     // The lines shown before are freed by the worker, not the window.
-    load_.Restart([read = std::move(read), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
+    load_.Restart([source = std::move(source), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
         leftover = LineStore();
-        const TextList lines = read();
-        read = nullptr;
         ReturnFreedMemory();
-        InBatches(lines, [&out](LineBatch&& batch) {
+        HeldBack post([&out](LineBatch&& batch) {
             if (out.Cancelled())
                 return false;
             out.Post(std::move(batch));
             return true;
         });
+        source([&post](const TextList& lines) {
+            return InBatches(lines, [&post](LineBatch&& batch) { return post.Add(std::move(batch)); });
+        });
+        post.Finish();
         return true;
     });
 }

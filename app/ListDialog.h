@@ -84,7 +84,11 @@ private:
     // A job's result: whether it loaded a list (rather than freed one).
     using ListLoad = WorkerRun<LineBatch, bool>;
 
-    void StartLoad(std::function<TextList()> read);
+    // A list's source, on the worker: hands its lines to take, all at once or
+    // piece by piece as it reads them, until take returns false.
+    using ListTaker = std::function<bool(const TextList& lines)>;
+    using ListSource = std::function<void(const ListTaker& take)>;
+    void StartLoad(ListSource source);
     void TakeBatches(std::deque<LineBatch>& batches);
     void LoadEnded(ListLoad::Ending ending);
 
