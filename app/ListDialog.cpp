@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <optional>
 
 namespace kiv {
 namespace {
@@ -55,22 +54,22 @@ public:
     // False once post refused a batch (the load was called off).
     bool Add(LineBatch&& batch)
     {
-        const bool go = !held_ || post_(std::move(*held_));
+        const bool go = held_.Empty() || post_(std::move(held_));
         held_ = std::move(batch);
         return go;
     }
     void Finish()
     {
-        if (!held_)
+        if (held_.Empty())
             return;
-        held_->EndText();
-        post_(std::move(*held_));
-        held_.reset();
+        held_.EndText();
+        post_(std::move(held_));
+        held_ = LineBatch();
     }
 
 private:
     Post post_;
-    std::optional<LineBatch> held_;
+    LineBatch held_; // a batch always holds at least one line
 };
 
 // Where the whole lines that have come so far end: after the last line
@@ -114,7 +113,11 @@ void ReadListInPieces(const std::filesystem::path& path, std::string_view shownN
             pending.resize(nul);
             ended = true;
         }
-        const std::size_t whole = ended ? pending.size() : EndOfWholeLines(pending);
+        // Only the bytes just read can hold a break (a CR held back from the
+        // last piece aside): a giant line is never searched again.
+        const std::size_t from = had == 0 ? 0 : had - 1;
+        const std::size_t found = EndOfWholeLines(std::string_view(pending).substr(from));
+        const std::size_t whole = ended ? pending.size() : found == 0 ? 0 : from + found;
         if (whole == 0)
             continue;
         TextList lines = SplitTextList(std::string_view(pending).substr(0, whole));
