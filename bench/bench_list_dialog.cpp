@@ -16,6 +16,8 @@
 
 #include "KivErrorBox.h"
 #include "ListDialog.h"
+#include "ProcessStatus.h"
+#include "StallMeter.h"
 #include "StartupPaths.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -38,44 +40,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The largest gap between two ticks of a 10 ms timer.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { worst_ = std::max(worst_, clock_.restart()); });
-    }
-    void Start()
-    {
-        worst_ = 0;
-        clock_.start();
-        timer_.start();
-    }
-    qint64 StopMs()
-    {
-        timer_.stop();
-        return std::max(worst_, clock_.elapsed());
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 worst_ = 0;
-};
-
-// A size in kB from /proc/self/status ("VmRSS", "VmHWM").
-long StatusKb(std::string_view key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size(), key) == 0)
-            return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    return 0;
-}
 
 // Starts the peak resident memory afresh from what the process holds now.
 void ResetPeak()
