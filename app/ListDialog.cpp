@@ -8,6 +8,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <fstream>
 
 namespace kiv {
@@ -139,10 +141,54 @@ bool CanOpen(const std::filesystem::path& path)
 
 } // namespace
 
+// How far the worker may read ahead of the window: a batch posted and not
+// yet appended holds its lines a second time, and a window slowed down by a
+// busy machine must not let a whole list pile up in its mailbox.
+class TListDialog::LoadFlow {
+public:
+    // Worker: waits until the window has taken all but a few of the batches
+    // posted; false once the load is called off.
+    bool WaitForRoom()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stopped_ || posted_ - taken_ < kAhead; });
+        if (stopped_)
+            return false;
+        ++posted_;
+        return true;
+    }
+    // Window: count batches appended.
+    void Took(std::size_t batches)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            taken_ += batches;
+        }
+        changed_.notify_all();
+    }
+    void Stop()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr std::size_t kAhead = 4;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t posted_ = 0;
+    std::size_t taken_ = 0;
+    bool stopped_ = false;
+};
+
 TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolder, QWidget* parent)
     : QDialog(parent)
     , fileName_(std::move(fileName))
     , configFolder_(std::move(configFolder))
+    , flow_(std::make_shared<LoadFlow>())
     // No window to watch: the close box ends the dialog through done(),
     // which calls the load off without waiting for it.
     , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatches(batches); },
@@ -161,6 +207,13 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     connect(OKBtn, &QPushButton::clicked, this, &TListDialog::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TListDialog::CancelBtnClick);
     // Esc and the close box end the dialog through QDialog::reject: Cancel.
+}
+
+// A worker waiting for the window to take its batches is let go before the
+// worker's thread is joined.
+TListDialog::~TListDialog()
+{
+    flow_->Stop();
 }
 
 std::filesystem::path TListDialog::FilePath() const
@@ -199,12 +252,15 @@ void TListDialog::StartLoad(ListSource source)
 {
     loading_ = true;
     okWhenLoaded_ = false;
+    flow_->Stop();
+    flow_ = std::make_shared<LoadFlow>();
     // The lines shown before are freed by the worker, not the window.
-    load_.Restart([source = std::move(source), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
+    load_.Restart([source = std::move(source), flow = flow_, leftover = Memo1->TakeLines()](
+                      ListLoad::Outbox& out) mutable {
         leftover = LineStore();
         ReturnFreedMemory();
-        HeldBack post([&out](LineBatch&& batch) {
-            if (out.Cancelled())
+        HeldBack post([&out, &flow](LineBatch&& batch) {
+            if (out.Cancelled() || !flow->WaitForRoom())
                 return false;
             out.Post(std::move(batch));
             return true;
@@ -221,6 +277,7 @@ void TListDialog::ReleaseLines()
 {
     loading_ = false;
     okWhenLoaded_ = false;
+    flow_->Stop();
     load_.Restart([leftover = Memo1->TakeLines()](ListLoad::Outbox&) mutable {
         leftover = LineStore();
         ReturnFreedMemory();
@@ -240,6 +297,7 @@ void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
         const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
         Memo1->AppendLines(std::move(batches.front()));
         batches.pop_front();
+        flow_->Took(1);
         if (atStart)
             Memo1->SetCursor({});
     }

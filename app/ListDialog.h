@@ -15,6 +15,7 @@
 #include <QDialog>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -26,6 +27,8 @@ class TListDialog : public QDialog {
     Q_OBJECT
 
 public:
+    ~TListDialog() override;
+
     LinesEdit* Memo1 = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
@@ -83,6 +86,7 @@ protected:
 private:
     // A job's result: whether it loaded a list (rather than freed one).
     using ListLoad = WorkerRun<LineBatch, bool>;
+    class LoadFlow;
 
     // A list's source, on the worker: hands its lines to take, all at once or
     // piece by piece as it reads them, until take returns false.
@@ -97,6 +101,7 @@ private:
     QWidget* initialFocus_ = nullptr;
     bool loading_ = false;
     bool okWhenLoaded_ = false;
+    std::shared_ptr<LoadFlow> flow_;
     ListLoad load_;
 };
 

@@ -6,9 +6,9 @@
 //  - the peak resident memory added meanwhile, against the file's size;
 //  - the time OK then takes (writing the list and taking it as the rooms).
 //
-// bench_list_dialog [--mb 100] [--shape rooms|line] [--dir FOLDER]
-//   rooms: lines "S514-PC3" and CR LF (10 bytes a line); line: one line of
-//   that many megabytes without a break.
+// bench_list_dialog [--mb 100] [--shape rooms|short|line] [--dir FOLDER]
+//   rooms: lines "S514-PC3" and CR LF (10 bytes a line); short: "S514" and
+//   CR LF (6 bytes); line: one line of that many megabytes without a break.
 //
 // The program only uses the window's public face (the rooms button, Memo1,
 // OK), so the same source measures an older window that fills its list at
@@ -56,7 +56,7 @@ std::size_t WriteList(const fs::path& path, const std::string& shape, std::size_
             out.write(block.data(), static_cast<std::streamsize>(std::min(block.size(), bytes - written)));
         return 1;
     }
-    const std::string line = "S514-PC3\r\n";
+    const std::string line = shape == "short" ? "S514\r\n" : "S514-PC3\r\n";
     std::string block;
     while (block.size() + line.size() <= (std::size_t{1} << 20))
         block += line;
