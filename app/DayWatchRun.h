@@ -1,11 +1,13 @@
 #pragma once
-// The watch of the day in the window: the watcher runs on a worker thread and
+// The watch of the day in the window: the watcher runs beside the window and
 // its batches come to the window, which appends them to the results view with
 // their bold words and raises one desktop notice per batch. While a keyword
 // search appends its own results, the watch's wait and follow them.
 
 #include "DayWatch.h"
 #include "ResultsView.h"
+#include "WatchNotice.h"
+#include "WorkerRun.h"
 
 #include <QObject>
 #include <QString>
@@ -13,9 +15,9 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
+#include <variant>
 #include <vector>
 
 namespace kiv {
@@ -25,24 +27,23 @@ class DayWatchRun : public QObject {
 
 public:
     // hold: true while the results must wait (a search is appending). Closing
-    // window stops the watch and waits for its worker.
+    // window stops the watch and waits for it.
     DayWatchRun(ResultsView* view, std::function<bool()> hold, QWidget* window);
-    ~DayWatchRun() override;
 
-    bool Running() const noexcept { return worker_.joinable(); }
+    bool Running() const noexcept { return run_.Running(); }
     // Starts watching; a watch that runs is stopped first. interval and
     // today are the pace and the clock of the watch (the tests' own).
     void Start(DayWatchRequest request, std::chrono::milliseconds interval = std::chrono::seconds(1),
                DayWatch::Today today = LocalToday);
-    // Stops the watch and waits for its worker; what it had found is still
-    // appended (now, or when the search that holds it ends).
+    // Stops the watch and waits for it; what it had found is still appended
+    // (now, or when the search that holds it ends).
     void StopAndWait();
     // Looks at the logs now rather than at the end of the interval.
     void LookNow();
     // The results held back while hold() was true, appended once it is not.
     void AppendHeld();
     // The errors met since the last call (Windows-1252), for the error box.
-    std::vector<std::string> TakeErrors();
+    std::vector<std::string> TakeErrors() { return std::exchange(errors_, {}); }
 
 signals:
     // The first look is over: from now on, every line the day's logs gain is
@@ -55,29 +56,30 @@ signals:
     // TakeErrors has something.
     void Failed();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    struct Batch {
+    // What the watch hands over: a batch of results (its lines made ready
+    // and its notice written beside the window), an error, or the end of
+    // the first look.
+    struct Found {
         ResultsView::Lines lines;
         int count;
+        WatchNotice notice;
     };
-    void Post(std::vector<KeywordSearchResult>&& results);
-    void Take();
+    struct Failure {
+        std::string message;
+    };
+    struct Begun {};
+    using Item = std::variant<Found, Failure, Begun>;
+    using Run = WorkerRun<Item, std::monostate>;
+
+    void Take(std::deque<Item>& items);
 
     ResultsView* view_;
     std::function<bool()> hold_;
-    TextList words_;
-    WatchPace* pace_ = nullptr; // the running worker's, under the worker's life
-    std::thread worker_;
-
-    std::mutex mutex_;
-    std::deque<Batch> arrived_;        // under mutex_
-    std::vector<std::string> errors_;  // under mutex_
-    bool wakePosted_ = false;          // under mutex_
-
-    std::deque<Batch> held_; // window side
+    std::shared_ptr<WatchPace> pace_; // the running watch's
+    std::vector<std::string> errors_;
+    std::deque<Found> held_;
+    Run run_; // last: gone first, with the watch
 };
 
 } // namespace kiv

@@ -89,6 +89,14 @@ QString Utf8(const char* text)
     return QString::fromUtf8(text);
 }
 
+QWidget* NewTab(QTabWidget* pages, const char* name, const QString& caption)
+{
+    auto* tab = new QWidget;
+    tab->setObjectName(QLatin1String(name));
+    pages->addTab(tab, caption);
+    return tab;
+}
+
 QFrame* NewPanel(const char* name, QWidget* parent)
 {
     auto* panel = new QFrame(parent);
@@ -177,9 +185,7 @@ TForm1::~TForm1()
 
 void TForm1::BuildSearchTab()
 {
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("&Rechercher dans les logs"));
+    TabSheet1 = NewTab(PageControl1, "TabSheet1", QStringLiteral("&Rechercher dans les logs"));
     auto* layout = new QVBoxLayout(TabSheet1);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -323,9 +329,7 @@ void TForm1::BuildSearchTab()
 
 void TForm1::BuildRoomTab()
 {
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("&Occupation des salles"));
+    TabSheet2 = NewTab(PageControl1, "TabSheet2", QStringLiteral("&Occupation des salles"));
     auto* layout = new QVBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -425,9 +429,7 @@ void TForm1::BuildRoomTab()
 
 void TForm1::BuildHelpTab()
 {
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("&Aide"));
+    TabSheet3 = NewTab(PageControl1, "TabSheet3", QStringLiteral("&Aide"));
 
     QLabel* title = new BoldLabel(QStringLiteral("Fonctionne en mode adminsta"), TabSheet3);
     title->setObjectName(QStringLiteral("Label3"));

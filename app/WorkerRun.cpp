@@ -25,6 +25,7 @@ void WorkerRunBase::Shutdown()
         const std::lock_guard lock(mutex_);
         cancel_ = true;
         stopping_ = true;
+        WakeToStopLocked();
         if (next_)
             superseded_.push_back(std::move(*next_));
         next_.reset();
@@ -60,11 +61,46 @@ void WorkerRunBase::CancelAndWait()
         Stopped();
 }
 
+void WorkerRunBase::FinishAndWait()
+{
+    {
+        std::unique_lock lock(mutex_);
+        finishing_ = true;
+        WakeToStopLocked();
+        changed_.wait(lock, [this] { return !busy_ && !next_; });
+        finishing_ = false;
+        turnAsked_ = false;
+    }
+    turn_.stop();
+    for (bool more = true; more;) {
+        {
+            const std::lock_guard lock(mutex_);
+            TakeMailLocked();
+        }
+        more = HandOut();
+    }
+}
+
+void WorkerRunBase::SetStopWake(std::function<void()> wake)
+{
+    const std::lock_guard lock(mutex_);
+    stopWake_ = std::move(wake);
+    if (cancel_ || finishing_ || stopping_)
+        WakeToStopLocked();
+}
+
+void WorkerRunBase::WakeToStopLocked()
+{
+    if (stopWake_)
+        stopWake_();
+}
+
 // Under mutex_: the running job is told to stop, a waiting one never starts,
 // and nothing either of them posted reaches the window.
 void WorkerRunBase::CallOff()
 {
     cancel_ = true;
+    WakeToStopLocked();
     if (next_)
         superseded_.push_back(std::move(*next_));
     next_.reset();
@@ -105,6 +141,11 @@ void WorkerRunBase::Loop()
             (*task)();
             task.reset();
         }
+        lock.lock();
+        // The wake holds what the job waited on: freed here, with the job.
+        std::function<void()> wake = std::exchange(stopWake_, {});
+        lock.unlock();
+        wake = {};
         lock.lock();
         busy_ = false;
         changed_.notify_all();

@@ -37,7 +37,11 @@
 //   called when a job was running.
 //   A job called off is told through Cancelled(); what it posts after that is
 //   dropped, so it may simply run on to its return. A job that watches until
-//   called off (a day's log as it grows) loops until Cancelled().
+//   called off (a day's log as it grows) loops until Cancelled(); one that
+//   sleeps on a wait of its own between looks gives OnStop the way to wake it.
+// - FinishAndWait asks the job to stop through its OnStop without calling it
+//   off, waits for it to return, and hands out at once all it posted and its
+//   end: what a watch found before the staff unticked it is still shown.
 // - The job, and whatever its lambda holds, is destroyed on the worker
 //   thread: a job may carry a large leftover (the lines of an earlier day) to
 //   free it away from the window.
@@ -72,6 +76,8 @@ public:
     // From Start until the end was delivered or the job called off.
     bool Running() const noexcept { return running_; }
     void CancelAndWait();
+    // Only for a job that returns once woken through OnStop.
+    void FinishAndWait();
 
 protected:
     using Task = std::function<void()>;
@@ -94,6 +100,9 @@ protected:
     virtual void Stopped() = 0;
 
     const std::atomic<bool>& CancelFlag() const noexcept { return cancel_; }
+    // Worker thread: how to wake the running job when it must stop; called at
+    // once when it must stop already.
+    void SetStopWake(std::function<void()> wake);
     void Ended() noexcept { running_ = false; }
     // Calls the job off and ends the thread, without a word to the window.
     void Shutdown();
@@ -106,6 +115,7 @@ private:
     void Loop();
     void Turn();
     void CallOff();
+    void WakeToStopLocked();
 
     std::atomic<bool> cancel_{false};
     bool running_ = false; // window thread
@@ -115,7 +125,9 @@ private:
     std::condition_variable changed_;
     std::optional<Task> next_;
     std::vector<Task> superseded_; // freed by the worker, not the window
+    std::function<void()> stopWake_; // the running job's
     bool busy_ = false;
+    bool finishing_ = false;
     bool stopping_ = false;
     bool turnAsked_ = false;
 
@@ -141,6 +153,9 @@ public:
         // Hands batch to the window; dropped once the job was called off.
         void Post(Batch batch) { run_.Post(std::move(batch)); }
         const std::atomic<bool>& Cancelled() const noexcept { return run_.CancelFlag(); }
+        // wake is called from another thread when the job must return: called
+        // off, finished, or the run destroyed.
+        void OnStop(std::function<void()> wake) { run_.SetStopWake(std::move(wake)); }
 
     private:
         friend class WorkerRun;

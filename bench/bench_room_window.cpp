@@ -12,6 +12,7 @@
 // (the busy day: kivlogs-gen busyday DIR --lines 1000000 --users 3000)
 
 #include "KivErrorBox.h"
+#include "LinesEdit.h"
 #include "RoomScanFeed.h"
 #include "TSlotGrid.h"
 #include "Unit1.h"
@@ -22,9 +23,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
-#include "LinesEdit.h"
-
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>

@@ -128,10 +128,13 @@ int RunWatch(const CliOptions& options, const std::filesystem::path& executableF
         }
     };
     events.onError = [&](const std::string& message) { ReportError(message, options.encoding); };
-    DayWatch watch(request, events);
-    {
+    request.cancel = pace.StopFlag(); // Ctrl+C during the build of a long list
+    try {
         const StopOnSignals stop(pace);
+        DayWatch watch(request, events);
         RunDayWatch(watch, pace, std::chrono::milliseconds(options.intervalMs));
+    } catch (const BuildCancelled&) {
+        return 0;
     }
     if (!out.Finish() || outputFailed) {
         ReportError("Erreur d'\xE9" "criture", options.encoding);

@@ -42,12 +42,15 @@ struct DayWatchTools {
     KeywordMatcher matcher;
     KeywordMatcher::Workspace workspace;
     LogLineReader reader;
-    explicit DayWatchTools(const TextList& words) : matcher(words), workspace(matcher.MakeWorkspace()) {}
+    DayWatchTools(const TextList& words, const std::atomic<bool>* cancel)
+        : matcher(words, std::nullopt, cancel), workspace(matcher.MakeWorkspace())
+    {
+    }
 };
 
 DayWatch::DayWatch(DayWatchRequest request, DayWatchEvents events, Today today)
     : request_(std::move(request)), events_(std::move(events)), today_(std::move(today)),
-      tools_(std::make_unique<DayWatchTools>(request_.words))
+      tools_(std::make_unique<DayWatchTools>(request_.words, request_.cancel))
 {
 }
 
@@ -237,7 +240,6 @@ void WatchPace::Nudge()
 
 bool WatchPace::Stopped() const
 {
-    const std::lock_guard lock(mutex_);
     return stopped_;
 }
 

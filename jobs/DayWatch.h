@@ -10,10 +10,12 @@
 // interval. What it keeps is one record per file of the day: watching for
 // hours costs no more memory than watching for a minute.
 
+#include "CancelFlag.h"
 #include "KeywordSearchJob.h"
 #include "LogMask.h"
 #include "TextList.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -38,6 +40,10 @@ struct DayWatchRequest {
     // The results the day's files held when the watch started come first;
     // otherwise only what the files gain from then on.
     bool catchUp = false;
+    // Set from any thread: the build of a long word list stops soon after
+    // (the watch is over before it began). A look always runs to its end, so
+    // that what it read is delivered whole.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct DayWatchEvents {
@@ -57,6 +63,7 @@ public:
     using Today = std::function<LogDate()>;
 
     // today: the clock, asked at each look when the request names no day.
+    // Throws BuildCancelled when the request's cancel stopped the build.
     DayWatch(DayWatchRequest request, DayWatchEvents events, Today today = LocalToday);
     ~DayWatch();
     DayWatch(const DayWatch&) = delete;
@@ -99,13 +106,15 @@ public:
     void Stop();
     void Nudge();
     bool Stopped() const;
+    // Set once Stop was called: the cancel flag of the watch it paces.
+    const std::atomic<bool>* StopFlag() const noexcept { return &stopped_; }
     // Waits up to interval or until a nudge or a stop; false once stopped.
     bool Wait(std::chrono::milliseconds interval);
 
 private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false}; // written under mutex_, read anywhere
     bool nudged_ = false;
 };
 

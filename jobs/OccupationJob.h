@@ -49,15 +49,16 @@ struct OccupationEvents {
     std::function<void(const std::string& message)> onError;
 };
 
+// The connection logs that the scan of this request reads, as the finder
+// lists them: the one place that decides it, which the scan itself, the window
+// and the command line ask.
+LogFolderListing OccupationFiles(const OccupationRequest& request);
+
 // All events run on the calling thread. Once cancel is set nothing more is
 // delivered and the scan returns soon after. A log folder that is missing or
 // cannot be listed gives onError ("Impossible d'ouvrir le dossier %s") and
 // nothing else. Whatever fails, the scan returns with the failure in its
 // outcome: nothing is thrown to the worker thread that runs it.
-// The connection logs that the scan of this request reads, as the finder
-// lists them: the one place that decides it, which the scan itself, the window
-// and the command line ask.
-LogFolderListing OccupationFiles(const OccupationRequest& request);
 
 ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationEvents& events,
                              const std::atomic<bool>* cancel = nullptr);

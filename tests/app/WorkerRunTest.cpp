@@ -104,6 +104,28 @@ private slots:
         QCOMPARE(seen.events, (std::vector<std::string>{"7", "end dernier"}));
     }
 
+    // A watch unticked: the job is woken from its own wait, and everything it
+    // posted, before and after, is handed over before the finish returns.
+    void aFinishWakesTheJobAndHandsOverAllItPosted()
+    {
+        Seen seen;
+        Run run(nullptr, [&](std::deque<int>& b) { seen.Batches(b); }, [&](Run::Ending e) { seen.End(e); });
+        std::promise<void> posted;
+        std::promise<void> woken;
+        run.Start([&](Run::Outbox& out) {
+            out.Post(1);
+            out.OnStop([&] { woken.set_value(); });
+            posted.set_value();
+            woken.get_future().wait();
+            out.Post(2);
+            return std::string("fini");
+        });
+        posted.get_future().wait();
+        run.FinishAndWait();
+        QVERIFY(!run.Running());
+        QCOMPARE(seen.events, (std::vector<std::string>{"1", "2", "end fini"}));
+    }
+
     void closingTheWindowCallsTheJobOffAndWaitsForIt()
     {
         QWidget window;

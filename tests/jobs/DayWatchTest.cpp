@@ -186,5 +186,17 @@ TEST(DayWatch, CatchUpStartsWithTheDaySoFarAndPlainWatchDoesNot)
     }
 }
 
+// A watch stopped while it prepares a long list of words (the box unticked,
+// Ctrl+C) does not wait for the preparation to end.
+TEST(DayWatch, ItsStopCutsTheBuildOfTheWordList)
+{
+    test::TempTree tree;
+    WatchPace pace;
+    pace.Stop();
+    DayWatchRequest request{tree.Root(), {"jeu"}, LogDate{2026, 12, 7}, false};
+    request.cancel = pace.StopFlag();
+    EXPECT_THROW(DayWatch(request, {}), BuildCancelled);
+}
+
 } // namespace
 } // namespace kiv
