@@ -63,7 +63,7 @@ struct OccupationScanEvents {
     SessionBatchSink onSessions;
     // Or, when set instead of both, the sessions are only counted, into it:
     // no session is made and no logout looked for, and each file is read a
-    // piece at a time rather than whole. A file's sessions are added once it
+    // piece at a time rather than whole, on the calling thread alone. A file's sessions are added once it
     // is read (up to a refused line, as the sessions would be); a file that
     // cannot be read to its end adds none, as it would give no session.
     RoomHourCounts* counts = nullptr;
