@@ -1,7 +1,6 @@
 #include "OccupationJob.h"
 
 #include "LogFileJob.h"
-#include "OccupationScan.h"
 
 namespace kiv {
 
@@ -21,8 +20,13 @@ ScanOutcome RunOccupationJob(const OccupationRequest& request, const OccupationE
             OccupationScanEvents scan;
             steps.Wire(scan);
             scan.pairLogouts = request.logoutTimes;
-            scan.onSessions = [&](std::vector<SessionEntry>&& sessions) { steps.Batches().AddAll(std::move(sessions)); };
-            return RunOccupationScan(files, request.room, scan, cancel, request.threads);
+            if (events.counts)
+                scan.counts = events.counts; // nothing to hand on as it comes
+            else
+                scan.onSessions = [&](std::vector<SessionEntry>&& sessions) {
+                    steps.Batches().AddAll(std::move(sessions));
+                };
+            return RunOccupationScan(files, request.room, scan, cancel, request.threads, request.memory);
         });
 }
 

@@ -5,6 +5,7 @@
 
 #include "LogFolder.h"
 #include "LogMask.h"
+#include "OccupationScan.h"
 #include "ScanOutcome.h"
 #include "ScanThreads.h"
 #include "SessionEntry.h"
@@ -29,6 +30,9 @@ struct OccupationRequest {
     // False for a caller that counts sessions: they come without their logout
     // times, which are then not looked for.
     bool logoutTimes = true;
+    // Memory that a caller scanning day after day keeps for the next day;
+    // null: the scan takes its own.
+    OccupationScanMemory* memory = nullptr;
 };
 
 struct OccupationEvents {
@@ -38,6 +42,9 @@ struct OccupationEvents {
     // batch, so that the window places each in a few milliseconds. Never an
     // empty batch.
     std::function<void(std::vector<SessionEntry>&& batch)> onSessions;
+    // Or, when set instead, the sessions are only counted, into it, as the
+    // scan counts them (OccupationScanEvents::counts): none is made.
+    RoomHourCounts* counts = nullptr;
     std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
     std::function<void(const std::string& message)> onError;
 };

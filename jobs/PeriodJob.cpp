@@ -62,24 +62,34 @@ struct DayTally {
     bool done = false;
 };
 
-void CountDay(const PeriodRequest& request, LogDate date, const ScanThreads& threads, SlotColumns& columns,
+// What one thread keeps from one day to the next.
+struct DayCounter {
+    explicit DayCounter(const std::vector<std::string>& headerRow) : columns(headerRow) {}
+
+    SlotColumns columns;
+    OccupationScanMemory memory;
+    RoomHourCounts byRoomAndHour; // a day has a few thousand
+};
+
+void CountDay(const PeriodRequest& request, LogDate date, const ScanThreads& threads, DayCounter& counter,
               DayTally& tally, const std::atomic<bool>* cancel)
 {
+    counter.byRoomAndHour.clear();
     OccupationEvents events;
-    events.onSessions = [&](std::vector<SessionEntry>&& batch) {
-        for (const SessionEntry& session : batch) {
-            auto [found, added] = tally.rooms.try_emplace(session.Room);
-            RoomUse& use = found->second;
-            if (added)
-                use.room = session.Room;
-            ++use.sessions;
-            for (int column : columns.Of(session.LoginTime))
-                ++use.bySlot[static_cast<std::size_t>(column)];
-        }
-    };
+    events.counts = &counter.byRoomAndHour;
     // A session counts in its login's columns: its logout time plays no part.
-    OccupationRequest day{request.logFolder, date, request.room, threads, false};
+    OccupationRequest day{request.logFolder, date, request.room, threads, false, &counter.memory};
     tally.outcome = RunOccupationJob(day, events, cancel);
+    for (const auto& [key, count] : counter.byRoomAndHour) {
+        const RoomHour session = SplitRoomHour(key);
+        auto [found, added] = tally.rooms.try_emplace(std::string(session.room));
+        RoomUse& use = found->second;
+        if (added)
+            use.room = session.room;
+        use.sessions += count;
+        for (int column : counter.columns.Of(std::string(session.hour)))
+            use.bySlot[static_cast<std::size_t>(column)] += count;
+    }
 }
 
 // The days' tallies taken into the period in day order, whichever thread ends
@@ -219,10 +229,10 @@ PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& even
         const ScanThreads perDay = workers > 1 ? ScanThreads{1} : ScanThreads{};
         std::atomic<std::size_t> nextDay{0};
         RunOnThreads(workers, [&](unsigned) {
-            SlotColumns columns(result.use.headers);
+            DayCounter counter(result.use.headers);
             for (std::size_t day = nextDay++; day < dayCount; day = nextDay++) {
                 if (!Cancelled(cancel))
-                    CountDay(request, dates[day], perDay, columns, days[day], cancel);
+                    CountDay(request, dates[day], perDay, counter, days[day], cancel);
                 reporter.Ended(day);
             }
         });

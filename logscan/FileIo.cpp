@@ -226,6 +226,40 @@ char* ByteBuffer::Reserve(std::size_t extra)
     return data_.get() + size_;
 }
 
+void ByteBuffer::DropFront(std::size_t n) noexcept
+{
+    n = std::min(n, size_);
+    if (n != 0 && n != size_)
+        std::memmove(data_.get(), data_.get() + n, size_ - n);
+    size_ -= n;
+}
+
+bool ReadFileInPieces(const std::filesystem::path& path, ByteBuffer& out, std::size_t pieceSize,
+                      const std::function<bool(ByteBuffer& bytes, bool atEnd)>& onPiece)
+{
+    ReadHandle file(path, ReadSharing::WithWriters);
+    if (!file.IsOpen())
+        return false;
+    const std::optional<std::uint64_t> size = file.RegularFileSize();
+    if (!size)
+        return false;
+    // As much as the file held when it was opened, as ReadFileBytes reads.
+    std::uint64_t left = *size;
+    out.Clear();
+    for (;;) {
+        const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(left, pieceSize));
+        // Room for one byte at least, so that the bytes always have an address.
+        const long long got = file.Read(out.Reserve(std::max<std::size_t>(asked, 1)), asked);
+        if (got < 0)
+            return false;
+        out.Commit(static_cast<std::size_t>(got));
+        left -= static_cast<std::uint64_t>(got);
+        const bool atEnd = left == 0 || static_cast<std::size_t>(got) < asked;
+        if (!onPiece(out, atEnd) || atEnd)
+            return true;
+    }
+}
+
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out, ReadSharing sharing)
 {
     ReadHandle file(path, sharing);

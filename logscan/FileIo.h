@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ public:
     char* Reserve(std::size_t extra);
     // Counts n bytes written at the place Reserve gave.
     void Commit(std::size_t n) noexcept { size_ += n; }
+    // Removes the first n bytes (at most all of them); the rest moves to the front.
+    void DropFront(std::size_t n) noexcept;
 
 private:
     struct Release {
@@ -62,6 +65,16 @@ enum class ReadSharing { WithWriters, WithoutWriters };
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out,
                    ReadSharing sharing = ReadSharing::WithWriters);
+
+// Reads the file as ReadFileBytes does (the same bytes, the same refusals),
+// a piece at a time, for a scan that needs no more than a few lines at once:
+// each round adds up to pieceSize more bytes to out, after what the previous
+// round left there, then calls onPiece(out, atEnd). onPiece takes what it used
+// off the front of out (DropFront) and returns false to read no further,
+// which is no failure. False when the file cannot be opened or read, even
+// after pieces of it were handed on. Throws std::bad_alloc when memory runs out.
+bool ReadFileInPieces(const std::filesystem::path& path, ByteBuffer& out, std::size_t pieceSize,
+                      const std::function<bool(ByteBuffer& bytes, bool atEnd)>& onPiece);
 
 // Which file a path leads to: the device and inode on POSIX, the volume and
 // file index on Windows. A log that the server replaced by a new file under

@@ -5,6 +5,7 @@
 #include "LineBreaks.h"
 
 #include <optional>
+#include <utility>
 
 namespace kiv {
 namespace {
@@ -56,6 +57,20 @@ Refusal WalkLines(std::string_view text, std::optional<std::size_t> previous, On
 
 } // namespace
 
+LogIndentation CheckLogIndentation(std::string_view text, std::optional<std::size_t> previousDepth)
+{
+    // Text without an indented line has every line at depth 0: a first line
+    // is at depth 0 whatever its blanks, and a later one at depth 0 always
+    // passes.
+    const bool firstIndented = previousDepth && !text.empty() && IsLineBlank(text[0]);
+    if (!firstIndented && !AnyLaterLineIndented(text))
+        return {text.size(), text.empty() ? previousDepth.value_or(0) : 0, std::nullopt};
+    const Refusal refusal = WalkLines(text, previousDepth, [](std::string_view) {});
+    if (!refusal.refused)
+        return {text.size(), refusal.lastDepth, std::nullopt};
+    return {refusal.lineStart, refusal.lastDepth, BadLevelMessage(refusal.level, refusal.item)};
+}
+
 bool LogLineReader::Load(const std::filesystem::path& path)
 {
     lastReadOpened_ = ReadFileBytes(path, spare_);
@@ -98,6 +113,21 @@ void LogLineReader::ReadContent(const std::filesystem::path& path, std::string_v
     Check(std::nullopt);
 }
 
+void LogLineReader::ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath)
+{
+    // The previous bytes are given up before the read may move them.
+    content_ = {};
+    lines_.clear();
+    lastDepth_ = 0;
+    fromFile_ = true;
+    lastReadOpened_ = ReadFileBytes(path, file_);
+    if (!lastReadOpened_) {
+        file_.Clear();
+        throw KivError(CannotOpenMessage(shownPath));
+    }
+    Check(std::nullopt);
+}
+
 void LogLineReader::ReadContentBytes(std::string bytes)
 {
     Take(bytes);
@@ -134,14 +164,11 @@ void LogLineReader::Check(std::optional<std::size_t> previousDepth)
 {
     lines_.clear();
     const std::string_view text = Bytes();
-    // A whole file without indented later lines has every line at depth 0.
-    Refusal refusal;
-    if (previousDepth || AnyLaterLineIndented(text))
-        refusal = WalkLines(text, previousDepth, [](std::string_view) {});
-    lastDepth_ = refusal.lastDepth;
-    content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
-    if (refusal.refused)
-        throw KivError(BadLevelMessage(refusal.level, refusal.item));
+    LogIndentation checked = CheckLogIndentation(text, previousDepth);
+    lastDepth_ = checked.lastDepth;
+    content_ = text.substr(0, checked.accepted);
+    if (checked.refusal)
+        throw KivError(std::move(*checked.refusal));
 }
 
 } // namespace kiv

@@ -17,6 +17,16 @@
 
 namespace kiv {
 
+// The reader's indentation rule on text made of whole lines of a log, for a
+// scan that reads a log a piece at a time. previousDepth: the depth of the
+// line before the text, when the text continues a file.
+struct LogIndentation {
+    std::size_t accepted = 0;  // the bytes before the refused line: all of them when none is
+    std::size_t lastDepth = 0; // the depth of the last accepted line
+    std::optional<std::string> refusal; // the message the reader throws for the refused line
+};
+LogIndentation CheckLogIndentation(std::string_view text, std::optional<std::size_t> previousDepth);
+
 class LogLineReader {
 public:
     // Reads the file, replacing the previous lines. shownPath is the path as
@@ -34,6 +44,12 @@ public:
     // search points at, Content() holds everything it needs. Throws as Read.
     void ReadContent(const std::filesystem::path& path, std::string_view shownPath);
     void ReadContentBytes(std::string bytes);
+
+    // Reads and checks the file as ReadContent does, into the memory of the
+    // file read before: one buffer serves a scan that reads file after file
+    // and keeps nothing of a file once it is scanned. A file that cannot be
+    // opened leaves no content behind (Content() is empty), not the previous one.
+    void ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath);
 
     // Bytes that continue a file read before, as ReadContentBytes reads them
     // except that their first line is a later line of the file, checked

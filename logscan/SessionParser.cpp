@@ -7,10 +7,6 @@
 namespace kiv {
 namespace {
 
-// "login" and "logout" count only from this index on: before it stand the
-// room, the station and the user of the line.
-constexpr std::size_t kFirstLogWordIndex = 15;
-
 // The user's name counts only from this index on, past the room.
 constexpr std::size_t kFirstUserIndex = 5;
 
@@ -118,6 +114,16 @@ std::string_view LoginUser(std::string_view line) noexcept
     cursor.Field('-');
     cursor.Field(':');
     return cursor.Field(':');
+}
+
+LoginRoomTime ParseLoginRoomTime(std::string_view line) noexcept
+{
+    FieldCursor cursor(line);
+    LoginRoomTime fields;
+    fields.Room = cursor.Field('-');
+    cursor.Skip(3); // the station, the user and the date
+    fields.Time = cursor.Field(':');
+    return fields;
 }
 
 SessionEntry ParseLoginLine(std::string_view line)

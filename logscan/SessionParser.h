@@ -24,6 +24,10 @@ inline constexpr std::string_view kAllRooms = "Toutes";
 // lets nothing through.
 bool PassesRoomFilter(std::string_view line, std::string_view room) noexcept;
 
+// "login" and "logout" count only from this index of a line on: before it
+// stand the room, the station and the user.
+inline constexpr std::size_t kFirstLogWordIndex = 15;
+
 // Where the words "login" and "logout" first stand in a line, found in one pass.
 struct LogWords {
     bool login = false;  // the first "login" stands at index 15 or later
@@ -50,6 +54,14 @@ LoginFields ParseLoginFields(std::string_view line) noexcept;
 
 // Field 3 alone, the user, as ParseLoginFields cuts it.
 std::string_view LoginUser(std::string_view line) noexcept;
+
+// Fields 1 and 5 alone, the room and the time, as ParseLoginFields cuts them:
+// all that a count of sessions by room and hour reads of a login line.
+struct LoginRoomTime {
+    std::string_view Room;
+    std::string_view Time;
+};
+LoginRoomTime ParseLoginRoomTime(std::string_view line) noexcept;
 
 // The session of a login line, without its logout time.
 SessionEntry ParseLoginLine(std::string_view line);

@@ -411,6 +411,78 @@ TEST(RunOccupationScanTest, ThreadsReadFilesAsOneThreadDoes)
     EXPECT_EQ(alone.size(), 2251u); // 2250 logins of the busy file, one before the refused line
 }
 
+// A count reads each file a piece at a time, with memory kept from one day to
+// the next: whatever the size of the pieces and of the days before, it must
+// count what the sessions of the same files give. Random days of mixed line
+// breaks, indented lines (some refused), NUL bytes, long lines and words in
+// odd places, a missing log between two others.
+TEST(RunOccupationScanTest, CountsAreThoseOfTheSessionsWhateverThePieces)
+{
+    std::mt19937 rng(20061207);
+    const auto pick = [&rng](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng);
+    };
+    const char* const rooms[] = {"S514", "S502", "s514", "CDI", "S5", "", "SalleDesProfesseurs", "Salle-des-profs"};
+    const char* const words[] = {"login", "logout", "logout-login", "login-logout", "xlogin", "lock"};
+    const char* const breaks[] = {"\n", "\r\n", "\r"};
+    const char* const roomFilters[] = {"Toutes", "S5", "s514", "CDI", "toutes", ""};
+    const auto randomLog = [&] {
+        std::string text;
+        std::size_t depth = 0; // lines run indented, a line two steps deeper is refused
+        for (std::size_t n = pick(400); n > 0; --n) {
+            if (pick(20) == 0)
+                depth = pick(depth + 3);
+            text.append(depth, pick(2) ? ' ' : '\t');
+            std::string line = std::string(rooms[pick(std::size(rooms))]) + (pick(8) ? "-" : "") + "PC0"
+                               + std::to_string(pick(4)) + ":eleve" + std::to_string(pick(9)) + ":061226:"
+                               + std::to_string(pick(2) ? 70000 + pick(100000) : pick(1000000000)) + ":"
+                               + words[pick(std::size(words))] + ":B:C:D:" + (pick(3) ? "tail" : "");
+            if (pick(10) == 0)
+                line.resize(pick(line.size() + 1));
+            if (pick(30) == 0)
+                line.insert(pick(line.size() + 1), 1, '\0');
+            if (pick(40) == 0)
+                line.append(300 + pick(300), 'x');
+            text += line;
+            if (n > 1 || pick(2))
+                text += breaks[pick(std::size(breaks))];
+        }
+        return text;
+    };
+
+    TempFolder folder;
+    OccupationScanMemory memory; // kept from day to day, as a period's thread keeps it
+    for (int day = 0; day < 150; ++day) {
+        const std::vector<std::string> files = {folder.Write("Ar" + std::to_string(day), randomLog()),
+                                                folder.Missing("Br" + std::to_string(day)),
+                                                folder.Write("Cr" + std::to_string(day), randomLog())};
+        const std::string room = roomFilters[pick(std::size(roomFilters))];
+
+        OccupationScanEvents sessions;
+        RoomHourCounts expected;
+        sessions.onSession = [&](const SessionEntry& entry) { ++expected[entry.Room + '-' + entry.LoginTime]; };
+        std::vector<std::string> expectedErrors;
+        sessions.onError = [&](const std::string& message) { expectedErrors.push_back(message); };
+        sessions.pairLogouts = false;
+        const bool everyFileRead = RunOccupationScan(files, room, sessions);
+
+        OccupationScanEvents count;
+        RoomHourCounts counted;
+        count.counts = &counted;
+        std::vector<std::string> errors;
+        count.onError = [&](const std::string& message) { errors.push_back(message); };
+        count.pieceBytes = pick(3) ? 1 + pick(200) : count.pieceBytes;
+        EXPECT_EQ(RunOccupationScan(files, room, count, nullptr, {}, &memory), everyFileRead);
+        ASSERT_EQ(counted, expected) << "day " << day << ", room " << room << ", pieces of " << count.pieceBytes;
+        EXPECT_EQ(errors, expectedErrors);
+        for (const auto& [key, sessionCount] : counted) {
+            const RoomHour split = SplitRoomHour(key);
+            EXPECT_EQ(std::string(split.room) + '-' + std::string(split.hour), key);
+            EXPECT_EQ(split.room.find('-'), std::string_view::npos);
+        }
+    }
+}
+
 TEST(RunOccupationScanTest, NoFilesAndCancelling)
 {
     const ScanRecord none = Scan({}, "Toutes");

@@ -43,6 +43,9 @@ TEST_P(ParseLoginLineTest, CutsTheFields)
     EXPECT_EQ(entry.LogoutTime, "");
     EXPECT_EQ(entry.Tail, expected.Tail);
     EXPECT_EQ(LoginUser(GetParam().line), expected.User);
+    const LoginRoomTime roomTime = ParseLoginRoomTime(GetParam().line);
+    EXPECT_EQ(roomTime.Room, expected.Room);
+    EXPECT_EQ(FormatLogTime(roomTime.Time), expected.LoginTime);
 }
 
 INSTANTIATE_TEST_SUITE_P(
