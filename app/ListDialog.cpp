@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <fstream>
 
@@ -93,43 +94,37 @@ std::size_t EndOfWholeLines(std::string_view bytes)
 template <typename Take>
 void ReadListInPieces(const std::filesystem::path& path, std::string_view shownName, Take&& take)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw KivError(CannotOpenMessage(shownName));
-    std::string pending;
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    ByteBuffer pending;
     // Room for a file of one giant line from the start, so that it is never
     // copied while it grows; untouched, the room costs nothing.
     if (const auto state = LookAtFile(path))
-        pending.reserve(static_cast<std::size_t>(state->size) + 1);
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    for (bool ended = false; !ended;) {
-        const std::size_t had = pending.size();
-        pending.resize(had + kPiece);
-        in.read(pending.data() + had, static_cast<std::streamsize>(kPiece));
-        pending.resize(had + static_cast<std::size_t>(in.gcount()));
-        if (in.bad() || (in.fail() && !in.eof()))
-            throw KivError(CannotOpenMessage(shownName));
-        ended = in.eof();
+        pending.Reserve(static_cast<std::size_t>(std::min<std::uint64_t>(state->size, SIZE_MAX - 1)) + 1);
+    // Bytes of pending already looked at: no break among them, but for a CR
+    // at their very end.
+    std::size_t seen = 0;
+    const bool read = ReadFileInPieces(path, pending, kPiece, [&](ByteBuffer& bytes, bool atEnd) {
+        std::string_view content = bytes.View();
+        bool ended = atEnd;
         // A NUL byte ends a list file's content.
-        if (const std::size_t nul = pending.find('\0', had); nul != std::string::npos) {
-            pending.resize(nul);
+        if (const std::size_t nul = content.find('\0', seen); nul != std::string_view::npos) {
+            content = content.substr(0, nul);
             ended = true;
         }
-        // Only the bytes just read can hold a break (a CR held back from the
-        // last piece aside): a giant line is never searched again.
-        const std::size_t from = had == 0 ? 0 : had - 1;
-        const std::size_t found = EndOfWholeLines(std::string_view(pending).substr(from));
-        const std::size_t whole = ended ? pending.size() : found == 0 ? 0 : from + found;
+        // Only the bytes just read can hold a break: a giant line is never
+        // searched again.
+        const std::size_t from = seen == 0 ? 0 : seen - 1;
+        const std::size_t found = EndOfWholeLines(content.substr(from));
+        const std::size_t whole = ended ? content.size() : found == 0 ? 0 : from + found;
+        seen = content.size() - whole;
         if (whole == 0)
-            continue;
-        TextList lines = SplitTextList(std::string_view(pending).substr(0, whole));
-        if (whole == pending.size())
-            std::string().swap(pending);
-        else
-            pending.erase(0, whole);
-        if (!take(lines))
-            return;
-    }
+            return !ended;
+        const TextList lines = SplitTextList(content.substr(0, whole));
+        bytes.DropFront(whole);
+        return take(lines) && !ended;
+    });
+    if (!read)
+        throw KivError(CannotOpenMessage(shownName));
 }
 
 // Whether the file can be opened for reading, asked before the dialog opens:
