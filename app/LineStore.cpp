@@ -622,7 +622,8 @@ void LineStore::AppendLines(LineBatch&& batch)
             record.boldStart += boldBase;
         PushBack(record);
     }
-    PushBack(Record{});
+    if (!batch.endsText_)
+        PushBack(Record{});
     batch = LineBatch();
 }
 

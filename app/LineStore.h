@@ -84,6 +84,9 @@ public:
     void Add(const QString& text, const BoldSpans& bold = {});
     qsizetype Count() const noexcept { return static_cast<qsizetype>(lines_.size()); }
     bool Empty() const noexcept { return lines_.empty(); }
+    // The text ends with the last of these lines, no line break after it: the
+    // end of a list file, whose last entry has none.
+    void EndText() noexcept { endsText_ = true; }
 
 private:
     friend class LineStore;
@@ -93,6 +96,7 @@ private:
     std::vector<detail::LineRecord> lines_;
     std::vector<QString> wide_;
     std::vector<BoldSpans> boldLists_;
+    bool endsText_ = false;
 };
 
 // Lines as an edit takes them out or puts them in: the first joins the text
@@ -156,8 +160,8 @@ public:
     // ---- Changing: the document's part ----
     // Lines given whole: each becomes a line of its own after the text, which
     // then ends with an empty line, as results appended with their line
-    // breaks do. When the last line is empty the first of them takes its
-    // place.
+    // breaks do (unless the batch ends the text). When the last line is
+    // empty the first of them takes its place.
     void AppendLines(LineBatch&& lines);
     // Empties the text and gives its memory back to the system.
     void Clear();

@@ -3,16 +3,22 @@
 // box Memo1 with the list, OK that writes the list file and Cancel that
 // writes nothing. The list file lives in the configuration folder under its
 // bare name.
+//
+// Memo1 is a lines view: a room list of millions of lines costs its bytes and
+// a small record a line, and is read and handed to Memo1 by a worker thread a
+// batch at a time, so that the dialog answers while a large list comes in.
 
+#include "LinesEdit.h"
 #include "TextList.h"
+#include "WorkerRun.h"
 
 #include <QDialog>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace kiv {
@@ -21,7 +27,9 @@ class TListDialog : public QDialog {
     Q_OBJECT
 
 public:
-    QPlainTextEdit* Memo1 = nullptr;
+    ~TListDialog() override;
+
+    LinesEdit* Memo1 = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
@@ -29,8 +37,21 @@ public:
     const std::string& FileName() const noexcept { return fileName_; }
     std::filesystem::path FilePath() const;
 
-    // Fills Memo1 with the list, one entry per line.
+    // Fills Memo1 with the list, one entry per line, at once.
     void SetLines(const TextList& lines);
+    // Fills Memo1 from the list file, read on the worker thread. Throws
+    // KivError "Impossible d'ouvrir le fichier %s" at once when the file
+    // cannot be opened; a read that fails later is shown and ends the dialog
+    // with Cancel.
+    void LoadFile();
+    // Fills Memo1 with the list, converted on the worker thread.
+    void LoadList(TextList lines);
+    // From LoadFile or LoadList until every line is in Memo1.
+    bool Loading() const noexcept { return loading_; }
+    // Empties Memo1 and frees its lines on the worker thread: a dialog kept
+    // for the next time must not hold a large list meanwhile.
+    void ReleaseLines();
+
     // Memo1's text as the file receives it: Windows-1252, lines joined by
     // CR LF, no break added after the last line.
     std::string MemoBytes() const;
@@ -39,10 +60,15 @@ public:
 
 public slots:
     // Writes Memo1 to the list file, then ends the dialog with OK, even when
-    // the file cannot be written (the failure is shown).
+    // the file cannot be written (the failure is shown). While the list is
+    // still coming in, that happens as soon as it is all there.
     void OKBtnClick();
     // Ends the dialog with Cancel; nothing is written.
     void CancelBtnClick();
+
+signals:
+    // Loading ended: the whole list is in Memo1, or its read failed.
+    void Loaded();
 
 protected:
     TListDialog(std::string fileName, std::filesystem::path configFolder, QWidget* parent);
@@ -54,11 +80,29 @@ protected:
     // The control that has the focus whenever the dialog opens.
     void SetInitialFocus(QWidget* widget) { initialFocus_ = widget; }
     void showEvent(QShowEvent* event) override;
+    // Cancel, Esc or the close box: a list still coming in is called off.
+    void done(int result) override;
 
 private:
+    // A job's result: whether it loaded a list (rather than freed one).
+    using ListLoad = WorkerRun<LineBatch, bool>;
+    class LoadFlow;
+
+    // A list's source, on the worker: hands its lines to take, all at once or
+    // piece by piece as it reads them, until take returns false.
+    using ListTaker = std::function<bool(const TextList& lines)>;
+    using ListSource = std::function<void(const ListTaker& take)>;
+    void StartLoad(ListSource source);
+    void TakeBatches(std::deque<LineBatch>& batches);
+    void LoadEnded(ListLoad::Ending ending);
+
     std::string fileName_;
     std::filesystem::path configFolder_;
     QWidget* initialFocus_ = nullptr;
+    bool loading_ = false;
+    bool okWhenLoaded_ = false;
+    std::shared_ptr<LoadFlow> flow_;
+    ListLoad load_;
 };
 
 } // namespace kiv

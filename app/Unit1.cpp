@@ -77,12 +77,28 @@ bool PathExists(const std::filesystem::path& path)
 
 // What a list dialog opens with: the file's lines, or, while the file does
 // not exist yet, the list the program uses now (OK then creates the file).
-TextList ListForDialog(const std::filesystem::path& path, const char* bareName, const TextList& inUse)
+// Either comes in on the dialog's worker while the dialog opens.
+template <typename InUse>
+void LoadDialogList(TListDialog& dialog, InUse&& inUse)
 {
-    if (!PathExists(path))
-        return inUse;
-    return LoadTextListFile(path, bareName);
+    if (PathExists(dialog.FilePath()))
+        dialog.LoadFile();
+    else
+        dialog.LoadList(inUse());
 }
+
+// Runs at the end of the scope: a list dialog's lines are freed once the
+// window has taken what it needs of them.
+class ReleaseWhenDone {
+public:
+    explicit ReleaseWhenDone(TListDialog& dialog) : dialog_(dialog) {}
+    ~ReleaseWhenDone() { dialog_.ReleaseLines(); }
+    ReleaseWhenDone(const ReleaseWhenDone&) = delete;
+    ReleaseWhenDone& operator=(const ReleaseWhenDone&) = delete;
+
+private:
+    TListDialog& dialog_;
+};
 
 QString Utf8(const char* text)
 {
@@ -555,7 +571,8 @@ void TForm1::SpeedButton6Click()
         return;
     ReportErrors(this, [this] {
         const std::filesystem::path path = ListFilePath(kWordFile);
-        OKmotDlg1->SetLines(ListForDialog(path, kWordFile, defaultWords_));
+        LoadDialogList(*OKmotDlg1, [this] { return defaultWords_; });
+        const ReleaseWhenDone release(*OKmotDlg1);
         if (RunModal(*OKmotDlg1) != QDialog::Accepted)
             return;
         // The list is what the file holds; when the file could not be
@@ -570,10 +587,13 @@ void TForm1::SpeedButtonsalleClick()
     if (!OKBottomDlg)
         return;
     ReportErrors(this, [this] {
-        TextList rooms = RoomItems();
-        if (!rooms.empty() && rooms.back() == kAllRooms)
-            rooms.pop_back();
-        OKBottomDlg->SetLines(ListForDialog(ListFilePath(kRoomFile), kRoomFile, rooms));
+        LoadDialogList(*OKBottomDlg, [this] {
+            TextList rooms = RoomItems();
+            if (!rooms.empty() && rooms.back() == kAllRooms)
+                rooms.pop_back();
+            return rooms;
+        });
+        const ReleaseWhenDone release(*OKBottomDlg);
         if (RunModal(*OKBottomDlg) != QDialog::Accepted)
             return;
         // Taken from the dialog, so the rooms follow the edit even when the
@@ -588,7 +608,8 @@ void TForm1::SpeedButtonheuresClick()
         return;
     ReportErrors(this, [this] {
         const std::filesystem::path path = ListFilePath(kHourFile);
-        OKheureDlg1->SetLines(ListForDialog(path, kHourFile, SlotGrid1->ColumnHeaders().Items()));
+        LoadDialogList(*OKheureDlg1, [this] { return SlotGrid1->ColumnHeaders().Items(); });
+        const ReleaseWhenDone release(*OKheureDlg1);
         if (RunModal(*OKheureDlg1) != QDialog::Accepted)
             return;
         if (PathExists(path))

@@ -1,7 +1,6 @@
 #include "Unit2.h"
 
 #include <QFrame>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -22,6 +21,7 @@ TOKBottomDlg::TOKBottomDlg(std::filesystem::path configFolder, QWidget* parent)
     layout->setContentsMargins(2, 2, 2, 2);
     Memo1->setParent(Bevel1);
     layout->addWidget(Memo1);
+    Memo1->setAccessibleName(QStringLiteral("Salles"));
 
     OKBtn->setGeometry(79, 180, 75, 25);
     OKBtn->setDefault(true);

@@ -1,7 +1,6 @@
 #include "Unit3.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace kiv {
@@ -18,6 +17,7 @@ TOKheureDlg1::TOKheureDlg1(std::filesystem::path configFolder, QWidget* parent)
     Label2 = AddLabel("Label2", QStringLiteral("8 lignes seulement"), QPoint(112, 32));
 
     Memo1->setGeometry(16, 48, 281, 145);
+    Memo1->setAccessibleName(QStringLiteral("Heures"));
     OKBtn->setGeometry(79, 212, 75, 25);
     OKBtn->setDefault(true);
     CancelBtn->setGeometry(159, 212, 75, 25);

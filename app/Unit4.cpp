@@ -1,7 +1,6 @@
 #include "Unit4.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace kiv {
@@ -18,6 +17,7 @@ TOKmotDlg1::TOKmotDlg1(std::filesystem::path configFolder, QWidget* parent)
 
     Memo1->setGeometry(24, 40, 257, 345);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setAccessibleName(QString::fromUtf8("Mots recherchés par défaut"));
 
     // Enter belongs to the word list here: no button is the default one.
     OKBtn->setGeometry(71, 404, 75, 25);

@@ -9,6 +9,7 @@
 
 #include "KeywordMatcher.h"
 #include "OccupationTable.h"
+#include "ProcessStatus.h"
 #include "TextList.h"
 
 #include <chrono>
@@ -47,17 +48,6 @@ struct Shape {
     const char* name;
     std::string line; // repeated until the file has its size
 };
-
-// The size in kB of a line of /proc/self/status ("VmRSS", "VmHWM"), 0 elsewhere.
-long StatusKb(std::string_view key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size(), key) == 0)
-            return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    return 0;
-}
 
 void WriteShape(const fs::path& path, const Shape& shape, std::size_t bytes, std::size_t& lines)
 {

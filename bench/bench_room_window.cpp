@@ -12,6 +12,7 @@
 // (the busy day: kivlogs-gen busyday DIR --lines 1000000 --users 3000)
 
 #include "KivErrorBox.h"
+#include "StallMeter.h"
 #include "LinesEdit.h"
 #include "RoomScanFeed.h"
 #include "TSlotGrid.h"
@@ -38,36 +39,6 @@
 #include <vector>
 
 namespace {
-
-// The largest gap between two ticks of a 10 ms timer, the window's own
-// measure of how long it did not answer.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            worst_ = std::max(worst_, clock_.restart());
-        });
-    }
-    void Start()
-    {
-        worst_ = 0;
-        clock_.start();
-        timer_.start();
-    }
-    qint64 StopMs()
-    {
-        timer_.stop();
-        return std::max(worst_, clock_.elapsed());
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 worst_ = 0;
-};
 
 struct CliRun {
     double seconds = 0;

@@ -5,6 +5,7 @@
 // the parser, the usage line and each command's help are all read from it.
 
 #include "LogMask.h"
+#include "VisibleControls.h" // Encoding
 
 #include <optional>
 #include <stdexcept>
@@ -19,7 +20,7 @@ public:
 };
 
 enum class Command { Help, Version, Search, Occupation, Watch };
-enum class Encoding { Utf8, Cp1252 };
+using kiv::Encoding;
 enum class OccupationFormat { Text, Cells, Csv, Summary };
 
 struct CliOptions {

@@ -5,6 +5,7 @@
 #include "CliOptions.h"
 #include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
 #include "FileIo.h"
+#include "VisibleControls.h" // VisibleControls: what a terminal is given
 
 #include <cstdio>
 #include <memory>
@@ -17,15 +18,6 @@ namespace kiv::cli {
 std::string Encode(std::string_view cp1252, Encoding encoding);
 // The same, appended to out.
 void AppendEncoded(std::string_view cp1252, Encoding encoding, std::string& out);
-
-// Text in the chosen encoding with its control characters written visibly, as
-// `cat -v` shows them, so that a file name or a log line cannot move, colour or
-// retitle the terminal, nor make one message look like two: ^[ for ESC, ^J for
-// an LF, ^? for DEL, and M-^] and the like for the code points 0x80 to 0x9F
-// that a terminal would obey (in Windows-1252, the five bytes it leaves
-// undefined). A TAB stays; with keepLineEnds so do an LF and a CR before it,
-// which end the lines that the program writes.
-std::string VisibleControls(std::string_view text, Encoding encoding, bool keepLineEnds);
 
 // True when the stream is a terminal (not a pipe or a file).
 bool IsTerminal(std::FILE* stream);

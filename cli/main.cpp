@@ -55,7 +55,7 @@ void Print(std::FILE* stream, const std::string& text)
 // whole usage would push the error itself off a small terminal.
 void PrintUsageError(const kiv::cli::UsageError& error, const std::vector<std::string>& args)
 {
-    Print(stderr, std::string("kivlogs-cli : ") + kiv::cli::VisibleControls(error.what(), kiv::cli::Encoding::Utf8, false) + "\n" + kiv::cli::HelpHint(args) + "\n");
+    Print(stderr, std::string("kivlogs-cli : ") + kiv::VisibleControls(error.what(), kiv::Encoding::Utf8, false) + "\n" + kiv::cli::HelpHint(args) + "\n");
 }
 
 } // namespace

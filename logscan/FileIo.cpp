@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 #include "SystemPath.h"
+#include "VisibleControls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -195,9 +196,13 @@ std::string PathBytes(const std::filesystem::path& path)
 std::string PathForMessage(const std::filesystem::path& path)
 {
     // On POSIX the bytes are taken as UTF-8, the encoding of the school's
-    // Linux systems; a byte that is not UTF-8 is shown as "?".
+    // Linux systems; a byte that is not UTF-8 is shown as "?". A name may
+    // hold any byte but "/": its control characters are shown, never obeyed,
+    // so that a log whose name holds a line break cannot write a line of its
+    // own into a message.
     const std::u8string utf8 = path.u8string();
-    return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+    return VisibleControls(Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size())),
+                           Encoding::Cp1252, false);
 }
 
 

@@ -6,10 +6,12 @@
 #include "KeywordSearchJob.h"
 #include "TextList.h"
 #include "KivErrorBox.h"
+#include "ListDialog.h"
 #include "StartupPaths.h"
 #include "TSlotGrid.h"
 #include "Unit1.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +73,21 @@ public:
 
 // The seven words the window watches when no kiv.ini gives others.
 inline const kiv::TextList kBuiltInWords{"sexe", "sexy", "enculer", "bites", "seins nu", "femme nu", "femmes nu"};
+
+// Waits until a list dialog holds its whole list, which comes in from its
+// worker.
+inline bool WaitForList(kiv::TListDialog& dialog)
+{
+    QSignalSpy loaded(&dialog, &kiv::TListDialog::Loaded);
+    return !dialog.Loading() || loaded.wait(10000);
+}
+
+// A text box's text replaced as a user who selects it all and types does.
+inline void TypeOver(kiv::LinesEdit& edit, const QString& text)
+{
+    edit.selectAll();
+    edit.ReplaceSelection(text);
+}
 
 // The header row of the window's table, as the grid shows it.
 inline std::vector<std::string> HeaderRow(const kiv::TForm1& form)

@@ -163,7 +163,9 @@ private slots:
     void unreadableLogsAreListedInOneBoxAndTheOtherResultsStillCome()
     {
         const std::filesystem::path logs = folders_->Paths().logFolder;
-        Folders::MakeUnreadable(logs / "bad050206.txt");
+        // A name can hold a line break: it must not make a line of its own.
+        const std::filesystem::path bad = logs / "bad\nFAKE: tout va bien 050206.txt";
+        Folders::MakeUnreadable(bad);
         // The line before the refused indentation is still searched.
         Folders::Write(logs / "d050206.txt", "P1:u1:050206:0800:sexe avant\r\n\t\tP2:u2:050206:0801:sexe apr\xE8s\r\n");
         ErrorCapture errors;
@@ -171,7 +173,8 @@ private slots:
         QCOMPARE(errors.messages.size(), std::size_t(1));
         const std::string box = errors.messages.front();
         QCOMPARE(std::count(box.begin(), box.end(), '\n'), 1);
-        QVERIFY(box.find("Impossible d'ouvrir le fichier " + kiv::PathForMessage(logs / "bad050206.txt") + ".\n") == 0);
+        QVERIFY(box.find("Impossible d'ouvrir le fichier " + kiv::PathForMessage(bad) + ".\n") == 0);
+        QVERIFY(box.find("bad^JFAKE: tout va bien 050206.txt.\n") != std::string::npos);
         QVERIFY(box.find("Niveau incorrect (2)") != std::string::npos);
         QCOMPARE(Form().RichEdit1->LineCount(), 4);
         QVERIFY(!Form().ProgressBar1->isVisible() && !Form().SearchBusy());

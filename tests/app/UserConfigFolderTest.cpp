@@ -151,7 +151,9 @@ private slots:
             first.CreateListDialogs();
             first.RunModal = [](QDialog& dialog) {
                 auto& words = static_cast<kiv::TOKmotDlg1&>(dialog);
-                words.Memo1->setPlainText(QStringLiteral("jeux\npoker"));
+                if (!kivtest::WaitForList(words))
+                    return -1;
+                kivtest::TypeOver(*words.Memo1, QStringLiteral("jeux\npoker"));
                 words.OKBtn->click();
                 return dialog.result();
             };
