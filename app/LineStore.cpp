@@ -63,6 +63,17 @@ std::uint32_t Narrowed(qsizetype value)
 }
 
 // The bold of spans between two columns, counted from the first.
+// A piece of a line as a caller asks for it, kept inside the line: a
+// negative or too long count means up to the line's end.
+template <typename Record>
+void ClampToLine(const Record& record, qsizetype& from, qsizetype& count)
+{
+    const qsizetype length = record.length;
+    from = std::clamp<qsizetype>(from, 0, length);
+    if (count < 0 || count > length - from)
+        count = length - from;
+}
+
 BoldSpans Clip(const BoldSpans& spans, qsizetype from, qsizetype to)
 {
     BoldSpans cut;
@@ -371,10 +382,7 @@ void LineStore::AppendTextOf(const Record& record, QString& out) const
 QString LineStore::LineText(qsizetype line, qsizetype from, qsizetype count) const
 {
     const Record& record = RecordOf(line);
-    const qsizetype length = record.length;
-    from = std::clamp<qsizetype>(from, 0, length);
-    if (count < 0 || count > length - from)
-        count = length - from;
+    ClampToLine(record, from, count);
     return TextOfRecord(record, from, count);
 }
 
@@ -402,10 +410,7 @@ BoldSpans LineStore::BoldOf(const Record& record) const
 BoldSpans LineStore::BoldIn(qsizetype line, qsizetype from, qsizetype count) const
 {
     const Record& record = RecordOf(line);
-    const qsizetype length = record.length;
-    from = std::clamp<qsizetype>(from, 0, length);
-    if (count < 0 || count > length - from)
-        count = length - from;
+    ClampToLine(record, from, count);
     return Clip(BoldOf(record), from, from + count);
 }
 
