@@ -435,7 +435,26 @@ QString LineStore::PlainText(TextPos from, TextPos to) const
 
 void LineStore::AppendCp1252(qsizetype line, std::string& out) const
 {
-    const Record& record = RecordOf(line);
+    AppendCp1252Of(RecordOf(line), out);
+}
+
+std::string LineStore::JoinedCp1252(std::string_view separator) const
+{
+    std::string out;
+    out.reserve(static_cast<std::size_t>(characters_) + static_cast<std::size_t>(lineCount_ - 1) * separator.size());
+    bool first = true;
+    for (const Chunk& chunk : chunks_) {
+        for (const Record& record : chunk.lines) {
+            if (!std::exchange(first, false))
+                out += separator;
+            AppendCp1252Of(record, out);
+        }
+    }
+    return out;
+}
+
+void LineStore::AppendCp1252Of(const Record& record, std::string& out) const
+{
     // An empty line may point into no block at all (an emptied text).
     if (record.length == 0)
         return;

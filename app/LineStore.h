@@ -154,6 +154,13 @@ public:
     // Windows-1252 cannot hold becomes "?".
     void AppendCp1252(qsizetype line, std::string& out) const;
 
+    // The whole text in Windows-1252, lines joined by separator; a character
+    // that Windows-1252 cannot hold becomes "?". It walks the lines in order
+    // and never fills the caches that reading a line fills, so a worker may
+    // write a list out while the window paints the same text, as long as
+    // nothing changes the text meanwhile.
+    std::string JoinedCp1252(std::string_view separator) const;
+
     // The memory the text holds, blocks and records, in bytes.
     std::size_t BytesHeld() const;
 
@@ -196,6 +203,7 @@ private:
     // Characters of a record.
     QString TextOfRecord(const Record& record, qsizetype from, qsizetype count) const;
     void AppendTextOf(const Record& record, QString& out) const;
+    void AppendCp1252Of(const Record& record, std::string& out) const;
     BoldSpans BoldOf(const Record& record) const;
     void SetBold(Record& record, const BoldSpans& bold);
     Record Slice(const Record& record, qsizetype from, qsizetype to);

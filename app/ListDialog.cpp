@@ -188,6 +188,7 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     // which calls the load off without waiting for it.
     , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatches(batches); },
             [this](ListLoad::Ending ending) { LoadEnded(std::move(ending)); })
+    , save_(nullptr, {}, [this](ListSave::Ending ending) { SaveEnded(std::move(ending)); })
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -218,6 +219,7 @@ std::filesystem::path TListDialog::FilePath() const
 
 void TListDialog::SetLines(const TextList& lines)
 {
+    WaitForSave();
     ReleaseLines();
     HeldBack append([this](LineBatch&& batch) {
         Memo1->AppendLines(std::move(batch));
@@ -245,6 +247,7 @@ void TListDialog::LoadList(TextList lines)
 
 void TListDialog::StartLoad(ListSource source)
 {
+    WaitForSave();
     loading_ = true;
     okWhenLoaded_ = false;
     flow_->Stop();
@@ -270,6 +273,7 @@ void TListDialog::StartLoad(ListSource source)
 
 void TListDialog::ReleaseLines()
 {
+    WaitForSave();
     loading_ = false;
     okWhenLoaded_ = false;
     flow_->Stop();
@@ -318,15 +322,7 @@ void TListDialog::LoadEnded(ListLoad::Ending ending)
 
 std::string TListDialog::MemoBytes() const
 {
-    const LineStore& text = Memo1->Store();
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.CharacterCount() + text.LineCount()));
-    for (qsizetype line = 0; line < text.LineCount(); ++line) {
-        if (line > 0)
-            bytes += "\r\n";
-        text.AppendCp1252(line, bytes);
-    }
-    return bytes;
+    return Memo1->Store().JoinedCp1252("\r\n");
 }
 
 TextList TListDialog::MemoLines() const
@@ -341,8 +337,64 @@ void TListDialog::OKBtnClick()
         okWhenLoaded_ = true;
         return;
     }
-    ReportErrors(this, [this] { SaveTextFile(FilePath(), MemoBytes(), fileName_); });
+    if (!saving_)
+        StartSave();
+}
+
+void TListDialog::StartSave()
+{
+    SetSaving(true);
+    written_.reset();
+    // Memo1 stays as it is until the file is written: the worker reads its
+    // lines while the window may paint them.
+    save_.Start([text = &Memo1->Store(), path = FilePath(), name = fileName_](ListSave::Outbox&) {
+        SaveOutcome outcome;
+        const std::string bytes = text->JoinedCp1252("\r\n");
+        try {
+            SaveTextFile(path, bytes, name);
+            outcome.written.saved = true;
+        } catch (const KivError& error) {
+            outcome.failure = error.what();
+        }
+        outcome.written.lines = SplitTextList(bytes);
+        return outcome;
+    });
+}
+
+void TListDialog::SaveEnded(ListSave::Ending ending)
+{
+    SetSaving(false);
+    // Not even the entries could be made (memory ran out): the window keeps
+    // the list it has.
+    if (!ending.failure.empty()) {
+        ShowKivError(this, ending.failure);
+        reject();
+        return;
+    }
+    // A file that could not be written is said, and the dialog still ends
+    // with OK: the window takes the entries as they were typed.
+    if (!ending.result.failure.empty())
+        ShowKivError(this, ending.result.failure);
+    written_ = std::move(ending.result.written);
     accept();
+}
+
+void TListDialog::SetSaving(bool saving)
+{
+    saving_ = saving;
+    Memo1->setEnabled(!saving);
+    OKBtn->setEnabled(!saving);
+    CancelBtn->setEnabled(!saving);
+    if (saving)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TListDialog::WaitForSave()
+{
+    if (saving_)
+        save_.FinishAndWait();
 }
 
 void TListDialog::CancelBtnClick()
@@ -352,6 +404,8 @@ void TListDialog::CancelBtnClick()
 
 void TListDialog::done(int result)
 {
+    if (saving_)
+        return;
     QDialog::done(result);
     if (result != QDialog::Accepted)
         ReleaseLines();

@@ -7,6 +7,8 @@
 // Memo1 is a lines view: a room list of millions of lines costs its bytes and
 // a small record a line, and is read and handed to Memo1 by a worker thread a
 // batch at a time, so that the dialog answers while a large list comes in.
+// OK writes the list on that thread too, the dialog open and still until the
+// file is written, and hands the window the entries it wrote.
 
 #include "LinesEdit.h"
 #include "TextList.h"
@@ -16,7 +18,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 
 class QLabel;
 class QPushButton;
@@ -58,6 +63,17 @@ public:
     // Memo1's entries, read by the same rules as a list file.
     TextList MemoLines() const;
 
+    // What the last OK wrote: Memo1's entries, read back by the rules of a
+    // list file, and whether the file now holds them. Taken once; empty when
+    // the dialog ended otherwise.
+    struct Written {
+        TextList lines;
+        bool saved = false;
+    };
+    std::optional<Written> TakeWritten() { return std::exchange(written_, std::nullopt); }
+    // From OK until the file is written; the dialog cannot be ended meanwhile.
+    bool Saving() const noexcept { return saving_; }
+
 public slots:
     // Writes Memo1 to the list file, then ends the dialog with OK, even when
     // the file cannot be written (the failure is shown). While the list is
@@ -81,6 +97,7 @@ protected:
     void SetInitialFocus(QWidget* widget) { initialFocus_ = widget; }
     void showEvent(QShowEvent* event) override;
     // Cancel, Esc or the close box: a list still coming in is called off.
+    // Nothing ends the dialog while OK writes the list.
     void done(int result) override;
 
 private:
@@ -96,13 +113,29 @@ private:
     void TakeBatches(std::deque<LineBatch>& batches);
     void LoadEnded(ListLoad::Ending ending);
 
+    // The file written beside the window: the error that kept it from being
+    // written, if any, and the entries either way.
+    struct SaveOutcome {
+        Written written;
+        std::string failure;
+    };
+    using ListSave = WorkerRun<std::monostate, SaveOutcome>;
+    void StartSave();
+    void SaveEnded(ListSave::Ending ending);
+    void SetSaving(bool saving);
+    // Memo1 must not change while the worker reads it.
+    void WaitForSave();
+
     std::string fileName_;
     std::filesystem::path configFolder_;
     QWidget* initialFocus_ = nullptr;
     bool loading_ = false;
     bool okWhenLoaded_ = false;
+    bool saving_ = false;
+    std::optional<Written> written_;
     std::shared_ptr<LoadFlow> flow_;
     ListLoad load_;
+    ListSave save_;
 };
 
 } // namespace kiv

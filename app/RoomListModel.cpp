@@ -1,17 +1,51 @@
 #include "RoomListModel.h"
 
+#include "FileIo.h"
 #include "QtCp1252.h"
 #include "SessionParser.h"
 
 #include <utility>
 
 namespace kiv {
+namespace {
+
+// About a hundred thousand rooms: read in a few milliseconds.
+constexpr std::uint64_t kReadAtOnceBytes = std::uint64_t{1} << 20;
+
+} // namespace
+
+RoomListModel::RoomListModel(QObject* parent)
+    : QAbstractListModel(parent)
+    // No window to watch: the model goes with the room box, and its read
+    // with it.
+    , read_(nullptr, {}, [this](Read::Ending ending) { ReadEnded(std::move(ending)); })
+{
+}
 
 void RoomListModel::SetRooms(TextList rooms)
 {
+    readWanted_ = false;
     beginResetModel();
     rooms_ = std::move(rooms);
     endResetModel();
+}
+
+std::optional<TextList> RoomListModel::ReadFile(const std::filesystem::path& path, const std::string& shownName)
+{
+    const auto state = LookAtFile(path);
+    if (!state || state->size <= kReadAtOnceBytes)
+        return LoadTextListFile(path, shownName);
+    read_.Restart([path, shownName](Read::Outbox&) { return LoadTextListFile(path, shownName); });
+    readWanted_ = true;
+    return std::nullopt;
+}
+
+void RoomListModel::ReadEnded(Read::Ending ending)
+{
+    if (!std::exchange(readWanted_, false))
+        return;
+    readRooms_ = std::move(ending.result);
+    emit FileRead(ending.failure);
 }
 
 TextList RoomListModel::Rows() const

@@ -375,6 +375,12 @@ void TForm1::BuildRoomTab()
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setAccessibleName(QStringLiteral("Salle"));
     roomList_ = new RoomListModel(ComboBox1);
+    connect(roomList_, &RoomListModel::FileRead, this, [this](const std::string& failure) {
+        if (failure.empty())
+            SetRoomItems(roomList_->TakeReadRooms());
+        else
+            ShowKivError(this, failure);
+    });
     roomList_->SetRooms(TextList{"S514", "S302", "S502", "SPROF", "SCDI"});
     ComboBox1->setModel(roomList_);
     // A school may list thousands of rooms: the box neither measures every
@@ -522,7 +528,10 @@ void TForm1::FormCreate()
         DateTimePicker1->setDate(QDate::currentDate());
     }
     LogFolderButton->setToolTip(QString::fromStdU16String(paths_.logFolder.u16string()));
-    ReportErrors(this, [this] { SetRoomItems(LoadTextListFile(ListFilePath(kRoomFile), kRoomFile)); });
+    ReportErrors(this, [this] {
+        if (auto rooms = roomList_->ReadFile(ListFilePath(kRoomFile), kRoomFile))
+            SetRoomItems(std::move(*rooms));
+    });
     ReportErrors(this, [this] { SlotGrid1->ColumnHeaders().LoadFromFile(ListFilePath(kHourFile), kHourFile); });
 }
 
@@ -557,11 +566,11 @@ TextList TForm1::RoomItems() const
     return roomList_->Rows();
 }
 
-void TForm1::SetRoomItems(const TextList& rooms)
+void TForm1::SetRoomItems(TextList rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    roomList_->SetRooms(rooms);
+    roomList_->SetRooms(std::move(rooms));
     ComboBox1->setEditText(editText);
 }
 
@@ -577,7 +586,9 @@ void TForm1::SpeedButton6Click()
             return;
         // The list is what the file holds; when the file could not be
         // created, the list in use stays.
-        if (PathExists(path))
+        if (auto written = OKmotDlg1->TakeWritten(); written && written->saved)
+            defaultWords_ = std::move(written->lines);
+        else if (PathExists(path))
             defaultWords_ = LoadTextListFile(path, kWordFile);
     });
 }
@@ -598,7 +609,8 @@ void TForm1::SpeedButtonsalleClick()
             return;
         // Taken from the dialog, so the rooms follow the edit even when the
         // file could not be written.
-        SetRoomItems(OKBottomDlg->MemoLines());
+        if (auto written = OKBottomDlg->TakeWritten())
+            SetRoomItems(std::move(written->lines));
     });
 }
 
@@ -612,7 +624,9 @@ void TForm1::SpeedButtonheuresClick()
         const ReleaseWhenDone release(*OKheureDlg1);
         if (RunModal(*OKheureDlg1) != QDialog::Accepted)
             return;
-        if (PathExists(path))
+        if (auto written = OKheureDlg1->TakeWritten(); written && written->saved)
+            SlotGrid1->ColumnHeaders().Assign(std::move(written->lines));
+        else if (PathExists(path))
             SlotGrid1->ColumnHeaders().LoadFromFile(path, kHourFile);
     });
 }

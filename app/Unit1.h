@@ -181,7 +181,7 @@ private:
     void SetLogFolder(const std::filesystem::path& folder);
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
-    void SetRoomItems(const TextList& rooms);
+    void SetRoomItems(TextList rooms);
 
     StartupPaths paths_;
     RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers

@@ -11,6 +11,7 @@
 #include "TSlotGrid.h"
 #include "Unit1.h"
 
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +81,16 @@ inline bool WaitForList(kiv::TListDialog& dialog)
 {
     QSignalSpy loaded(&dialog, &kiv::TListDialog::Loaded);
     return !dialog.Loading() || loaded.wait(10000);
+}
+
+// OK pressed: the dialog ends once its worker has written the list.
+inline int PressOk(kiv::TListDialog& dialog)
+{
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.OKBtn->click();
+    if (finished.isEmpty())
+        finished.wait(10000);
+    return dialog.result();
 }
 
 // A text box's text replaced as a user who selects it all and types does.

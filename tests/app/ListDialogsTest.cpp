@@ -40,7 +40,9 @@ struct Window {
             shown = list.Memo1->toPlainText();
             if (!typed.isNull())
                 kivtest::TypeOver(*list.Memo1, typed);
-            (pressOk ? list.OKBtn : list.CancelBtn)->click();
+            if (pressOk)
+                return kivtest::PressOk(list);
+            list.CancelBtn->click();
             return dialog.result();
         };
     }
@@ -227,8 +229,7 @@ private slots:
             if (!kivtest::WaitForList(list))
                 return -1;
             kivtest::TypeOver(*list.Memo1, typed);
-            list.OKBtn->click();
-            return dialog.result();
+            return kivtest::PressOk(list);
         };
 
         form.SpeedButtonsalle->click();
@@ -268,8 +269,7 @@ private slots:
         Folders folders;
         kiv::TOKBottomDlg dialog(folders.Config());
         kivtest::TypeOver(*dialog.Memo1, typed);
-        dialog.OKBtn->click();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(kivtest::PressOk(dialog), int(QDialog::Accepted));
         QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), bytes.toStdString());
         // Loading the lines back shows them as they were typed.
         dialog.SetLines(dialog.MemoLines());
@@ -314,6 +314,33 @@ private slots:
         QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), written.toStdString());
         // Shown as its entries: no empty line added after the last one.
         QCOMPARE(dialog.Memo1->Store().LineCount(), std::max<qsizetype>(1, written.count("\r\n") + 1));
+        // The window is handed the entries as the file now gives them.
+        const auto taken = dialog.TakeWritten();
+        QVERIFY(taken && taken->saved);
+        QCOMPARE(taken->lines, kiv::SplitTextList(written.toStdString()));
+    }
+
+    // The list is written beside the window: until it is, the dialog cannot
+    // be ended nor the list changed, and the window takes nothing.
+    void nothingEndsTheDialogWhileItsListIsWritten()
+    {
+        Folders folders;
+        kiv::TOKBottomDlg dialog(folders.Config());
+        kivtest::TypeOver(*dialog.Memo1, QStringLiteral("S101\nS102"));
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.OKBtn->click();
+        // The end of the write comes through the event loop, not yet run.
+        QVERIFY(dialog.Saving());
+        dialog.reject();
+        dialog.CancelBtn->click();
+        QVERIFY(!dialog.Memo1->isEnabled() && !dialog.OKBtn->isEnabled());
+        QVERIFY(finished.isEmpty());
+        QVERIFY(!dialog.TakeWritten());
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.Memo1->isEnabled());
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), std::string("S101\r\nS102"));
+        QCOMPARE(dialog.TakeWritten()->lines, (TextList{"S101", "S102"}));
     }
 
     void dialogsAreLaidOutAsDesigned()

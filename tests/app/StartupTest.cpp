@@ -156,6 +156,30 @@ private slots:
         QCOMPARE(HeaderRow(form), kiv::InitialSlotHeaders());
     }
 
+    // More than a megabyte of rooms is read beside the window, then offered
+    // as a list read at once is: the typed room stays and no scan starts.
+    void aLargeRoomListReachesTheBoxFromBesideTheWindow()
+    {
+        std::string content;
+        for (int room = 0; room < 200000; ++room)
+            content += "S" + std::to_string(room) + "\r\n";
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", content);
+        Folders::Write(folders.Config() / "kiv_heures.txt", "");
+        ErrorCapture errors;
+        kiv::TForm1 form(folders.Paths());
+        QSignalSpy read(form.ComboBox1->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy typed(form.ComboBox1, &QComboBox::editTextChanged);
+        QVERIFY(read.wait(10000));
+        QCOMPARE(form.ComboBox1->count(), 200001);
+        QCOMPARE(form.ComboBox1->itemText(0), QStringLiteral("S0"));
+        QCOMPARE(form.ComboBox1->itemText(199999), QStringLiteral("S199999"));
+        QCOMPARE(form.ComboBox1->itemText(200000), QStringLiteral("Toutes"));
+        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("Toutes"));
+        QCOMPARE(typed.count(), 0);
+        QVERIFY(errors.messages.empty());
+    }
+
     void emptyWordFileEmptiesTheDefaultList()
     {
         Folders folders;

@@ -154,8 +154,7 @@ private slots:
                 if (!kivtest::WaitForList(words))
                     return -1;
                 kivtest::TypeOver(*words.Memo1, QStringLiteral("jeux\npoker"));
-                words.OKBtn->click();
-                return dialog.result();
+                return kivtest::PressOk(words);
             };
             first.SpeedButton6->click();
         }
