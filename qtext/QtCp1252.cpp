@@ -4,14 +4,24 @@
 
 #include <QList>
 
+#include <array>
+
 namespace kiv {
 
 QString FromCp1252(std::string_view bytes)
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+    static const std::array<char16_t, 256> decode = [] {
+        std::array<char16_t, 256> table{};
+        for (int byte = 0; byte < 256; ++byte)
+            table[static_cast<std::size_t>(byte)] = static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+        return table;
+    }();
+    // Written in place from a table: a room or a line of many megabytes is
+    // converted without a call or a check of room per character.
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
     for (const char c : bytes)
-        text.append(QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(c)))));
+        *out++ = QChar(decode[static_cast<unsigned char>(c)]);
     return text;
 }
 
