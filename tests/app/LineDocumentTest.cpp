@@ -274,7 +274,7 @@ private slots:
         for (int step = 0; step < 300; ++step) {
             const qsizetype size = store.CharacterCount();
             const qsizetype a = random.bounded(static_cast<int>(size) + 1);
-            const qsizetype b = std::min(size, a + random.bounded(step % 10 == 0 ? 40000 : 30));
+            const qsizetype b = std::min(size, a + random.bounded(step % 10 < 2 ? 60000 : 30));
             const QString text = model.text.mid(a, b - a);
             const QByteArray bold = model.bold.mid(a, b - a);
             kiv::LineRun run = store.Extract(store.PosOfOffset(a), store.PosOfOffset(b));
