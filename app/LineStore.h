@@ -7,8 +7,8 @@
 // what is asked and never of a whole giant line.
 //
 // The lines' bytes lie one after another in large blocks, never one
-// allocation a line; a line is a small record pointing into a block, with its
-// bold stretch inside. Records are grouped in chunks of a few thousand, each
+// allocation a line; a line is a small record pointing into a block, its bold
+// stretch beside it. Records are grouped in chunks of a few thousand, each
 // knowing its characters, so that a line, its offset in the whole text and
 // the line at an offset are found in O(log n) whatever the length.
 // Appending costs a copy of the new bytes; an edit writes only the lines it
