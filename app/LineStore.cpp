@@ -62,7 +62,6 @@ std::uint32_t Narrowed(qsizetype value)
     return static_cast<std::uint32_t>(value);
 }
 
-// The bold of spans between two columns, counted from the first.
 // A piece of a line as a caller asks for it, kept inside the line: a
 // negative or too long count means up to the line's end.
 template <typename Record>
@@ -74,6 +73,7 @@ void ClampToLine(const Record& record, qsizetype& from, qsizetype& count)
         count = length - from;
 }
 
+// The bold of spans between two columns, counted from the first.
 BoldSpans Clip(const BoldSpans& spans, qsizetype from, qsizetype to)
 {
     BoldSpans cut;
@@ -84,6 +84,13 @@ BoldSpans Clip(const BoldSpans& spans, qsizetype from, qsizetype to)
             cut.push_back({start - from, end - start});
     }
     return cut;
+}
+
+// Whether a record's bold fields hold anything. A line with many bold
+// stretches says so in where; its list may be the first, both fields 0.
+bool HasBold(const LineRecord& record)
+{
+    return record.boldStart != 0 || record.boldLength != 0;
 }
 
 Block NewBlock(std::size_t capacity)
@@ -156,6 +163,71 @@ void LineBatch::Add(const QString& text, const BoldSpans& bold)
         record.boldStart = Narrowed(static_cast<qsizetype>(boldLists_.size()));
         boldLists_.push_back(bold);
     }
+}
+
+// ---- The records of a chunk ----
+
+void LineStore::ChunkLines::PushBack(const Record& record)
+{
+    texts_.push_back({record.where, record.start, record.length});
+    if (bold_.empty() && !HasBold(record))
+        return;
+    if (bold_.empty()) {
+        // The lines before this one had none.
+        bold_.reserve(texts_.capacity());
+        bold_.resize(texts_.size() - 1);
+    }
+    bold_.push_back({record.boldStart, record.boldLength});
+}
+
+void LineStore::ChunkLines::PopBack() noexcept
+{
+    texts_.pop_back();
+    if (!bold_.empty())
+        bold_.pop_back();
+}
+
+void LineStore::ChunkLines::Erase(std::size_t first, std::size_t last)
+{
+    texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(first), texts_.begin() + static_cast<std::ptrdiff_t>(last));
+    if (!bold_.empty())
+        bold_.erase(bold_.begin() + static_cast<std::ptrdiff_t>(first), bold_.begin() + static_cast<std::ptrdiff_t>(last));
+}
+
+void LineStore::ChunkLines::Insert(std::size_t at, std::span<const Record> records)
+{
+    const bool withBold = !bold_.empty() || std::any_of(records.begin(), records.end(), HasBold);
+    const auto where = static_cast<std::ptrdiff_t>(at);
+    texts_.insert(texts_.begin() + where, records.size(), Text{});
+    if (withBold) {
+        bold_.resize(texts_.size() - records.size()); // the lines there had none
+        bold_.insert(bold_.begin() + where, records.size(), Bold{});
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Record& record = records[i];
+        texts_[at + i] = {record.where, record.start, record.length};
+        if (withBold)
+            bold_[at + i] = {record.boldStart, record.boldLength};
+    }
+}
+
+LineStore::ChunkLines LineStore::ChunkLines::Piece(std::size_t first, std::size_t last) const
+{
+    ChunkLines piece;
+    piece.texts_.assign(texts_.begin() + static_cast<std::ptrdiff_t>(first),
+                        texts_.begin() + static_cast<std::ptrdiff_t>(last));
+    if (bold_.empty())
+        return piece;
+    const auto begin = bold_.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = bold_.begin() + static_cast<std::ptrdiff_t>(last);
+    if (std::any_of(begin, end, [](const Bold& bold) { return bold.start != 0 || bold.length != 0; }))
+        piece.bold_.assign(begin, end);
+    return piece;
+}
+
+std::size_t LineStore::ChunkLines::BytesHeld() const noexcept
+{
+    return texts_.capacity() * sizeof(Text) + bold_.capacity() * sizeof(Bold);
 }
 
 // ---- LineStore: copying and emptying ----
@@ -243,7 +315,7 @@ std::size_t LineStore::BytesHeld() const
     for (const auto& block : blocks_)
         bytes += block->capacity;
     for (const Chunk& chunk : chunks_)
-        bytes += chunk.lines.capacity() * sizeof(Record);
+        bytes += chunk.lines.BytesHeld();
     for (const QString& text : wide_)
         bytes += static_cast<std::size_t>(text.capacity()) * sizeof(QChar);
     return bytes + (firstLine_.capacity() + firstOffset_.capacity()) * sizeof(qsizetype);
@@ -270,7 +342,7 @@ void LineStore::EnsurePrefix() const
             continue;
         }
         const Chunk& before = chunks_[c - 1];
-        const auto lines = static_cast<qsizetype>(before.lines.size());
+        const auto lines = static_cast<qsizetype>(before.lines.Size());
         firstLine_[c] = firstLine_[c - 1] + lines;
         firstOffset_[c] = firstOffset_[c - 1] + before.characters + lines;
     }
@@ -280,7 +352,7 @@ void LineStore::EnsurePrefix() const
 LineStore::Place LineStore::Locate(qsizetype line) const
 {
     // Appending and reading the newest lines touch the last chunk.
-    const auto lastSize = static_cast<qsizetype>(chunks_.back().lines.size());
+    const auto lastSize = static_cast<qsizetype>(chunks_.back().lines.Size());
     if (line >= lineCount_ - lastSize)
         return {chunks_.size() - 1, static_cast<std::size_t>(line - (lineCount_ - lastSize))};
     EnsurePrefix();
@@ -289,7 +361,7 @@ LineStore::Place LineStore::Locate(qsizetype line) const
     return {chunk, static_cast<std::size_t>(line - firstLine_[chunk])};
 }
 
-const LineStore::Record& LineStore::RecordOf(qsizetype line) const
+LineStore::Record LineStore::RecordOf(qsizetype line) const
 {
     const Place place = Locate(line);
     return chunks_[place.chunk].lines[place.index];
@@ -318,9 +390,9 @@ qsizetype LineStore::OffsetOf(TextPos pos) const
     const Place place = Locate(pos.line);
     EnsurePrefix();
     qsizetype offset = firstOffset_[place.chunk];
-    const std::vector<Record>& lines = chunks_[place.chunk].lines;
+    const ChunkLines& lines = chunks_[place.chunk].lines;
     for (std::size_t i = 0; i < place.index; ++i)
-        offset += lines[i].length + 1;
+        offset += lines.LengthAt(i) + 1;
     return offset + pos.column;
 }
 
@@ -332,10 +404,11 @@ TextPos LineStore::PosOfOffset(qsizetype offset) const
     const auto chunk = static_cast<std::size_t>(std::max<std::ptrdiff_t>(after - firstOffset_.begin() - 1, 0));
     qsizetype at = firstOffset_[chunk];
     qsizetype line = firstLine_[chunk];
-    for (const Record& record : chunks_[chunk].lines) {
-        if (offset - at <= static_cast<qsizetype>(record.length))
+    const ChunkLines& lines = chunks_[chunk].lines;
+    for (std::size_t i = 0; i < lines.Size(); ++i) {
+        if (offset - at <= lines.LengthAt(i))
             return {line, offset - at};
-        at += record.length + 1;
+        at += lines.LengthAt(i) + 1;
         ++line;
     }
     return End();
@@ -349,11 +422,14 @@ qsizetype LineStore::LongestLine() const
     for (std::size_t c = 0; c < chunks_.size(); ++c) {
         const Chunk& chunk = chunks_[c];
         if (chunk.longest < 0) {
-            const auto found = std::max_element(chunk.lines.begin(), chunk.lines.end(),
-                                                [](const Record& a, const Record& b) { return a.length < b.length; });
-            chunk.longest = found - chunk.lines.begin();
+            std::size_t found = 0;
+            for (std::size_t i = 1; i < chunk.lines.Size(); ++i) {
+                if (chunk.lines.LengthAt(i) > chunk.lines.LengthAt(found))
+                    found = i;
+            }
+            chunk.longest = static_cast<qsizetype>(found);
         }
-        const qsizetype length = chunk.lines[static_cast<std::size_t>(chunk.longest)].length;
+        const qsizetype length = chunk.lines.LengthAt(static_cast<std::size_t>(chunk.longest));
         if (length > bestLength) {
             bestLength = length;
             best = firstLine_[c] + chunk.longest;
@@ -381,14 +457,14 @@ void LineStore::AppendTextOf(const Record& record, QString& out) const
 
 QString LineStore::LineText(qsizetype line, qsizetype from, qsizetype count) const
 {
-    const Record& record = RecordOf(line);
+    const Record record = RecordOf(line);
     ClampToLine(record, from, count);
     return TextOfRecord(record, from, count);
 }
 
 QChar LineStore::CharAt(qsizetype line, qsizetype column) const
 {
-    const Record& record = RecordOf(line);
+    const Record record = RecordOf(line);
     if (column < 0 || column >= static_cast<qsizetype>(record.length))
         return {};
     if (record.where & Record::kWide)
@@ -409,7 +485,7 @@ BoldSpans LineStore::BoldOf(const Record& record) const
 
 BoldSpans LineStore::BoldIn(qsizetype line, qsizetype from, qsizetype count) const
 {
-    const Record& record = RecordOf(line);
+    const Record record = RecordOf(line);
     ClampToLine(record, from, count);
     return Clip(BoldOf(record), from, from + count);
 }
@@ -423,7 +499,7 @@ QString LineStore::PlainText(TextPos from, TextPos to) const
     QString text;
     text.reserve(OffsetOf(to) - OffsetOf(from));
     for (qsizetype i = from.line; i <= to.line; ++i) {
-        const Record& record = RecordOf(i);
+        const Record record = RecordOf(i);
         const qsizetype start = i == from.line ? from.column : 0;
         const qsizetype end = i == to.line ? to.column : static_cast<qsizetype>(record.length);
         if (i > from.line)
@@ -444,10 +520,10 @@ std::string LineStore::JoinedCp1252(std::string_view separator) const
     out.reserve(static_cast<std::size_t>(characters_) + static_cast<std::size_t>(lineCount_ - 1) * separator.size());
     bool first = true;
     for (const Chunk& chunk : chunks_) {
-        for (const Record& record : chunk.lines) {
+        for (std::size_t i = 0; i < chunk.lines.Size(); ++i) {
             if (!std::exchange(first, false))
                 out += separator;
-            AppendCp1252Of(record, out);
+            AppendCp1252Of(chunk.lines[i], out);
         }
     }
     return out;
@@ -589,16 +665,16 @@ LineStore::Record LineStore::Join(const Record& head, const Record& tail)
 
 void LineStore::PushBack(const Record& record)
 {
-    if (chunks_.empty() || chunks_.back().lines.size() >= kChunkLines) {
+    if (chunks_.empty() || chunks_.back().lines.Size() >= kChunkLines) {
         chunks_.emplace_back();
-        chunks_.back().lines.reserve(kChunkLines);
+        chunks_.back().lines.Reserve(kChunkLines);
         chunks_.back().longest = 0;
     }
     Chunk& chunk = chunks_.back();
-    chunk.lines.push_back(record);
+    chunk.lines.PushBack(record);
     chunk.characters += record.length;
-    if (chunk.longest >= 0 && record.length > chunk.lines[static_cast<std::size_t>(chunk.longest)].length)
-        chunk.longest = static_cast<qsizetype>(chunk.lines.size() - 1);
+    if (chunk.longest >= 0 && record.length > chunk.lines.LengthAt(static_cast<std::size_t>(chunk.longest)))
+        chunk.longest = static_cast<qsizetype>(chunk.lines.Size() - 1);
     ++lineCount_;
     characters_ += record.length;
 }
@@ -625,12 +701,12 @@ void LineStore::AppendLines(LineBatch&& batch)
 
     // An empty last line is where the first of them goes.
     Chunk& last = chunks_.back();
-    if (last.lines.back().length == 0) {
-        last.lines.pop_back();
+    if (last.lines.LengthAt(last.lines.Size() - 1) == 0) {
+        last.lines.PopBack();
         --lineCount_;
-        if (last.longest >= static_cast<qsizetype>(last.lines.size()))
+        if (last.longest >= static_cast<qsizetype>(last.lines.Size()))
             last.longest = -1;
-        if (last.lines.empty()) {
+        if (last.lines.Empty()) {
             chunks_.pop_back();
             prefixValid_ = std::min(prefixValid_, chunks_.size());
         }
@@ -717,20 +793,20 @@ TextPos LineStore::Replace(TextPos from, TextPos to, const LineRun& run)
     std::size_t at = place.index;
     while (remaining > 0) {
         Chunk& chunk = chunks_[c];
-        const auto take = std::min<qsizetype>(remaining, static_cast<qsizetype>(chunk.lines.size() - at));
-        const auto begin = chunk.lines.begin() + static_cast<std::ptrdiff_t>(at);
-        for (auto it = begin; it != begin + take; ++it)
-            chunk.characters -= it->length;
-        chunk.lines.erase(begin, begin + take);
+        const auto take = static_cast<std::size_t>(
+            std::min<qsizetype>(remaining, static_cast<qsizetype>(chunk.lines.Size() - at)));
+        for (std::size_t i = at; i < at + take; ++i)
+            chunk.characters -= chunk.lines.LengthAt(i);
+        chunk.lines.Erase(at, at + take);
         chunk.longest = -1;
-        remaining -= take;
-        lineCount_ -= take;
+        remaining -= static_cast<qsizetype>(take);
+        lineCount_ -= static_cast<qsizetype>(take);
         ++c;
         at = 0;
     }
     // Put the new ones in where the first was taken out.
     Chunk& into = chunks_[firstChunk];
-    into.lines.insert(into.lines.begin() + static_cast<std::ptrdiff_t>(place.index), fresh.begin(), fresh.end());
+    into.lines.Insert(place.index, fresh);
     lineCount_ += static_cast<qsizetype>(fresh.size());
     for (const Record& record : fresh)
         into.characters += record.length;
@@ -743,19 +819,18 @@ TextPos LineStore::Replace(TextPos from, TextPos to, const LineRun& run)
             rebuilt.push_back(std::move(chunk));
             continue;
         }
-        if (chunk.lines.empty())
+        if (chunk.lines.Empty())
             continue;
-        if (chunk.lines.size() <= 2 * kChunkLines) {
+        if (chunk.lines.Size() <= 2 * kChunkLines) {
             rebuilt.push_back(std::move(chunk));
             continue;
         }
-        for (std::size_t first = 0; first < chunk.lines.size(); first += kChunkLines) {
+        for (std::size_t first = 0; first < chunk.lines.Size(); first += kChunkLines) {
             Chunk piece;
-            const std::size_t end = std::min(chunk.lines.size(), first + kChunkLines);
-            piece.lines.assign(chunk.lines.begin() + static_cast<std::ptrdiff_t>(first),
-                               chunk.lines.begin() + static_cast<std::ptrdiff_t>(end));
-            for (const Record& record : piece.lines)
-                piece.characters += record.length;
+            const std::size_t end = std::min(chunk.lines.Size(), first + kChunkLines);
+            piece.lines = chunk.lines.Piece(first, end);
+            for (std::size_t i = 0; i < piece.lines.Size(); ++i)
+                piece.characters += piece.lines.LengthAt(i);
             rebuilt.push_back(std::move(piece));
         }
     }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+using kiv::LineBatch;
 using kiv::LineDocument;
 using kiv::LineStore;
 using kiv::TextPos;
@@ -68,6 +69,30 @@ void Play(LineDocument& doc, const QString& step)
 QString Caret(const LineDocument& doc)
 {
     return QStringLiteral("%1,%2").arg(doc.Cursor().line).arg(doc.Cursor().column);
+}
+
+// A whole text as one string, and for each of its characters 'b' when it is
+// bold, '.' when not: what a move of text must carry along.
+struct BoldText {
+    QString text;
+    QByteArray bold;
+};
+
+BoldText Read(const LineStore& store)
+{
+    BoldText out;
+    for (qsizetype i = 0; i < store.LineCount(); ++i) {
+        if (i > 0) {
+            out.text += u'\n';
+            out.bold += '.';
+        }
+        QByteArray bold(store.LineLength(i), '.');
+        for (const kiv::BoldSpan& span : store.BoldIn(i))
+            bold.replace(span.start, span.length, QByteArray(span.length, 'b'));
+        out.text += store.LineText(i);
+        out.bold += bold;
+    }
+    return out;
 }
 
 } // namespace
@@ -226,6 +251,85 @@ private slots:
         }
         // Every line back as it was, its bold word included.
         QCOMPARE(MarkedText(doc.Store()), start);
+    }
+
+    // A list of rooms with no bold, results with one bold word or several
+    // after it: lines moved, copied, typed over and appended across chunks,
+    // so that chunks without bold get some, grow past their size and are
+    // split; every character keeps its bold.
+    void boldStaysWithItsCharactersAcrossChunks()
+    {
+        QRandomGenerator random(2718);
+        LineStore store;
+        QStringList rooms;
+        for (int i = 0; i < 3 * 4096 + 100; ++i)
+            rooms << QStringLiteral("S%1").arg(i % 700);
+        QStringList results;
+        for (int i = 0; i < 3000; ++i)
+            results << (i % 5 == 0 ? QStringLiteral("[%1] eleve%2 [jeux]") : QStringLiteral("r%1 [POSTE%2]")).arg(i).arg(i % 40);
+        store.AppendLines(MarkedBatch(rooms));
+        store.AppendLines(MarkedBatch(results));
+        QCOMPARE(MarkedText(store), rooms.join(u'|') + u'|' + results.join(u'|') + u'|');
+        BoldText model = Read(store);
+        for (int step = 0; step < 300; ++step) {
+            const qsizetype size = store.CharacterCount();
+            const qsizetype a = random.bounded(static_cast<int>(size) + 1);
+            const qsizetype b = std::min(size, a + random.bounded(step % 10 < 2 ? 60000 : 30));
+            const QString text = model.text.mid(a, b - a);
+            const QByteArray bold = model.bold.mid(a, b - a);
+            kiv::LineRun run = store.Extract(store.PosOfOffset(a), store.PosOfOffset(b));
+            switch (step % 4) {
+            case 0: // cut, then pasted elsewhere
+            case 1: { // copied elsewhere
+                if (step % 4 == 0) {
+                    store.Replace(store.PosOfOffset(a), store.PosOfOffset(b), kiv::LineRun{});
+                    model.text.remove(a, b - a);
+                    model.bold.remove(a, b - a);
+                }
+                const qsizetype at = random.bounded(static_cast<int>(model.text.size()) + 1);
+                store.Replace(store.PosOfOffset(at), store.PosOfOffset(at), run);
+                model.text.insert(at, text);
+                model.bold.insert(at, bold);
+                break;
+            }
+            case 2: // typed over
+                store.Replace(store.PosOfOffset(a), store.PosOfOffset(b), store.RunOfText(QStringLiteral("x\ny")));
+                model.text.replace(a, b - a, QStringLiteral("x\ny"));
+                model.bold.replace(a, b - a, "...");
+                break;
+            default: { // results appended, after an empty last line or not
+                const bool lastEmpty = store.LineLength(store.LineCount() - 1) == 0;
+                store.AppendLines(MarkedBatch({QStringLiteral("S1"), QStringLiteral("[a]b[c]")}));
+                model.text += lastEmpty ? QStringLiteral("S1\nabc\n") : QStringLiteral("\nS1\nabc\n");
+                model.bold += lastEmpty ? "...b.b." : "....b.b.";
+            }
+            }
+            if (step % 25 == 0) {
+                const BoldText read = Read(store);
+                QCOMPARE(read.text, model.text);
+                QCOMPARE(read.bold, model.bold);
+            }
+        }
+        const BoldText read = Read(store);
+        QCOMPARE(read.text, model.text);
+        QCOMPARE(read.bold, model.bold);
+    }
+
+    // A room list of millions of short lines pays for no bold it has not.
+    void aListWithoutBoldHoldsTwelveBytesALine()
+    {
+        LineStore store;
+        const std::size_t empty = store.BytesHeld();
+        const int count = 200000;
+        LineBatch batch;
+        for (int i = 0; i < count; ++i)
+            batch.Add(std::string_view("S514"));
+        store.AppendLines(std::move(batch));
+        // One block of bytes, and a record of 12 bytes a line in chunks of
+        // 4096.
+        const std::size_t chunks = count / 4096 + 1;
+        QVERIFY2(store.BytesHeld() - empty <= (std::size_t{1} << 20) + chunks * 4096 * 12 + chunks * 16,
+                 qPrintable(QString::number(store.BytesHeld() - empty)));
     }
 
     void emptyingGivesTheBlocksBack()
