@@ -11,6 +11,10 @@ namespace {
 
 // About a hundred thousand rooms: read in a few milliseconds.
 constexpr std::uint64_t kReadAtOnceBytes = std::uint64_t{1} << 20;
+// The room box's edit holds no more characters than this (a line edit's
+// limit): a longer room is cut there anyway, so the rest of a room of many
+// megabytes is never turned into text, each time the box asks for it.
+constexpr std::size_t kLongestRoomShown = 32767;
 
 } // namespace
 
@@ -65,7 +69,7 @@ QVariant RoomListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     const auto row = static_cast<std::size_t>(index.row());
-    return FromCp1252(row < rooms_.size() ? rooms_[row] : std::string_view(kAllRooms));
+    return FromCp1252((row < rooms_.size() ? rooms_[row] : std::string_view(kAllRooms)).substr(0, kLongestRoomShown));
 }
 
 } // namespace kiv

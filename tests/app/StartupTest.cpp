@@ -135,6 +135,9 @@ private slots:
         QTest::newRow("Toutes in the file shows twice") << QByteArray("S101\nToutes\n") << QStringList{"S101", "Toutes", "Toutes"};
         QTest::newRow("empty file leaves Toutes alone") << QByteArray("") << QStringList{"Toutes"};
         QTest::newRow("accented room") << QByteArray("Salle \xE9t\xE9\r") << QStringList{QString::fromUtf8("Salle été"), "Toutes"};
+        // The box's edit holds 32767 characters: a longer room is offered as
+        // much of it as the edit can take.
+        QTest::newRow("room longer than the edit") << QByteArray(40000, 'x') << QStringList{QString(32767, u'x'), "Toutes"};
     }
 
     void roomFileLines()
