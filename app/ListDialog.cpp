@@ -219,7 +219,6 @@ std::filesystem::path TListDialog::FilePath() const
 
 void TListDialog::SetLines(const TextList& lines)
 {
-    WaitForSave();
     ReleaseLines();
     HeldBack append([this](LineBatch&& batch) {
         Memo1->AppendLines(std::move(batch));
