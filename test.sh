@@ -66,7 +66,7 @@ step build cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_
   step build cmake --build build/sanitize -j "$jobs" &&
   step ctest ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
-scalar_tests="logscan_tests grid_tests jobs_tests"
+scalar_tests="logscan_tests table_tests jobs_tests"
 if step build cmake -S . -B build/sanitize-scalar -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
         -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON -DKIV_NO_SIMD=ON &&
    step build cmake --build build/sanitize-scalar -j "$jobs" --target $scalar_tests; then

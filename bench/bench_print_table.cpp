@@ -7,10 +7,10 @@
 // Prints the entries loaded, the time to lay out and print, the pages and the
 // column ranges. Run it offscreen (QT_QPA_PLATFORM=offscreen).
 
-#include "GridFonts.h"
-#include "QtTablePrint.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/QtTablePrint.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
 
 #include <QApplication>
 #include <QPrinter>

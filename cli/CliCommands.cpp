@@ -2,9 +2,9 @@
 // of staff reads in a terminal. A new command or option is a new row here: the
 // parser, the usage lines and the help are read from this table.
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 
 #include <charconv>
 #include <tuple>

@@ -3,10 +3,10 @@
 // to the rewritten result lines, in file and line order, handed on in batches.
 // The window runs it on a worker thread, the command line on its own thread.
 
-#include "LogFolder.h"
-#include "LogMask.h"
-#include "ScanOutcome.h"
-#include "TextList.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/TextList.h"
 
 #include <atomic>
 #include <cstddef>

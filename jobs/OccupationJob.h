@@ -3,13 +3,13 @@
 // folder, each login of the room paired with its logout, the sessions handed
 // on in batches in file and line order.
 
-#include "LogFolder.h"
-#include "LogMask.h"
-#include "OccupationScan.h"
-#include "ScanOutcome.h"
-#include "ScanThreads.h"
-#include "SessionEntry.h"
-#include "SessionParser.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/SessionEntry.h"
+#include "logscan/SessionParser.h"
 
 #include <atomic>
 #include <cstddef>

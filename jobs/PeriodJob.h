@@ -6,11 +6,11 @@
 // the columns the table's slot rule gives it, so that the period is always the
 // sum of the day tables that the room tab shows.
 
-#include "LogMask.h"
-#include "OccupationTable.h"
-#include "ScanOutcome.h"
-#include "SessionParser.h"
-#include "TextList.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/SessionParser.h"
+#include "logscan/SlotRule.h"
+#include "logscan/TextList.h"
 
 #include <array>
 #include <atomic>

@@ -1,13 +1,13 @@
-#include "KeywordScan.h"
+#include "logscan/KeywordScan.h"
 
-#include "CancelFlag.h"
-#include "FileIo.h"
-#include "KeywordMatcher.h"
-#include "KivError.h"
-#include "LogLineReader.h"
-#include "OrderedBatches.h"
-#include "RewriteLogLine.h"
-#include "ScanThreads.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/FileIo.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/RewriteLogLine.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/detail/OrderedBatches.h"
 
 #include <algorithm>
 #include <memory>

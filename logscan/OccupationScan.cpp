@@ -1,13 +1,13 @@
-#include "OccupationScan.h"
+#include "logscan/OccupationScan.h"
 
-#include "AsciiCase.h"
-#include "CancelFlag.h"
-#include "FileIo.h"
-#include "KivError.h"
-#include "LineBreaks.h"
-#include "LogoutIndex.h"
-#include "OrderedBatches.h"
-#include "SessionParser.h"
+#include "common/AsciiCase.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/SessionParser.h"
+#include "logscan/detail/LogoutIndex.h"
+#include "logscan/detail/OrderedBatches.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "QtCp1252.h"
+#include "qtext/QtCp1252.h"
 
-#include "Cp1252.h"
+#include "logscan/Cp1252.h"
 
 #include <QList>
 

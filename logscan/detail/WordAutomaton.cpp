@@ -1,6 +1,6 @@
-#include "WordAutomaton.h"
+#include "logscan/detail/WordAutomaton.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,9 +6,9 @@
 // built in time and memory proportional to the list's bytes, whatever the
 // words share, and its build stops soon when the search is cancelled.
 
-#include "CancelFlag.h"
-#include "LineBreaks.h"
-#include "TextList.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/TextList.h"
 
 #include <array>
 #include <atomic>

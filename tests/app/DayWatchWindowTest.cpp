@@ -2,12 +2,12 @@
 // it appends with their bold words, the notice of each batch, and the search
 // that holds them back while it appends its own.
 
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
-#include "DayWatchRun.h"
-#include "MarkedLines.h"
-#include "ResultsView.h"
-#include "WatchNotice.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/DayWatchRun.h"
+#include "app/window/WatchNotice.h"
+#include "tests/lines/MarkedLines.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -2,15 +2,15 @@
 // the results view, the popup searches narrow it down, and the results go to
 // a file or to paper.
 
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
-#include "FrenchLook.h"
-#include "KeywordSearchRun.h"
-#include "LogFolder.h"
-#include "PrintJobRun.h"
-#include "QtCp1252.h"
-#include "ResultsPrinting.h"
-#include "ResultsView.h"
+#include "app/results/ResultsPrinting.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/KeywordSearchRun.h"
+#include "app/runs/PrintJobRun.h"
+#include "app/window/FrenchLook.h"
+#include "jobs/LogFolder.h"
+#include "qtext/QtCp1252.h"
 
 #include <QAccessible>
 #include <QAccessibleEditableTextInterface>

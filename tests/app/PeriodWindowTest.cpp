@@ -2,11 +2,11 @@
 // kivlogs-cli's summary, its accessible table, its printout, and a count
 // called off or started again while it runs.
 
-#include "AppTestSupport.h"
-#include "HeatMap.h"
-#include "PeriodWindow.h"
-#include "PrintJobRun.h"
-#include "ResultsOutput.h"
+#include "app/period/HeatMap.h"
+#include "app/period/PeriodWindow.h"
+#include "app/results/ResultsOutput.h"
+#include "app/runs/PrintJobRun.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>

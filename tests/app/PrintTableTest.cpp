@@ -3,9 +3,9 @@
 // CUPS_PDF_OUT names) the table arrives as a PDF, turned to landscape. The
 // printout runs beside the window, which closing calls off.
 
-#include "AppTestSupport.h"
-#include "PrintJobRun.h"
-#include "ResultsOutput.h"
+#include "app/results/ResultsOutput.h"
+#include "app/runs/PrintJobRun.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QApplication>
 #include <QDateTime>

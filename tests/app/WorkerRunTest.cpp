@@ -2,7 +2,7 @@
 // about order, calling off and closing, proved with jobs held on latches
 // rather than with timing.
 
-#include "WorkerRun.h"
+#include "app/runs/WorkerRun.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -2,11 +2,11 @@
 // pages are landscape, the headers bold, every entry on a line of its own, and
 // the pages and column ranges are where the layout said they would be.
 
-#include "GridFonts.h"
-#include "QtPrintSurface.h"
-#include "QtTablePrint.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/QtTablePrint.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
+#include "grid/detail/QtPrintSurface.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,8 +1,8 @@
-#include "KeywordSearchJob.h"
+#include "jobs/KeywordSearchJob.h"
 
-#include "FileIo.h"
+#include "logscan/FileIo.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

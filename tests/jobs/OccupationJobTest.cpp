@@ -1,6 +1,6 @@
-#include "OccupationJob.h"
+#include "jobs/OccupationJob.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "PeriodJob.h"
+#include "jobs/PeriodJob.h"
 
-#include "CellStore.h"
-#include "OccupationJob.h"
-#include "PeriodSummary.h"
-#include "TempTree.h"
+#include "jobs/OccupationJob.h"
+#include "jobs/PeriodSummary.h"
+#include "table/CellStore.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

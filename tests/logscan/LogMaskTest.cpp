@@ -1,4 +1,4 @@
-#include "LogMask.h"
+#include "logscan/LogMask.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "LogoutIndex.h"
-#include "SessionParser.h"
+#include "logscan/SessionParser.h"
+#include "logscan/detail/LogoutIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "QtCp1252.h"
+#include "qtext/QtCp1252.h"
 
 #include <QtTest>
 
