@@ -9,7 +9,7 @@
 #include "grid/detail/TSlotGridEditor.h"
 #include "logscan/LineBreaks.h"
 #include "qtext/QtCp1252.h"
-#include "table/detail/CellTextLines.h"
+#include "table/CellTextLines.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintEvent>

@@ -8,6 +8,7 @@
 #include "logscan/RewriteLogLine.h"
 #include "logscan/ScanThreads.h"
 #include "logscan/detail/OrderedBatches.h"
+#include "logscan/detail/ScanProgress.h"
 
 #include <algorithm>
 #include <memory>
@@ -82,7 +83,7 @@ struct FileOutcome {
 class ScanDelivery {
 public:
     ScanDelivery(const KeywordScanEvents& events, const KeywordScanOptions& options, std::size_t total)
-        : events_(events), cancel_(options.cancel), total_(total)
+        : events_(events), cancel_(options.cancel), progress_(events.onError, events.onProgress, total)
     {
     }
 
@@ -97,23 +98,16 @@ public:
     {
         if (Cancelled(cancel_))
             return false;
-        if (error) {
-            allRead_ = false;
-            if (events_.onError)
-                events_.onError(*error);
-        }
-        if (events_.onProgress)
-            events_.onProgress(index + 1, total_);
+        progress_.FileDone(index, error);
         return true;
     }
 
-    bool AllRead() const noexcept { return allRead_; }
+    bool AllRead() const noexcept { return progress_.AllRead(); }
 
 private:
     const KeywordScanEvents& events_;
     const std::atomic<bool>* cancel_;
-    std::size_t total_;
-    bool allRead_ = true;
+    ScanProgress progress_;
 };
 
 // One thread alone: results go out as they are found, file after file.

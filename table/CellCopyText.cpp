@@ -1,6 +1,6 @@
 #include "table/CellCopyText.h"
 
-#include "table/detail/CellTextLines.h"
+#include "table/CellTextLines.h"
 
 #include <algorithm>
 #include <vector>

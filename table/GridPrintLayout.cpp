@@ -1,6 +1,6 @@
 #include "table/GridPrintLayout.h"
 
-#include "table/detail/CellTextLines.h"
+#include "table/CellTextLines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "grid/detail/TSlotGridEditor.h"
 
 #include "qtext/QtCp1252.h"
-#include "table/detail/CellTextLines.h"
+#include "table/CellTextLines.h"
 
 #include <QKeyEvent>
 

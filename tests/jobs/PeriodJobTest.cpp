@@ -3,6 +3,7 @@
 #include "jobs/OccupationJob.h"
 #include "jobs/PeriodSummary.h"
 #include "table/CellStore.h"
+#include "table/OccupationTable.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "table/detail/CellTextLines.h"
+#include "table/CellTextLines.h"
 
 #include <gtest/gtest.h>
 
