@@ -44,8 +44,13 @@ long LoadCells(const char* path, kiv::TSlotGrid& grid)
             flush();
             col = std::stoi(line.substr(1));
             std::string header = line.substr(line.find('\t') + 1);
-            for (std::size_t at; (at = header.find("\\n")) != std::string::npos;)
-                header.replace(at, 2, "\r");
+            // The two characters become one in place: GCC 12 misreads
+            // replace(at, 2, "\r") as an overlapping copy (-Wrestrict) in
+            // optimised builds.
+            for (std::size_t at; (at = header.find("\\n")) != std::string::npos;) {
+                header[at] = '\r';
+                header.erase(at + 1, 1);
+            }
             grid.SetCellText(col, 0, header);
         } else if (col >= 0) {
             column += '\r';
