@@ -132,10 +132,13 @@ bool LineDocument::Merge(const Edit& edit, EditKind kind)
     Step& last = undo_.back();
     const Edit& before = last.edits.back();
     bool follows = false;
-    // As in the stock text boxes: a letter typed right where the last step
-    // ended with inserted letters (typed, pasted, composed, or typed over a
+    // As in QPlainTextEdit: a letter typed right where the last step ended
+    // with inserted letters (typed, pasted, composed, or typed over a
     // selection), with no text written elsewhere since, joins that step; a
-    // line break typed or erased stands alone.
+    // line break typed or erased stands alone. An undo or a redo writes no
+    // new text and leaves merging on, so letters typed right after what came
+    // back join the step before them: the step redone, or the typing whose
+    // letters an undone erase brought back.
     if (kind == EditKind::Typing) {
         follows = IsEmptyRun(edit.removed) && edit.inserted.LineCount() == 1 && before.inserted.LastLength() > 0
                   && before.written + 1 == edit.written && EndOfRun(before.from, before.inserted) == edit.from;
@@ -165,7 +168,7 @@ void LineDocument::EndEdit()
 }
 
 // After an undo or a redo the caret stands, with no selection, at the end of
-// the text the step put back, as in the stock text boxes.
+// the text the step put back, as in QPlainTextEdit.
 void LineDocument::Replay(const Step& step, bool forward)
 {
     TextPos caret;
@@ -182,8 +185,6 @@ void LineDocument::Replay(const Step& step, bool forward)
         for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
             play(*edit, edit->inserted, edit->removed);
     }
-    // Letters typed right after what came back join the step before, as in
-    // the stock text boxes.
     cursor_ = anchor_ = store_.Clamp(caret);
 }
 

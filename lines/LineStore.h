@@ -1,26 +1,36 @@
 #pragma once
 // The text of a view that holds a year of results or a whole day of
-// sessions. Views read lines ONLY through LineCount, LineLength, LineText,
-// CharAt, BoldIn, PlainText, CharacterCount, OffsetOf / PosOfOffset, Clamp,
-// End and LongestLine: a line is held in one byte a character while its text
-// fits in Windows-1252 (as every log line does), so a slice is made only of
-// what is asked and never of a whole giant line.
+// sessions. Readers see it only through the reading functions below, never
+// through its records: LineCount, LineLength, LineText, CharAt, BoldIn and
+// IsNarrow for a line or a slice of one; PlainText, CharacterCount,
+// OffsetOf / PosOfOffset, Clamp and End over the whole text; LongestLine;
+// AppendCp1252 and JoinedCp1252 for its Windows-1252 bytes; TextOf for lines
+// an edit took out; BytesHeld for its memory. A line is held in one byte a
+// character while its text fits in Windows-1252 (as every log line does), so
+// a slice is made only of what is asked and never of a whole giant line.
 //
 // The lines' bytes lie one after another in large blocks, never one
 // allocation a line; a line is a small record pointing into a block, its bold
-// stretch beside it. Records are grouped in chunks of a few thousand, each
+// stretch beside it. Records are grouped in chunks of kChunkLines, each
 // knowing its characters, so that a line, its offset in the whole text and
 // the line at an offset are found in O(log n) whatever the length.
-// Appending costs a copy of the new bytes; an edit writes only the lines it
-// makes and moves only the records of its chunk.
+// Appending costs a copy of the new bytes. An edit writes the bytes of the
+// lines it joins, moves the records of the chunks it spans, then walks the
+// list of chunks once: it drops those it emptied, splits one grown too large
+// and adds up every chunk's characters again; a later look-up redoes the
+// running counts of the chunks after it. So an edit costs in proportion to
+// the chunks (some 250 for a million lines), never to the lines.
+
+#include "lines/LineBatch.h"
+#include "lines/detail/ByteBlocks.h"
+#include "lines/detail/ChunkLines.h"
+#include "lines/detail/LineRecord.h"
 
 #include <QString>
-#include <QVarLengthArray>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,70 +46,6 @@ struct TextPos {
     friend auto operator<=>(const TextPos&, const TextPos&) = default;
 };
 
-struct BoldSpan {
-    qsizetype start = 0;
-    qsizetype length = 0;
-
-    friend bool operator==(const BoldSpan&, const BoldSpan&) = default;
-};
-
-// A result line has one bold word: it is kept inside the line, without an
-// allocation of its own.
-using BoldSpans = QVarLengthArray<BoldSpan, 1>;
-
-namespace detail {
-// One line: where its characters are, how many, and its bold.
-struct LineRecord {
-    // Index of the block of bytes, or of the wide text when kWide is set;
-    // kManyBold: boldStart indexes the store's lists of bold stretches.
-    std::uint32_t where = 0;
-    std::uint32_t start = 0; // first character inside that block or text
-    std::uint32_t length = 0;
-    std::uint32_t boldStart = 0;
-    std::uint32_t boldLength = 0;
-
-    static constexpr std::uint32_t kWide = 1u << 31;
-    static constexpr std::uint32_t kManyBold = 1u << 30;
-    static constexpr std::uint32_t kIndex = kManyBold - 1;
-};
-
-struct Block {
-    std::unique_ptr<char[]> bytes;
-    std::size_t size = 0;
-    std::size_t capacity = 0;
-};
-} // namespace detail
-
-// Lines made ready to be appended, on any thread: a search's worker prepares
-// them so that the window only copies their bytes in (or takes their block
-// whole when it is large).
-class LineBatch {
-public:
-    // Room for this many lines and bytes, when known beforehand.
-    void Reserve(std::size_t lines, std::size_t bytes);
-    // A line of Windows-1252 bytes, each one character, with its bold
-    // stretch (none when empty).
-    void Add(std::string_view cp1252, BoldSpan bold = {});
-    // A line as Qt's text: held in one byte a character if Windows-1252 can
-    // hold each of them.
-    void Add(const QString& text, const BoldSpans& bold = {});
-    qsizetype Count() const noexcept { return static_cast<qsizetype>(lines_.size()); }
-    bool Empty() const noexcept { return lines_.empty(); }
-    // The text ends with the last of these lines, no line break after it: the
-    // end of a list file, whose last entry has none.
-    void EndText() noexcept { endsText_ = true; }
-
-private:
-    friend class LineStore;
-    void Grow(std::size_t bytes);
-
-    detail::Block bytes_;
-    std::vector<detail::LineRecord> lines_;
-    std::vector<QString> wide_;
-    std::vector<BoldSpans> boldLists_;
-    bool endsText_ = false;
-};
-
 // Lines as an edit takes them out or puts them in: the first joins the text
 // before the edit's start, the last the text after it. Their characters stay
 // in the blocks of the store that made them.
@@ -111,6 +57,10 @@ struct LineRun {
 
 class LineStore {
 public:
+    // Records a chunk holds when filled by appending; an edit splits a
+    // chunk that grew past twice this.
+    static constexpr std::size_t kChunkLines = 4096;
+
     // An empty text is one empty line, as in any editor.
     LineStore();
     // A copy shares the blocks, which never change once written: printing
@@ -186,53 +136,8 @@ public:
 
 private:
     using Record = detail::LineRecord;
-    // The records of one chunk, their bold kept apart: a room list of
-    // millions of short lines has none, and pays 12 bytes a line where a
-    // whole record takes 20; a year of results, one bold word a line, pays
-    // the 20. A chunk's bold appears with the first of its lines that has
-    // some, and then holds a stretch for each of its lines.
-    class ChunkLines {
-    public:
-        std::size_t Size() const noexcept { return texts_.size(); }
-        bool Empty() const noexcept { return texts_.empty(); }
-        Record operator[](std::size_t i) const noexcept
-        {
-            const Text& text = texts_[i];
-            Record record{text.where, text.start, text.length};
-            if (!bold_.empty()) {
-                record.boldStart = bold_[i].start;
-                record.boldLength = bold_[i].length;
-            }
-            return record;
-        }
-        qsizetype LengthAt(std::size_t i) const noexcept { return texts_[i].length; }
-        void Reserve(std::size_t lines) { texts_.reserve(lines); }
-        void PushBack(const Record& record);
-        void PopBack() noexcept;
-        // The lines [first, last) taken out, or those of records put in
-        // before at.
-        void Erase(std::size_t first, std::size_t last);
-        void Insert(std::size_t at, std::span<const Record> records);
-        // A copy of the lines [first, last), with no bold of its own when
-        // none of them has any.
-        ChunkLines Piece(std::size_t first, std::size_t last) const;
-        std::size_t BytesHeld() const noexcept;
-
-    private:
-        struct Text {
-            std::uint32_t where = 0;
-            std::uint32_t start = 0;
-            std::uint32_t length = 0;
-        };
-        struct Bold {
-            std::uint32_t start = 0;
-            std::uint32_t length = 0;
-        };
-        std::vector<Text> texts_;
-        std::vector<Bold> bold_; // empty, or one a line
-    };
     struct Chunk {
-        ChunkLines lines;
+        detail::ChunkLines lines;
         qsizetype characters = 0;
         mutable qsizetype longest = -1; // index inside the chunk, -1 unknown
     };
@@ -245,24 +150,31 @@ private:
     Record RecordOf(qsizetype line) const;
     void EnsurePrefix() const;
     void PushBack(const Record& record);
+    // Takes count lines out from a place on, chunk by chunk; gives the
+    // chunk after the last one it took from.
+    std::size_t EraseLines(Place from, qsizetype count);
+    // After an edit of the chunks [first, end): those it emptied go, one it
+    // grew past twice kChunkLines is split, and the counts follow.
+    void TidyChunks(std::size_t first, std::size_t end);
 
-    // Characters of a record.
+    // Characters of a record; BytesOf for a narrow one only.
+    const char* BytesOf(const Record& record) const noexcept
+    {
+        return bytes_.At(record.where & Record::kIndex, record.start);
+    }
     QString TextOfRecord(const Record& record, qsizetype from, qsizetype count) const;
     void AppendTextOf(const Record& record, QString& out) const;
     void AppendCp1252Of(const Record& record, std::string& out) const;
     BoldSpans BoldOf(const Record& record) const;
+    // The bold of spans between two columns, counted from the first.
+    static BoldSpans ClipBold(const BoldSpans& spans, qsizetype from, qsizetype to);
     void SetBold(Record& record, const BoldSpans& bold);
     Record Slice(const Record& record, qsizetype from, qsizetype to);
     Record Join(const Record& head, const Record& tail);
-    Record NarrowRecord(std::string_view bytes);
     Record RecordOfText(const QString& text);
-    char* Reserve(std::size_t bytes, std::uint32_t& block, std::uint32_t& start);
     void ReleaseAll();
 
-    std::vector<std::shared_ptr<detail::Block>> blocks_;
-    // The block new bytes go to; a copy of the store never writes into a
-    // block it shares.
-    std::size_t open_ = SIZE_MAX;
+    detail::ByteBlocks bytes_;
     std::vector<QString> wide_;
     std::vector<BoldSpans> boldLists_;
 

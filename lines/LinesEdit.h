@@ -9,25 +9,20 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
-#include <QElapsedTimer>
-#include <QInputMethodEvent>
-#include <QPointer>
+#include <QStringList>
 #include <QTimer>
 
-#include <array>
 #include <functional>
-#include <map>
 #include <memory>
-#include <unordered_map>
-#include <utility>
-#include <vector>
 
 class QAccessibleEvent;
-class QMenu;
 class QMimeData;
-class QTextLayout;
+class QPainter;
 
 namespace kiv {
+
+class LinesEditInput;
+class LinesEditLayout;
 
 class LinesEdit : public QAbstractScrollArea {
     Q_OBJECT
@@ -79,7 +74,11 @@ public:
     bool IsUndoAvailable() const noexcept { return doc_.CanUndo(); }
     bool IsRedoAvailable() const noexcept { return doc_.CanRedo(); }
 
+    // The space around the text, as in the other text boxes of the window.
+    static constexpr int kMargin = 4;
     qsizetype FirstVisibleLine() const;
+    // Lines the view shows whole.
+    int VisibleLineCount() const;
     int LineHeight() const;
     // Where a character is drawn, in the viewport's coordinates, and the
     // position nearest a point of the viewport.
@@ -134,99 +133,37 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // The space around the text, as in the other text boxes of the window.
-    static constexpr int kMargin = 4;
-    // Pieces a long line is laid out in: a screen's width shows at most two.
-    static constexpr qsizetype kPiece = 1024;
-    // How often a selection dragged past the edge moves the view.
-    static constexpr int kAutoScrollMs = 50;
-
-    // A long line is laid out, drawn and hit-tested piece by piece, only
-    // the pieces on screen: a log written without line breaks makes a line
-    // of hundreds of millions of characters, far more than one layout can
-    // hold or shape in the time of a frame.
-    struct LineWidths {
-        // Where each measured piece starts, and where the last of them ends.
-        std::vector<double> starts{0.0};
-        // The width given to a piece not measured yet.
-        double estimate = 0;
-    };
-    using LayoutKey = std::pair<qsizetype, qsizetype>; // line, piece
-
-    qsizetype PieceCount(qsizetype line) const;
-    qsizetype PieceOf(TextPos pos) const;
-    QTextLayout& LayoutOf(qsizetype line, qsizetype piece) const;
-    // Where a piece starts and where a line ends, from the line's start.
-    double PieceX(qsizetype line, qsizetype piece) const;
-    double LineWidth(qsizetype line) const;
-    qsizetype PieceAtX(qsizetype line, double x) const;
-    double XOf(TextPos pos) const;
-    TextPos PosAtX(qsizetype line, double x) const;
-    TextPos NextCursorPos(TextPos pos, bool wordWise) const;
-    TextPos PreviousCursorPos(TextPos pos, bool wordWise) const;
-    LineWidths& WidthsOf(qsizetype line) const;
-    double MeasurePiece(qsizetype line, qsizetype piece) const;
-    void MeasureSome();
-    // Where a column falls in its piece's layout, past the text being
-    // composed at the caret (the caret itself inside it).
-    int LayoutColumn(TextPos pos, bool caret) const;
-    // Layouts and widths of the line from pos on, and of the lines after
-    // it too when lines came or went, no longer hold after an edit there.
-    void ForgetLines(TextPos from, bool linesAfterToo);
-    double HorizontalOffset() const;
-    void SetHorizontalOffset(double x);
-
-    bool HandleEditKey(QKeyEvent* event);
-    bool HandleMoveKey(QKeyEvent* event);
-    TextPos Moved(TextPos pos, int key, bool wordWise) const;
     void TextChangedBy(const LineDocument::Change& change);
+    void AnnounceChange(const LineDocument::Change& change);
     void AfterUndoOrRedo(TextPos oldCursor, TextPos oldAnchor);
-    void TypeText(const QString& text);
     void CaretChanged(TextPos oldCursor, TextPos oldAnchor);
+    void AnnounceCaret(TextPos oldCursor, bool selectionMoved);
     void RestartBlink();
+    void MeasureSome();
+    // The layouts from pos on, of the lines after it too when lines came or
+    // went, are made again; the scroll range follows.
+    void ForgetLines(TextPos from, bool linesAfterToo);
+    void ForgetLayouts();
     void ScheduleScrollBars();
     void UpdateScrollBars();
-    void ForgetLayouts();
+    double HorizontalOffset() const;
+    void SetHorizontalOffset(double x);
     qreal TextLeft() const;
-    int VisibleLineCount() const;
-    std::unique_ptr<QMenu> StandardMenu();
-    void SelectLine(qsizetype line);
-    void SelectWordAt(TextPos pos);
-    void DragTo(QPointF viewportPoint);
-    void AutoScroll();
-    // The X11 selection serves what is selected here when another program
-    // asks for it, so that selecting costs nothing however much is selected.
-    void OfferSelection();
+    void PaintLine(QPainter& painter, qsizetype line, qreal y, double left, double right);
     void Announce(QAccessibleEvent& event);
 
     LineDocument doc_;
-
-    mutable std::map<LayoutKey, std::unique_ptr<QTextLayout>> layouts_;
-    mutable std::unordered_map<qsizetype, LineWidths> widths_;
-    // Advance of each character below 256, plain and bold.
-    mutable std::array<std::array<float, 256>, 2> advances_{};
-    mutable bool advancesKnown_ = false;
-    mutable QTimer measureLater_;
-    mutable qreal widest_ = 0;
+    std::unique_ptr<LinesEditLayout> layout_;
+    std::unique_ptr<LinesEditInput> input_;
+    // Long lines are measured a little at a time between the window's
+    // other work.
+    QTimer measureLater_;
     // The horizontal scroll bar counts in steps of this many pixels when the
     // widest line is wider than its range.
     double horizontalUnit_ = 1;
     QTimer scrollBarsLater_;
     QBasicTimer blink_;
-    QBasicTimer autoScroll_;
-    QPointF dragPoint_;
     bool caretShown_ = false;
-    bool dragging_ = false;
-    // A third click soon after a double-click, near it, selects the line.
-    QElapsedTimer sinceDoubleClick_;
-    QPointF doubleClickPoint_;
-    // Text being composed in an input method, shown at the caret.
-    QString preedit_;
-    int preeditCursor_ = 0;
-    QList<QInputMethodEvent::Attribute> preeditFormats_;
-    QPointer<QMimeData> offeredSelection_;
-    // The column the caret keeps while moving up and down, in pixels.
-    qreal wantedX_ = -1;
 };
 
 } // namespace kiv
