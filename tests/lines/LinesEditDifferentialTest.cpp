@@ -256,6 +256,10 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::newRow("letters typed go in one undo, and come back with redo")
             << "keys:abc keys:_de key:Z+Ctrl key:Y+Ctrl key:Z+Ctrl";
+        QTest::newRow("letters typed after a redo join the step redone")
+            << "keys:abc key:Z+Ctrl key:Y+Ctrl keys:d key:Z+Ctrl";
+        QTest::newRow("letters typed after an undone Backspace join the letters it brought back")
+            << "keys:abc key:Back key:Z+Ctrl keys:d key:Z+Ctrl";
         QTest::newRow("Backspace after Backspace, then undo")
             << "keys:abcdef key:Back key:Back key:Back key:Z+Ctrl key:Z+Ctrl";
         QTest::newRow("Delete after Delete from the start, then undo")
