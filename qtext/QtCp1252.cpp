@@ -2,6 +2,7 @@
 
 #include "logscan/Cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -33,6 +34,14 @@ const Tables& Table()
     return tables;
 }
 
+// The byte of a character from the table, fetched once per text by the
+// callers: a line of results is encoded without a call per character.
+int ByteOf(const Tables& tables, QChar c) noexcept
+{
+    const char16_t unit = c.unicode();
+    return unit < 256 ? tables.encode[unit] : UnicodeToCp1252(unit);
+}
+
 } // namespace
 
 QChar Cp1252Char(char byte) noexcept
@@ -56,29 +65,27 @@ QString FromCp1252(std::string_view bytes)
 
 int Cp1252Byte(QChar c) noexcept
 {
-    const char16_t unit = c.unicode();
-    return unit < 256 ? Table().encode[unit] : UnicodeToCp1252(unit);
+    return ByteOf(Table(), c);
 }
 
 bool FitsCp1252(QStringView text) noexcept
 {
-    for (const QChar c : text) {
-        if (Cp1252Byte(c) < 0)
-            return false;
-    }
-    return true;
+    const Tables& tables = Table();
+    return std::all_of(text.begin(), text.end(), [&tables](QChar c) { return ByteOf(tables, c) >= 0; });
 }
 
 void EncodeCp1252(QStringView text, char* out) noexcept
 {
+    const Tables& tables = Table();
     for (const QChar c : text)
-        *out++ = static_cast<char>(Cp1252Byte(c));
+        *out++ = static_cast<char>(ByteOf(tables, c));
 }
 
 void AppendCp1252(QStringView text, std::string& out)
 {
+    const Tables& tables = Table();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int byte = Cp1252Byte(text[i]);
+        const int byte = ByteOf(tables, text[i]);
         out += byte < 0 ? '?' : static_cast<char>(byte);
         // A character beyond the first plane is one "?", not one a unit.
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
