@@ -3,14 +3,12 @@
 #include "app/window/KivErrorBox.h"
 #include "logscan/FileIo.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <fstream>
 
 namespace kiv {
@@ -21,8 +19,12 @@ namespace {
 // megabytes comes in a hundred such turns.
 constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 constexpr std::size_t kBatchLines = 16384;
-// How long the window appends at a time before it answers its own events.
-constexpr qint64 kSliceNanoseconds = 4'000'000;
+// How the load keeps pace with the window. A batch posted and not yet
+// appended holds its lines a second time: the worker reads at most four
+// batches ahead, so that a window slowed down by a busy machine never has a
+// whole list piling up in its mailbox. The window appends for about 4 ms at
+// a time, then answers its own events (typing, scrolling, painting).
+constexpr WorkerPace kLoadPace{.mailboxBound = 4, .turnBudget = std::chrono::milliseconds(4)};
 
 // Hands the lines to add in batches of whole lines; stops when add returns
 // false.
@@ -136,58 +138,14 @@ bool CanOpen(const std::filesystem::path& path)
 
 } // namespace
 
-// How far the worker may read ahead of the window: a batch posted and not
-// yet appended holds its lines a second time, and a window slowed down by a
-// busy machine must not let a whole list pile up in its mailbox.
-class TListDialog::LoadFlow {
-public:
-    // Worker: waits until the window has taken all but a few of the batches
-    // posted; false once the load is called off.
-    bool WaitForRoom()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stopped_ || posted_ - taken_ < kAhead; });
-        if (stopped_)
-            return false;
-        ++posted_;
-        return true;
-    }
-    // Window: count batches appended.
-    void Took(std::size_t batches)
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            taken_ += batches;
-        }
-        changed_.notify_all();
-    }
-    void Stop()
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            stopped_ = true;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    static constexpr std::size_t kAhead = 4;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t posted_ = 0;
-    std::size_t taken_ = 0;
-    bool stopped_ = false;
-};
-
 TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolder, QWidget* parent)
     : QDialog(parent)
     , fileName_(std::move(fileName))
     , configFolder_(std::move(configFolder))
-    , flow_(std::make_shared<LoadFlow>())
     // No window to watch: the close box ends the dialog through done(),
     // which calls the load off without waiting for it.
-    , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatches(batches); },
-            [this](ListLoad::Ending ending) { LoadEnded(std::move(ending)); })
+    , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatch(batches); },
+            [this](ListLoad::Ending ending) { LoadEnded(std::move(ending)); }, {}, kLoadPace)
     , save_(nullptr, {}, [this](ListSave::Ending ending) { SaveEnded(std::move(ending)); })
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -203,13 +161,6 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     connect(OKBtn, &QPushButton::clicked, this, &TListDialog::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TListDialog::CancelBtnClick);
     // Esc and the close box end the dialog through QDialog::reject: Cancel.
-}
-
-// A worker waiting for the window to take its batches is let go before the
-// worker's thread is joined.
-TListDialog::~TListDialog()
-{
-    flow_->Stop();
 }
 
 std::filesystem::path TListDialog::FilePath() const
@@ -249,18 +200,17 @@ void TListDialog::StartLoad(ListSource source)
     WaitForSave();
     loading_ = true;
     okWhenLoaded_ = false;
-    flow_->Stop();
-    flow_ = std::make_shared<LoadFlow>();
     // The lines shown before are freed by the worker, not the window.
-    load_.Restart([source = std::move(source), flow = flow_, leftover = Memo1->TakeLines()](
-                      ListLoad::Outbox& out) mutable {
+    load_.Restart([source = std::move(source), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
         leftover = LineStore();
         ReturnFreedMemory();
-        HeldBack post([&out, &flow](LineBatch&& batch) {
-            if (out.Cancelled() || !flow->WaitForRoom())
+        // A post waits while the window is four batches behind; a load
+        // called off meanwhile reads no further.
+        HeldBack post([&out](LineBatch&& batch) {
+            if (out.Cancelled())
                 return false;
             out.Post(std::move(batch));
-            return true;
+            return !out.Cancelled();
         });
         source([&post](const TextList& lines) {
             return InBatches(lines, [&post](LineBatch&& batch) { return post.Add(std::move(batch)); });
@@ -275,7 +225,6 @@ void TListDialog::ReleaseLines()
     WaitForSave();
     loading_ = false;
     okWhenLoaded_ = false;
-    flow_->Stop();
     load_.Restart([leftover = Memo1->TakeLines()](ListLoad::Outbox&) mutable {
         leftover = LineStore();
         ReturnFreedMemory();
@@ -283,22 +232,16 @@ void TListDialog::ReleaseLines()
     });
 }
 
-// Appends a slice at a time: what is left waits for the next turn, behind
-// the dialog's own events.
-void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
+// One batch a call: the load's pace decides how many a turn appends.
+void TListDialog::TakeBatch(std::deque<LineBatch>& batches)
 {
-    QElapsedTimer slice;
-    slice.start();
-    while (!batches.empty() && slice.nsecsElapsed() <= kSliceNanoseconds) {
-        // The list opens at its first line, as a text box filled at once
-        // does, unless the user has moved the caret meanwhile.
-        const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
-        Memo1->AppendLines(std::move(batches.front()));
-        batches.pop_front();
-        flow_->Took(1);
-        if (atStart)
-            Memo1->SetCursor({});
-    }
+    // The list opens at its first line, as a text box filled at once does,
+    // unless the user has moved the caret meanwhile.
+    const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
+    Memo1->AppendLines(std::move(batches.front()));
+    batches.pop_front();
+    if (atStart)
+        Memo1->SetCursor({});
 }
 
 void TListDialog::LoadEnded(ListLoad::Ending ending)

@@ -7,8 +7,9 @@
 // Memo1 is a lines view: a room list of millions of lines costs its bytes and
 // a small record a line, and is read and handed to Memo1 by a worker thread a
 // batch at a time, so that the dialog answers while a large list comes in.
-// OK writes the list on that thread too, the dialog open and still until the
-// file is written, and hands the window the entries it wrote.
+// OK writes the list on a worker thread of its own once the list is whole,
+// the dialog open and still until the file is written, and hands the window
+// the entries it wrote.
 
 #include "app/runs/WorkerRun.h"
 #include "lines/LinesEdit.h"
@@ -16,8 +17,9 @@
 
 #include <QDialog>
 
+#include <deque>
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,8 +34,6 @@ class TListDialog : public QDialog {
     Q_OBJECT
 
 public:
-    ~TListDialog() override;
-
     LinesEdit* Memo1 = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
@@ -103,14 +103,13 @@ protected:
 private:
     // A job's result: whether it loaded a list (rather than freed one).
     using ListLoad = WorkerRun<LineBatch, bool>;
-    class LoadFlow;
 
     // A list's source, on the worker: hands its lines to take, all at once or
     // piece by piece as it reads them, until take returns false.
     using ListTaker = std::function<bool(const TextList& lines)>;
     using ListSource = std::function<void(const ListTaker& take)>;
     void StartLoad(ListSource source);
-    void TakeBatches(std::deque<LineBatch>& batches);
+    void TakeBatch(std::deque<LineBatch>& batches);
     void LoadEnded(ListLoad::Ending ending);
 
     // The file written beside the window: the error that kept it from being
@@ -133,7 +132,6 @@ private:
     bool okWhenLoaded_ = false;
     bool saving_ = false;
     std::optional<Written> written_;
-    std::shared_ptr<LoadFlow> flow_;
     ListLoad load_;
     ListSave save_;
 };

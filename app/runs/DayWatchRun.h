@@ -2,7 +2,8 @@
 // The watch of the day in the window: the watcher runs beside the window and
 // its batches come to the window, which appends them to the results view with
 // their bold words and raises one desktop notice per batch. While a keyword
-// search appends its own results, the watch's wait and follow them.
+// search is appending its results, the watch's results are held back (their
+// notices still raised) and appended once the search has ended.
 
 #include "app/results/ResultsView.h"
 #include "app/runs/WorkerRun.h"

@@ -5,14 +5,16 @@
 
 #include <QProgressBar>
 
+#include <chrono>
 #include <utility>
 
 namespace kiv {
 namespace {
 
 // How long one turn of appending may hold the window before its own events
-// (typing, scrolling, painting) get their turn.
-constexpr qint64 kSliceNanoseconds = 4'000'000;
+// (typing, scrolling, painting) get their turn. The scan reads on however far
+// the window is behind: a day's sessions are small beside the day's logs.
+constexpr WorkerPace kFeedPace{.turnBudget = std::chrono::milliseconds(4)};
 // How often the table's cells take the entries that arrived.
 constexpr qint64 kTableFlushMilliseconds = 50;
 
@@ -25,7 +27,7 @@ RoomScanFeed::RoomScanFeed(LinesEdit* textView, TSlotGrid* table, QProgressBar* 
     , progress_(progress)
     , run_(window, [this](std::deque<RoomScanNews>& news) { Take(news); },
            [this](RoomScanWorker::Ending ending) { End(std::move(ending)); },
-           [this] { DropBacklog(); })
+           [this] { DropBacklog(); }, kFeedPace)
 {}
 
 void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::string>& headerRow)
@@ -45,20 +47,16 @@ void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::strin
     emit Started();
 }
 
-// Appends the news a slice at a time: what is left waits for the next turn,
-// behind the window's own events.
+// One piece of news a call: the feed's pace decides how many a turn appends.
+// Once the window has caught up with the scan, the table shows all it has.
 void RoomScanFeed::Take(std::deque<RoomScanNews>& news)
 {
-    QElapsedTimer slice;
-    slice.start();
-    while (!news.empty() && slice.nsecsElapsed() <= kSliceNanoseconds) {
-        RoomScanNews next = std::move(news.front());
-        news.pop_front();
-        if (next.fileCount)
-            emit FilesFound(*next.fileCount);
-        if (next.piece)
-            AppendSessions(*next.piece);
-    }
+    RoomScanNews next = std::move(news.front());
+    news.pop_front();
+    if (next.fileCount)
+        emit FilesFound(*next.fileCount);
+    if (next.piece)
+        AppendSessions(*next.piece);
     if (news.empty())
         FlushTable();
 }

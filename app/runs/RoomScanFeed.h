@@ -2,8 +2,8 @@
 // The window's side of the room scan: every change of day or room starts a
 // fresh scan and drops what an older one still had to show, and the sessions
 // of the scan in progress are appended to the text view and to the row-1
-// cells of the table a slice at a time, so that the window keeps answering
-// while a busy day of the whole school fills in.
+// cells of the table a few milliseconds at a time, so that the window keeps
+// answering while a busy day of the whole school fills in.
 
 #include "app/runs/RoomScanRun.h"
 #include "jobs/OccupationJob.h"

@@ -5,7 +5,8 @@
 
 namespace kiv {
 
-WorkerRunBase::WorkerRunBase(QWidget* window)
+WorkerRunBase::WorkerRunBase(QWidget* window, WorkerPace pace)
+    : pace_(pace)
 {
     turn_.setSingleShot(true);
     turn_.setInterval(0);
@@ -31,6 +32,7 @@ void WorkerRunBase::Shutdown()
         next_.reset();
     }
     changed_.notify_all();
+    room_.notify_all();
     if (thread_.joinable())
         thread_.join();
     running_ = false;
@@ -67,6 +69,7 @@ void WorkerRunBase::FinishAndWait()
         std::unique_lock lock(mutex_);
         finishing_ = true;
         WakeToStopLocked();
+        room_.notify_all();
         changed_.wait(lock, [this] { return !busy_ && !next_; });
         finishing_ = false;
         turnAsked_ = false;
@@ -89,6 +92,16 @@ void WorkerRunBase::SetStopWake(std::function<void()> wake)
         WakeToStopLocked();
 }
 
+void WorkerRunBase::ForgetStopWake()
+{
+    std::unique_lock lock(mutex_);
+    std::function<void()> wake = std::exchange(stopWake_, {});
+    lock.unlock();
+    // The wake may hold the last share of what the job waited on: freed
+    // here, outside the lock that a stop takes.
+    wake = {};
+}
+
 void WorkerRunBase::WakeToStopLocked()
 {
     if (stopWake_)
@@ -106,6 +119,7 @@ void WorkerRunBase::CallOff()
     next_.reset();
     DropMailLocked();
     turnAsked_ = false;
+    room_.notify_all();
 }
 
 void WorkerRunBase::Submit(Task task)
@@ -142,11 +156,6 @@ void WorkerRunBase::Loop()
             task.reset();
         }
         lock.lock();
-        // The wake holds what the job waited on: freed here, with the job.
-        std::function<void()> wake = std::exchange(stopWake_, {});
-        lock.unlock();
-        wake = {};
-        lock.lock();
         busy_ = false;
         changed_.notify_all();
         if (stopping_)
@@ -168,6 +177,12 @@ void WorkerRunBase::AskForTurnLocked()
                 turn_.start();
         },
         Qt::QueuedConnection);
+}
+
+void WorkerRunBase::RoomMade()
+{
+    if (pace_.mailboxBound != 0)
+        room_.notify_all();
 }
 
 void WorkerRunBase::Turn()

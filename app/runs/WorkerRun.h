@@ -12,7 +12,8 @@
 //     WorkerRun<Batch, Result> run_{window,
 //         [this](std::deque<Batch>& batches) { ... },          // take, window thread
 //         [this](WorkerRun<Batch, Result>::Ending ending) { ... }, // end, window thread
-//         [this] { ... }};                                      // stopped, optional
+//         [this] { ... },                                       // stopped, optional
+//         {.mailboxBound = 4, .turnBudget = 4ms}};              // pace, optional
 //
 //     run_.Start([request](WorkerRun<Batch, Result>::Outbox& out) {
 //         ...                             // worker thread, never a widget
@@ -21,17 +22,26 @@
 //         return result;
 //     });
 //
-// - take receives, once a turn, every batch posted since, in order. What it
-//   leaves in the deque stays there, first in line for the next turn: a
-//   window that must not spend more than a few milliseconds at a time takes
-//   a part and leaves the rest.
+// - take receives, once a turn, the batches posted since, in order. What it
+//   leaves in the deque stays there, first in line for the next turn.
+// - The pace is chosen where the run is made. Without one, the mailbox has
+//   no bound and take is called once a turn with every batch waiting. A
+//   turn budget (the list dialogs and the room table: a few milliseconds)
+//   calls take again and again while batches wait and the budget lasts, so
+//   that take handles one batch a call and the window answers its own
+//   events between turns; what is left waits for the next turn. A mailbox
+//   bound makes Post wait while that many batches are posted and not yet
+//   taken: a job that reads faster than the window appends (a room list of
+//   a hundred megabytes) never holds its whole output twice.
 // - end comes once, after take has taken the last batch: the job's Result,
 //   or the text of the exception that ended it (failure, the Result then
 //   default-made). A Result of std::monostate suits a job that only ends.
 // - Start refuses (false) while a job runs. Restart calls the running job off
 //   without waiting and starts the new one on the same thread once the old
 //   one has returned: quick changes never have two jobs reading at once, and
-//   a job superseded before it began never runs.
+//   a job superseded before it began never runs. take and end may restart
+//   their own run; after a restart, take leaves the deque alone: nothing in
+//   it is the new job's, and it was emptied.
 // - CancelAndWait (and closing the window) calls the job off and waits for
 //   it: nothing more of it is taken, its end never comes, and stopped is
 //   called when a job was running.
@@ -39,9 +49,21 @@
 //   dropped, so it may simply run on to its return. A job that watches until
 //   called off (a day's log as it grows) loops until Cancelled(); one that
 //   sleeps on a wait of its own between looks gives OnStop the way to wake it.
-// - FinishAndWait asks the job to stop through its OnStop without calling it
-//   off, waits for it to return, and hands out at once all it posted and its
-//   end: what a watch found before the staff unticked it is still shown.
+// - FinishAndWait waits for the job to return without calling it off and
+//   then hands out at once all it posted and its end: what a watch found
+//   before the staff unticked it is still shown. A job that set OnStop is
+//   woken through it first; one that did not (a list file being written)
+//   runs to its own end. A post waiting for room meanwhile goes through.
+// - Every way of stopping (CancelAndWait, Restart, FinishAndWait, the run
+//   destroyed) also frees a post waiting for room: none of them can hang on
+//   a full mailbox.
+// - The stop wake is called under the run's own lock, and Post takes that
+//   lock. Hence the rule: never post while holding a lock that your wake
+//   takes; the window, stopping the job, would wait for that lock while the
+//   job waits in Post for the window's.
+// - The wake is forgotten as soon as the job returns, but a stop may call it
+//   in that moment: let it share what it wakes (a shared_ptr), never point
+//   at the job's own locals.
 // - The job, and whatever its lambda holds, is destroyed on the worker
 //   thread: a job may carry a large leftover (the lines of an earlier day) to
 //   free it away from the window.
@@ -50,7 +72,9 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -65,6 +89,14 @@ class QWidget;
 
 namespace kiv {
 
+// How a run keeps its job and its window in step; see above.
+struct WorkerPace {
+    // Batches posted and not yet taken before Post waits; 0: no bound.
+    std::size_t mailboxBound = 0;
+    // How long a turn may go on calling take; zero: one call a turn.
+    std::chrono::nanoseconds turnBudget{0};
+};
+
 // The part without the batch type: the thread that runs one job after the
 // other, the calling off, the wake-ups and the window's turns.
 class WorkerRunBase : public QObject {
@@ -76,14 +108,16 @@ public:
     // From Start until the end was delivered or the job called off.
     bool Running() const noexcept { return running_; }
     void CancelAndWait();
-    // Only for a job that returns once woken through OnStop.
+    // Waits for the job to return without calling it off (through its
+    // OnStop, if it set one), then hands out all it posted and its end.
     void FinishAndWait();
 
 protected:
     using Task = std::function<void()>;
+    using Clock = std::chrono::steady_clock;
 
     // window: closing it calls the job off and waits; may be null.
-    explicit WorkerRunBase(QWidget* window);
+    WorkerRunBase(QWidget* window, WorkerPace pace);
 
     // Window thread.
     bool StartTask(Task task);
@@ -91,6 +125,20 @@ protected:
     // Worker thread: called under mutex_ after the mailbox received something.
     void AskForTurnLocked();
     bool CancelledLocked() const noexcept { return cancel_.load(); }
+    // Worker thread, under mutex_ held by lock: waits while the mailbox is
+    // full (waiting() batches, posted and not yet taken, reach the bound)
+    // and the job may go on; false when the batch is to be dropped.
+    template <typename Waiting>
+    bool WaitForRoomLocked(std::unique_lock<std::mutex>& lock, Waiting waiting)
+    {
+        room_.wait(lock, [&] {
+            return cancel_ || finishing_ || pace_.mailboxBound == 0 || waiting() < pace_.mailboxBound;
+        });
+        return !cancel_;
+    }
+    // Window thread, after take took something: a post waiting for room may go.
+    void RoomMade();
+    const WorkerPace& Pace() const noexcept { return pace_; }
 
     // Window thread, once a turn: moves the mailbox to the window's side
     // (under mutex_), then hands it on (without the lock).
@@ -103,6 +151,8 @@ protected:
     // Worker thread: how to wake the running job when it must stop; called at
     // once when it must stop already.
     void SetStopWake(std::function<void()> wake);
+    // Worker thread, as soon as the job returned: nothing may wake it now.
+    void ForgetStopWake();
     void Ended() noexcept { running_ = false; }
     // Calls the job off and ends the thread, without a word to the window.
     void Shutdown();
@@ -117,12 +167,14 @@ private:
     void CallOff();
     void WakeToStopLocked();
 
+    const WorkerPace pace_;
     std::atomic<bool> cancel_{false};
     bool running_ = false; // window thread
     QTimer turn_;
 
     // Under mutex_.
     std::condition_variable changed_;
+    std::condition_variable room_; // a post waiting for room waits on it
     std::optional<Task> next_;
     std::vector<Task> superseded_; // freed by the worker, not the window
     std::function<void()> stopWake_; // the running job's
@@ -150,7 +202,8 @@ public:
     // The worker's side of the mailbox, given to the job.
     class Outbox {
     public:
-        // Hands batch to the window; dropped once the job was called off.
+        // Hands batch to the window, once the mailbox has room for it;
+        // dropped once the job was called off.
         void Post(Batch batch) { run_.Post(std::move(batch)); }
         const std::atomic<bool>& Cancelled() const noexcept { return run_.CancelFlag(); }
         // wake is called from another thread when the job must return: called
@@ -165,8 +218,8 @@ public:
 
     using Job = std::function<Result(Outbox& out)>;
 
-    WorkerRun(QWidget* window, Take take, End end, OnStopped stopped = {})
-        : WorkerRunBase(window)
+    WorkerRun(QWidget* window, Take take, End end, OnStopped stopped = {}, WorkerPace pace = {})
+        : WorkerRunBase(window, pace)
         , take_(std::move(take))
         , end_(std::move(end))
         , stopped_(std::move(stopped))
@@ -194,6 +247,7 @@ private:
             } catch (const std::exception& error) {
                 ending.failure = error.what();
             }
+            ForgetStopWake();
             const std::lock_guard lock(mutex_);
             if (CancelledLocked())
                 return;
@@ -204,8 +258,8 @@ private:
 
     void Post(Batch&& batch)
     {
-        const std::lock_guard lock(mutex_);
-        if (CancelledLocked())
+        std::unique_lock lock(mutex_);
+        if (!WaitForRoomLocked(lock, [this] { return mail_.batches.size() + windowHolds_; }))
             return;
         mail_.batches.push_back(std::move(batch));
         AskForTurnLocked();
@@ -216,14 +270,26 @@ private:
         for (Batch& batch : mail_.batches)
             taken_.batches.push_back(std::move(batch));
         mail_.batches.clear();
+        windowHolds_ = taken_.batches.size();
         if (mail_.ending)
             taken_.ending = std::exchange(mail_.ending, std::nullopt);
     }
 
     bool HandOut() override
     {
-        if (!taken_.batches.empty() && take_)
+        const Clock::time_point turnStart = Clock::now();
+        while (!taken_.batches.empty() && take_) {
+            const std::size_t before = taken_.batches.size();
+            // Restarted or called off from inside take, the run has emptied
+            // the deque: nothing of the old job is handed out after that.
             take_(taken_.batches);
+            const std::size_t left = taken_.batches.size();
+            if (left < before)
+                Took();
+            if (left >= before || Pace().turnBudget <= std::chrono::nanoseconds::zero() ||
+                Clock::now() - turnStart >= Pace().turnBudget)
+                break;
+        }
         if (!taken_.batches.empty())
             return true;
         if (taken_.ending) {
@@ -238,10 +304,21 @@ private:
         return false;
     }
 
+    // Window thread: take took batches; the job may post that many more.
+    void Took()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            windowHolds_ = taken_.batches.size();
+        }
+        RoomMade();
+    }
+
     void DropMailLocked() override
     {
         mail_ = {};
         taken_ = {};
+        windowHolds_ = 0;
     }
 
     void Stopped() override
@@ -255,6 +332,7 @@ private:
     const OnStopped stopped_;
     Mailbox mail_;  // under mutex_
     Mailbox taken_; // window thread
+    std::size_t windowHolds_ = 0; // under mutex_: taken_'s batches as last counted
 };
 
 } // namespace kiv

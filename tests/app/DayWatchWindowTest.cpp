@@ -61,7 +61,8 @@ private slots:
         QVERIFY(notice.body.startsWith(QStringLiteral("POSTE12:eleve04: le 07/12/26: à 14 h")));
     }
 
-    // While a search appends its own results, the watch's wait for its end.
+    // While a search is appending its results, what the watch finds is held
+    // back and appended only once the search has ended.
     void resultsFoundDuringASearchWaitForItsEnd()
     {
         Folders folders;
