@@ -144,7 +144,7 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     , configFolder_(std::move(configFolder))
     // No window to watch: the close box ends the dialog through done(),
     // which calls the load off without waiting for it.
-    , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatch(batches); },
+    , load_(nullptr, [this](std::deque<LineBatch>& batches) { TakeBatches(batches); },
             [this](ListLoad::Ending ending) { LoadEnded(std::move(ending)); }, {}, kLoadPace)
     , save_(nullptr, {}, [this](ListSave::Ending ending) { SaveEnded(std::move(ending)); })
 {
@@ -207,8 +207,6 @@ void TListDialog::StartLoad(ListSource source)
         // A post waits while the window is four batches behind; a load
         // called off meanwhile reads no further.
         HeldBack post([&out](LineBatch&& batch) {
-            if (out.Cancelled())
-                return false;
             out.Post(std::move(batch));
             return !out.Cancelled();
         });
@@ -233,7 +231,7 @@ void TListDialog::ReleaseLines()
 }
 
 // One batch a call: the load's pace decides how many a turn appends.
-void TListDialog::TakeBatch(std::deque<LineBatch>& batches)
+void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
 {
     // The list opens at its first line, as a text box filled at once does,
     // unless the user has moved the caret meanwhile.

@@ -109,7 +109,7 @@ private:
     using ListTaker = std::function<bool(const TextList& lines)>;
     using ListSource = std::function<void(const ListTaker& take)>;
     void StartLoad(ListSource source);
-    void TakeBatch(std::deque<LineBatch>& batches);
+    void TakeBatches(std::deque<LineBatch>& batches);
     void LoadEnded(ListLoad::Ending ending);
 
     // The file written beside the window: the error that kept it from being
