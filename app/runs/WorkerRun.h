@@ -22,8 +22,8 @@
 //         return result;
 //     });
 //
-// - take receives, once a turn, the batches posted since, in order. What it
-//   leaves in the deque stays there, first in line for the next turn.
+// - take receives the batches posted since, in order, in the window's turns.
+//   What it leaves in the deque stays there, first in line for the next turn.
 // - The pace is chosen where the run is made. Without one, the mailbox has
 //   no bound and take is called once a turn with every batch waiting. A
 //   turn budget (the list dialogs and the room table: a few milliseconds)
@@ -59,8 +59,8 @@
 //   a full mailbox.
 // - The stop wake is called under the run's own lock, and Post takes that
 //   lock. Hence the rule: never post while holding a lock that your wake
-//   takes; the window, stopping the job, would wait for that lock while the
-//   job waits in Post for the window's.
+//   takes. The window, holding the run's lock to wake the job, would wait
+//   for yours, while the job, holding yours, waits in Post for the run's.
 // - The wake is forgotten as soon as the job returns, but a stop may call it
 //   in that moment: let it share what it wakes (a shared_ptr), never point
 //   at the job's own locals.
