@@ -62,7 +62,7 @@ if [ -n "${built_test:-}" ]; then
   fi
 fi
 
-# Optimising brings warnings of its own (GCC's -Wrestrict, -Wmaybe-uninitialized):
+# Optimising brings warnings of its own (GCC's -Wrestrict, -Wstringop-overflow):
 # the Release build is compiled whole, tests and benchmarks too, warnings as
 # errors. run.sh then finds it built, and the benchmarks' own build (preset
 # bench) gets the same files back from ccache.
