@@ -13,9 +13,7 @@ CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS | s
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
 export CXXFLAGS LDFLAGS
 
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_BUILD_BENCH=OFF "${launcher[@]}"
-cmake --build build/package -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli kivlogs-docs
+cmake --preset package
+cmake --build --preset package -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli kivlogs-docs
 (cd build/package && cpack -G DEB)
 ls -1 build/package/kivlogs_*.deb

@@ -16,19 +16,16 @@ fi
 
 ./scripts/install-deps.sh
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli
+# The release preset (CMakePresets.json): the build test.sh checks and the
+# benchmarks use.
+cmake --preset release
+cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)" --target kivlogs kivlogs-cli
 
 # Files added to examples/ since the last run are copied; the lists edited
 # in the copy are kept.
 mkdir -p build/release/examples
 cp -R -n examples/. build/release/examples/
 
-# Qt keeps its sockets in the runtime folder, which a bare ssh session or a
-# container does not always have.
-if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
-  export XDG_RUNTIME_DIR="$PWD/build/release/xdg"
-  mkdir -p "$XDG_RUNTIME_DIR"
-  chmod 700 "$XDG_RUNTIME_DIR"
-fi
+. scripts/runtime-dir.sh
+use_runtime_dir --missing build/release/xdg
 exec build/release/bin/kivlogs --logs build/release/examples/logs --config build/release/examples "$@"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kiv Logs with assertions and runs every test
-# offscreen; then builds the engine alone under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs its tests again, and once more the
+# offscreen; then compiles the optimised build that run.sh and the benchmarks
+# use, warnings as errors; then builds the engine alone under AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs its tests again, and once more the
 # engine's own tests with the plain loops in place of the SSE2 ones; then
 # cross-builds the engine and kivlogs-cli for Windows and runs them under Wine.
+# Each build is a preset of CMakePresets.json, in build/<preset>.
 # Every step runs even when an earlier one failed; the last line counts the
 # tests of the whole run, "N passed, M failed", and the exit status is not 0
 # when M is not 0.
@@ -41,16 +43,15 @@ step() {
   return "$status"
 }
 
-step build cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror &&
-  step build cmake --build build/test -j "$jobs" &&
+step build cmake --preset test -DKIV_WERROR=$werror &&
+  step build cmake --build --preset test -j "$jobs" &&
   built_test=yes
 
-mkdir -p build/test/xdg
-chmod 700 build/test/xdg
+. scripts/runtime-dir.sh
+use_runtime_dir build/test/xdg
 export QT_QPA_PLATFORM=offscreen
-export XDG_RUNTIME_DIR="$PWD/build/test/xdg"
 if [ -n "${built_test:-}" ]; then
-  step ctest ctest --test-dir build/test --output-on-failure -j "$jobs"
+  step ctest ctest --preset test -j "$jobs"
   # "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
   # PDF printer, started and stopped around the test (needs root).
   if [ "$(id -u)" = 0 ]; then
@@ -61,15 +62,20 @@ if [ -n "${built_test:-}" ]; then
   fi
 fi
 
-step build cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
-      -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON &&
-  step build cmake --build build/sanitize -j "$jobs" &&
-  step ctest ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+# Optimising brings warnings of its own (GCC's -Wrestrict, -Wstringop-overflow):
+# the Release build is compiled whole, tests and benchmarks too, warnings as
+# errors. run.sh then finds it built, and the benchmarks' own build (preset
+# bench) gets the same files back from ccache.
+step build cmake --preset release &&
+  step build cmake --build --preset release -j "$jobs"
 
-scalar_tests="logscan_tests grid_tests jobs_tests"
-if step build cmake -S . -B build/sanitize-scalar -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIV_WERROR=$werror \
-        -DKIV_BUILD_GUI=OFF -DKIV_SANITIZE=ON -DKIV_NO_SIMD=ON &&
-   step build cmake --build build/sanitize-scalar -j "$jobs" --target $scalar_tests; then
+step build cmake --preset sanitize -DKIV_WERROR=$werror &&
+  step build cmake --build --preset sanitize -j "$jobs" &&
+  step ctest ctest --preset sanitize -j "$jobs"
+
+scalar_tests="logscan_tests table_tests jobs_tests"
+if step build cmake --preset sanitize-scalar -DKIV_WERROR=$werror &&
+   step build cmake --build --preset sanitize-scalar -j "$jobs" --target $scalar_tests; then
   for t in $scalar_tests; do
     step gtest build/sanitize-scalar/bin/$t --gtest_brief=1
   done

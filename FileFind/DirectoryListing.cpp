@@ -1,7 +1,7 @@
-#include "DirectoryListing.h"
+#include "FileFind/DirectoryListing.h"
 
-#include "SystemPath.h"
-#include "WildcardMatch.h"
+#include "FileFind/detail/WildcardMatch.h"
+#include "common/SystemPath.h"
 
 #include <algorithm>
 #include <chrono>

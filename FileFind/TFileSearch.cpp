@@ -1,7 +1,7 @@
-#include "TFileSearch.h"
+#include "FileFind/TFileSearch.h"
 
-#include "AsciiCase.h"
-#include "WildcardMatch.h"
+#include "FileFind/detail/WildcardMatch.h"
+#include "common/AsciiCase.h"
 
 #include <utility>
 

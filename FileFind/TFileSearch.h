@@ -3,7 +3,7 @@
 // masks separated by ";", optionally through sub-folders, collecting their full
 // paths and reporting each folder and entry through events.
 
-#include "DirectoryListing.h"
+#include "FileFind/DirectoryListing.h"
 
 #include <atomic>
 #include <cstddef>

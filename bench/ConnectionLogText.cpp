@@ -1,7 +1,7 @@
-#include "ConnectionLogText.h"
+#include "bench/ConnectionLogText.h"
 
-#include "Concat.h"
-#include "CorpusClock.h"
+#include "bench/Concat.h"
+#include "bench/CorpusClock.h"
 
 #include <algorithm>
 #include <array>

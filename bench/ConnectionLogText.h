@@ -5,8 +5,8 @@
 // share, lock, unlock), the station's address, a detail (the system, the
 // printer or the shared folder), the domain and the pupil's class. CR LF.
 
-#include "CorpusRandom.h"
-#include "TimedLines.h"
+#include "bench/CorpusRandom.h"
+#include "bench/TimedLines.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "CorpusClock.h"
+#include "bench/CorpusClock.h"
 
-#include "Concat.h"
+#include "bench/Concat.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -1,11 +1,11 @@
-#include "ExampleWeek.h"
+#include "bench/ExampleWeek.h"
 
-#include "Concat.h"
-#include "ConnectionLogText.h"
-#include "CorpusClock.h"
-#include "CorpusRandom.h"
-#include "KeywordLogText.h"
-#include "TimedLines.h"
+#include "bench/Concat.h"
+#include "bench/ConnectionLogText.h"
+#include "bench/CorpusClock.h"
+#include "bench/CorpusRandom.h"
+#include "bench/KeywordLogText.h"
+#include "bench/TimedLines.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
-#include "KeywordLogText.h"
+#include "bench/KeywordLogText.h"
 
-#include "AsciiCase.h"
-#include "Concat.h"
-#include "CorpusClock.h"
+#include "bench/Concat.h"
+#include "bench/CorpusClock.h"
+#include "common/AsciiCase.h"
 
 #include <stdexcept>
 

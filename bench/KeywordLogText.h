@@ -4,7 +4,7 @@
 // A few pages hold a watched word, in all letter cases; the ordinary ones
 // never do, so the number of results is the number the generator planned.
 
-#include "CorpusRandom.h"
+#include "bench/CorpusRandom.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,12 +6,12 @@
 //
 //   bench_grid_paint [--entries N] [--paints N] [--png FILE]
 
-#include "GridFonts.h"
-#include "SessionEntry.h"
-#include "SessionText.h"
-#include "OccupationTable.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
+#include "logscan/SessionEntry.h"
+#include "logscan/SessionText.h"
+#include "table/OccupationTable.h"
 
 #include <QApplication>
 #include <QScrollBar>

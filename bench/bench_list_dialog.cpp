@@ -13,13 +13,13 @@
 //   rooms: lines "S514-PC3" and CR LF (10 bytes a line); short: "S514" and
 //   CR LF (6 bytes); line: one line of that many megabytes without a break.
 
-#include "KivErrorBox.h"
-#include "ListDialog.h"
-#include "ProcessStatus.h"
-#include "StallMeter.h"
-#include "StartupPaths.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/lists/ListDialog.h"
+#include "app/lists/Unit2.h"
+#include "app/window/KivErrorBox.h"
+#include "app/window/StartupPaths.h"
+#include "app/window/Unit1.h"
+#include "bench/ProcessStatus.h"
+#include "bench/StallMeter.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

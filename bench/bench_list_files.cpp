@@ -7,10 +7,10 @@
 // Prints, per shape of file and use, the time, the peak memory added and the
 // limit of 3 bytes per byte of file plus 40 per line.
 
-#include "KeywordMatcher.h"
-#include "OccupationTable.h"
-#include "ProcessStatus.h"
-#include "TextList.h"
+#include "bench/ProcessStatus.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/TextList.h"
+#include "table/OccupationTable.h"
 
 #include <chrono>
 #include <cstdio>

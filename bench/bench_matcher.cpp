@@ -2,10 +2,10 @@
 // testing every line in turn, and scanning the whole text through each
 // prefilter, with few watched lines (as in real logs) and with many.
 
-#include "CorpusRandom.h"
-#include "KeywordLogText.h"
-#include "KeywordMatcher.h"
-#include "LogLineReader.h"
+#include "bench/CorpusRandom.h"
+#include "bench/KeywordLogText.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/LogLineReader.h"
 
 #include <benchmark/benchmark.h>
 

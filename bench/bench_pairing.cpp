@@ -2,10 +2,10 @@
 // splitting it into lines, and pairing each login with its logout, for every
 // room and for one floor's rooms.
 
-#include "ConnectionLogText.h"
-#include "LogLineReader.h"
-#include "OccupationScan.h"
-#include "SessionEntry.h"
+#include "bench/ConnectionLogText.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/SessionEntry.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,11 +6,11 @@
 //
 // Prints the median time of each user count and its ratio to the first one.
 
-#include "ConnectionLogText.h"
-#include "LogLineReader.h"
-#include "OccupationScan.h"
-#include "SessionEntry.h"
-#include "SessionParser.h"
+#include "bench/ConnectionLogText.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/SessionEntry.h"
+#include "logscan/SessionParser.h"
 
 #include <algorithm>
 #include <chrono>

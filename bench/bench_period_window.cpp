@@ -8,10 +8,10 @@
 // (the days: kivlogs-gen busyday DIR --date YYYY-MM-DD, one file per day;
 // bench/run-period-bench.sh makes them)
 
-#include "HeatMap.h"
-#include "KivErrorBox.h"
-#include "OccupationTable.h"
-#include "PeriodWindow.h"
+#include "app/period/HeatMap.h"
+#include "app/period/PeriodWindow.h"
+#include "app/window/KivErrorBox.h"
+#include "table/OccupationTable.h"
 
 #include <QApplication>
 #include <QDateEdit>

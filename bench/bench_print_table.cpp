@@ -7,10 +7,10 @@
 // Prints the entries loaded, the time to lay out and print, the pages and the
 // column ranges. Run it offscreen (QT_QPA_PLATFORM=offscreen).
 
-#include "GridFonts.h"
-#include "QtTablePrint.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/QtTablePrint.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
 
 #include <QApplication>
 #include <QPrinter>
@@ -44,8 +44,13 @@ long LoadCells(const char* path, kiv::TSlotGrid& grid)
             flush();
             col = std::stoi(line.substr(1));
             std::string header = line.substr(line.find('\t') + 1);
-            for (std::size_t at; (at = header.find("\\n")) != std::string::npos;)
-                header.replace(at, 2, "\r");
+            // The two characters become one in place: GCC 12 misreads
+            // replace(at, 2, "\r") as an overlapping copy (-Wrestrict) in
+            // optimised builds.
+            for (std::size_t at; (at = header.find("\\n")) != std::string::npos;) {
+                header[at] = '\r';
+                header.erase(at + 1, 1);
+            }
             grid.SetCellText(col, 0, header);
         } else if (col >= 0) {
             column += '\r';

@@ -2,10 +2,10 @@
 // made-up logs (rewriting runs once per result, so this bounds the cost of a
 // search that finds very many lines).
 
-#include "CorpusRandom.h"
-#include "KeywordLogText.h"
-#include "LogLineReader.h"
-#include "RewriteLogLine.h"
+#include "bench/CorpusRandom.h"
+#include "bench/KeywordLogText.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/RewriteLogLine.h"
 
 #include <benchmark/benchmark.h>
 

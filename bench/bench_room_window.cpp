@@ -11,12 +11,12 @@
 // bench_room_window LOGS_DIR YYYY-MM-DD KIVLOGS_CLI
 // (the busy day: kivlogs-gen busyday DIR --lines 1000000 --users 3000)
 
-#include "KivErrorBox.h"
-#include "StallMeter.h"
-#include "LinesEdit.h"
-#include "RoomScanFeed.h"
-#include "TSlotGrid.h"
-#include "Unit1.h"
+#include "app/runs/RoomScanFeed.h"
+#include "app/window/KivErrorBox.h"
+#include "app/window/Unit1.h"
+#include "bench/StallMeter.h"
+#include "grid/TSlotGrid.h"
+#include "lines/LinesEdit.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -8,12 +8,12 @@
 // The same seed gives the same bytes on every system. All text is
 // Windows-1252 with CR LF line ends.
 
-#include "Concat.h"
-#include "ConnectionLogText.h"
-#include "CorpusClock.h"
-#include "CorpusRandom.h"
-#include "ExampleWeek.h"
-#include "KeywordLogText.h"
+#include "bench/Concat.h"
+#include "bench/ConnectionLogText.h"
+#include "bench/CorpusClock.h"
+#include "bench/CorpusRandom.h"
+#include "bench/ExampleWeek.h"
+#include "bench/KeywordLogText.h"
 
 #include <charconv>
 #include <cstdint>

@@ -2,8 +2,9 @@
 # Times kivlogs-cli against ripgrep and GNU grep on generated logs:
 #  - keyword search over a year of keyword logs (all cores, then one core);
 #  - room occupation over one busy day of connection logs.
-# Builds Release into build/bench-release, installs the comparison tools when
-# they are missing and generates the corpora into bench/corpus/ on first use.
+# Builds Release into build/bench-release (the bench preset), installs the
+# comparison tools when they are missing and generates the corpora into
+# bench/corpus/ on first use.
 #  - room occupation of one day against the number of distinct users;
 # Environment: RUNS (default 5), WARMUP (default 1), BENCH_BUILD_DIR (default
 # build/bench-release), MICRO=1 to run the Google Benchmark programs as well,
@@ -33,7 +34,7 @@ fi
 command -v rg >/dev/null || { echo "ripgrep (rg) is needed" >&2; exit 1; }
 
 # --- build -------------------------------------------------------------------
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_BUILD_GUI=OFF -DKIV_WERROR=OFF >/dev/null
+cmake --preset bench -B "$build" >/dev/null
 cmake --build "$build" --target kivlogs-cli kivlogs-gen -j "$jobs"
 cli=$root/$build/bin/kivlogs-cli
 gen=$root/$build/bin/kivlogs-gen

@@ -4,15 +4,15 @@
 # bench/corpus/year on first use): the real main window runs offscreen, and
 # kivlogs-cli search --output FILE runs the same search in the same run.
 # Two searches with typed words: three computers (about 100,000 results) and
-# thirty (about 1,000,000). Environment: BENCH_BUILD_DIR (default
-# build/bench-window, Release).
+# thirty (about 1,000,000). Builds into build/release (the release preset, as
+# run.sh); BENCH_BUILD_DIR for another folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-build=${BENCH_BUILD_DIR:-build/bench-window}
+build=${BENCH_BUILD_DIR:-build/release}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_BUILD_GUI=ON -DKIV_WERROR=OFF >/dev/null
+cmake --preset release -B "$build" >/dev/null
 cmake --build "$build" --target kivlogs-window-bench kivlogs-cli kivlogs-gen -j "$jobs"
 
 year=bench/corpus/year
@@ -23,9 +23,9 @@ if [ ! -d "$year" ]; then
   mv "$year.part" "$year"
 fi
 
-mkdir -p "$build/xdg"
-chmod 700 "$build/xdg"
-export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$root/$build/xdg
+. scripts/runtime-dir.sh
+use_runtime_dir "$build/xdg"
+export QT_QPA_PLATFORM=offscreen
 bench=$build/bin/kivlogs-window-bench
 cli=$root/$build/bin/kivlogs-cli
 

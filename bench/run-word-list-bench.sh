@@ -6,8 +6,8 @@
 # Two shapes, each of 10,000 and 100,000 words:
 #  - shared runs: "motNNNNNNN-" followed by 88 "x", words that share long runs;
 #  - domains: random site names ("k3x-ab9.fr").
-# Builds Release into build/bench-release and generates the year corpus into
-# bench/corpus/ on first use, as run-bench.sh does.
+# Builds Release into build/bench-release (the bench preset) and generates the
+# year corpus into bench/corpus/ on first use, as run-bench.sh does.
 # Environment: RUNS (default 3), BENCH_BUILD_DIR (default build/bench-release),
 # COUNTS (default "10000 100000").
 set -euo pipefail
@@ -21,7 +21,7 @@ year=bench/corpus/year
 lists=$build/word-lists
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIV_BUILD_GUI=OFF -DKIV_WERROR=OFF >/dev/null
+cmake --preset bench -B "$build" >/dev/null
 cmake --build "$build" --target kivlogs-cli kivlogs-gen -j "$jobs"
 cli=$root/$build/bin/kivlogs-cli
 gen=$root/$build/bin/kivlogs-gen

@@ -10,12 +10,12 @@
 // shows the window at its designed size, runs "Rechercher" and saves the
 // window's picture (run it under xvfb-run for the real fonts).
 
-#include "FrenchLook.h"
-#include "KeywordSearchRun.h"
-#include "KivErrorBox.h"
-#include "ResultsView.h"
-#include "StartupPaths.h"
-#include "Unit1.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/KeywordSearchRun.h"
+#include "app/window/FrenchLook.h"
+#include "app/window/KivErrorBox.h"
+#include "app/window/StartupPaths.h"
+#include "app/window/Unit1.h"
 
 #include <QApplication>
 #include <QClipboard>

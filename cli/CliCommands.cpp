@@ -1,10 +1,10 @@
 // The commands of kivlogs-cli and their options, each with the help a member
-// of staff reads in a terminal. A new command or option is a new row here: the
-// parser, the usage lines and the help are read from this table.
+// of staff reads in a terminal. The parser, the usage lines and the help are
+// read from this table, so a new option is a new row here and a field of
+// CliOptions that its command reads. A new command also needs a value of
+// Command, a file of its own that runs it, and its case in main.cpp.
 
-#include "CliOptions.h"
-
-#include "AsciiCase.h"
+#include "cli/CliOptions.h"
 
 #include <charconv>
 #include <tuple>
@@ -42,13 +42,8 @@ LogDate ParseDate(const std::string& text)
 
 SearchScope ParseScope(const std::string& text)
 {
-    const std::string upper = AsciiUpperCopy(text);
-    if (upper == "JOUR")
-        return SearchScope::Jour;
-    if (upper == "MOIS")
-        return SearchScope::Mois;
-    if (upper == "TOUT")
-        return SearchScope::Tout;
+    if (const std::optional<SearchScope> scope = ScopeFromText(text))
+        return *scope;
     throw UsageError("portée inconnue : " + text + " (Jour, Mois ou Tout)");
 }
 

@@ -1,6 +1,6 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
-#include "FileIo.h"
+#include "logscan/FileIo.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -4,8 +4,8 @@
 // Each command is a table of options with their help texts (CliCommands.cpp):
 // the parser, the usage line and each command's help are all read from it.
 
-#include "LogMask.h"
-#include "VisibleControls.h" // Encoding
+#include "logscan/LogMask.h"
+#include "logscan/VisibleControls.h" // Encoding
 
 #include <optional>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "Diagnostics.h"
+#include "cli/Diagnostics.h"
 
-#include "FileIo.h"
-#include "KivError.h"
-#include "Output.h"
+#include "cli/Output.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
 
 #include <cstdio>
 
@@ -14,11 +14,6 @@ void ReportError(std::string_view cp1252Message, Encoding encoding)
     const std::string line = VisibleControls(Encode(WithFullStop(cp1252Message), encoding), encoding, false) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
-}
-
-std::string ShownPath(const std::string& pathBytes)
-{
-    return PathForMessage(PathFromBytes(pathBytes));
 }
 
 } // namespace kiv::cli

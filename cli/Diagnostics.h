@@ -2,7 +2,7 @@
 // Errors of kivlogs-cli on standard error, one per line, each as the window's
 // error box would show it.
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <string>
 #include <string_view>
@@ -12,8 +12,5 @@ namespace kiv::cli {
 // An engine error (Windows-1252 text), with the error box's full stop, its
 // control characters written visibly (VisibleControls): always one line.
 void ReportError(std::string_view cp1252Message, Encoding encoding);
-
-// A path from the command line as messages name it (Windows-1252).
-std::string ShownPath(const std::string& pathBytes);
 
 } // namespace kiv::cli

@@ -1,4 +1,4 @@
-#include "ExecutablePath.h"
+#include "cli/ExecutablePath.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include "LogFolderOption.h"
+#include "cli/LogFolderOption.h"
 
-#include "FileIo.h"
-#include "LogFolderSetting.h"
-#include "LogMask.h"
+#include "logscan/FileIo.h"
+#include "logscan/LogFolderSetting.h"
+#include "logscan/LogMask.h"
 
 namespace kiv::cli {
 

@@ -3,7 +3,7 @@
 // the one remembered in the --config folder's kivlogs.conf, else the server's
 // folder. Throws KivError when that settings file cannot be read.
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <filesystem>
 #include <string>

@@ -1,18 +1,18 @@
-#include "OccupationCommand.h"
+#include "cli/OccupationCommand.h"
 
-#include "Cp1252.h"
-#include "Diagnostics.h"
-#include "FileIo.h"
-#include "KivError.h"
-#include "LogFolder.h"
-#include "LogFolderOption.h"
-#include "LogMask.h"
-#include "OccupationJob.h"
-#include "Output.h"
-#include "OutputGuard.h"
-#include "OccupationTable.h"
-#include "SessionText.h"
-#include "SummaryOutput.h"
+#include "cli/Diagnostics.h"
+#include "cli/LogFolderOption.h"
+#include "cli/Output.h"
+#include "cli/OutputGuard.h"
+#include "cli/SummaryOutput.h"
+#include "jobs/LogFolder.h"
+#include "jobs/OccupationJob.h"
+#include "logscan/Cp1252.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LogMask.h"
+#include "logscan/SessionText.h"
+#include "table/OccupationTable.h"
 
 #include <memory>
 #include <optional>
@@ -22,7 +22,7 @@ namespace kiv::cli {
 std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options)
 {
     if (options.slotsFile)
-        return SlotsFile{PathFromBytes(*options.slotsFile), ShownPath(*options.slotsFile)};
+        return SlotsFile{PathFromBytes(*options.slotsFile), PathForMessage(PathFromBytes(*options.slotsFile))};
     std::error_code ec;
     const auto folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
     const auto configured = folder / "kiv_heures.txt";
@@ -81,7 +81,7 @@ int RunOccupation(const CliOptions& options)
 
     std::unique_ptr<OutputSink> out = options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
+        ReportError(CannotCreateMessage(PathForMessage(PathFromBytes(*options.output))), options.encoding);
         return 1;
     }
     if (options.format == OccupationFormat::Csv)

@@ -3,8 +3,8 @@
 // salles" tab, as its text view, as the table's cells, or as CSV; or the
 // room use of a period (SummaryOutput.h).
 
-#include "CliOptions.h"
-#include "OccupationTable.h"
+#include "cli/CliOptions.h"
+#include "table/OccupationTable.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "Output.h"
+#include "cli/Output.h"
 
-#include "Cp1252.h"
-#include "FileIo.h"
+#include "logscan/Cp1252.h"
+#include "logscan/FileIo.h"
 
 #include <cstdint>
 #include <cstdio>

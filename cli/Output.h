@@ -2,10 +2,10 @@
 // Where kivlogs-cli writes: standard output or a file, through one large
 // buffer, because a year of results is written line by line.
 
-#include "CliOptions.h"
-#include "CsvText.h" // CsvField, CsvRow: the csv and summary formats
-#include "FileIo.h"
-#include "VisibleControls.h" // VisibleControls: what a terminal is given
+#include "cli/CliOptions.h"
+#include "jobs/CsvText.h" // CsvField, CsvRow: the csv and summary formats
+#include "logscan/FileIo.h"
+#include "logscan/VisibleControls.h" // VisibleControls: what a terminal is given
 
 #include <cstdio>
 #include <memory>

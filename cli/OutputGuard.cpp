@@ -1,7 +1,7 @@
-#include "OutputGuard.h"
+#include "cli/OutputGuard.h"
 
-#include "CliOptions.h"
-#include "FileIo.h"
+#include "cli/CliOptions.h"
+#include "logscan/FileIo.h"
 
 #include <system_error>
 

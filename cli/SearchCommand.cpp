@@ -1,16 +1,16 @@
-#include "SearchCommand.h"
+#include "cli/SearchCommand.h"
 
-#include "Cp1252.h"
-#include "Diagnostics.h"
-#include "FileIo.h"
-#include "KeywordSearchJob.h"
-#include "KivError.h"
-#include "LogFolder.h"
-#include "LogFolderOption.h"
-#include "LogMask.h"
-#include "Output.h"
-#include "OutputGuard.h"
-#include "SearchWordChoice.h"
+#include "cli/Diagnostics.h"
+#include "cli/LogFolderOption.h"
+#include "cli/Output.h"
+#include "cli/OutputGuard.h"
+#include "jobs/KeywordSearchJob.h"
+#include "jobs/LogFolder.h"
+#include "jobs/SearchWordChoice.h"
+#include "logscan/Cp1252.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LogMask.h"
 
 #include <memory>
 
@@ -78,7 +78,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     const bool toFile = options.output.has_value();
     std::unique_ptr<OutputSink> out = toFile ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(options.encoding);
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(ShownPath(*options.output)), options.encoding);
+        ReportError(CannotCreateMessage(PathForMessage(PathFromBytes(*options.output))), options.encoding);
         return 1;
     }
     const std::string lineEnd = toFile ? "\r\n" : "\n";

@@ -2,9 +2,9 @@
 // kivlogs-cli search: the keyword search of the window, results on standard
 // output or saved as the window's "Enregistrer" saves them.
 
-#include "CliOptions.h"
-#include "KeywordSearchJob.h"
-#include "SearchWordChoice.h"
+#include "cli/CliOptions.h"
+#include "jobs/KeywordSearchJob.h"
+#include "jobs/SearchWordChoice.h"
 
 #include <filesystem>
 #include <string>

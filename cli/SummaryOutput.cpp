@@ -1,16 +1,16 @@
-#include "SummaryOutput.h"
+#include "cli/SummaryOutput.h"
 
-#include "Cp1252.h"
-#include "Diagnostics.h"
-#include "FileIo.h"
-#include "KivError.h"
-#include "LogFolder.h"
-#include "LogFolderOption.h"
-#include "OccupationCommand.h"
-#include "Output.h"
-#include "OutputGuard.h"
-#include "PeriodJob.h"
-#include "PeriodSummary.h"
+#include "cli/Diagnostics.h"
+#include "cli/LogFolderOption.h"
+#include "cli/OccupationCommand.h"
+#include "cli/Output.h"
+#include "cli/OutputGuard.h"
+#include "jobs/LogFolder.h"
+#include "jobs/PeriodJob.h"
+#include "jobs/PeriodSummary.h"
+#include "logscan/Cp1252.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
 
 #include <memory>
 
@@ -62,7 +62,7 @@ int RunOccupationSummary(const CliOptions& options)
     std::unique_ptr<OutputSink> out =
         options.output ? std::make_unique<OutputSink>(*options.output) : std::make_unique<OutputSink>(encoding);
     if (!out->IsOpen()) {
-        ReportError(CannotCreateMessage(ShownPath(*options.output)), encoding);
+        ReportError(CannotCreateMessage(PathForMessage(PathFromBytes(*options.output))), encoding);
         return 1;
     }
     PeriodEvents events;
@@ -70,7 +70,7 @@ int RunOccupationSummary(const CliOptions& options)
     const PeriodResult result = RunPeriodJob(request, events);
     out->WriteEncoded(PeriodSummaryCsv(result.use), encoding);
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(ShownPath(*options.output)) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(options.output ? CannotCreateMessage(PathForMessage(PathFromBytes(*options.output))) : std::string("Erreur d'\xE9" "criture"), encoding);
         return 1;
     }
     return result.outcome.allRead ? 0 : 1;

@@ -2,7 +2,7 @@
 // kivlogs-cli occupation --format summary: how many sessions each room had in
 // each slot of the day table over a period, as the period window saves it.
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 namespace kiv::cli {
 

@@ -1,11 +1,11 @@
-#include "WatchCommand.h"
+#include "cli/WatchCommand.h"
 
-#include "DayWatch.h"
-#include "Diagnostics.h"
-#include "KivError.h"
-#include "LogFolderOption.h"
-#include "Output.h"
-#include "SearchCommand.h"
+#include "cli/Diagnostics.h"
+#include "cli/LogFolderOption.h"
+#include "cli/Output.h"
+#include "cli/SearchCommand.h"
+#include "jobs/DayWatch.h"
+#include "logscan/KivError.h"
 
 #include <atomic>
 #include <chrono>

@@ -3,7 +3,7 @@
 // them, each new result on standard output as soon as it is found, until
 // Ctrl+C or SIGTERM. Made to be piped into a script that mails or notifies.
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <filesystem>
 

@@ -1,13 +1,13 @@
 // kivlogs-cli: the keyword search and the room occupation of Kiv Logs, for a
 // terminal, a script or a scheduled job on the server itself.
 
-#include "CliOptions.h"
-#include "ExecutablePath.h"
-#include "FileIo.h"
-#include "OccupationCommand.h"
-#include "Output.h"
-#include "SearchCommand.h"
-#include "WatchCommand.h"
+#include "cli/CliOptions.h"
+#include "cli/ExecutablePath.h"
+#include "cli/OccupationCommand.h"
+#include "cli/Output.h"
+#include "cli/SearchCommand.h"
+#include "cli/WatchCommand.h"
+#include "logscan/FileIo.h"
 
 #include <cstdio>
 #include <exception>

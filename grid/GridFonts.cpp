@@ -1,4 +1,4 @@
-#include "GridFonts.h"
+#include "grid/GridFonts.h"
 
 #include <QFile>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "PrintQueue.h"
+#include "grid/PrintQueue.h"
 
-#include "KivError.h"
-#include "QtCp1252.h"
+#include "logscan/KivError.h"
+#include "qtext/QtCp1252.h"
 
 #include <QLibrary>
 #include <QPainter>

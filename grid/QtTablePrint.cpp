@@ -1,10 +1,10 @@
-#include "QtTablePrint.h"
+#include "grid/QtTablePrint.h"
 
-#include "GridFonts.h"
-#include "KivError.h"
-#include "PrintQueue.h"
-#include "QtPrintSurface.h"
-#include "TSlotGridBase.h"
+#include "grid/GridFonts.h"
+#include "grid/PrintQueue.h"
+#include "grid/TSlotGridBase.h"
+#include "grid/detail/QtPrintSurface.h"
+#include "logscan/KivError.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -3,7 +3,7 @@
 // the printer itself. The window's "Imprimer tableau" comes here through the
 // grid's Print.
 
-#include "GridPrintLayout.h"
+#include "table/GridPrintLayout.h"
 
 #include <atomic>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "RoomTableLook.h"
+#include "grid/RoomTableLook.h"
 
-#include "OccupationTable.h"
-#include "TSlotGridBase.h"
+#include "grid/TSlotGridBase.h"
+#include "table/OccupationTable.h"
 
 namespace kiv {
 

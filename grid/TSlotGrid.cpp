@@ -1,8 +1,8 @@
-#include "TSlotGrid.h"
+#include "grid/TSlotGrid.h"
 
-#include "CellCopyText.h"
-#include "QtCp1252.h"
-#include "QtTablePrint.h"
+#include "grid/QtTablePrint.h"
+#include "qtext/QtCp1252.h"
+#include "table/CellCopyText.h"
 
 #include <QAction>
 #include <QClipboard>

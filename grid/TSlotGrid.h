@@ -3,9 +3,9 @@
 // the occupation table's rules (header list, header copy, session placement),
 // working on the grid's own cells.
 
-#include "OccupationTable.h"
-#include "TSlotGridBase.h"
-#include "TextList.h"
+#include "grid/TSlotGridBase.h"
+#include "logscan/TextList.h"
+#include "table/OccupationTable.h"
 
 class QAction;
 class QPrinter;

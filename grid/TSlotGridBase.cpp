@@ -1,9 +1,9 @@
-#include "TSlotGridBase.h"
+#include "grid/TSlotGridBase.h"
 
-#include "KivError.h"
-#include "QtCellColors.h"
-#include "TSlotGridAccessible.h"
-#include "TSlotGridEditor.h"
+#include "grid/detail/QtCellColors.h"
+#include "grid/detail/TSlotGridAccessible.h"
+#include "grid/detail/TSlotGridEditor.h"
+#include "logscan/KivError.h"
 
 #include <QAccessible>
 #include <QKeyEvent>

@@ -6,8 +6,8 @@
 // selects ranges of cells with the mouse and the keys, sizes columns and rows
 // by dragging their edges and edits a cell in place.
 
-#include "CellAppearance.h"
-#include "CellStore.h"
+#include "table/CellAppearance.h"
+#include "table/CellStore.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

@@ -3,13 +3,13 @@
 // thousands of lines: its text is walked as views of the stored bytes and the
 // walk stops at the cell's bottom edge, so a repaint costs what is on screen.
 
-#include "CellTextLines.h"
-#include "GridFonts.h"
-#include "LineBreaks.h"
-#include "QtCellColors.h"
-#include "QtCp1252.h"
-#include "TSlotGridBase.h"
-#include "TSlotGridEditor.h"
+#include "grid/GridFonts.h"
+#include "grid/TSlotGridBase.h"
+#include "grid/detail/QtCellColors.h"
+#include "grid/detail/TSlotGridEditor.h"
+#include "logscan/LineBreaks.h"
+#include "qtext/QtCp1252.h"
+#include "table/CellTextLines.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintEvent>

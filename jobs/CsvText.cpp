@@ -1,4 +1,4 @@
-#include "CsvText.h"
+#include "jobs/CsvText.h"
 
 namespace kiv {
 

@@ -1,13 +1,13 @@
-#include "DayWatch.h"
+#include "jobs/DayWatch.h"
 
-#include "FileIo.h"
-#include "KeywordMatcher.h"
-#include "KeywordScan.h"
-#include "KivError.h"
-#include "LogFolder.h"
-#include "LogLineReader.h"
-#include "ScanReport.h"
-#include "TimedBatches.h"
+#include "jobs/LogFolder.h"
+#include "jobs/detail/ScanReport.h"
+#include "jobs/detail/TimedBatches.h"
+#include "logscan/FileIo.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/KeywordScan.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
 
 #include <utility>
 

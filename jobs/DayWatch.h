@@ -10,10 +10,10 @@
 // interval. What it keeps is one record per file of the day: watching for
 // hours costs no more memory than watching for a minute.
 
-#include "CancelFlag.h"
-#include "KeywordSearchJob.h"
-#include "LogMask.h"
-#include "TextList.h"
+#include "jobs/KeywordSearchJob.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/LogMask.h"
+#include "logscan/TextList.h"
 
 #include <atomic>
 #include <chrono>

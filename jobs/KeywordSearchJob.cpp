@@ -1,8 +1,8 @@
-#include "KeywordSearchJob.h"
+#include "jobs/KeywordSearchJob.h"
 
-#include "AsciiCase.h"
-#include "KeywordScan.h"
-#include "LogFileJob.h"
+#include "common/AsciiCase.h"
+#include "jobs/detail/LogFileJob.h"
+#include "logscan/KeywordScan.h"
 
 #include <algorithm>
 #include <tuple>

@@ -3,10 +3,11 @@
 // to the rewritten result lines, in file and line order, handed on in batches.
 // The window runs it on a worker thread, the command line on its own thread.
 
-#include "LogFolder.h"
-#include "LogMask.h"
-#include "ScanOutcome.h"
-#include "TextList.h"
+#include "jobs/LogFileJobEvents.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/TextList.h"
 
 #include <atomic>
 #include <cstddef>
@@ -37,17 +38,9 @@ struct KeywordSearchResult {
 // shows it: with the word's first occurrence in bold.
 KeywordSearchResult ShownResult(std::string rewrittenLine, std::size_t wordIndex, const TextList& words);
 
-struct KeywordSearchEvents {
-    // Once, after the finder listed the files and before any is read.
-    std::function<void(std::size_t fileCount)> onFilesFound;
-    // Results in order, in batches: at least every 50 ms while results come,
-    // and whatever is left when a file ends; at most 2,048 in one batch, so
-    // that the window appends each in a few milliseconds. Never an empty batch.
+struct KeywordSearchEvents : LogFileJobEvents {
+    // The results, in file and line order, in batches as LogFileJobEvents says.
     std::function<void(std::vector<KeywordSearchResult>&& batch)> onResults;
-    // Before the file of that index is searched (the progress bar's position).
-    std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
-    // A file or folder that could not be read, as the message box says it.
-    std::function<void(const std::string& message)> onError;
 };
 
 // The log files that the search of this request reads, as the finder lists

@@ -1,8 +1,8 @@
-#include "LogFolder.h"
+#include "jobs/LogFolder.h"
 
-#include "LogMask.h"
-#include "SystemPath.h"
-#include "TFileSearch.h"
+#include "FileFind/TFileSearch.h"
+#include "common/SystemPath.h"
+#include "logscan/LogMask.h"
 
 #include <system_error>
 

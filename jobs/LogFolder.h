@@ -3,7 +3,7 @@
 // the school's file server lists them. A folder that is missing or is not a
 // folder (a share that is not mounted) is an error, not an empty day.
 
-#include "FileIo.h" // PathForMessage
+#include "logscan/FileIo.h" // PathForMessage
 
 #include <filesystem>
 #include <optional>

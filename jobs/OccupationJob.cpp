@@ -1,6 +1,6 @@
-#include "OccupationJob.h"
+#include "jobs/OccupationJob.h"
 
-#include "LogFileJob.h"
+#include "jobs/detail/LogFileJob.h"
 
 namespace kiv {
 

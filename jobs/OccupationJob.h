@@ -3,13 +3,14 @@
 // folder, each login of the room paired with its logout, the sessions handed
 // on in batches in file and line order.
 
-#include "LogFolder.h"
-#include "LogMask.h"
-#include "OccupationScan.h"
-#include "ScanOutcome.h"
-#include "ScanThreads.h"
-#include "SessionEntry.h"
-#include "SessionParser.h"
+#include "jobs/LogFileJobEvents.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/SessionEntry.h"
+#include "logscan/SessionParser.h"
 
 #include <atomic>
 #include <cstddef>
@@ -35,18 +36,13 @@ struct OccupationRequest {
     OccupationScanMemory* memory = nullptr;
 };
 
-struct OccupationEvents {
-    std::function<void(std::size_t fileCount)> onFilesFound;
-    // Sessions in order, in batches: at least every 50 ms while sessions
-    // come, and whatever is left when a file ends; at most 2,048 in one
-    // batch, so that the window places each in a few milliseconds. Never an
-    // empty batch.
+struct OccupationEvents : LogFileJobEvents {
+    // The sessions, in file and line order, in batches as LogFileJobEvents
+    // says.
     std::function<void(std::vector<SessionEntry>&& batch)> onSessions;
     // Or, when set instead, the sessions are only counted, into it, as the
     // scan counts them (OccupationScanEvents::counts): none is made.
     RoomHourCounts* counts = nullptr;
-    std::function<void(std::size_t fileIndex, std::size_t fileCount)> onFileStarted;
-    std::function<void(const std::string& message)> onError;
 };
 
 // The connection logs that the scan of this request reads, as the finder

@@ -1,10 +1,9 @@
-#include "PeriodJob.h"
+#include "jobs/PeriodJob.h"
 
-#include "CellStore.h"
-#include "LogFolder.h"
-#include "OccupationJob.h"
-#include "ScanReport.h"
-#include "ScanThreads.h"
+#include "jobs/LogFolder.h"
+#include "jobs/OccupationJob.h"
+#include "jobs/detail/ScanReport.h"
+#include "logscan/ScanThreads.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,28 +29,23 @@ LogDate FromDays(std::chrono::sys_days days)
             static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
-// The day table's slot rule under the request's headers, asked once for each
-// login time met: a busy day has a few hundred distinct minutes and hundreds
-// of thousands of sessions.
-class SlotColumns {
+// The slot rule under the request's headers, asked once for each login time
+// met: a busy day has a few hundred distinct minutes and hundreds of thousands
+// of sessions.
+class SlotColumnsOf {
 public:
-    explicit SlotColumns(const std::vector<std::string>& headerRow)
-    {
-        for (std::size_t column = 0; column < headerRow.size(); ++column)
-            cells_.SetCellText(static_cast<int>(column), 0, headerRow[column]);
-    }
+    explicit SlotColumnsOf(const std::vector<std::string>& headerRow) : headerRow_(headerRow) {}
 
     const std::vector<int>& Of(const std::string& loginTime)
     {
         const auto [found, added] = known_.try_emplace(loginTime);
         if (added)
-            found->second = table_.Columns(loginTime);
+            found->second = SlotColumns(loginTime, headerRow_);
         return found->second;
     }
 
 private:
-    CellStore cells_;
-    OccupationTable table_{cells_};
+    std::vector<std::string> headerRow_;
     std::unordered_map<std::string, std::vector<int>> known_;
 };
 
@@ -66,7 +60,7 @@ struct DayTally {
 struct DayCounter {
     explicit DayCounter(const std::vector<std::string>& headerRow) : columns(headerRow) {}
 
-    SlotColumns columns;
+    SlotColumnsOf columns;
     OccupationScanMemory memory;
     RoomHourCounts byRoomAndHour; // a day has a few thousand
 };

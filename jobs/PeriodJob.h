@@ -1,16 +1,18 @@
 #pragma once
 // Room use over a period: for each room and each slot column of the day
 // table, how many sessions that day's table placed in the column, summed from
-// the first day to the last. Each day is the day's own occupation scan (the
-// same logs, the same pairing, the same room filter), and each session goes to
-// the columns the table's slot rule gives it, so that the period is always the
-// sum of the day tables that the room tab shows.
+// the first day to the last. Each day reads the day's own connection logs
+// through the occupation job, with the same room filter, but only counts the
+// logins by room and hour: a session's column depends on its login time alone,
+// so no logout is looked for and no session is made. Each login goes to the
+// columns of the slot rule (logscan/SlotRule.h), so that the period is always
+// the sum of the day tables that the room tab shows.
 
-#include "LogMask.h"
-#include "OccupationTable.h"
-#include "ScanOutcome.h"
-#include "SessionParser.h"
-#include "TextList.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/LogMask.h"
+#include "logscan/SessionParser.h"
+#include "logscan/SlotRule.h"
+#include "logscan/TextList.h"
 
 #include <array>
 #include <atomic>

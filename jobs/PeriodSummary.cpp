@@ -1,6 +1,6 @@
-#include "PeriodSummary.h"
+#include "jobs/PeriodSummary.h"
 
-#include "CsvText.h"
+#include "jobs/CsvText.h"
 
 #include <string_view>
 

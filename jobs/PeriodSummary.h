@@ -3,7 +3,7 @@
 // prints with --format summary and what the period window saves and copies,
 // the same rows from both.
 
-#include "PeriodJob.h"
+#include "jobs/PeriodJob.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "SearchWordChoice.h"
+#include "jobs/SearchWordChoice.h"
 
-#include "DefaultWords.h"
-#include "FileIo.h"
+#include "logscan/DefaultWords.h"
+#include "logscan/FileIo.h"
 
 #include <system_error>
 

@@ -3,7 +3,7 @@
 // a word file named for this search, else the configuration folder's
 // "kiv.ini", else the "kiv.ini" beside the program, else the built-in words.
 
-#include "TextList.h"
+#include "logscan/TextList.h"
 
 #include <filesystem>
 #include <optional>

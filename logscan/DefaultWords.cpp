@@ -1,4 +1,4 @@
-#include "DefaultWords.h"
+#include "logscan/DefaultWords.h"
 
 namespace kiv {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The watched words the tool uses when no "kiv.ini" gives others.
 
-#include "TextList.h"
+#include "logscan/TextList.h"
 
 namespace kiv {
 

@@ -1,8 +1,8 @@
-#include "FileIo.h"
+#include "logscan/FileIo.h"
 
-#include "Cp1252.h"
-#include "SystemPath.h"
-#include "VisibleControls.h"
+#include "common/SystemPath.h"
+#include "logscan/Cp1252.h"
+#include "logscan/VisibleControls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -200,7 +200,11 @@ std::string PathForMessage(const std::filesystem::path& path)
     // hold any byte but "/": its control characters are shown, never obeyed,
     // so that a log whose name holds a line break cannot write a line of its
     // own into a message.
-    const std::u8string utf8 = path.u8string();
+    // The system's own separators: a folder typed "X:/logs" on Windows is
+    // named "X:\\logs".
+    std::filesystem::path shown = path;
+    shown.make_preferred();
+    const std::u8string utf8 = shown.u8string();
     return VisibleControls(Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size())),
                            Encoding::Cp1252, false);
 }

@@ -22,9 +22,10 @@ std::filesystem::path PathFromBytes(std::string_view bytes);
 // The inverse: the bytes that PathFromBytes turns back into path.
 std::string PathBytes(const std::filesystem::path& path);
 
-// A path as messages show it: converted from the system's encoding (UTF-8) to
-// Windows-1252, "?" for what it cannot hold, its control characters written
-// visibly (VisibleControls), so that the name stays on its line.
+// A path as messages show it, with the system's own separators: converted
+// from the system's encoding (UTF-8) to Windows-1252, "?" for what it cannot
+// hold, its control characters written visibly (VisibleControls), so that the
+// name stays on its line.
 std::string PathForMessage(const std::filesystem::path& path);
 
 // A block of bytes that a read fills without clearing it first and that keeps

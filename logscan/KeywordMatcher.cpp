@@ -1,11 +1,11 @@
-#include "KeywordMatcher.h"
+#include "logscan/KeywordMatcher.h"
 
-#include "AsciiCase.h"
-#include "BufferSearchPrefilter.h"
-#include "HyperscanPrefilter.h"
-#include "CancelFlag.h"
-#include "LineBreaks.h"
-#include "WordAutomaton.h"
+#include "common/AsciiCase.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/detail/BufferSearchPrefilter.h"
+#include "logscan/detail/HyperscanPrefilter.h"
+#include "logscan/detail/WordAutomaton.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // letters compare as they are); the words are tried in list order and the
 // first that matches is the line's word. An empty word never matches.
 
-#include "KeywordPrefilter.h"
-#include "TextList.h"
+#include "logscan/KeywordPrefilter.h"
+#include "logscan/TextList.h"
 
 #include <atomic>
 #include <cstdint>

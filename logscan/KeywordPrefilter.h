@@ -5,8 +5,8 @@
 // line that the exact test turns down (a word seen in the leading blanks that
 // the line's text leaves out) but never misses a line that holds a word.
 
-#include "LineBreaks.h"
-#include "TextList.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/TextList.h"
 
 #include <memory>
 #include <string_view>

@@ -1,13 +1,14 @@
-#include "KeywordScan.h"
+#include "logscan/KeywordScan.h"
 
-#include "CancelFlag.h"
-#include "FileIo.h"
-#include "KeywordMatcher.h"
-#include "KivError.h"
-#include "LogLineReader.h"
-#include "OrderedBatches.h"
-#include "RewriteLogLine.h"
-#include "ScanThreads.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/FileIo.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/RewriteLogLine.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/detail/OrderedBatches.h"
+#include "logscan/detail/ScanProgress.h"
 
 #include <algorithm>
 #include <memory>
@@ -82,7 +83,7 @@ struct FileOutcome {
 class ScanDelivery {
 public:
     ScanDelivery(const KeywordScanEvents& events, const KeywordScanOptions& options, std::size_t total)
-        : events_(events), cancel_(options.cancel), total_(total)
+        : events_(events), cancel_(options.cancel), progress_(events.onError, events.onProgress, total)
     {
     }
 
@@ -97,23 +98,16 @@ public:
     {
         if (Cancelled(cancel_))
             return false;
-        if (error) {
-            allRead_ = false;
-            if (events_.onError)
-                events_.onError(*error);
-        }
-        if (events_.onProgress)
-            events_.onProgress(index + 1, total_);
+        progress_.FileDone(index, error);
         return true;
     }
 
-    bool AllRead() const noexcept { return allRead_; }
+    bool AllRead() const noexcept { return progress_.AllRead(); }
 
 private:
     const KeywordScanEvents& events_;
     const std::atomic<bool>* cancel_;
-    std::size_t total_;
-    bool allRead_ = true;
+    ScanProgress progress_;
 };
 
 // One thread alone: results go out as they are found, file after file.

@@ -5,8 +5,8 @@
 // Several files are read and searched at once by worker threads; the results
 // still come in the order of the files and of their lines.
 
-#include "KeywordMatcher.h"
-#include "TextList.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/TextList.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "KivError.h"
+#include "logscan/KivError.h"
 
 #include <cstdio>
 #include <new>

@@ -1,4 +1,4 @@
-#include "LineBreaks.h"
+#include "logscan/LineBreaks.h"
 
 #include <algorithm>
 

@@ -11,7 +11,7 @@
 // only at the lines around the places a word was found, and the table draws a
 // cell line by line: all of them ask here.
 
-#include "Simd.h"
+#include "logscan/Simd.h"
 
 #include <bit>
 #include <cstddef>

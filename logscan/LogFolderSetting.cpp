@@ -1,7 +1,7 @@
-#include "LogFolderSetting.h"
+#include "logscan/LogFolderSetting.h"
 
-#include "FileIo.h"
-#include "KivError.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
 
 #include <string>
 #include <string_view>

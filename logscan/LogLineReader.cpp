@@ -1,8 +1,8 @@
-#include "LogLineReader.h"
+#include "logscan/LogLineReader.h"
 
-#include "FileIo.h"
-#include "KivError.h"
-#include "LineBreaks.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LineBreaks.h"
 
 #include <optional>
 #include <utility>

@@ -6,7 +6,7 @@
 // before is refused. A NUL byte is a byte of its line (unlike a list file,
 // where it ends the content): the lines after it are read.
 
-#include "FileIo.h"
+#include "logscan/FileIo.h"
 
 #include <cstddef>
 #include <filesystem>

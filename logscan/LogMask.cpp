@@ -1,4 +1,6 @@
-#include "LogMask.h"
+#include "logscan/LogMask.h"
+
+#include "common/AsciiCase.h"
 
 #include <ctime>
 
@@ -34,11 +36,12 @@ bool EndsWithSeparator(std::string_view dir)
 
 std::optional<SearchScope> ScopeFromText(std::string_view text)
 {
-    if (text == "Mois")
+    const std::string upper = AsciiUpperCopy(text);
+    if (upper == "MOIS")
         return SearchScope::Mois;
-    if (text == "Jour")
+    if (upper == "JOUR")
         return SearchScope::Jour;
-    if (text == "Tout")
+    if (upper == "TOUT")
         return SearchScope::Tout;
     return std::nullopt;
 }

@@ -20,8 +20,8 @@ struct LogDate {
 // The three items of the window's scope choice.
 enum class SearchScope { Mois, Jour, Tout };
 
-// The scope named by the radio item's text, compared exactly ("Mois", "Jour",
-// "Tout"); nothing for any other text.
+// The scope named by a radio item's text or a script's --scope: "Mois",
+// "Jour" or "Tout" in any letter case; nothing for any other text.
 std::optional<SearchScope> ScopeFromText(std::string_view text);
 
 // The date fragment of the log file names: ddmmyy for a day, mmyy for a month,

@@ -1,13 +1,14 @@
-#include "OccupationScan.h"
+#include "logscan/OccupationScan.h"
 
-#include "AsciiCase.h"
-#include "CancelFlag.h"
-#include "FileIo.h"
-#include "KivError.h"
-#include "LineBreaks.h"
-#include "LogoutIndex.h"
-#include "OrderedBatches.h"
-#include "SessionParser.h"
+#include "common/AsciiCase.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/SessionParser.h"
+#include "logscan/detail/LogoutIndex.h"
+#include "logscan/detail/OrderedBatches.h"
+#include "logscan/detail/ScanProgress.h"
 
 #include <algorithm>
 #include <array>
@@ -565,22 +566,16 @@ bool RunOccupationScan(const std::vector<std::string>& files, std::string_view r
 {
     std::optional<OccupationScanMemory> own;
     OccupationScanMemory::Parts& held = memory ? memory->Held() : own.emplace().Held();
-    bool everyFileRead = true;
+    ScanProgress progress(events.onError, events.onProgress, files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (Cancelled(cancel))
             return false;
         const std::optional<std::string> error = ScanFile(files[i], room, events, cancel, threads, held);
         if (Cancelled(cancel))
             return false;
-        if (error) {
-            everyFileRead = false;
-            if (events.onError)
-                events.onError(*error);
-        }
-        if (events.onProgress)
-            events.onProgress(i + 1, files.size());
+        progress.FileDone(i, error);
     }
-    return everyFileRead;
+    return progress.AllRead();
 }
 
 } // namespace kiv

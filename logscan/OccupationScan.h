@@ -3,9 +3,9 @@
 // each login line of the chosen room paired with its logout and handed on as
 // a session.
 
-#include "LogLineReader.h"
-#include "ScanThreads.h"
-#include "SessionEntry.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/SessionEntry.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "ScanThreads.h"
+#include "logscan/ScanThreads.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,6 +1,6 @@
-#include "SessionParser.h"
+#include "logscan/SessionParser.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 // field (the tail) may run to the end of the line. Positions below are
 // 0-based indexes into the line.
 
-#include "SessionEntry.h"
+#include "logscan/SessionEntry.h"
 
 #include <string>
 #include <string_view>

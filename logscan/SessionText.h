@@ -2,7 +2,7 @@
 // The two texts of a session: its line in the occupation text view, and its
 // entry in a time-slot cell of the table.
 
-#include "SessionEntry.h"
+#include "logscan/SessionEntry.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "TextList.h"
+#include "logscan/TextList.h"
 
-#include "FileIo.h"
-#include "KivError.h"
-#include "LineBreaks.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LineBreaks.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "VisibleControls.h"
+#include "logscan/VisibleControls.h"
 
 namespace kiv {
 namespace {

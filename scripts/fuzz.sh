@@ -10,9 +10,8 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(log_line_reader rewrite_log_line session_parser)
 
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKIV_BUILD_GUI=OFF -DKIV_FUZZ=ON -DKIV_BUILD_BENCH=OFF > /dev/null
-cmake --build build/fuzz -j "$(nproc 2>/dev/null || echo 2)" --target $(printf 'fuzz_%s ' "${targets[@]}")
+cmake --preset fuzz > /dev/null
+cmake --build --preset fuzz -j "$(nproc 2>/dev/null || echo 2)" --target $(printf 'fuzz_%s ' "${targets[@]}")
 
 for t in "${targets[@]}"; do
   work="build/fuzz/corpus/$t"

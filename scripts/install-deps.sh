@@ -41,5 +41,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 for pkg in "${wanted[@]}"; do
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "$pkg" \
-    || echo "Paquet facultatif indisponible ici : $pkg (la recherche utilise son filtre portable)"
+    || echo "Paquet facultatif indisponible ici : $pkg (Kiv Logs se construit sans lui)"
 done

@@ -23,14 +23,12 @@ if [ ! -f "$out/gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --install "$out/googletest" >/dev/null
 fi
 
-# The tests are run below one program at a time, not through ctest, so that
-# Wine starts four times rather than once per test.
-cmake -S . -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
-      -DKIV_BUILD_GUI=OFF -DKIV_BUILD_BENCH=OFF -DKIV_USE_HYPERSCAN=OFF -DKIV_WERROR="${KIV_WERROR:-OFF}" \
-      -DGTest_DIR="$out/gtest/lib/cmake/GTest" -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
-      "${launcher[@]}"
+# The windows preset builds in $out/build against that GoogleTest. The tests
+# are run below one program at a time, not through ctest, so that Wine starts
+# four times rather than once per test.
+cmake --preset windows -DKIV_WERROR="${KIV_WERROR:-OFF}"
 programs=(filefind_tests logscan_tests jobs_tests)
-cmake --build "$out/build" -j "$jobs" --target "${programs[@]}" kivlogs-cli
+cmake --build --preset windows -j "$jobs" --target "${programs[@]}" kivlogs-cli
 
 export WINEDEBUG=-all
 export WINEPREFIX=$out/wineprefix

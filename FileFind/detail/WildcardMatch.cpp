@@ -1,6 +1,6 @@
-#include "WildcardMatch.h"
+#include "FileFind/detail/WildcardMatch.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
-#include "QtCellColors.h"
+#include "grid/detail/QtCellColors.h"
 
-#include "QtCp1252.h"
+#include "qtext/QtCp1252.h"
 
 #include <algorithm>
 

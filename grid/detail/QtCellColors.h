@@ -2,7 +2,7 @@
 // The table's colours and fonts as Qt draws them on screen: system colours
 // come from the widget's palette, a negative font height is a pixel size.
 
-#include "CellAppearance.h"
+#include "table/CellAppearance.h"
 
 #include <QColor>
 #include <QFont>

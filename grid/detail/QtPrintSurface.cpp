@@ -1,7 +1,7 @@
-#include "QtPrintSurface.h"
+#include "grid/detail/QtPrintSurface.h"
 
-#include "GridFonts.h"
-#include "QtCp1252.h"
+#include "grid/GridFonts.h"
+#include "qtext/QtCp1252.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>

@@ -4,7 +4,7 @@
 // device's own resolution, so that the page count found by measuring alone
 // is the page count that the drawing gives.
 
-#include "GridPrintLayout.h"
+#include "table/GridPrintLayout.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
-#include "TSlotGridAccessible.h"
+#include "grid/detail/TSlotGridAccessible.h"
 
-#include "QtCp1252.h"
-#include "TSlotGridBase.h"
+#include "grid/TSlotGridBase.h"
+#include "qtext/QtCp1252.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

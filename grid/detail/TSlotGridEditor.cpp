@@ -1,7 +1,7 @@
-#include "TSlotGridEditor.h"
+#include "grid/detail/TSlotGridEditor.h"
 
-#include "CellTextLines.h"
-#include "QtCp1252.h"
+#include "qtext/QtCp1252.h"
+#include "table/CellTextLines.h"
 
 #include <QKeyEvent>
 

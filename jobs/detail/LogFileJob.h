@@ -6,10 +6,10 @@
 // scan; the order its caller sees stays the same for every job: a file's
 // items come before that file's error and before the next file starts.
 
-#include "LogFolder.h"
-#include "ScanOutcome.h"
-#include "ScanReport.h"
-#include "TimedBatches.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "jobs/detail/ScanReport.h"
+#include "jobs/detail/TimedBatches.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "ScanReport.h"
+#include "jobs/detail/ScanReport.h"
 
 #include <new>
 

@@ -3,9 +3,9 @@
 // keeps every error text in the order met, the caller hears of each at once,
 // and nothing is reported once the scan is cancelled.
 
-#include "CancelFlag.h"
-#include "LogFolder.h"
-#include "ScanOutcome.h"
+#include "jobs/LogFolder.h"
+#include "jobs/ScanOutcome.h"
+#include "logscan/CancelFlag.h"
 
 #include <atomic>
 #include <cstddef>

@@ -9,7 +9,7 @@
 // for the file's end. An empty batch is never handed on, nor anything once
 // the scan is cancelled.
 
-#include "CancelFlag.h"
+#include "logscan/CancelFlag.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "BufferSearchPrefilter.h"
+#include "logscan/detail/BufferSearchPrefilter.h"
 
-#include "AsciiCase.h"
-#include "Simd.h"
+#include "common/AsciiCase.h"
+#include "logscan/Simd.h"
 
 #include <algorithm>
 #include <bit>

@@ -3,7 +3,7 @@
 // over the whole log text through its two rarest bytes, sixteen places at a
 // time where the processor allows.
 
-#include "KeywordPrefilter.h"
+#include "logscan/KeywordPrefilter.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "HyperscanPrefilter.h"
+#include "logscan/detail/HyperscanPrefilter.h"
 
 #ifdef KIV_HAVE_HYPERSCAN
 

@@ -2,7 +2,7 @@
 // The keyword prefilter on Hyperscan: every watched word compiled once as a
 // caseless literal into one block-mode database, scanned over whole log texts.
 
-#include "KeywordPrefilter.h"
+#include "logscan/KeywordPrefilter.h"
 
 namespace kiv {
 

@@ -1,6 +1,6 @@
-#include "LogoutIndex.h"
+#include "logscan/detail/LogoutIndex.h"
 
-#include "ScanThreads.h"
+#include "logscan/ScanThreads.h"
 
 #include <algorithm>
 #include <array>

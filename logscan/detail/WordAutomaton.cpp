@@ -1,6 +1,6 @@
-#include "WordAutomaton.h"
+#include "logscan/detail/WordAutomaton.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,7 +17,44 @@ bool CanOccurInALine(std::string_view word) noexcept
 // few milliseconds of work.
 constexpr std::uint32_t kCancelCheckEvery = 1u << 14;
 
+// Orders a state's words by their next byte: counted into place when there
+// are many, sorted when few.
+template <class ByteAt>
+void SortByNextByte(std::vector<std::uint32_t>::iterator first, std::vector<std::uint32_t>::iterator last,
+                    const ByteAt& byteAt, std::vector<std::uint32_t>& scratch)
+{
+    const auto count = static_cast<std::size_t>(last - first);
+    if (count <= 64) {
+        std::sort(first, last, [&](std::uint32_t a, std::uint32_t b) { return byteAt(a) < byteAt(b); });
+        return;
+    }
+    std::array<std::uint32_t, 257> start{};
+    for (auto it = first; it != last; ++it)
+        ++start[byteAt(*it) + 1u];
+    for (std::size_t b = 1; b < start.size(); ++b)
+        start[b] += start[b - 1];
+    scratch.resize(count);
+    for (auto it = first; it != last; ++it)
+        scratch[start[byteAt(*it)]++] = *it;
+    std::copy(scratch.begin(), scratch.end(), first);
+}
+
 } // namespace
+
+// The fallback of the child of state (not the root) by byte: the longest
+// suffix of its path that is a state, found from the state's own fallback.
+// Every state it visits is shallower than the child, so its children exist
+// already.
+std::uint32_t WordAutomaton::ChildFallback(std::uint32_t state, unsigned char byte) const noexcept
+{
+    for (std::uint32_t f = fallback_[state];; f = fallback_[f]) {
+        const std::uint32_t child = f == 0 ? fromRoot_[byte] : Child(f, byte);
+        if (child != 0)
+            return child;
+        if (f == 0)
+            return 0;
+    }
+}
 
 // The trie is built breadth first, the way a most-significant-byte radix sort
 // proceeds: each state stands for the words that share its path, and these are
@@ -71,21 +108,7 @@ WordAutomaton::WordAutomaton(const TextList& upperWords, const std::atomic<bool>
         firstWord_[state] = word;
 
         const auto byteAt = [&](std::uint32_t w) { return static_cast<unsigned char>(upperWords[w][depth]); };
-        const auto count = static_cast<std::size_t>(last - longer);
-        if (count > 64) {
-            // Counting sort by the next byte.
-            std::array<std::uint32_t, 257> start{};
-            for (auto it = longer; it != last; ++it)
-                ++start[byteAt(*it) + 1u];
-            for (std::size_t b = 1; b < start.size(); ++b)
-                start[b] += start[b - 1];
-            sorted.resize(count);
-            for (auto it = longer; it != last; ++it)
-                sorted[start[byteAt(*it)]++] = *it;
-            std::copy(sorted.begin(), sorted.end(), longer);
-        } else {
-            std::sort(longer, last, [&](std::uint32_t a, std::uint32_t b) { return byteAt(a) < byteAt(b); });
-        }
+        SortByNextByte(longer, last, byteAt, sorted);
 
         firstChild_.push_back(static_cast<std::uint32_t>(label_.size()));
         for (auto groupBegin = longer; groupBegin != last;) {
@@ -93,21 +116,7 @@ WordAutomaton::WordAutomaton(const TextList& upperWords, const std::atomic<bool>
             auto groupEnd = groupBegin;
             while (groupEnd != last && byteAt(*groupEnd) == byte)
                 ++groupEnd;
-            // The child's fallback: the longest suffix of its path that is a
-            // state, found from this state's fallback. Every state it visits
-            // is shallower than the child, so its children exist already.
-            std::uint32_t fallback = 0;
-            if (state != 0) {
-                for (std::uint32_t f = fallback_[state];; f = fallback_[f]) {
-                    const std::uint32_t child = f == 0 ? fromRoot_[byte] : Child(f, byte);
-                    if (child != 0) {
-                        fallback = child;
-                        break;
-                    }
-                    if (f == 0)
-                        break;
-                }
-            }
+            const std::uint32_t fallback = state == 0 ? 0 : ChildFallback(state, byte);
             const auto child = static_cast<std::uint32_t>(label_.size());
             if (state == 0)
                 fromRoot_[byte] = child;

@@ -6,9 +6,9 @@
 // built in time and memory proportional to the list's bytes, whatever the
 // words share, and its build stops soon when the search is cancelled.
 
-#include "CancelFlag.h"
-#include "LineBreaks.h"
-#include "TextList.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/LineBreaks.h"
+#include "logscan/TextList.h"
 
 #include <array>
 #include <atomic>
@@ -43,6 +43,7 @@ public:
 private:
     std::uint32_t Next(std::uint32_t state, unsigned char upper) const noexcept;
     std::uint32_t Child(std::uint32_t state, unsigned char upper) const noexcept;
+    std::uint32_t ChildFallback(std::uint32_t state, unsigned char byte) const noexcept;
 
     // The trie's states in breadth-first order, state 0 the root: the children
     // of each state are consecutive, and follow those of the state before it.

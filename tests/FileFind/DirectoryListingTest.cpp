@@ -1,6 +1,6 @@
-#include "DirectoryListing.h"
+#include "FileFind/DirectoryListing.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

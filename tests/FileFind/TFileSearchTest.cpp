@@ -1,12 +1,12 @@
-#include "TFileSearch.h"
+#include "FileFind/TFileSearch.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <stdexcept>
-#include "../Latch.h"
+#include "tests/support/Latch.h"
 #include <string>
 #include <thread>
 #include <vector>

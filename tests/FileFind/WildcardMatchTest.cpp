@@ -1,4 +1,4 @@
-#include "WildcardMatch.h"
+#include "FileFind/detail/WildcardMatch.h"
 
 #include <gtest/gtest.h>
 

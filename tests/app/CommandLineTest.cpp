@@ -1,7 +1,6 @@
-#include "CommandLine.h"
-#include "FileIo.h"
-#include "LogMask.h"
-#include "PathText.h"
+#include "app/window/CommandLine.h"
+#include "logscan/FileIo.h"
+#include "logscan/LogMask.h"
 
 #include <QtTest>
 
@@ -71,8 +70,8 @@ private slots:
         QCOMPARE(parsed.action, CommandLine::Action::Run);
 #ifndef _WIN32
         QCOMPARE(parsed.configFolder->native(), std::string("cfg\xe9"));
-        QCOMPARE(kiv::PathToCp1252(*parsed.configFolder), std::string("cfg?"));
-        QCOMPARE(kiv::PathToCp1252(*parsed.logFolder), std::string("\xc9l\xe8ves"));
+        QCOMPARE(kiv::PathForMessage(*parsed.configFolder), std::string("cfg?"));
+        QCOMPARE(kiv::PathForMessage(*parsed.logFolder), std::string("\xc9l\xe8ves"));
 #endif
     }
 

@@ -2,12 +2,12 @@
 // it appends with their bold words, the notice of each batch, and the search
 // that holds them back while it appends its own.
 
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
-#include "DayWatchRun.h"
-#include "MarkedLines.h"
-#include "ResultsView.h"
-#include "WatchNotice.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/DayWatchRun.h"
+#include "app/window/WatchNotice.h"
+#include "tests/lines/MarkedLines.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -61,7 +61,8 @@ private slots:
         QVERIFY(notice.body.startsWith(QStringLiteral("POSTE12:eleve04: le 07/12/26: à 14 h")));
     }
 
-    // While a search appends its own results, the watch's wait for its end.
+    // While a search is appending its results, what the watch finds is held
+    // back and appended only once the search has ended.
     void resultsFoundDuringASearchWaitForItsEnd()
     {
         Folders folders;

@@ -2,7 +2,7 @@
 // locale, which the program asks French for before Qt starts, then gives the
 // environment and the C library's locale back as the user had them.
 
-#include "FrenchLook.h"
+#include "app/window/FrenchLook.h"
 
 #include <QApplication>
 #include <QCalendarWidget>

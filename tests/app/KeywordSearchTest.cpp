@@ -2,15 +2,16 @@
 // the results view, the popup searches narrow it down, and the results go to
 // a file or to paper.
 
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
+#include "tests/support/ProgramOutput.h"
 
-#include "FrenchLook.h"
-#include "KeywordSearchRun.h"
-#include "LogFolder.h"
-#include "PrintJobRun.h"
-#include "QtCp1252.h"
-#include "ResultsPrinting.h"
-#include "ResultsView.h"
+#include "app/results/ResultsPrinting.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/KeywordSearchRun.h"
+#include "app/runs/PrintJobRun.h"
+#include "app/window/FrenchLook.h"
+#include "jobs/LogFolder.h"
+#include "qtext/QtCp1252.h"
 
 #include <QAccessible>
 #include <QAccessibleEditableTextInterface>
@@ -73,14 +74,6 @@ std::vector<Shown> ViewLines(const kiv::ResultsView& view)
         lines.push_back(shown);
     }
     return lines;
-}
-
-std::string Run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return process.readAllStandardOutput().toStdString();
 }
 
 } // namespace
@@ -283,7 +276,7 @@ private slots:
         QVERIFY(SearchWith(Form().SpeedButton1));
         const std::filesystem::path out = folders_->Exe();
         const std::filesystem::path cliFile = out / "cli.txt";
-        Run(QStringLiteral(KIVLOGS_CLI), {"search", "--logs", QString::fromStdU16String(folders_->Paths().logFolder.u16string()),
+        kivtest::ProgramBytes(QStringLiteral(KIVLOGS_CLI), {"search", "--logs", QString::fromStdU16String(folders_->Paths().logFolder.u16string()),
                                           "--date", "2006-02-05", "--output", QString::fromStdU16String(cliFile.u16string())});
         const std::string expected = Folders::Read(cliFile);
         QVERIFY(expected.find("caf\xE9\r\n") != std::string::npos);
@@ -317,7 +310,7 @@ private slots:
         QSignalSpy printed(Form().findChild<kiv::PrintJobRun*>(), &kiv::PrintJobRun::Finished);
         Form().SpeedButton2->click();
         QVERIFY(printed.wait(30000));
-        const QString text = QString::fromStdString(Run(QStringLiteral("pdftotext"), {printFile, "-"}));
+        const QString text = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {printFile, "-"});
         // (A no-break space reads back from the PDF as a space.)
         QCOMPARE(text.split(QRegularExpression(QStringLiteral("[\n\f]+")), Qt::SkipEmptyParts),
                  Form().RichEdit1->toPlainText().replace(QChar(0xA0), QLatin1Char(' ')).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
@@ -453,16 +446,16 @@ private slots:
         kiv::PrintResults(Form().RichEdit1->Store(), Form().RichEdit1->font(), printer);
 
         const QString file = QString::fromStdU16String(pdf.u16string());
-        QString text = QString::fromStdString(Run(QStringLiteral("pdftotext"), {file, "-"}));
+        QString text = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {file, "-"});
         QCOMPARE(text.split(QRegularExpression(QStringLiteral("[\n\f]+")), Qt::SkipEmptyParts),
                  Form().RichEdit1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-        const std::string info = Run(QStringLiteral("pdfinfo"), {file});
+        const std::string info = kivtest::ProgramBytes(QStringLiteral("pdfinfo"), {file}).toStdString();
         QVERIFY(text.count(QLatin1Char('\f')) >= 2); // across pages
         const auto sizeAt = info.find("Page size:");
         double width = 0, height = 0;
         QVERIFY(std::sscanf(info.c_str() + sizeAt, "Page size: %lf x %lf", &width, &height) == 2);
         QVERIFY(width < height);
-        QVERIFY(Run(QStringLiteral("pdffonts"), {file}).find("Bold") != std::string::npos);
+        QVERIFY(kivtest::ProgramOutput(QStringLiteral("pdffonts"), {file}).contains(QStringLiteral("Bold")));
     }
 
     void theTabIsNamedAndUsableThroughAccessibility()

@@ -1,9 +1,9 @@
-#include "AppTestSupport.h"
-#include "TSlotGrid.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
+#include "app/lists/Unit2.h"
+#include "app/lists/Unit3.h"
+#include "app/lists/Unit4.h"
+#include "app/window/Unit1.h"
+#include "grid/TSlotGrid.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>

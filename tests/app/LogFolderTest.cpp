@@ -2,11 +2,11 @@
 // used and remembered once chosen, changed later from the window; --logs
 // still comes first.
 
-#include "AppTestSupport.h"
-#include "CommandLine.h"
-#include "LogFolderChoice.h"
-#include "RoomScanFeed.h"
-#include "LinesEdit.h"
+#include "app/runs/RoomScanFeed.h"
+#include "app/window/CommandLine.h"
+#include "app/window/LogFolderChoice.h"
+#include "lines/LinesEdit.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QDateEdit>
 #include <QFileDialog>

@@ -2,11 +2,12 @@
 // kivlogs-cli's summary, its accessible table, its printout, and a count
 // called off or started again while it runs.
 
-#include "AppTestSupport.h"
-#include "HeatMap.h"
-#include "PeriodWindow.h"
-#include "PrintJobRun.h"
-#include "ResultsOutput.h"
+#include "app/period/HeatMap.h"
+#include "app/period/PeriodWindow.h"
+#include "app/results/ResultsOutput.h"
+#include "app/runs/PrintJobRun.h"
+#include "tests/support/AppTestSupport.h"
+#include "tests/support/ProgramOutput.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
@@ -27,14 +28,6 @@ namespace {
 
 const std::filesystem::path kExamples = KIV_EXAMPLES_DIR;
 
-QString Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString PathText(const std::filesystem::path& path)
 {
     return QString::fromStdU16String(path.u16string());
@@ -44,10 +37,11 @@ QString PathText(const std::filesystem::path& path)
 std::vector<QStringList> CliSummary(const kivtest::Folders& folders, const QString& from, const QString& to,
                                     const QString& room)
 {
-    const QString csv = Run(QStringLiteral(KIVLOGS_CLI),
+    const QString csv = kivtest::ProgramOutput(QStringLiteral(KIVLOGS_CLI),
                             {"occupation", "--logs", PathText(folders.Paths().logFolder), "--config",
                              PathText(folders.Config()), "--format", "summary", "--from", from, "--to", to, "--room",
-                             room});
+                             room},
+                            kivtest::ExitStatus::Any);
     std::vector<QStringList> rows;
     for (const QString& line : csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         rows.push_back(line.split(QLatin1Char(';')));
@@ -169,10 +163,11 @@ private slots:
             return int(QDialog::Accepted);
         };
         window_->SaveButton->click();
-        const QString cli = Run(QStringLiteral(KIVLOGS_CLI),
+        const QString cli = kivtest::ProgramOutput(QStringLiteral(KIVLOGS_CLI),
                                 {"occupation", "--logs", PathText(folders_->Paths().logFolder), "--config",
                                  PathText(folders_->Config()), "--format", "summary", "--from", "2026-12-01", "--to",
-                                 "2026-12-05", "--encoding", "cp1252"});
+                                 "2026-12-05", "--encoding", "cp1252"},
+                                kivtest::ExitStatus::Any);
         QCOMPARE(QString::fromLatin1(kivtest::Folders::Read(saved)), QString::fromLatin1(cli.toLatin1()));
     }
 
@@ -191,11 +186,11 @@ private slots:
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(errors_->messages, std::vector<std::string>{});
 
-        const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+        const QString info = kivtest::ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
         const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
         QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
-        const QString text = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        const QString text = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("du 01/12/2026 au 05/12/2026, salle : S5")), qPrintable(text));
         // Every figure of the map, as often as the map holds it.
         QStringList printed = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);

@@ -3,9 +3,10 @@
 // CUPS_PDF_OUT names) the table arrives as a PDF, turned to landscape. The
 // printout runs beside the window, which closing calls off.
 
-#include "AppTestSupport.h"
-#include "PrintJobRun.h"
-#include "ResultsOutput.h"
+#include "app/results/ResultsOutput.h"
+#include "app/runs/PrintJobRun.h"
+#include "tests/support/AppTestSupport.h"
+#include "tests/support/ProgramOutput.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -21,15 +22,6 @@
 
 namespace {
 
-QString Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // A complete PDF of folder, written since a moment, whose text holds marker
 // (CUPS-PDF names files by job number, which a fresh scheduler starts again,
 // and other jobs may print to the same folder).
@@ -37,7 +29,7 @@ QString PdfWrittenSince(const QDir& folder, const QDateTime& since, const QStrin
 {
     for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
         if (file.lastModified() >= since &&
-            Run(QStringLiteral("pdftotext"), {file.filePath(), QStringLiteral("-")}).contains(marker))
+            kivtest::ProgramOutput(QStringLiteral("pdftotext"), {file.filePath(), QStringLiteral("-")}).contains(marker))
             return file.filePath();
     }
     return QString();
@@ -50,7 +42,7 @@ bool RowsAlongLongSide(const QString& pdf)
 {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
-    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("30"),
+    kivtest::ProgramOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("30"),
                                       QStringLiteral("-singlefile"), pdf, prefix});
     const QImage page(prefix + QStringLiteral(".png"));
     QRect ink;
@@ -120,7 +112,7 @@ private slots:
             QCOMPARE(finished.at(0).at(0).toBool(), !job.closed);
             QVERIFY(form.SpeedButtonprint->isEnabled() && form.SpeedButton2->isEnabled());
             if (!job.closed)
-                QVERIFY(Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("eleve1")));
+                QVERIFY(kivtest::ProgramOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("eleve1")));
         }
         QCOMPARE(errors.messages, std::vector<std::string>{});
     }

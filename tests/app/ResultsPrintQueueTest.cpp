@@ -3,11 +3,11 @@
 // PDF files. Without such a queue there is nothing to print on, and the test
 // says so and skips.
 
-#include "AppTestSupport.h"
-#include "PrintQueueSupport.h"
+#include "tests/support/AppTestSupport.h"
+#include "tests/support/PrintQueueSupport.h"
 
-#include "PrintJobRun.h"
-#include "ResultsView.h"
+#include "app/results/ResultsView.h"
+#include "app/runs/PrintJobRun.h"
 
 #include <QElapsedTimer>
 #include <QPrintDialog>

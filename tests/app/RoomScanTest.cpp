@@ -1,15 +1,15 @@
-#include "AppTestSupport.h"
-#include "OccupationJob.h"
-#include "RoomScanFeed.h"
-#include "SessionText.h"
-#include "OccupationTable.h"
+#include "app/runs/RoomScanFeed.h"
+#include "jobs/OccupationJob.h"
+#include "logscan/SessionText.h"
+#include "table/OccupationTable.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
-#include "LinesEdit.h"
+#include "lines/LinesEdit.h"
 
 #include <QPlainTextEdit>
 #include <QProgressBar>

@@ -1,13 +1,13 @@
-#include "AppTestSupport.h"
-#include "PathText.h"
-#include "ResultsView.h"
-#include "QtCp1252.h"
-#include "OccupationTable.h"
-#include "TSlotGrid.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
+#include "app/lists/Unit2.h"
+#include "app/lists/Unit3.h"
+#include "app/lists/Unit4.h"
+#include "app/results/ResultsView.h"
+#include "app/window/Unit1.h"
+#include "grid/TSlotGrid.h"
+#include "logscan/FileIo.h"
+#include "qtext/QtCp1252.h"
+#include "table/OccupationTable.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -112,7 +112,7 @@ private slots:
 
         std::vector<std::string> expected;
         if (wordsUnreadable)
-            expected.push_back("Impossible d'ouvrir le fichier " + kiv::PathToCp1252(folders.Exe() / "kiv.ini") + ".");
+            expected.push_back("Impossible d'ouvrir le fichier " + kiv::PathForMessage(folders.Exe() / "kiv.ini") + ".");
         if (!roomsPresent)
             expected.push_back("Impossible d'ouvrir le fichier kiv_salles.txt.");
         if (!hoursPresent)
@@ -163,9 +163,14 @@ private slots:
     // as a list read at once is: the typed room stays and no scan starts.
     void aLargeRoomListReachesTheBoxFromBesideTheWindow()
     {
+        // Appended piece by piece: GCC 12 misreads "S" + std::string&& as an
+        // overlapping copy (-Wrestrict, -Wstringop-overflow) in optimised builds.
         std::string content;
-        for (int room = 0; room < 200000; ++room)
-            content += "S" + std::to_string(room) + "\r\n";
+        for (int room = 0; room < 200000; ++room) {
+            content += 'S';
+            content += std::to_string(room);
+            content += "\r\n";
+        }
         Folders folders;
         Folders::Write(folders.Config() / "kiv_salles.txt", content);
         Folders::Write(folders.Config() / "kiv_heures.txt", "");

@@ -1,8 +1,8 @@
-#include "AppTestSupport.h"
-#include "CommandLine.h"
-#include "FileIo.h"
-#include "Unit4.h"
-#include "UserConfigFolder.h"
+#include "app/lists/Unit4.h"
+#include "app/window/CommandLine.h"
+#include "app/window/UserConfigFolder.h"
+#include "logscan/FileIo.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // kivlogs-cli occupation --format summary against the day tables that
 // --format cells prints for each day of the period.
 
-#include "CliRun.h"
+#include "tests/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

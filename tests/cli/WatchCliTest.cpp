@@ -1,7 +1,7 @@
 // kivlogs-cli watch as a script runs it: started on a folder, fed lines, read
 // line by line from its pipe, stopped with SIGTERM.
 
-#include "CliRun.h"
+#include "tests/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // with its message or gives lines without breaks or leading blanks; a NUL is
 // a byte of its line like any other.
 
-#include "KivError.h"
-#include "LogLineReader.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
 
 #include <cstdint>
 #include <cstdlib>

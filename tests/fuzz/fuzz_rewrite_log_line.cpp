@@ -1,7 +1,7 @@
 // Any line: the rewriting only inserts its six separators, so the result is
 // always 17 bytes longer and keeps the line's first field in front.
 
-#include "RewriteLogLine.h"
+#include "logscan/RewriteLogLine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // Any connection log: the indexed pairing of logins with logouts must give
 // exactly what the plain forward search from each login line gives.
 
-#include "KivError.h"
-#include "LogLineReader.h"
-#include "OccupationScan.h"
-#include "SessionParser.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/SessionParser.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,11 +2,12 @@
 // pages are landscape, the headers bold, every entry on a line of its own, and
 // the pages and column ranges are where the layout said they would be.
 
-#include "GridFonts.h"
-#include "QtPrintSurface.h"
-#include "QtTablePrint.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/QtTablePrint.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
+#include "grid/detail/QtPrintSurface.h"
+#include "tests/support/ProgramOutput.h"
 
 #include <QFile>
 #include <QHash>
@@ -26,15 +27,6 @@
 #include <vector>
 
 namespace {
-
-QString Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 const char* const kHeaders[] = {"08h25", "09h20", "10h15", "11h10", "12h05", "13h35", "14h30", "15h25"};
 
@@ -146,16 +138,16 @@ private slots:
         QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
         QCOMPARE(int(plan.ranges.size()), ranges);
 
-        const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+        const QString info = kivtest::ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
         const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
         QVERIFY2(size.hasMatch(), qPrintable(info));
         QVERIFY2(size.captured(1).toDouble() > size.captured(2).toDouble(), "landscape");
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(plan.pages))), qPrintable(info));
 
-        const QString fonts = Run(QStringLiteral("pdffonts"), {pdf});
+        const QString fonts = kivtest::ProgramOutput(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Tahoma[-,]?Bold"))), qPrintable(fonts));
 
-        const QStringList pages = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+        const QStringList pages = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
                                       .split(QLatin1Char('\f'));
         QVERIFY(pages.size() >= plan.pages);
         for (const kiv::PrintPlan::ColumnRange& range : plan.ranges) {
@@ -220,7 +212,7 @@ private slots:
         std::sort(edges.begin(), edges.end());
         QCOMPARE(int(edges.size()), 9);
 
-        const QString words = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString words = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
         std::vector<double> widest(8, 0);
         for (const auto& word : QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\""))
                                     .globalMatch(words)) {

@@ -1,8 +1,8 @@
-#include "GridFonts.h"
-#include "KivError.h"
-#include "OccupationTable.h"
-#include "RoomTableLook.h"
-#include "TSlotGrid.h"
+#include "grid/GridFonts.h"
+#include "grid/RoomTableLook.h"
+#include "grid/TSlotGrid.h"
+#include "logscan/KivError.h"
+#include "table/OccupationTable.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "DayWatch.h"
+#include "jobs/DayWatch.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "OccupationJob.h"
+#include "jobs/OccupationJob.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -69,8 +69,14 @@ TEST(OccupationJob, AMissingFolderIsAnErrorNotAnEmptyDay)
 TEST(OccupationJob, NothingIsDeliveredOnceCancelled)
 {
     test::TempTree tree;
-    for (int i = 0; i < 20; ++i)
-        tree.File("c" + std::to_string(i) + "r050206.log", "S514-PC03:eleve12:050206:082533:login:B:C:D:E\r\n");
+    for (int i = 0; i < 20; ++i) {
+        // Appended piece by piece: GCC 12 misreads "c" + std::string&& as an
+        // overlapping copy (-Wrestrict) in optimised builds.
+        std::string name = "c";
+        name += std::to_string(i);
+        name += "r050206.log";
+        tree.File(name, "S514-PC03:eleve12:050206:082533:login:B:C:D:E\r\n");
+    }
     std::atomic<bool> cancel{false};
     const Seen seen = Scan(tree.Root(), "Toutes", &cancel);
     EXPECT_EQ(seen.batches.size(), 1u);

@@ -1,9 +1,10 @@
-#include "PeriodJob.h"
+#include "jobs/PeriodJob.h"
 
-#include "CellStore.h"
-#include "OccupationJob.h"
-#include "PeriodSummary.h"
-#include "TempTree.h"
+#include "jobs/OccupationJob.h"
+#include "jobs/PeriodSummary.h"
+#include "table/CellStore.h"
+#include "table/OccupationTable.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // more than MAX_PATH characters, a log that the server still holds open.
 #ifdef _WIN32
 
-#include "KeywordSearchJob.h"
-#include "LogFolder.h"
+#include "jobs/KeywordSearchJob.h"
+#include "jobs/LogFolder.h"
 
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // share mode, and paths longer than MAX_PATH.
 #ifdef _WIN32
 
-#include "FileIo.h"
-#include "TempPath.h"
+#include "logscan/FileIo.h"
+#include "tests/support/TempPath.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // timers; the Windows build tests its own file layer in FileIoSharingTest.
 #ifndef _WIN32
 
-#include "FileIo.h"
-#include "TempPath.h"
+#include "logscan/FileIo.h"
+#include "tests/support/TempPath.h"
 
 #include <gtest/gtest.h>
 

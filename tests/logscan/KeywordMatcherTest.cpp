@@ -1,7 +1,7 @@
-#include "AsciiCase.h"
-#include "CancelFlag.h"
-#include "KeywordMatcher.h"
-#include "TextList.h"
+#include "common/AsciiCase.h"
+#include "logscan/CancelFlag.h"
+#include "logscan/KeywordMatcher.h"
+#include "logscan/TextList.h"
 
 #include <gtest/gtest.h>
 

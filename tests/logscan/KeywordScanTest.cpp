@@ -1,5 +1,5 @@
-#include "KeywordScan.h"
-#include "TempPath.h"
+#include "logscan/KeywordScan.h"
+#include "tests/support/TempPath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "FileIo.h"
-#include "KivError.h"
-#include "LogLineReader.h"
-#include "TempPath.h"
+#include "logscan/FileIo.h"
+#include "logscan/KivError.h"
+#include "logscan/LogLineReader.h"
+#include "tests/support/TempPath.h"
 
 #include <gtest/gtest.h>
 

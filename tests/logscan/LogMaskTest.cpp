@@ -1,4 +1,4 @@
-#include "LogMask.h"
+#include "logscan/LogMask.h"
 
 #include <gtest/gtest.h>
 
@@ -56,12 +56,12 @@ TEST(LogMask, FolderPrefixEndsWithOneSeparator)
     EXPECT_EQ(LogFolderPrefix(""), "");
 }
 
-TEST(ScopeFromText, TakesOnlyTheExactItemTexts)
+TEST(ScopeFromText, TakesTheThreeNamesInAnyCaseAndNothingElse)
 {
     EXPECT_EQ(ScopeFromText("Mois"), SearchScope::Mois);
-    EXPECT_EQ(ScopeFromText("Jour"), SearchScope::Jour);
-    EXPECT_EQ(ScopeFromText("Tout"), SearchScope::Tout);
-    for (const char* other : {"jour", "MOIS", "Tout ", "", "Semaine"})
+    EXPECT_EQ(ScopeFromText("jOUR"), SearchScope::Jour);
+    EXPECT_EQ(ScopeFromText("TOUT"), SearchScope::Tout);
+    for (const char* other : {"Tout ", "", "Semaine", "Jou", "Jours", "MOIS\n"})
         EXPECT_FALSE(ScopeFromText(other).has_value()) << other;
 }
 

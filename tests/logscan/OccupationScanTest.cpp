@@ -1,7 +1,7 @@
-#include "KivError.h"
-#include "OccupationScan.h"
-#include "SessionParser.h"
-#include "SessionText.h"
+#include "logscan/KivError.h"
+#include "logscan/OccupationScan.h"
+#include "logscan/SessionParser.h"
+#include "logscan/SessionText.h"
 
 #include <gtest/gtest.h>
 

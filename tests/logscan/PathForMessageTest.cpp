@@ -1,7 +1,7 @@
 // A file name in a message: whatever bytes the name holds, the message keeps
 // its own lines and the terminal or message box obeys none of them.
 
-#include "FileIo.h"
+#include "logscan/FileIo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "RewriteLogLine.h"
+#include "logscan/RewriteLogLine.h"
 
 #include <gtest/gtest.h>
 

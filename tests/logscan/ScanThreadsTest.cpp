@@ -1,11 +1,11 @@
-#include "OrderedBatches.h"
-#include "ScanThreads.h"
+#include "logscan/ScanThreads.h"
+#include "logscan/detail/OrderedBatches.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include "../Latch.h"
+#include "tests/support/Latch.h"
 #include <stdexcept>
 #include <string>
 #include <thread>

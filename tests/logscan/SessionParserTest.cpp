@@ -1,4 +1,4 @@
-#include "SessionParser.h"
+#include "logscan/SessionParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "SessionText.h"
+#include "logscan/SessionText.h"
 
 #include <gtest/gtest.h>
 

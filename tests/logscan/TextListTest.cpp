@@ -1,7 +1,7 @@
-#include "Cp1252.h"
-#include "KivError.h"
-#include "TempPath.h"
-#include "TextList.h"
+#include "logscan/Cp1252.h"
+#include "logscan/KivError.h"
+#include "logscan/TextList.h"
+#include "tests/support/TempPath.h"
 
 #include <gtest/gtest.h>
 
