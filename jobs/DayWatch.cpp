@@ -67,6 +67,13 @@ void DayWatch::ReportOnce(bool& reported, const std::string& message)
 
 void DayWatch::Look()
 {
+    LookAtFiles();
+    if (events_.onLookDone)
+        events_.onLookDone();
+}
+
+void DayWatch::LookAtFiles()
+{
     Batch batch{TimedBatches<KeywordSearchResult>(events_.onResults, nullptr)};
     try {
         const LogDate day = request_.day ? *request_.day : today_();

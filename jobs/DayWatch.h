@@ -55,6 +55,9 @@ struct DayWatchEvents {
     // (told again only after it came back); a file that cannot be read or
     // whose indentation the reader refuses, once.
     std::function<void(const std::string& message)> onError;
+    // Once at the end of every look, after its last batch and error, whether
+    // it found anything or not: what a look found is told to the staff once.
+    std::function<void()> onLookDone;
 };
 
 
@@ -80,6 +83,7 @@ public:
 private:
     struct WatchedFile;
     struct Batch;
+    void LookAtFiles();
     bool ListingStillHolds(LogDate day);
     void EndDay(Batch& batch);
     void ReadGained(const std::string& path, WatchedFile& file, bool deliver, bool dayEnds, Batch& batch);
