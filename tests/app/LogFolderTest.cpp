@@ -2,6 +2,7 @@
 // used and remembered once chosen, changed later from the window; --logs
 // still comes first.
 
+#include "app/runs/KeywordSearchRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/CommandLine.h"
 #include "app/window/LogFolderChoice.h"
@@ -94,8 +95,20 @@ private slots:
         QCOMPARE(form.Paths().logFolder, changed ? share : given.logFolder);
         QCOMPARE(std::filesystem::exists(folders.Config() / "kivlogs.conf"), changed);
         QVERIFY(errors.messages.empty());
-        if (!changed)
+        if (!changed) {
+            // The question answered "Non": a search says where to choose the folder.
+            if (folderExists)
+                return;
+            auto* run = form.findChild<kiv::KeywordSearchRun*>();
+            QSignalSpy searched(run, &kiv::KeywordSearchRun::Finished);
+            form.SpeedButton1->click();
+            QVERIFY(searched.count() > 0 || searched.wait());
+            QCOMPARE(errors.messages,
+                     std::vector<std::string>{"Impossible d'ouvrir le dossier " + kiv::PathForMessage(given.logFolder)
+                                              + ".\nChoisissez le dossier des logs avec le bouton \xAB Dossier des "
+                                                "logs... \xBB (Alt+L)"});
             return;
+        }
 
         // The chosen folder is the one scanned...
         QSignalSpy ended(form.RoomFeed, &kiv::RoomScanFeed::Ended);
