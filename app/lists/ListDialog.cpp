@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <chrono>
@@ -176,7 +177,7 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     connect(OKBtn, &QPushButton::clicked, this, &TListDialog::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TListDialog::CancelBtnClick);
     connect(Memo1, &LinesEdit::textChanged, this, [this] {
-        if (!loading_)
+        if (!appending_)
             edited_ = true;
     });
     // Esc and the close box end the dialog through QDialog::reject: Cancel.
@@ -191,6 +192,7 @@ void TListDialog::SetLines(const TextList& lines)
 {
     ReleaseLines();
     HeldBack append([this](LineBatch&& batch) {
+        const QScopedValueRollback appending(appending_, true);
         Memo1->AppendLines(std::move(batch));
         return true;
     });
@@ -222,7 +224,6 @@ void TListDialog::StartLoad(ListSource source)
     loading_ = true;
     okWhenLoaded_ = false;
     nulPosition_.reset();
-    edited_ = false;
     // The lines shown before are freed by the worker, not the window.
     load_.Restart([source = std::move(source), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
         leftover = LineStore();
@@ -239,6 +240,7 @@ void TListDialog::StartLoad(ListSource source)
         post.Finish();
         return result;
     });
+    edited_ = false; // emptying Memo1 above was no edit
 }
 
 void TListDialog::ReleaseLines()
@@ -260,7 +262,10 @@ void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
     // The list opens at its first line, as a text box filled at once does,
     // unless the user has moved the caret meanwhile.
     const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
-    Memo1->AppendLines(std::move(batches.front()));
+    {
+        const QScopedValueRollback appending(appending_, true);
+        Memo1->AppendLines(std::move(batches.front()));
+    }
     batches.pop_front();
     if (atStart)
         Memo1->SetCursor({});
@@ -280,7 +285,6 @@ void TListDialog::LoadEnded(ListLoad::Ending ending)
         return;
     }
     nulPosition_ = ending.result.nulPosition;
-    edited_ = false;
     if (nulPosition_)
         ShowKivError(this, CutAtNulMessage(fileName_, *nulPosition_));
     emit Loaded();

@@ -146,7 +146,8 @@ private:
     // The file holds more after the NUL that ends its list: OK writes only
     // once Memo1 was edited, and what followed is then lost, as the user was told.
     std::optional<std::uint64_t> nulPosition_;
-    bool edited_ = false;
+    bool edited_ = false;   // typed into since the list was set or began to load
+    bool appending_ = false; // the list itself comes into Memo1: no edit
     std::optional<Written> written_;
     ListLoad load_;
     ListSave save_;
