@@ -148,6 +148,29 @@ private slots:
         QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + share.string() + "\nautre=1\n");
         QVERIFY(errors.messages.empty());
     }
+
+    // A settings file too large to be ours is never cut short: the folder
+    // chosen is used, and the file stays as it is.
+    void aSettingsFileTooLargeIsNotRewritten()
+    {
+        Folders folders;
+        ErrorCapture errors;
+        kiv::StartupPaths given = folders.Paths();
+        std::filesystem::create_directories(given.logFolder);
+        const std::filesystem::path settings = folders.Config() / "kivlogs.conf";
+        const std::string big = "autre=1\n" + std::string(20000, 'x') + "\n";
+        Folders::Write(settings, big);
+        const std::filesystem::path share = given.logFolder.parent_path() / "partage";
+        std::filesystem::create_directories(share);
+        Staff staff{std::nullopt, share, {}};
+        kiv::TForm1 form(given);
+        form.RunModal = std::ref(staff);
+        errors.messages.clear();
+        form.LogFolderButton->click();
+        QCOMPARE(form.Paths().logFolder, share);
+        QCOMPARE(Folders::Read(settings), big);
+        QCOMPARE(errors.messages, std::vector<std::string>{"Fichier trop volumineux : " + kiv::PathForMessage(settings) + "."});
+    }
 };
 
 QTEST_MAIN(LogFolderTest)
