@@ -158,7 +158,9 @@ private slots:
         kiv::StartupPaths given = folders.Paths();
         std::filesystem::create_directories(given.logFolder);
         const std::filesystem::path settings = folders.Config() / "kivlogs.conf";
-        const std::string big = "autre=1\n" + std::string(20000, 'x') + "\n";
+        std::string big = "autre=1\n";
+        big.append(20000, 'x');
+        big += '\n';
         Folders::Write(settings, big);
         const std::filesystem::path share = given.logFolder.parent_path() / "partage";
         std::filesystem::create_directories(share);
