@@ -164,6 +164,7 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
     WriteFile(root() / "cfg" / "kivlogs.conf", "# r\xE9glages\r\n");
     WriteFile(root() / "kiv_heures.txt", "09h00"); // the configuration folder is the current one by default
     WriteFile(root() / "mots.txt", "maths");
+    std::filesystem::create_symlink(logs() / "web060206.txt", root() / "lien.txt");
     const std::string log = (logs() / "web050206.txt").string();
     const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
         {{"search", "--word", "maths", "--output", log}, log},
@@ -181,6 +182,7 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kivlogs.conf"}, root() / "cfg" / "kivlogs.conf"},
         // a log of another day than the one searched is still a log
         {{"search", "--word", "maths", "--output", (logs() / "web060206.txt").string()}, logs() / "web060206.txt"},
+        {{"search", "--word", "maths", "--output", "lien.txt"}, logs() / "web060206.txt"}, // a link into the folder
     };
     for (const auto& [extra, input] : cases) {
         const std::string before = ReadFile(input);
