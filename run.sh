@@ -28,4 +28,19 @@ cp -R -n examples/. build/release/examples/
 
 . scripts/runtime-dir.sh
 use_runtime_dir --missing build/release/xdg
-exec build/release/bin/kivlogs --logs build/release/examples/logs --config build/release/examples "$@"
+window=(build/release/bin/kivlogs --logs build/release/examples/logs --config build/release/examples "$@")
+
+# Without a session bus (a bare ssh -X session, xvfb-run), the first program
+# to ask for one has D-Bus start it through dbus-launch, and that bus outlives
+# the window. Started here, it ends with the window.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+  if command -v dbus-run-session >/dev/null 2>&1; then
+    exec dbus-run-session -- "${window[@]}"
+  elif command -v dbus-launch >/dev/null 2>&1; then
+    eval "$(dbus-launch --sh-syntax)"
+    trap 'kill "$DBUS_SESSION_BUS_PID" 2>/dev/null' EXIT
+    "${window[@]}"
+    exit
+  fi
+fi
+exec "${window[@]}"

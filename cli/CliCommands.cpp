@@ -81,13 +81,18 @@ std::vector<OptionSpec> FolderOptions()
     return {
         {"--logs", "DOSSIER",
          "dossier des logs du serveur (par défaut celui que la fenêtre a retenu\n"
-         "dans kivlogs.conf du dossier --config, sinon " + DefaultLogFolder() + ")",
+         "dans kivlogs.conf du dossier de configuration, sinon " + DefaultLogFolder() + ")",
          [](CliOptions& o, const std::string& v) { o.logs = v; }},
         {"--config", "DOSSIER",
-         "dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
-         "(par défaut le dossier courant ; sans --config, kiv.ini est aussi\n"
-         "cherché à côté du programme) ; un dossier absent est une erreur d'usage",
+         "dossier de configuration : kiv.ini, kiv_salles.txt, kiv_heures.txt et\n"
+         "kivlogs.conf y sont lus (par défaut le dossier courant ; kiv.ini est\n"
+         "aussi cherché à côté du programme) ; un dossier absent est une erreur d'usage",
          [](CliOptions& o, const std::string& v) { o.config = v; }},
+        {"--user-config", "",
+         "le dossier de configuration de la fenêtre installée, celui de\n"
+         "kivlogs --user-config : $XDG_CONFIG_HOME/kivlogs (~/.config/kivlogs),\n"
+         "créé au premier usage avec les listes par défaut",
+         [](CliOptions& o, const std::string&) { o.userConfig = true; }},
     };
 }
 

@@ -174,7 +174,12 @@ void ParseOptions(const CommandSpec& command, const std::vector<std::string>& ar
         }
         if (!inlineValue && i + 1 >= args.size())
             throw UsageError("valeur manquante après " + name);
-        option->apply(options, inlineValue ? *inlineValue : args[++i]);
+        const std::string& value = inlineValue ? *inlineValue : args[++i];
+        // An empty value is a script's unset variable: searching the current
+        // folder, or no word at all, is never what was meant.
+        if (value.empty())
+            throw UsageError("valeur vide pour " + name);
+        option->apply(options, value);
     }
     if (command.check)
         command.check(options);
@@ -192,17 +197,6 @@ std::string HelpHint(const std::vector<std::string>& args)
 {
     const CommandSpec* command = args.empty() ? nullptr : FindCommand(args[0]);
     return "Aide : kivlogs-cli " + (command ? command->name + " " : std::string()) + "--help";
-}
-
-void CheckFolders(const CliOptions& options)
-{
-    // A misspelt --config in a scheduled task would otherwise scan with the
-    // built-in words and slots, and nobody would notice.
-    if (!options.config)
-        return;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(PathFromBytes(*options.config), ec))
-        throw UsageError("dossier de configuration introuvable : " + *options.config);
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today)
@@ -225,6 +219,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today)
         return options;
     }
     if (first == "--version") {
+        if (args.size() > 1)
+            throw UsageError("argument inattendu : " + args[1]);
         options.command = Command::Version;
         return options;
     }

@@ -27,7 +27,8 @@ struct CliOptions {
     Command command = Command::Help;
     std::string helpTopic;               // help: the command asked about, empty for all
     std::optional<std::string> logs;     // --logs DIR
-    std::optional<std::string> config;   // --config DIR
+    std::optional<std::string> config;   // --config DIR; once settled, the configuration folder
+    bool userConfig = false;             // --user-config
     LogDate date{};                      // --date, today when absent
     Encoding encoding = Encoding::Utf8;
     std::optional<std::string> output;   // --output FILE
@@ -78,9 +79,6 @@ const std::vector<CommandSpec>& CommandTable();
 
 // args excludes the program name. today fills --date when it is absent.
 CliOptions ParseCommandLine(const std::vector<std::string>& args, LogDate today);
-
-// Raises UsageError when --config names no folder.
-void CheckFolders(const CliOptions& options);
 
 // The help of every command (topic empty) or of one: printed by --help,
 // "help [COMMAND]" and "COMMAND --help".

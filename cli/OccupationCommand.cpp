@@ -118,6 +118,7 @@ int RunOccupation(const CliOptions& options)
     events.onError = [&](const std::string& message) { ReportError(message, encoding); };
 
     const ScanOutcome outcome = RunOccupationJob(request, events);
+    TellAboutEmptyScan(options, outcome, NoConnectionLogMessage(request.logFolder, request.date));
 
     if (options.format == OccupationFormat::Cells) {
         for (int column = 0; column < table.ColCount(); ++column) {

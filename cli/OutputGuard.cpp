@@ -1,6 +1,8 @@
 #include "cli/OutputGuard.h"
 
 #include "cli/CliOptions.h"
+#include "cli/LogFolderOption.h"
+#include "jobs/ProgramInputs.h"
 #include "logscan/FileIo.h"
 
 #include <system_error>
@@ -16,7 +18,7 @@ std::vector<std::filesystem::path> NamedListFiles(const CliOptions& options)
         lists.push_back(PathFromBytes(*options.slotsFile));
     std::error_code ec;
     const std::filesystem::path folder = options.config ? PathFromBytes(*options.config) : std::filesystem::current_path(ec);
-    for (const char* name : {"kiv.ini", "kiv_salles.txt", "kiv_heures.txt"})
+    for (const char* name : {"kiv.ini", "kiv_salles.txt", "kiv_heures.txt", "kivlogs.conf"})
         lists.push_back(folder / name);
     return lists;
 }
@@ -26,23 +28,13 @@ void RefuseOutputOverScan(const CliOptions& options, const std::vector<std::stri
 {
     if (!options.output)
         return;
-    std::vector<std::filesystem::path> inputs = NamedListFiles(options);
-    inputs.insert(inputs.end(), otherInputs.begin(), otherInputs.end());
+    ProgramInputs inputs{NamedListFiles(options), LogFolderPath(options)};
+    inputs.lists.insert(inputs.lists.end(), otherInputs.begin(), otherInputs.end());
+    // The logs the scan lists are in the log folder, unless a link leads elsewhere.
     for (const std::string& file : logFiles)
-        inputs.push_back(PathFromBytes(file));
-    RefuseOutputOverInput(*options.output, inputs);
-}
-
-void RefuseOutputOverInput(const std::string& output, const std::vector<std::filesystem::path>& inputs)
-{
-    const std::filesystem::path target = PathFromBytes(output);
-    std::error_code ec;
-    if (!std::filesystem::exists(target, ec))
-        return; // a file that does not exist yet is read by no one
-    for (const std::filesystem::path& input : inputs) {
-        if (std::filesystem::equivalent(target, input, ec))
-            throw UsageError("--output d\xC3\xA9signe un fichier que la commande lit : " + output);
-    }
+        inputs.lists.push_back(PathFromBytes(file));
+    if (IsProgramInput(PathFromBytes(*options.output), inputs))
+        throw UsageError("--output d\xC3\xA9signe un fichier que la commande lit : " + *options.output);
 }
 
 } // namespace kiv::cli

@@ -96,6 +96,7 @@ int RunSearch(const CliOptions& options, const std::filesystem::path& executable
     events.onError = [&](const std::string& message) { ReportError(message, options.encoding); };
 
     const ScanOutcome outcome = RunKeywordSearch(request, events);
+    TellAboutEmptyScan(options, outcome, NoKeywordLogMessage(request.logFolder, request.date, request.scope));
     if (!out->Finish()) {
         ReportError(toFile ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), options.encoding);
         return 1;

@@ -2,15 +2,20 @@
 // terminal, a script or a scheduled job on the server itself.
 
 #include "cli/CliOptions.h"
+#include "cli/ConfigFolderOption.h"
+#include "cli/Diagnostics.h"
 #include "cli/ExecutablePath.h"
 #include "cli/OccupationCommand.h"
 #include "cli/Output.h"
 #include "cli/SearchCommand.h"
 #include "cli/WatchCommand.h"
 #include "logscan/FileIo.h"
+#include "logscan/KivError.h"
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -65,14 +70,22 @@ int main(int argc, char** argv)
     using namespace kiv::cli;
     kiv::FailWritesBeyondFileSizeLimit();
     const std::vector<std::string> args = Arguments(argc, argv);
+    const std::filesystem::path exeFolder = ExecutableFolder(argc > 0 ? argv[0] : nullptr);
     CliOptions options;
+    std::vector<std::string> configErrors;
     try {
         options = ParseCommandLine(args, kiv::LocalToday());
-        CheckFolders(options);
+        if (options.command != Command::Help && options.command != Command::Version)
+            configErrors = SettleConfigFolder(options, exeFolder);
     } catch (const UsageError& error) {
         PrintUsageError(error, args);
         return 2;
+    } catch (const std::bad_alloc&) {
+        ReportError("M\xE9moire insuffisante", Encoding::Utf8);
+        return 1;
     }
+    for (const std::string& error : configErrors)
+        ReportError(error, options.encoding);
 
     try {
         switch (options.command) {
@@ -83,16 +96,24 @@ int main(int argc, char** argv)
             Print(stdout, "kivlogs-cli " KIVLOGS_VERSION "\n");
             return 0;
         case Command::Search:
-            return RunSearch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
+            return RunSearch(options, exeFolder);
         case Command::Occupation:
             return RunOccupation(options);
         case Command::Watch:
-            return RunWatch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
+            return RunWatch(options, exeFolder);
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).
         PrintUsageError(error, args);
         return 2;
+    } catch (const kiv::KivError& error) {
+        // A file of the configuration that cannot be read (kivlogs.conf).
+        ReportError(error.what(), options.encoding);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // As a scan says it: a list or a settings file too large for the memory left.
+        ReportError("M\xE9moire insuffisante", options.encoding);
+        return 1;
     } catch (const std::exception& error) {
         // Nothing should reach here; if something does, say so rather than abort.
         Print(stderr, "kivlogs-cli : " + VisibleControls(error.what(), Encoding::Utf8, false) + "\n");

@@ -39,13 +39,49 @@ bool CanListFolder(const std::filesystem::path& folder)
 #endif
 }
 
+std::string TwoDigits(int value)
+{
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string DayText(LogDate date)
+{
+    return "le " + TwoDigits(date.day) + "/" + TwoDigits(date.month) + "/" + std::to_string(date.year);
+}
+
 } // namespace
+
+std::string CannotOpenFolderMessage(const std::filesystem::path& folder)
+{
+    return "Impossible d'ouvrir le dossier " + PathForMessage(folder);
+}
+
+std::string NoKeywordLogMessage(const std::filesystem::path& folder, LogDate date, SearchScope scope)
+{
+    std::string when;
+    switch (scope) {
+    case SearchScope::Jour:
+        when = " pour " + DayText(date);
+        break;
+    case SearchScope::Mois:
+        when = " pour " + TwoDigits(date.month) + "/" + std::to_string(date.year);
+        break;
+    case SearchScope::Tout:
+        break;
+    }
+    return "aucun fichier de log" + when + " dans " + PathForMessage(folder);
+}
+
+std::string NoConnectionLogMessage(const std::filesystem::path& folder, LogDate date)
+{
+    return "aucun fichier de connexion pour " + DayText(date) + " dans " + PathForMessage(folder);
+}
 
 LogFolderListing ListLogFiles(const std::filesystem::path& folder, std::string_view namePattern)
 {
     LogFolderListing listing;
     if (!CanListFolder(folder.empty() ? std::filesystem::path(".") : folder)) {
-        listing.error = std::string("Impossible d'ouvrir le dossier ") + PathForMessage(folder);
+        listing.error = CannotOpenFolderMessage(folder);
         return listing;
     }
     TFileSearch finder;

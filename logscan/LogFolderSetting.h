@@ -14,12 +14,14 @@ namespace kiv {
 inline constexpr const char* kSettingsFileName = "kivlogs.conf";
 
 // The remembered log folder; none when the file or its "logs=" line is
-// absent. Throws KivError "Impossible d'ouvrir le fichier %s" when the file
-// exists but cannot be read.
+// absent. A relative path is taken from configFolder. Only the first 16 KB of
+// the file are read, a byte order mark at its start ignored. Throws KivError
+// "Impossible d'ouvrir le fichier %s" when the file exists but cannot be read.
 std::optional<std::filesystem::path> ReadLogFolderSetting(const std::filesystem::path& configFolder);
 
 // Remembers the log folder, replacing the file whole or not at all. Throws
-// KivError "Impossible de créer le fichier %s" when it cannot be written.
+// KivError "Impossible de créer le fichier %s" when it cannot be written,
+// "Fichier trop volumineux : %s" when it is over 16 KB (its end would be lost).
 void WriteLogFolderSetting(const std::filesystem::path& configFolder, const std::filesystem::path& logFolder);
 
 } // namespace kiv

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <chrono>
@@ -92,10 +93,13 @@ std::size_t EndOfWholeLines(std::string_view bytes)
 // Reads a list file a megabyte at a time and hands on its lines, read by the
 // rules of every list file, as they come: the file's bytes are never held
 // beside the lines made of them, so a room list of millions of lines costs
-// the lines only. Stops when take returns false.
+// the lines only. Stops when take returns false. Gives the position (from 1)
+// of the NUL byte that ended the list when more bytes follow it.
 template <typename Take>
-void ReadListInPieces(const std::filesystem::path& path, std::string_view shownName, Take&& take)
+std::optional<std::uint64_t> ReadListInPieces(const std::filesystem::path& path, std::string_view shownName, Take&& take)
 {
+    std::uint64_t handedOn = 0; // bytes of the file dropped from pending
+    std::optional<std::uint64_t> nulPosition;
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     ByteBuffer pending;
     // Room for a file of one giant line from the start, so that it is never
@@ -112,6 +116,8 @@ void ReadListInPieces(const std::filesystem::path& path, std::string_view shownN
         if (const std::size_t nul = content.find('\0', seen); nul != std::string_view::npos) {
             content = content.substr(0, nul);
             ended = true;
+            if (nul + 1 < bytes.View().size() || !atEnd)
+                nulPosition = handedOn + nul + 1;
         }
         // Only the bytes just read can hold a break: a giant line is never
         // searched again.
@@ -123,10 +129,20 @@ void ReadListInPieces(const std::filesystem::path& path, std::string_view shownN
             return !ended;
         const TextList lines = SplitTextList(content.substr(0, whole));
         bytes.DropFront(whole);
+        handedOn += whole;
         return take(lines) && !ended;
     });
     if (!read)
         throw KivError(CannotOpenMessage(shownName));
+    return nulPosition;
+}
+
+// "kiv_salles.txt : la liste s'arrête à l'octet nul de la position 17 ; ce
+// qui suit sera perdu si vous validez"
+std::string CutAtNulMessage(const std::string& fileName, std::uint64_t position)
+{
+    return fileName + " : la liste s'arr\xEAte \xE0 l'octet nul de la position " + std::to_string(position)
+        + " ; ce qui suit sera perdu si vous validez";
 }
 
 // Whether the file can be opened for reading, asked before the dialog opens:
@@ -160,6 +176,10 @@ TListDialog::TListDialog(std::string fileName, std::filesystem::path configFolde
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     connect(OKBtn, &QPushButton::clicked, this, &TListDialog::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TListDialog::CancelBtnClick);
+    connect(Memo1, &LinesEdit::textChanged, this, [this] {
+        if (!appending_)
+            edited_ = true;
+    });
     // Esc and the close box end the dialog through QDialog::reject: Cancel.
 }
 
@@ -172,19 +192,21 @@ void TListDialog::SetLines(const TextList& lines)
 {
     ReleaseLines();
     HeldBack append([this](LineBatch&& batch) {
+        const QScopedValueRollback appending(appending_, true);
         Memo1->AppendLines(std::move(batch));
         return true;
     });
     InBatches(lines, [&append](LineBatch&& batch) { return append.Add(std::move(batch)); });
     append.Finish();
     Memo1->SetCursor({});
+    edited_ = false;
 }
 
 void TListDialog::LoadFile()
 {
     if (!CanOpen(FilePath()))
         throw KivError(CannotOpenMessage(fileName_));
-    StartLoad([path = FilePath(), name = fileName_](const ListTaker& take) { ReadListInPieces(path, name, take); });
+    StartLoad([path = FilePath(), name = fileName_](const ListTaker& take) { return ReadListInPieces(path, name, take); });
 }
 
 void TListDialog::LoadList(TextList lines)
@@ -192,6 +214,7 @@ void TListDialog::LoadList(TextList lines)
     StartLoad([lines = std::move(lines)](const ListTaker& take) mutable {
         take(lines);
         lines = TextList();
+        return std::optional<std::uint64_t>();
     });
 }
 
@@ -200,6 +223,7 @@ void TListDialog::StartLoad(ListSource source)
     WaitForSave();
     loading_ = true;
     okWhenLoaded_ = false;
+    nulPosition_.reset();
     // The lines shown before are freed by the worker, not the window.
     load_.Restart([source = std::move(source), leftover = Memo1->TakeLines()](ListLoad::Outbox& out) mutable {
         leftover = LineStore();
@@ -210,12 +234,13 @@ void TListDialog::StartLoad(ListSource source)
             out.Post(std::move(batch));
             return !out.Cancelled();
         });
-        source([&post](const TextList& lines) {
+        LoadResult result{true, source([&post](const TextList& lines) {
             return InBatches(lines, [&post](LineBatch&& batch) { return post.Add(std::move(batch)); });
-        });
+        })};
         post.Finish();
-        return true;
+        return result;
     });
+    edited_ = false; // emptying Memo1 above was no edit
 }
 
 void TListDialog::ReleaseLines()
@@ -223,10 +248,11 @@ void TListDialog::ReleaseLines()
     WaitForSave();
     loading_ = false;
     okWhenLoaded_ = false;
+    nulPosition_.reset();
     load_.Restart([leftover = Memo1->TakeLines()](ListLoad::Outbox&) mutable {
         leftover = LineStore();
         ReturnFreedMemory();
-        return false;
+        return LoadResult{};
     });
 }
 
@@ -236,7 +262,10 @@ void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
     // The list opens at its first line, as a text box filled at once does,
     // unless the user has moved the caret meanwhile.
     const bool atStart = Memo1->CursorPos() == TextPos{} && !Memo1->HasSelection();
-    Memo1->AppendLines(std::move(batches.front()));
+    {
+        const QScopedValueRollback appending(appending_, true);
+        Memo1->AppendLines(std::move(batches.front()));
+    }
     batches.pop_front();
     if (atStart)
         Memo1->SetCursor({});
@@ -244,7 +273,7 @@ void TListDialog::TakeBatches(std::deque<LineBatch>& batches)
 
 void TListDialog::LoadEnded(ListLoad::Ending ending)
 {
-    const bool wasLoad = ending.result || !ending.failure.empty();
+    const bool wasLoad = ending.result.list || !ending.failure.empty();
     if (!wasLoad || !loading_)
         return;
     loading_ = false;
@@ -255,6 +284,9 @@ void TListDialog::LoadEnded(ListLoad::Ending ending)
         emit Loaded();
         return;
     }
+    nulPosition_ = ending.result.nulPosition;
+    if (nulPosition_)
+        ShowKivError(this, CutAtNulMessage(fileName_, *nulPosition_));
     emit Loaded();
     if (std::exchange(okWhenLoaded_, false))
         OKBtnClick();
@@ -277,21 +309,24 @@ void TListDialog::OKBtnClick()
         okWhenLoaded_ = true;
         return;
     }
+    // Unedited, the list is what the window already read: writing it would
+    // only destroy what follows the NUL byte.
     if (!saving_)
-        StartSave();
+        StartSave(!nulPosition_ || edited_);
 }
 
-void TListDialog::StartSave()
+void TListDialog::StartSave(bool write)
 {
     SetSaving(true);
     written_.reset();
     // Memo1 stays as it is until the file is written: the worker reads its
     // lines while the window may paint them.
-    save_.Start([text = &Memo1->Store(), path = FilePath(), name = fileName_](ListSave::Outbox&) {
+    save_.Start([text = &Memo1->Store(), path = FilePath(), name = fileName_, write](ListSave::Outbox&) {
         SaveOutcome outcome;
         const std::string bytes = text->JoinedCp1252("\r\n");
         try {
-            SaveTextFile(path, bytes, name);
+            if (write)
+                SaveTextFile(path, bytes, name);
             outcome.written.saved = true;
         } catch (const KivError& error) {
             outcome.failure = error.what();

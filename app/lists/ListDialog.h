@@ -17,6 +17,7 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -47,7 +48,9 @@ public:
     // Fills Memo1 from the list file, read on the worker thread. Throws
     // KivError "Impossible d'ouvrir le fichier %s" at once when the file
     // cannot be opened; a read that fails later is shown and ends the dialog
-    // with Cancel.
+    // with Cancel. A list ends at its first NUL byte: when bytes follow it,
+    // the dialog says so once the list is in, and OK without an edit then
+    // leaves the file as it is.
     void LoadFile();
     // Fills Memo1 with the list, converted on the worker thread.
     void LoadList(TextList lines);
@@ -77,7 +80,8 @@ public:
 public slots:
     // Writes Memo1 to the list file, then ends the dialog with OK, even when
     // the file cannot be written (the failure is shown). While the list is
-    // still coming in, that happens as soon as it is all there.
+    // still coming in, that happens as soon as it is all there. A file cut
+    // at a NUL byte is written only once Memo1 was edited.
     void OKBtnClick();
     // Ends the dialog with Cancel; nothing is written.
     void CancelBtnClick();
@@ -101,13 +105,20 @@ protected:
     void done(int result) override;
 
 private:
-    // A job's result: whether it loaded a list (rather than freed one).
-    using ListLoad = WorkerRun<LineBatch, bool>;
+    // A job's result: whether it loaded a list (rather than freed one), and
+    // where a NUL byte cut the file short (its position from 1), bytes
+    // following it.
+    struct LoadResult {
+        bool list = false;
+        std::optional<std::uint64_t> nulPosition;
+    };
+    using ListLoad = WorkerRun<LineBatch, LoadResult>;
 
     // A list's source, on the worker: hands its lines to take, all at once or
-    // piece by piece as it reads them, until take returns false.
+    // piece by piece as it reads them, until take returns false. Gives the
+    // position of the NUL byte that cut it short, if any.
     using ListTaker = std::function<bool(const TextList& lines)>;
-    using ListSource = std::function<void(const ListTaker& take)>;
+    using ListSource = std::function<std::optional<std::uint64_t>(const ListTaker& take)>;
     void StartLoad(ListSource source);
     void TakeBatches(std::deque<LineBatch>& batches);
     void LoadEnded(ListLoad::Ending ending);
@@ -119,7 +130,8 @@ private:
         std::string failure;
     };
     using ListSave = WorkerRun<std::monostate, SaveOutcome>;
-    void StartSave();
+    // write false: the entries are handed to the window, the file left alone.
+    void StartSave(bool write);
     void SaveEnded(ListSave::Ending ending);
     void SetSaving(bool saving);
     // Memo1 must not change while the worker reads it.
@@ -131,6 +143,11 @@ private:
     bool loading_ = false;
     bool okWhenLoaded_ = false;
     bool saving_ = false;
+    // The file holds more after the NUL that ends its list: OK writes only
+    // once Memo1 was edited, and what followed is then lost, as the user was told.
+    std::optional<std::uint64_t> nulPosition_;
+    bool edited_ = false;   // typed into since the list was set or began to load
+    bool appending_ = false; // the list itself comes into Memo1: no edit
     std::optional<Written> written_;
     ListLoad load_;
     ListSave save_;

@@ -1,5 +1,6 @@
 #include "app/window/CommandLine.h"
 
+#include "jobs/ConfigFolder.h"
 #include "logscan/FileIo.h"
 #include "logscan/LogMask.h"
 
@@ -98,9 +99,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage : kivlogs [--logs DOSSIER] [--config DOSSIER | --user-config]\n"
-           "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")\n"
-           "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
-           "                    (par défaut le dossier courant)\n"
+           "  --logs DOSSIER    dossier des logs du serveur ; par défaut celui choisi avec\n"
+           "                    « Dossier des logs... » et retenu dans kivlogs.conf du dossier\n"
+           "                    de configuration, sinon " + DefaultLogFolder() + "\n"
+           "  --config DOSSIER  dossier de configuration : les listes kiv.ini, kiv_salles.txt,\n"
+           "                    kiv_heures.txt et kivlogs.conf (par défaut le dossier courant)\n"
            "  --user-config     dossier de configuration de l'utilisateur, $XDG_CONFIG_HOME/kivlogs\n"
            "                    (~/.config/kivlogs), créé au premier lancement avec les listes par défaut\n"
            "  --help            affiche cette aide\n"
@@ -130,7 +133,7 @@ StartupPaths ResolveStartupPaths(const CommandLine& commandLine, const std::file
     };
     StartupPaths paths;
     paths.exeFolder = exeFolder;
-    paths.configFolder = commandLine.configFolder ? absolute(*commandLine.configFolder) : currentFolder;
+    paths.configFolder = ChooseConfigFolder(commandLine.configFolder, false, currentFolder, exeFolder).folder;
     paths.logFolder = commandLine.logFolder ? absolute(*commandLine.logFolder) : PathFromBytes(DefaultLogFolder());
     return paths;
 }

@@ -1,5 +1,6 @@
 #include "app/window/LogFolderChoice.h"
 
+#include "jobs/LogFolder.h"
 #include "logscan/FileIo.h"
 #include "logscan/KivError.h"
 #include "logscan/LogFolderSetting.h"
@@ -41,6 +42,15 @@ std::vector<std::string> UseRememberedLogFolder(StartupPaths& paths, bool givenO
         return {error.what()};
     }
     return {};
+}
+
+std::vector<std::string> WithLogFolderHint(std::vector<std::string> errors, const std::filesystem::path& logFolder)
+{
+    const std::string missing = CannotOpenFolderMessage(logFolder);
+    for (std::string& error : errors)
+        if (error == missing)
+            error += ".\nChoisissez le dossier des logs avec le bouton \xAB Dossier des logs... \xBB (Alt+L)";
+    return errors;
 }
 
 std::optional<std::filesystem::path> OfferLogFolderChoice(QWidget* parent, const std::filesystem::path& missing,

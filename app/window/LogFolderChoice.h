@@ -24,6 +24,11 @@ namespace kiv {
 // be read), in Windows-1252.
 std::vector<std::string> UseRememberedLogFolder(StartupPaths& paths, bool givenOnCommandLine);
 
+// A scan's errors as the window shows them: a log folder that cannot be
+// opened (a share not mounted here, the question at start answered "Non") is
+// followed by where to choose another, "Dossier des logs...".
+std::vector<std::string> WithLogFolderHint(std::vector<std::string> errors, const std::filesystem::path& logFolder);
+
 // The question "Le dossier des logs ... est introuvable. Choisir le dossier
 // des logs ?", then, on Yes, the folder dialog. runModal shows each dialog.
 std::optional<std::filesystem::path> OfferLogFolderChoice(QWidget* parent, const std::filesystem::path& missing,

@@ -441,7 +441,7 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
     Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
     RechercheNom->setEnabled(popupSearchesEnabled_[1]);
     // Every file that could not be read, in one box at the end, one a line.
-    ShowKivErrors(this, outcome.errors);
+    ShowKivErrors(this, WithLogFolderHint(outcome.errors, paths_.logFolder));
     if (!keywordRun_->FoundAny() && outcome.errors.empty())
         ShowNothingFound(RichEdit1);
 }
@@ -475,7 +475,7 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
     ProgressBar2->hide();
     roomScanBusy_ = false;
     RoomErrors->Report(PathBytes(paths_.logFolder) + '\n' + DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
-                       outcome.errors);
+                       WithLogFolderHint(outcome.errors, paths_.logFolder));
 }
 
 // The table prints whichever of the table and its text view is showing.

@@ -3,6 +3,7 @@
 #include "app/lists/Unit4.h"
 #include "app/window/Unit1.h"
 #include "grid/TSlotGrid.h"
+#include "qtext/QtCp1252.h"
 #include "tests/support/AppTestSupport.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <memory>
 
 using kiv::TextList;
+Q_DECLARE_METATYPE(TextList)
 using kivtest::ErrorCapture;
 using kivtest::Folders;
 using kivtest::HeaderRow;
@@ -257,6 +259,7 @@ private slots:
         QTest::newRow("accents and euro") << QString::fromUtf8("élève\n€") << QByteArray("\xE9l\xE8ve\r\n\x80");
         QTest::newRow("no-break space kept") << QString::fromUtf8("a\u00A0b") << QByteArray("a\xA0" "b");
         QTest::newRow("outside the code page") << QString::fromUtf8("a\u0141") << QByteArray("a?");
+        QTest::newRow("emoji, two UTF-16 units") << QString::fromUtf8("a\U0001F600b") << QByteArray("a?b");
         QTest::newRow("final break kept") << QStringLiteral("S1\n") << QByteArray("S1\r\n");
         QTest::newRow("forced line break") << QString::fromUtf8("S1\u2028S2") << QByteArray("S1\r\nS2");
         QTest::newRow("empty") << QString() << QByteArray();
@@ -294,7 +297,9 @@ private slots:
         const QByteArray cut((1 << 20) - 1, 'x');
         QTest::newRow("CR LF across a megabyte") << cut + "\r\nS2" << cut + "\r\nS2";
         QTest::newRow("lone CR at a megabyte") << cut + "\rS2" << cut + "\r\nS2";
-        QTest::newRow("NUL ends the list") << QByteArray("S1\r\nS2\0S3", 9) << QByteArray("S1\r\nS2");
+        QTest::newRow("NUL at the end") << QByteArray("S1\r\nS2\0", 7) << QByteArray("S1\r\nS2");
+        // Unedited, what follows the NUL is kept (the dialog warned of it).
+        QTest::newRow("NUL ends the list") << QByteArray("S1\r\nS2\0S3", 9) << QByteArray("S1\r\nS2\0S3", 9);
         QByteArray many = QByteArray("S514\r\n").repeated(40000);
         many.chop(2);
         QTest::newRow("40,000 rooms") << many << many;
@@ -306,6 +311,7 @@ private slots:
         QFETCH(QByteArray, written);
         Folders folders;
         Folders::Write(folders.Config() / "kiv_salles.txt", file.toStdString());
+        ErrorCapture errors;
         kiv::TOKBottomDlg dialog(folders.Config());
         QSignalSpy accepted(&dialog, &QDialog::accepted);
         dialog.LoadFile();
@@ -318,6 +324,54 @@ private slots:
         const auto taken = dialog.TakeWritten();
         QVERIFY(taken && taken->saved);
         QCOMPARE(taken->lines, kiv::SplitTextList(written.toStdString()));
+    }
+
+    // A list ends at its first NUL byte. When more follows, the dialog says so
+    // on opening, and OK without an edit leaves the file whole: the window
+    // takes the entries before the NUL either way.
+    void aListCutByANulByteIsWrittenOnlyOnceEdited_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("typed"); // null: unchanged
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("warning"); // null: none
+        QTest::addColumn<TextList>("rooms");
+        const QByteArray rooms("S101\r\nS102\0S103\r\nS104\r\nS105\r\nS106\r\nSalle info\r\n", 47);
+        const QString warning =
+            QStringLiteral("kiv_salles.txt : la liste s'arr\u00EAte \u00E0 l'octet nul de la position %1 ; ce qui suit "
+                           "sera perdu si vous validez.");
+        QTest::newRow("unedited") << rooms << QString() << rooms << warning.arg(11) << TextList{"S101", "S102", "Toutes"};
+        QTest::newRow("edited") << rooms << QStringLiteral("S101\nS103") << QByteArray("S101\r\nS103")
+                                << warning.arg(11) << TextList{"S101", "S103", "Toutes"};
+        // The list is read a megabyte at a time: the position counts every piece.
+        const QByteArray big = QByteArray((1 << 20) - 1, 'x') + "\r\nS2" + QByteArray(1, '\0') + "S3";
+        QTest::newRow("in the second megabyte") << big << QString() << big << warning.arg((1 << 20) + 4)
+                                                << TextList{QByteArray((1 << 20) - 1, 'x').toStdString(), "S2", "Toutes"};
+        QTest::newRow("nothing after it") << QByteArray("S1\0", 3) << QString() << QByteArray("S1") << QString()
+                                          << TextList{"S1", "Toutes"};
+    }
+
+    void aListCutByANulByteIsWrittenOnlyOnceEdited()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, warning);
+        QFETCH(TextList, rooms);
+        Folders folders;
+        Folders::Write(folders.Config() / "kiv_salles.txt", file.toStdString());
+        ErrorCapture errors;
+        Window window(folders);
+        errors.messages.clear();
+        window.typed = typed;
+        window.form->SpeedButtonsalle->click();
+        QCOMPARE(window.runs, 1);
+        std::vector<std::string> expected;
+        if (!warning.isNull())
+            expected.push_back(kiv::ToCp1252(warning));
+        QCOMPARE(errors.messages, expected);
+        QCOMPARE(Folders::Read(folders.Config() / "kiv_salles.txt"), written.toStdString());
+        QCOMPARE(window.form->RoomItems(), rooms);
     }
 
     // The list is written beside the window: until it is, the dialog cannot

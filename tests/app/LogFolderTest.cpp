@@ -2,6 +2,7 @@
 // used and remembered once chosen, changed later from the window; --logs
 // still comes first.
 
+#include "app/runs/KeywordSearchRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/CommandLine.h"
 #include "app/window/LogFolderChoice.h"
@@ -94,8 +95,20 @@ private slots:
         QCOMPARE(form.Paths().logFolder, changed ? share : given.logFolder);
         QCOMPARE(std::filesystem::exists(folders.Config() / "kivlogs.conf"), changed);
         QVERIFY(errors.messages.empty());
-        if (!changed)
+        if (!changed) {
+            // The question answered "Non": a search says where to choose the folder.
+            if (folderExists)
+                return;
+            auto* run = form.findChild<kiv::KeywordSearchRun*>();
+            QSignalSpy searched(run, &kiv::KeywordSearchRun::Finished);
+            form.SpeedButton1->click();
+            QVERIFY(searched.count() > 0 || searched.wait());
+            QCOMPARE(errors.messages,
+                     std::vector<std::string>{"Impossible d'ouvrir le dossier " + kiv::PathForMessage(given.logFolder)
+                                              + ".\nChoisissez le dossier des logs avec le bouton \xAB Dossier des "
+                                                "logs... \xBB (Alt+L)"});
             return;
+        }
 
         // The chosen folder is the one scanned...
         QSignalSpy ended(form.RoomFeed, &kiv::RoomScanFeed::Ended);
@@ -134,6 +147,31 @@ private slots:
         QCOMPARE(form.Paths().logFolder, share);
         QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + share.string() + "\nautre=1\n");
         QVERIFY(errors.messages.empty());
+    }
+
+    // A settings file too large to be ours is never cut short: the folder
+    // chosen is used, and the file stays as it is.
+    void aSettingsFileTooLargeIsNotRewritten()
+    {
+        Folders folders;
+        ErrorCapture errors;
+        kiv::StartupPaths given = folders.Paths();
+        std::filesystem::create_directories(given.logFolder);
+        const std::filesystem::path settings = folders.Config() / "kivlogs.conf";
+        std::string big = "autre=1\n";
+        big.append(20000, 'x');
+        big += '\n';
+        Folders::Write(settings, big);
+        const std::filesystem::path share = given.logFolder.parent_path() / "partage";
+        std::filesystem::create_directories(share);
+        Staff staff{std::nullopt, share, {}};
+        kiv::TForm1 form(given);
+        form.RunModal = std::ref(staff);
+        errors.messages.clear();
+        form.LogFolderButton->click();
+        QCOMPARE(form.Paths().logFolder, share);
+        QCOMPARE(Folders::Read(settings), big);
+        QCOMPARE(errors.messages, std::vector<std::string>{"Fichier trop volumineux : " + kiv::PathForMessage(settings) + "."});
     }
 };
 

@@ -96,6 +96,8 @@ TEST_F(CliFixture, AWordTheLogsCannotHoldIsRefusedAndTheOthersSearched)
          "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n"},
         {{"maths\xE2\x80\x8B"}, 2,
          "Le mot \xC2\xAB maths? \xC2\xBB contient un caract\xC3\xA8re (U+200B) que les logs ne peuvent pas contenir.\n", ""},
+        {{"jeu\xF0\x9F\x98\x80"}, 2, // one character outside the plane of most, one "?"
+         "Le mot \xC2\xAB jeu? \xC2\xBB contient un caract\xC3\xA8re (U+1F600) que les logs ne peuvent pas contenir.\n", ""},
         {{"r\xC3\xB4le"}, 0, "", "POSTE14:\xC3\xA9l\xC3\xA8ve09: le 05/02/06: \xC3\xA0 14 h 34 min :Jeu de r\xC3\xB4le\n"},
     };
     for (const auto& c : cases) {
@@ -159,8 +161,10 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
     WriteFile(root() / "cfg" / "kiv.ini", "maths");
     WriteFile(root() / "cfg" / "kiv_salles.txt", "S514");
     WriteFile(root() / "cfg" / "kiv_heures.txt", "08h00");
+    WriteFile(root() / "cfg" / "kivlogs.conf", "# r\xE9glages\r\n");
     WriteFile(root() / "kiv_heures.txt", "09h00"); // the configuration folder is the current one by default
     WriteFile(root() / "mots.txt", "maths");
+    std::filesystem::create_symlink(logs() / "web060206.txt", root() / "lien.txt");
     const std::string log = (logs() / "web050206.txt").string();
     const std::vector<std::pair<std::vector<std::string>, std::filesystem::path>> cases{
         {{"search", "--word", "maths", "--output", log}, log},
@@ -175,6 +179,10 @@ TEST_F(CliFixture, OutputOverAnInputIsAUsageError)
         {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv_salles.txt"},
          root() / "cfg" / "kiv_salles.txt"},
         {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kiv.ini"}, root() / "cfg" / "kiv.ini"},
+        {{"search", "--word", "maths", "--config", "cfg", "--output", "cfg/kivlogs.conf"}, root() / "cfg" / "kivlogs.conf"},
+        // a log of another day than the one searched is still a log
+        {{"search", "--word", "maths", "--output", (logs() / "web060206.txt").string()}, logs() / "web060206.txt"},
+        {{"search", "--word", "maths", "--output", "lien.txt"}, logs() / "web060206.txt"}, // a link into the folder
     };
     for (const auto& [extra, input] : cases) {
         const std::string before = ReadFile(input);
@@ -303,12 +311,36 @@ TEST_F(CliFixture, ALogTooLargeForMemoryIsReportedAndTheOthersScanned)
     EXPECT_EQ(occupation.out, "S514  PC03  08h25 - 16h10     eleve12    E\n");
 }
 
-TEST_F(CliFixture, NoLogForTheDayIsNotAnError)
+// A folder without the day's logs (often the wrong one) is said, unlike a day
+// without matches; it is no error.
+TEST_F(CliFixture, NoLogForTheDayIsSaidButIsNotAnError)
 {
-    const CliRun run = Search({"--word", "jeu", "--date", "2006-03-01"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(Occupation({"--date", "2006-03-01"}).out, "");
+    const std::string folder = logs().string();
+    const struct {
+        CliRun run;
+        std::string err;
+    } cases[] = {
+        {Search({"--word", "jeu", "--date", "2006-03-01"}), "aucun fichier de log pour le 01/03/2006 dans " + folder + ".\n"},
+        {Search({"--word", "jeu", "--date", "2005-03-01", "--scope", "mois"}), "aucun fichier de log pour 03/2005 dans " + folder + ".\n"},
+        {Occupation({"--date", "2006-03-01"}), "aucun fichier de connexion pour le 01/03/2006 dans " + folder + ".\n"},
+        {Search({"--word", "nulle part"}), ""}, // logs without matches
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.run.status, 0);
+        EXPECT_EQ(c.run.out, "");
+        EXPECT_EQ(c.run.err, c.err);
+    }
+}
+
+// A log folder that is missing, and was not typed, is followed by how to choose one.
+TEST_F(CliFixture, AMissingLogFolderThatWasNotGivenSaysHowToChooseIt)
+{
+    WriteFile(root() / "kivlogs.conf", "logs=" + (root() / "ancien").string() + "\n");
+    const CliRun run = RunCli({"search", "--date", "2006-02-05"}, root());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Impossible d'ouvrir le dossier " + (root() / "ancien").string() + ".\n"
+                       "Choisissez le dossier des logs avec --logs DOSSIER, ou avec --user-config celui que la "
+                       "fen\xC3\xAAtre a retenu (\xC2\xAB Dossier des logs... \xC2\xBB)\n");
 }
 
 // A log folder is named in messages as the user wrote it, whatever its accents;
@@ -433,6 +465,68 @@ TEST_F(CliFixture, TheLogFolderRememberedByTheWindowIsReadWithConfig)
     EXPECT_NE(given.err.find("ailleurs"), std::string::npos) << given.err;
 }
 
+// One rule for every file of the configuration: the folder of --config, else
+// of --user-config, else the current one holds the lists and kivlogs.conf,
+// whose relative log folder is its own neighbour, whatever folder the command
+// starts in.
+TEST_F(CliFixture, EveryConfigurationFileComesFromTheOneConfigurationFolder)
+{
+    const auto configure = [&](const std::filesystem::path& folder, const std::string& settings) {
+        WriteFile(folder / "kivlogs.conf", settings);
+        WriteFile(folder / "kiv.ini", "maths");
+        std::filesystem::create_directories(folder / "journaux");
+        std::filesystem::copy(logs(), folder / "journaux");
+    };
+    configure(root() / "cfg", "logs=journaux\r\n");
+    configure(root() / "xdg" / "kivlogs", "logs=journaux\n");
+    configure(root() / "ici", "\xEF\xBB\xBFlogs=journaux\r\n"); // as a Windows editor saves it
+    const std::string xdg = "XDG_CONFIG_HOME=" + (root() / "xdg").string() + " ";
+    const struct {
+        std::vector<std::string> options;
+        std::filesystem::path cwd;
+    } cases[] = {
+        {{"--config", (root() / "cfg").string()}, root() / "ici"},
+        {{"--config=cfg"}, root()},
+        {{"--user-config"}, root() / "ici"},
+        {{}, root() / "ici"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"search", "--date", "2006-02-05"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliRun run = RunCli(args, c.cwd, xdg);
+        EXPECT_EQ(run.status, 0) << c.cwd << run.err;
+        EXPECT_EQ(run.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n") << c.cwd;
+    }
+    // A technician who never opened the window: the folder is made for them.
+    const CliRun fresh = RunCli({"search", "--user-config", "--logs", logs().string(), "--date", "2006-02-05"}, root(),
+                                "XDG_CONFIG_HOME=" + (root() / "neuf").string() + " ");
+    EXPECT_EQ(fresh.status, 0) << fresh.err;
+    EXPECT_TRUE(std::filesystem::is_directory(root() / "neuf" / "kivlogs"));
+    const CliRun homeless = RunCli({"search", "--user-config"}, root(), "env -u HOME -u XDG_CONFIG_HOME ");
+    EXPECT_EQ(homeless.status, 2);
+    EXPECT_NE(homeless.err.find("XDG_CONFIG_HOME"), std::string::npos) << homeless.err;
+}
+
+// A settings file too large for memory is read no further than its first
+// lines, and every file that does not fit in memory says so in French.
+TEST_F(CliFixture, AHugeSettingsFileIsReadOnlyAtItsStart)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    WriteFile(root() / "kivlogs.conf", "logs=logs\n");
+    std::filesystem::resize_file(root() / "kivlogs.conf", std::uintmax_t{2} << 30); // sparse: no disk is used
+    WriteFile(root() / "mots.txt", "");
+    std::filesystem::resize_file(root() / "mots.txt", std::uintmax_t{2} << 30);
+    const std::string limit = "ulimit -v 1000000; ";
+    const CliRun run = RunCli({"search", "--date", "2006-02-05", "--word", "maths"}, root(), limit);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "POSTE13:eleve08: le 05/02/06: \xC3\xA0 14 h 33 min :cours de maths\n");
+    const CliRun words = RunCli({"search", "--date", "2006-02-05", "--words", "mots.txt"}, root(), limit);
+    EXPECT_EQ(words.status, 1);
+    EXPECT_EQ(words.err, "M\xC3\xA9moire insuffisante.\n");
+}
+
 struct UsageCase {
     const char* name;
     std::vector<std::string> args;
@@ -484,6 +578,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"words_and_word", {"search", "--words", "f", "--word", "x"}},
                       UsageCase{"search_config_missing", {"search", "--config", "nulle_part"}},
                       UsageCase{"occupation_config_missing", {"occupation", "--config=nulle_part"}},
+                      UsageCase{"config_and_user_config", {"search", "--config", ".", "--user-config"}},
+                      // an unset variable of a script: never the current folder, nor no word
+                      UsageCase{"empty_log_folder", {"search", "--logs", ""}},
+                      UsageCase{"empty_word", {"search", "--word="}},
+                      UsageCase{"empty_output", {"occupation", "--output="}},
+                      UsageCase{"version_with_an_argument", {"--version", "extra"}},
                       UsageCase{"watch_interval_zero", {"watch", "--interval", "0"}},
                       UsageCase{"watch_interval_not_a_number", {"watch", "--interval=1s"}},
                       UsageCase{"scope_is_for_search_not_watch", {"watch", "--scope", "Jour"}},

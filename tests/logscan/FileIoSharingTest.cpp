@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include <windows.h>
@@ -31,6 +32,12 @@ struct HeldCase {
     bool logReadable;
     bool listReadable;
 };
+
+// ctest and the test log name a case by its name rather than by its bytes.
+void PrintTo(const HeldCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class HeldOpen : public ::testing::TestWithParam<HeldCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace kiv {
@@ -15,6 +16,12 @@ struct NameCase {
     std::string name;  // UTF-8, as the school's Linux systems name files
     std::string shown; // Windows-1252
 };
+
+// ctest and the test log name a case by its name rather than by its bytes.
+void PrintTo(const NameCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
 
 class ShownName : public testing::TestWithParam<NameCase> {};
 
