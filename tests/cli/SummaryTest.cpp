@@ -152,6 +152,31 @@ TEST(CliSummary, AnEmptyPeriodHasOnlyItsHeaderAndTotalAndOutputIsTheSameBytes)
     EXPECT_EQ(ReadFile(root.path() / "s.csv"), RunCli(toFile, root.path()).out);
 }
 
+// A period of one day (--from and --to the same date) is that day's table.
+TEST(CliSummary, AOneDayPeriodIsThatDaysTable)
+{
+    TempFolder root("kiv_cli_summary_one_day");
+    const std::vector<std::string> common{"occupation", "--logs", (kExamples / "logs").string(), "--config",
+                                          kExamples.string()};
+    std::vector<std::string> args = common;
+    args.insert(args.end(), {"--format", "summary", "--from", "2026-12-02", "--to", "2026-12-02"});
+    const CliRun run = RunCli(args, root.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    args = common;
+    args.insert(args.end(), {"--format", "cells", "--date", "2026-12-02"});
+    const DayCells day = ParseCells(RunCli(args, root.path()).out);
+    std::vector<std::string> expected;
+    int total = 0;
+    for (int entries : day.entries) {
+        expected.push_back(std::to_string(entries));
+        total += entries;
+    }
+    expected.push_back(std::to_string(total));
+    ASSERT_GT(total, 0);
+    EXPECT_EQ(Rows(run.out).at("Toutes"), expected);
+}
+
 TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
 {
     TempFolder root("kiv_cli_summary_usage");
