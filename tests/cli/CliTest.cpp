@@ -1,5 +1,6 @@
 #include "tests/cli/CliRun.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -545,6 +546,20 @@ TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)
     const CliRun version = RunCli({"--version"}, cwd.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);
+}
+
+// A run that hangs fails its test and lets the others run: the helper kills
+// what the shell started (here a sleep before the program) at the deadline.
+TEST(CliRunHelper, ARunPastItsDeadlineIsKilledAndFailsTheTest)
+{
+    TempFolder cwd("kiv_cli_deadline");
+    const auto start = std::chrono::steady_clock::now();
+    CliRun run;
+    EXPECT_NONFATAL_FAILURE(run = RunCli({"--version"}, cwd.path(), "sleep 30; ", std::chrono::milliseconds(200)),
+                            "did not end within 200 ms");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.status, -1);
+    EXPECT_EQ(run.out, "");
 }
 
 // "--option=value" means what "--option value" means; only the first "="
