@@ -6,6 +6,8 @@
 # engine's own tests with the plain loops in place of the SSE2 ones; then
 # cross-builds the engine and kivlogs-cli for Windows and runs them under Wine.
 # Each build is a preset of CMakePresets.json, in build/<preset>.
+# Every test has a deadline, and a run whose tests changed the repository's
+# files (tracked or new, build folders aside) counts one more failed test.
 # Every step runs even when an earlier one failed; the last line counts the
 # tests of the whole run, "N passed, M failed", and the exit status is not 0
 # when M is not 0.
@@ -19,6 +21,31 @@ werror=OFF
 
 passed=0
 failed=0
+
+# A test that hangs must not hold the whole run: ctest gives each test the
+# presets' timeout (300 s, ample under the sanitizers on a loaded two-core
+# machine), and a test program run here outside ctest is killed after
+# program_deadline seconds, which counts as a failed test.
+program_deadline=900
+deadline() {
+  timeout --kill-after=30 "$program_deadline" "$@"
+}
+
+# What git sees of the tree: each changed or new file (ignored build folders
+# left out) with a hash of its bytes, so that a file edited before the run and
+# written again by a test shows too. Empty outside a git checkout.
+tree_state() {
+  local entry
+  git status --porcelain=v1 -z --untracked-files=all 2>/dev/null |
+    while IFS= read -r -d '' entry; do
+      case $entry in R* | C*) IFS= read -r -d '' _ ;; esac # a rename's old name follows
+      printf '%s %s\n' "$(git hash-object -- "${entry:3}" 2>/dev/null || echo -)" "$entry"
+    done
+}
+in_git=
+git rev-parse --is-inside-work-tree >/dev/null 2>&1 && in_git=yes
+tree_before=$(tree_state)
+
 # step KIND COMMAND...: runs a step, shows its output and adds its tests to the
 # count. KIND says how its output counts tests: ctest (its summary line),
 # qttest (QtTest's "Totals:"), gtest (Google Test's PASSED and FAILED lines),
@@ -55,8 +82,8 @@ if [ -n "${built_test:-}" ]; then
   # "Imprimer" and "Imprimer tableau" once through a real print queue: a private CUPS scheduler with a
   # PDF printer, started and stopped around the test (needs root).
   if [ "$(id -u)" = 0 ]; then
-    step qttest scripts/with-cups-pdf.sh build/test/bin/ResultsPrintQueueTest
-    step qttest scripts/with-cups-pdf.sh build/test/bin/PrintTableTest
+    step qttest scripts/with-cups-pdf.sh timeout --kill-after=30 "$program_deadline" build/test/bin/ResultsPrintQueueTest
+    step qttest scripts/with-cups-pdf.sh timeout --kill-after=30 "$program_deadline" build/test/bin/PrintTableTest
   else
     echo "not root: the print queue test is skipped" >&2
   fi
@@ -77,11 +104,24 @@ scalar_tests="logscan_tests table_tests jobs_tests"
 if step build cmake --preset sanitize-scalar -DKIV_WERROR=$werror &&
    step build cmake --build --preset sanitize-scalar -j "$jobs" --target $scalar_tests; then
   for t in $scalar_tests; do
-    step gtest build/sanitize-scalar/bin/$t --gtest_brief=1
+    step gtest deadline build/sanitize-scalar/bin/$t --gtest_brief=1
   done
 fi
 
 step wine env KIV_WERROR=$werror ./scripts/windows-tests.sh
+
+# The tests work on copies in temporary folders: one that wrote into the
+# repository (over an example log, say) would spoil every later run.
+if [ -n "$in_git" ]; then
+  tree_after=$(tree_state)
+  if [ "$tree_after" != "$tree_before" ]; then
+    echo "ÉCHEC : les tests ont modifié le dépôt :" >&2
+    diff <(printf '%s\n' "$tree_before") <(printf '%s\n' "$tree_after") | sed -n 's/^[<>] [^ ]* /  /p' | sort -u >&2
+    failed=$((failed + 1))
+  fi
+else
+  echo "not a git checkout: the check that the tests leave the tree as it was is skipped" >&2
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,14 +1,64 @@
 #include "tests/cli/CliRun.h"
 
-#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <poll.h>
 #include <pty.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsLeft(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+int ExitStatus(int raw)
+{
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// The child leads a process group of its own: at the deadline the whole
+// group is killed, the shell and whatever it started, and the test fails.
+int KillOnDeadline(pid_t child, std::chrono::milliseconds deadline)
+{
+    ::kill(-child, SIGKILL);
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    ADD_FAILURE() << "kivlogs-cli did not end within " << deadline.count() << " ms: killed";
+    return -1;
+}
+
+// Waits for the child to end until the deadline; returns its exit status.
+int WaitUntil(pid_t child, Clock::time_point deadline, std::chrono::milliseconds given)
+{
+    // By system call: glibc 2.36 declares pidfd_open without C linkage.
+    const int ended = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    if (ended >= 0) {
+        pollfd ready{ended, POLLIN, 0};
+        int polled;
+        while ((polled = ::poll(&ready, 1, MillisecondsLeft(deadline))) < 0 && errno == EINTR) {
+        }
+        ::close(ended);
+        if (polled == 0)
+            return KillOnDeadline(child, given);
+    }
+    // Ended, or a kernel that cannot tell (before Linux 5.3): ctest's own
+    // timeout is then the only deadline.
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    return ExitStatus(raw);
+}
 
 std::string Quote(const std::string& arg)
 {
@@ -51,7 +101,8 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(path_, ec);
 }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::string& shellPrefix)
+CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd, const std::string& shellPrefix,
+              std::chrono::milliseconds deadline)
 {
     static int counter = 0;
     const auto base = std::filesystem::temp_directory_path() / ("kiv_cli_run_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
@@ -61,13 +112,23 @@ CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path&
         command += Quote(arg);
     }
     command += " > " + Quote(base.string() + ".out") + " 2> " + Quote(base.string() + ".err");
-    const int raw = std::system(command.c_str());
+    const auto until = Clock::now() + deadline;
     CliRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return run;
+    if (child == 0) {
+        ::setpgid(0, 0);
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::setpgid(child, child); // here too, so that the group exists before any kill
+    run.status = WaitUntil(child, until, deadline);
     run.out = ReadFile(base.string() + ".out");
     run.err = ReadFile(base.string() + ".err");
-    std::filesystem::remove(base.string() + ".out");
-    std::filesystem::remove(base.string() + ".err");
+    std::error_code ec;
+    std::filesystem::remove(base.string() + ".out", ec);
+    std::filesystem::remove(base.string() + ".err", ec);
     return run;
 }
 
@@ -89,16 +150,25 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::filesys
             ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }
+    // A session leader, so its process group is its own to kill.
+    const auto until = Clock::now() + kCliDeadline;
     char buffer[4096];
     for (;;) {
+        pollfd ready{terminal, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, MillisecondsLeft(until));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled == 0) {
+            ::close(terminal);
+            KillOnDeadline(child, kCliDeadline);
+            return run;
+        }
         const ssize_t got = ::read(terminal, buffer, sizeof buffer);
         if (got <= 0) // EIO once the program has ended and closed the terminal
             break;
         run.out.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(terminal);
-    int raw = 0;
-    ::waitpid(child, &raw, 0);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.status = WaitUntil(child, until, kCliDeadline);
     return run;
 }

@@ -1,5 +1,6 @@
 #include "tests/cli/CliRun.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -437,12 +438,16 @@ TEST_F(CliFixture, OccupationTextReadsNoSlotList)
 
 TEST_F(CliFixture, OccupationCsvQuotesAsRfc4180)
 {
-    WriteFile(logs() / "connexr050206.log", "S5;1-PC\"2\":el:050206:083000:login:B:C:D:x y\r\n");
+    // The second login falls under the two-line header "10h00\nM1", whose
+    // line break is a CR: quoted, or a spreadsheet would start a new row there.
+    WriteFile(logs() / "connexr050206.log", "S5;1-PC\"2\":el:050206:083000:login:B:C:D:x y\r\n"
+                                            "S1-PC1:u2:050206:103000:login:B:C:D:z\r\n");
     const CliRun run = Occupation({"--format", "csv", "--slots", (root() / "slots.txt").string(), "--encoding", "cp1252"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "Salle;Poste;Utilisateur;Connexion;D\xE9" "connexion;Fin de ligne;Cr\xE9neaux\r\n"
-              "\"S5;1\";\"PC\"\"2\"\"\";el;08h30;;x y;08h00\r\n");
+              "\"S5;1\";\"PC\"\"2\"\"\";el;08h30;;x y;08h00\r\n"
+              "S1;PC1;u2;10h30;;z;\"10h00\rM1\"\r\n");
 }
 
 // The log folder chosen in the window is read from the --config folder's
@@ -641,6 +646,20 @@ TEST(CliInfo, HelpOfACommandIsTheSameAskedEitherWayAndVersionSucceeds)
     const CliRun version = RunCli({"--version"}, cwd.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kivlogs-cli ", 0), 0u);
+}
+
+// A run that hangs fails its test and lets the others run: the helper kills
+// what the shell started (here a sleep before the program) at the deadline.
+TEST(CliRunHelper, ARunPastItsDeadlineIsKilledAndFailsTheTest)
+{
+    TempFolder cwd("kiv_cli_deadline");
+    const auto start = std::chrono::steady_clock::now();
+    CliRun run;
+    EXPECT_NONFATAL_FAILURE(run = RunCli({"--version"}, cwd.path(), "sleep 30; ", std::chrono::milliseconds(200)),
+                            "did not end within 200 ms");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.status, -1);
+    EXPECT_EQ(run.out, "");
 }
 
 // "--option=value" means what "--option value" means; only the first "="

@@ -13,6 +13,16 @@ namespace {
 
 const std::filesystem::path kExamples = KIV_EXAMPLES_DIR;
 
+// The examples (logs and lists) copied into the test's folder: a command that
+// writes where it should not spoils that copy, never the repository's files
+// that the other tests read.
+std::filesystem::path CopyOfExamples(const TempFolder& root)
+{
+    const auto copy = root.path() / "examples";
+    std::filesystem::copy(kExamples, copy, std::filesystem::copy_options::recursive);
+    return copy;
+}
+
 std::vector<std::string> Split(const std::string& text, const std::string& separator)
 {
     std::vector<std::string> parts;
@@ -68,12 +78,12 @@ DayCells ParseCells(const std::string& cells)
 TEST(CliSummary, IsTheSumOfTheDayTablesForEveryRoomFilter)
 {
     TempFolder root("kiv_cli_summary");
-    const auto logs = root.path() / "logs";
-    std::filesystem::copy(kExamples / "logs", logs);
+    const auto examples = CopyOfExamples(root);
+    const auto logs = examples / "logs";
     std::filesystem::create_directory(logs / "badr031226.log");
     const std::vector<std::string> days{"2026-11-30", "2026-12-01", "2026-12-02", "2026-12-03",
                                         "2026-12-04", "2026-12-05", "2026-12-06"};
-    const std::string config = "--config=" + kExamples.string();
+    const std::string config = "--config=" + examples.string();
     const auto summary = [&](const std::string& room) {
         return RunCli({"occupation", "--logs", logs.string(), config, "--room", room, "--format", "summary",
                        "--from", days.front(), "--to", days.back()},
@@ -135,8 +145,9 @@ TEST(CliSummary, IsTheSumOfTheDayTablesForEveryRoomFilter)
 TEST(CliSummary, AnEmptyPeriodHasOnlyItsHeaderAndTotalAndOutputIsTheSameBytes)
 {
     TempFolder root("kiv_cli_summary_empty");
-    const std::vector<std::string> args{"occupation", "--logs", (kExamples / "logs").string(), "--config",
-                                        kExamples.string(), "--format=summary", "--from", "2027-01-01", "--to",
+    const auto examples = CopyOfExamples(root);
+    const std::vector<std::string> args{"occupation", "--logs", (examples / "logs").string(), "--config",
+                                        examples.string(), "--format=summary", "--from", "2027-01-01", "--to",
                                         "2027-01-31", "--encoding", "cp1252"};
     const CliRun run = RunCli(args, root.path());
     EXPECT_EQ(run.status, 0) << run.err;
@@ -152,9 +163,37 @@ TEST(CliSummary, AnEmptyPeriodHasOnlyItsHeaderAndTotalAndOutputIsTheSameBytes)
     EXPECT_EQ(ReadFile(root.path() / "s.csv"), RunCli(toFile, root.path()).out);
 }
 
+// A period of one day (--from and --to the same date) is that day's table.
+TEST(CliSummary, AOneDayPeriodIsThatDaysTable)
+{
+    TempFolder root("kiv_cli_summary_one_day");
+    const auto examples = CopyOfExamples(root);
+    const std::vector<std::string> common{"occupation", "--logs", (examples / "logs").string(), "--config",
+                                          examples.string()};
+    std::vector<std::string> args = common;
+    args.insert(args.end(), {"--format", "summary", "--from", "2026-12-02", "--to", "2026-12-02"});
+    const CliRun run = RunCli(args, root.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    args = common;
+    args.insert(args.end(), {"--format", "cells", "--date", "2026-12-02"});
+    const DayCells day = ParseCells(RunCli(args, root.path()).out);
+    std::vector<std::string> expected;
+    int total = 0;
+    for (int entries : day.entries) {
+        expected.push_back(std::to_string(entries));
+        total += entries;
+    }
+    expected.push_back(std::to_string(total));
+    ASSERT_GT(total, 0);
+    EXPECT_EQ(Rows(run.out).at("Toutes"), expected);
+}
+
 TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
 {
     TempFolder root("kiv_cli_summary_usage");
+    const auto logs = CopyOfExamples(root) / "logs";
+    const std::string before = ReadFile(logs / "connexr031226.log");
     const std::vector<std::vector<std::string>> cases{
         {"--format", "summary", "--from", "2026-12-05", "--to", "2026-12-04"},
         {"--format", "summary", "--from", "2026-12-05"},
@@ -162,16 +201,17 @@ TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
         {"--format", "csv", "--from", "2026-12-01", "--to", "2026-12-05"},
         {"--to", "2026-12-05"},
         {"--format", "summary", "--from", "2026-12-01", "--to", "2026-12-05", "--output",
-         (kExamples / "logs" / "connexr031226.log").string()},
+         (logs / "connexr031226.log").string()},
     };
     for (const auto& extra : cases) {
-        std::vector<std::string> args{"occupation", "--logs", (kExamples / "logs").string()};
+        std::vector<std::string> args{"occupation", "--logs", logs.string()};
         args.insert(args.end(), extra.begin(), extra.end());
         const CliRun run = RunCli(args, root.path());
         EXPECT_EQ(run.status, 2) << extra.back();
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("Aide : kivlogs-cli occupation --help"), std::string::npos) << run.err;
     }
+    EXPECT_EQ(ReadFile(logs / "connexr031226.log"), before) << "a refused command writes nothing";
 }
 
 } // namespace

@@ -142,6 +142,27 @@ TEST(PeriodJob, RoomsOutsideTheListFollowInByteOrderAndTheSummaryQuotesAsCsv)
                                             "Toutes;2;2;0;0;0;0;0;1;5\r\n");
 }
 
+// A line is a login when its word stands at index 15 or later: short fields
+// put it at 14 (room A), 15 (room B) and 16 (room C). The count agrees with
+// the sessions that the room tab lists.
+TEST(PeriodJob, ALoginCountsFromTheFirstIndexTheSessionListAccepts)
+{
+    test::TempTree tree;
+    tree.File("connexr011226.log", "A-:u:1:083000:login:B:C:D:E\r\n"
+                                   "B-P:u:1:083000:login:B:C:D:E\r\n"
+                                   "C-PC:u:1:083000:login:B:C:D:E\r\n");
+    const std::vector<std::string> headers = HeaderRow(InitialSlotHeaders());
+    const PeriodResult result =
+        RunPeriodJob({tree.Root(), {2026, 12, 1}, {2026, 12, 1}, "Toutes", headers, {}}, {});
+    const auto rooms = ByRoom(result.use);
+    EXPECT_EQ(rooms, SumOfDayTables(tree.Root(), {{2026, 12, 1}}, "Toutes", headers));
+    EXPECT_EQ(rooms.count("A"), 0u);
+    ASSERT_EQ(rooms.count("B"), 1u);
+    EXPECT_EQ(rooms.at("B")[0], 1u);
+    ASSERT_EQ(rooms.count("C"), 1u);
+    EXPECT_EQ(rooms.at("C")[0], 1u);
+}
+
 TEST(PeriodJob, AnEmptyPeriodOrAMissingFolderCountsNothing)
 {
     test::TempTree tree;

@@ -114,6 +114,34 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"list_behind_link_replaced", true, true, RLIM_INFINITY, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Saved results that only their owner may read stay so after a new save, and
+// a list shared with a group stays writable by it, whatever the umask: two
+// modes that no umask gives both.
+TEST(FileWrite, AReplacedFileKeepsItsAccessRights)
+{
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                     fs::perms::group_write | fs::perms::others_read}) {
+        for (const bool throughLink : {false, true}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(mode)) + (throughLink ? " through a link" : ""));
+            const fs::path folder = UniqueTempPath("kiv_file_rights");
+            fs::create_directories(folder);
+            const fs::path saved = folder / "kiv_log.txt";
+            std::ofstream(saved, std::ios::binary) << "anciens";
+            fs::permissions(saved, mode);
+            fs::path target = saved;
+            if (throughLink) {
+                target = folder / "lien.txt";
+                fs::create_symlink(saved, target);
+            }
+            ASSERT_TRUE(WriteFileBytes(target, "nouveaux"));
+            EXPECT_EQ(Slurp(saved), "nouveaux");
+            EXPECT_EQ(fs::status(saved).permissions(), mode);
+            fs::remove_all(folder);
+        }
+    }
+}
+
 // The server goes on writing a log while it is read: a block of lines is
 // appended every 200 microseconds, from a timer signal, so that the growth
 // happens in the middle of the read whatever the machine's load.

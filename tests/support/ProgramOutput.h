@@ -22,7 +22,15 @@ inline QByteArray ProgramBytes(const QString& program, const QStringList& argume
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(60000)) {
+        // A program that hangs is killed here, and named, rather than left
+        // to hold the test until ctest's own timeout.
+        process.kill();
+        process.waitForFinished();
+        qWarning("%s did not end within a minute: killed", qPrintable(program));
+        return QByteArray();
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
         return QByteArray();
     if (status == ExitStatus::MustBeZero && process.exitCode() != 0)
         return QByteArray();

@@ -190,6 +190,69 @@ INSTANTIATE_TEST_SUITE_P(Cases, PrintLayoutCases, ::testing::ValuesIn(kCases), [
     return name;
 });
 
+// What fits exactly stays where it is: each case once at the exact fit and
+// once a unit short of it.
+struct ExactFitCase {
+    const char* name;
+    std::vector<std::vector<std::string>> rows;
+    PageExtent page;
+    std::vector<std::pair<int, int>> ranges; // first and last column of each
+    int pages;
+};
+
+// Two columns of 70 + 20 fill a usable width of 182 - 2. Under the header
+// (box 47 from y = -8), a 12-line row has a box of 300 + 37 + 10 and ends at
+// -402. A 5-line header row (33 a line) alone on its pages is cut into pieces:
+// 3 lines make a box of 99 + 12 + 10 = 121, the room above the 46 kept at the
+// bottom of a page reaching to -175.
+const ExactFitCase kExactFits[] = {
+    {"columns that fill the usable width share a range",
+     {{"h", "h"}, {Lines(1, 10), Lines(1, 10)}}, {182, -2000}, {{0, 1}}, 1},
+    {"columns a unit wider than the usable width are two ranges",
+     {{"h", "h"}, {Lines(1, 10), Lines(1, 10)}}, {181, -2000}, {{0, 0}, {1, 1}}, 2},
+    {"a row that ends at the page's foot stays whole",
+     {{"h"}, {Lines(12, 4)}}, {1000, -402}, {{0, 0}}, 1},
+    {"a row that ends a unit below the page's foot goes on over the next page",
+     {{"h"}, {Lines(12, 4)}}, {1000, -401}, {{0, 0}}, 2},
+    {"a piece whose box fills the room left gets every line it holds",
+     {{Lines(5, 1)}}, {1000, -175}, {{0, 0}}, 2},
+    {"a piece a unit taller than the room left gets a line less",
+     {{Lines(5, 1)}}, {1000, -174}, {{0, 0}}, 3},
+};
+
+void PrintTo(const ExactFitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PrintLayoutExactFits : public ::testing::TestWithParam<ExactFitCase> {};
+
+TEST_P(PrintLayoutExactFits, CountedAndPrintedAlike)
+{
+    const ExactFitCase& c = GetParam();
+    const FakeTable table(c.rows);
+    const GridPrintLayout layout(table);
+    FakeSurface counting;
+    const PrintPlan counted = layout.Count(counting, c.page);
+    std::vector<std::pair<int, int>> ranges;
+    for (const PrintPlan::ColumnRange& range : counted.ranges)
+        ranges.emplace_back(range.firstCol, range.lastCol);
+    EXPECT_EQ(ranges, c.ranges);
+    EXPECT_EQ(counted.pages, c.pages);
+
+    FakeSurface printing;
+    EXPECT_EQ(layout.Print(printing, c.page, counted.pages).pages, c.pages);
+    EXPECT_EQ(printing.page + 1, c.pages) << "one sheet per counted page";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PrintLayoutExactFits, ::testing::ValuesIn(kExactFits), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+});
+
 // A slot of a busy day longer than a page: every entry reaches the paper
 // once, in order, above the space kept at the bottom of its page.
 TEST(PrintLayout, ARowTallerThanThePageLosesNoLine)
