@@ -189,9 +189,10 @@ void PeriodWindow::DatesChanged()
 // of the old ones would be a wrong answer.
 void PeriodWindow::SettingsChanged()
 {
+    if (!isVisible())
+        return; // Open takes them as they are then
     OfferRooms();
-    if (isVisible())
-        Restart();
+    Restart();
 }
 
 void PeriodWindow::ShowIdle(const QString& status)

@@ -7,10 +7,13 @@ DayWatchRun::DayWatchRun(ResultsView* view, std::function<bool()> hold, QWidget*
     : QObject(window), view_(view), hold_(std::move(hold)), noticeGap_(noticeGap),
       run_(window, [this](std::deque<Item>& items) { Take(items); },
            [this](Run::Ending ending) { WatchEnded(std::move(ending)); },
-           // Called off by closing the window: nothing more starts.
+           // Called off by closing the window: nothing more starts, and the
+           // desktop hears nothing more of a window that is gone.
            [this] {
                next_.reset();
                pace_.reset();
+               noticeLater_.stop();
+               untold_ = {};
            })
 {
     noticeLater_.setSingleShot(true);
