@@ -175,8 +175,11 @@ TEST(CliSummary, AFailedWriteSaysWhatTheDaysSessionsSay)
 {
     TempFolder root("kiv_cli_summary_full");
     std::string log;
-    for (int room = 1000; room < 1400; ++room)
-        log += "S" + std::to_string(room) + "-PC03:eleve12:011226:082533:login:B:C:D:E\r\n";
+    for (int room = 1000; room < 1400; ++room) {
+        log += 'S';
+        log += std::to_string(room);
+        log += "-PC03:eleve12:011226:082533:login:B:C:D:E\r\n";
+    }
     WriteFile(root.path() / "logs" / "connexr011226.log", log);
     const std::string logs = (root.path() / "logs").string();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
