@@ -11,6 +11,7 @@
 #include "app/period/HeatMap.h"
 #include "app/period/PeriodWindow.h"
 #include "app/window/KivErrorBox.h"
+#include "app/window/WindowSettings.h"
 #include "table/OccupationTable.h"
 
 #include <QApplication>
@@ -61,7 +62,12 @@ int main(int argc, char** argv)
         cli.push_back(clock.elapsed() / 1000.0);
         cliBytes = process.readAllStandardOutput();
 
-        kiv::PeriodWindow periodWindow({std::filesystem::path(logs.toStdU16String()), nullptr, nullptr, {}}, nullptr);
+        kiv::WindowSettings settings({}, {}, std::filesystem::path(logs.toStdU16String()), {}, nullptr);
+        std::vector<std::string> headers;
+        for (std::string_view header : kiv::InitialSlotHeaders())
+            headers.emplace_back(header);
+        settings.SetSlotHeaderRow(headers);
+        kiv::PeriodWindow periodWindow({&settings, nullptr, nullptr, {}}, nullptr);
         QSignalSpy finished(&periodWindow, &kiv::PeriodWindow::Finished);
         qint64 worst = 0;
         QElapsedTimer tick;
@@ -69,13 +75,10 @@ int main(int argc, char** argv)
         meter.setTimerType(Qt::PreciseTimer);
         meter.setInterval(10);
         QObject::connect(&meter, &QTimer::timeout, [&] { worst = std::max(worst, tick.restart()); });
-        std::vector<std::string> headers;
-        for (std::string_view header : kiv::InitialSlotHeaders())
-            headers.emplace_back(header);
         clock.restart();
         tick.start();
         meter.start();
-        periodWindow.Open(to, QStringLiteral("Toutes"), {}, headers);
+        periodWindow.Open(to, QStringLiteral("Toutes"));
         periodWindow.DateFrom->setDate(from); // the month's first day is the default; this sets the bench's own
         finished.wait(600000);
         // The map is on screen once the events of the end are handled.

@@ -5,8 +5,10 @@
 // Command, a file of its own that runs it, and its case in main.cpp.
 
 #include "cli/CliOptions.h"
+#include "jobs/PeriodJob.h"
 
 #include <charconv>
+#include <cstdio>
 #include <tuple>
 
 namespace kiv::cli {
@@ -101,7 +103,10 @@ std::vector<OptionSpec> FolderAndDateOptions()
 {
     std::vector<OptionSpec> options = FolderOptions();
     options.push_back({"--date", "AAAA-MM-JJ", "jour des logs lus (par défaut aujourd'hui)",
-                       [](CliOptions& o, const std::string& v) { o.date = ParseDate(v); }});
+                       [](CliOptions& o, const std::string& v) {
+                           o.date = ParseDate(v);
+                           o.dayGiven = true; // a period's summary takes no day
+                       }});
     return options;
 }
 
@@ -195,7 +200,10 @@ std::vector<OptionSpec> OccupationOptions()
          [](CliOptions& o, const std::string& v) { o.format = ParseFormat(v); }},
         {"--from", "AAAA-MM-JJ", "premier jour de la période (--format summary seulement)",
          [](CliOptions& o, const std::string& v) { o.from = ParseDate(v); }},
-        {"--to", "AAAA-MM-JJ", "dernier jour de la période, compris (--format summary seulement)",
+        {"--to", "AAAA-MM-JJ",
+         "dernier jour de la période, compris (--format summary seulement) ;\n"
+         "moins de cent ans après --from : les noms des logs n'ont que deux\n"
+         "chiffres pour l'année",
          [](CliOptions& o, const std::string& v) { o.to = ParseDate(v); }},
         EncodingOption(),
         {"--output", "FICHIER",
@@ -221,9 +229,20 @@ void CheckPeriod(const CliOptions& options)
     }
     if (!options.from || !options.to)
         throw UsageError("--format summary demande --from et --to");
+    if (options.dayGiven)
+        throw UsageError("--date ne va pas avec --format summary : la période va de --from à --to");
     const auto day = [](const LogDate& d) { return std::tuple(d.year, d.month, d.day); };
     if (day(*options.from) > day(*options.to))
         throw UsageError("--from est après --to");
+    // The same files would be counted once per century.
+    if (!PeriodWithinLimit(*options.from, *options.to)) {
+        const LogDate last = LastDayOfPeriodFrom(*options.from);
+        char shown[16];
+        std::snprintf(shown, sizeof shown, "%04d-%02d-%02d", last.year, last.month, last.day);
+        throw UsageError(std::string("période de cent ans ou plus : les noms des logs n'ont que deux chiffres pour "
+                                     "l'année ; depuis --from, --to va au plus jusqu'au ")
+                         + shown);
+    }
 }
 
 } // namespace

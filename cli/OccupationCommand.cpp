@@ -43,6 +43,11 @@ void LoadSlotHeaders(const CliOptions& options, OccupationTable& table)
         table.ColumnHeaders().LoadFromFile(slots->path, slots->shownName, static_cast<std::size_t>(table.ColCount()));
 }
 
+std::string OutputFailedMessage(const CliOptions& options)
+{
+    return options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture");
+}
+
 namespace {
 
 // A cell's lines: its text cut at every carriage return.
@@ -139,7 +144,7 @@ int RunOccupation(const CliOptions& options)
         }
     }
     if (!out->Finish()) {
-        ReportError(options.output ? StreamWriteMessage() : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(OutputFailedMessage(options), encoding);
         return 1;
     }
     return outcome.allRead ? 0 : 1;

@@ -25,6 +25,10 @@ std::optional<SlotsFile> ChosenSlotsFile(const CliOptions& options);
 // over the eight initial headers. Throws KivError when the list cannot be read.
 void LoadSlotHeaders(const CliOptions& options, OccupationTable& table);
 
+// What a failed write of the output says, as search says it: the day's
+// sessions and the period's summary fail alike.
+std::string OutputFailedMessage(const CliOptions& options);
+
 // Returns the exit status: 0 every found file read, 1 otherwise.
 int RunOccupation(const CliOptions& options);
 

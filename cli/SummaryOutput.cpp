@@ -70,7 +70,7 @@ int RunOccupationSummary(const CliOptions& options)
     const PeriodResult result = RunPeriodJob(request, events);
     out->WriteEncoded(PeriodSummaryCsv(result.use), encoding);
     if (!out->Finish()) {
-        ReportError(options.output ? CannotCreateMessage(PathForMessage(PathFromBytes(*options.output))) : std::string("Erreur d'\xE9" "criture"), encoding);
+        ReportError(OutputFailedMessage(options), encoding);
         return 1;
     }
     return result.outcome.allRead ? 0 : 1;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <numeric>
@@ -27,6 +28,22 @@ LogDate FromDays(std::chrono::sys_days days)
     const std::chrono::year_month_day date{days};
     return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
             static_cast<int>(static_cast<unsigned>(date.day()))};
+}
+
+// The date a hundred years before or after; a 29 February that the other
+// year lacks becomes the 1st of March.
+std::chrono::sys_days HundredYearsFrom(LogDate date, int sign)
+{
+    using namespace std::chrono;
+    return sys_days{year{date.year + sign * 100} / month{static_cast<unsigned>(date.month)}
+                    / day{static_cast<unsigned>(date.day)}};
+}
+
+std::string ShownDate(LogDate date)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+    return text;
 }
 
 // The slot rule under the request's headers, asked once for each login time
@@ -175,10 +192,36 @@ std::uint64_t PeriodUse::Total() const noexcept
     return std::accumulate(totals.begin(), totals.end(), std::uint64_t{0});
 }
 
+LogDate LastDayOfPeriodFrom(LogDate first)
+{
+    return FromDays(HundredYearsFrom(first, +1) - std::chrono::days{1});
+}
+
+LogDate FirstDayOfPeriodTo(LogDate last)
+{
+    const std::chrono::sys_days first = HundredYearsFrom(FromDays(ToDays(last) + std::chrono::days{1}), -1);
+    // A 29 February a hundred years before a year that has none may begin
+    // the period too.
+    const LogDate dayBefore = FromDays(first - std::chrono::days{1});
+    return PeriodWithinLimit(dayBefore, last) ? dayBefore : FromDays(first);
+}
+
+bool PeriodWithinLimit(LogDate first, LogDate last)
+{
+    return ToDays(last) <= ToDays(LastDayOfPeriodFrom(first));
+}
+
+std::string PeriodTooLongMessage(LogDate first)
+{
+    return "Une p\xE9riode ne peut pas d\xE9passer cent ans moins un jour : du " + ShownDate(first)
+           + ", au plus jusqu'au " + ShownDate(LastDayOfPeriodFrom(first));
+}
+
 std::vector<LogDate> PeriodDays(LogDate first, LogDate last)
 {
     std::vector<LogDate> days;
-    for (std::chrono::sys_days day = ToDays(first); day <= ToDays(last); day += std::chrono::days{1})
+    const std::chrono::sys_days end = std::min(ToDays(last), ToDays(LastDayOfPeriodFrom(first)));
+    for (std::chrono::sys_days day = ToDays(first); day <= end; day += std::chrono::days{1})
         days.push_back(FromDays(day));
     return days;
 }
@@ -200,6 +243,11 @@ PeriodResult RunPeriodJob(const PeriodRequest& request, const PeriodEvents& even
     result.use.headers.resize(kSlotColumnCount);
     ScanReport report(result.outcome, events.onError, {}, cancel);
     try {
+        if (!PeriodWithinLimit(request.first, request.last)) {
+            report.Error(PeriodTooLongMessage(request.first));
+            report.Finish(false);
+            return result;
+        }
         const std::vector<LogDate> dates = PeriodDays(request.first, request.last);
         const std::size_t dayCount = dates.size();
         if (dayCount == 0) {

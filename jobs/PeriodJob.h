@@ -69,14 +69,30 @@ struct PeriodResult {
     ScanOutcome outcome;
 };
 
-// The days from first to last, both included; none when last is before first.
+// A log's name holds the year in two digits: the logs of two days a hundred
+// years apart are the same files. A period therefore ends at the latest on
+// the day before its first day's date a hundred years on (from 1926-12-01 to
+// 2026-11-30; from a 29 February to the 28th a hundred years on), and begins
+// at the earliest on the day after its last day's date a hundred years back.
+LogDate LastDayOfPeriodFrom(LogDate first);
+LogDate FirstDayOfPeriodTo(LogDate last);
+// Whether no log of the period would be counted twice.
+bool PeriodWithinLimit(LogDate first, LogDate last);
+// "Une période ne peut pas dépasser cent ans moins un jour : du 01/12/1926,
+// au plus jusqu'au 30/11/2026" (Windows-1252).
+std::string PeriodTooLongMessage(LogDate first);
+
+// The days from first to last, both included; none when last is before
+// first. Never beyond LastDayOfPeriodFrom(first).
 std::vector<LogDate> PeriodDays(LogDate first, LogDate last);
 
 // Every log the period reads (full paths, day after day), for a caller that
 // must not write over one of them.
 std::vector<std::string> PeriodFiles(const PeriodRequest& request);
 
-// Scans the days side by side on the machine's cores. The events are called
+// Scans the days side by side on the machine's cores. A period beyond the
+// limit above is refused: PeriodTooLongMessage is its one error, and nothing
+// is counted. The events are called
 // one at a time, from the job's threads (the calling one among them). A log
 // folder that cannot be listed is reported once and nothing is counted. Once
 // cancel is set nothing more is reported and the job returns soon after, its

@@ -1,8 +1,10 @@
 #include "app/period/PeriodWindow.h"
 
 #include "app/period/HeatMap.h"
+#include "app/results/SaveTarget.h"
 #include "app/runs/PrintJobRun.h"
 #include "app/window/KivErrorBox.h"
+#include "app/window/WindowSettings.h"
 #include "grid/QtTablePrint.h"
 #include "jobs/PeriodSummary.h"
 #include "logscan/FileIo.h"
@@ -21,12 +23,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kiv {
 namespace {
 
 LogDate ToLogDate(QDate date)
 {
     return {date.year(), date.month(), date.day()};
+}
+
+QDate ToQDate(LogDate date)
+{
+    return QDate(date.year, date.month, date.day);
 }
 
 QDateEdit* NewDateEdit(const QString& accessibleName, QWidget* parent)
@@ -107,14 +116,17 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
     saveDialog_->setNameFilter(QStringLiteral("CSV (*.csv)"));
     saveDialog_->setDefaultSuffix(QStringLiteral("csv"));
 
-    connect(DateFrom, &QDateEdit::dateChanged, this, &PeriodWindow::Restart);
-    connect(DateTo, &QDateEdit::dateChanged, this, &PeriodWindow::Restart);
+    connect(DateFrom, &QDateEdit::dateChanged, this, &PeriodWindow::DatesChanged);
+    connect(DateTo, &QDateEdit::dateChanged, this, &PeriodWindow::DatesChanged);
     connect(Room, &QComboBox::editTextChanged, this, &PeriodWindow::Restart);
     connect(CancelButton, &QPushButton::clicked, this, &PeriodWindow::CancelCount);
     connect(PrintButton, &QPushButton::clicked, this, &PeriodWindow::Print);
     connect(SaveButton, &QPushButton::clicked, this, &PeriodWindow::Save);
     connect(CopyButton, &QPushButton::clicked, this, &PeriodWindow::Copy);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    for (auto changed : {&WindowSettings::LogFolderChanged, &WindowSettings::SlotHeadersChanged,
+                         &WindowSettings::RoomsChanged})
+        connect(shared_.settings, changed, this, &PeriodWindow::SettingsChanged);
     if (shared_.printing)
         connect(shared_.printing, &PrintJobRun::RunningChanged, this,
                 [this](bool printing) { PrintButton->setEnabled(!printing && !Running()); });
@@ -124,25 +136,62 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
 // The count's thread ends with run_, before the widgets go.
 PeriodWindow::~PeriodWindow() = default;
 
-void PeriodWindow::Open(QDate day, const QString& room, const TextList& rooms, std::vector<std::string> headerRow)
+void PeriodWindow::Open(QDate day, const QString& room)
 {
-    headerRow_ = std::move(headerRow);
-    roomOrder_ = rooms;
     {
         const QSignalBlocker quietFrom(DateFrom);
         const QSignalBlocker quietTo(DateTo);
         const QSignalBlocker quietRoom(Room);
+        // The bounds of an earlier period must not cut this one.
+        DateFrom->clearMinimumDate();
+        DateTo->clearMaximumDate();
         DateFrom->setDate(QDate(day.year(), day.month(), 1));
         DateTo->setDate(day);
-        Room->clear();
-        for (std::string_view item : rooms)
-            Room->addItem(FromCp1252(item));
-        Room->addItem(FromCp1252(kAllRooms));
+        OfferRooms();
         Room->setEditText(room);
     }
+    BoundDates();
     show();
     raise();
     activateWindow();
+    Restart();
+}
+
+void PeriodWindow::OfferRooms()
+{
+    const QSignalBlocker quiet(Room);
+    const QString text = Room->currentText();
+    Room->clear();
+    for (std::string_view item : shared_.settings->Rooms())
+        Room->addItem(FromCp1252(item));
+    Room->addItem(FromCp1252(kAllRooms));
+    Room->setEditText(text);
+}
+
+void PeriodWindow::BoundDates()
+{
+    const QSignalBlocker quietFrom(DateFrom);
+    const QSignalBlocker quietTo(DateTo);
+    // Within the dates a date box can show at all.
+    const QDate earliest = std::max(ToQDate(FirstDayOfPeriodTo(ToLogDate(DateTo->date()))), QDate(1752, 9, 14));
+    const QDate latest = std::min(ToQDate(LastDayOfPeriodFrom(ToLogDate(DateFrom->date()))), QDate(9999, 12, 31));
+    DateFrom->setMinimumDate(earliest);
+    DateTo->setMaximumDate(latest);
+}
+
+void PeriodWindow::DatesChanged()
+{
+    BoundDates();
+    Restart();
+}
+
+// The staff chose another log folder, or edited the slots or rooms: the map
+// of the old ones would be a wrong answer.
+void PeriodWindow::SettingsChanged()
+{
+    if (!isVisible())
+        return; // Open takes them as they are then
+    OfferRooms();
     Restart();
 }
 
@@ -168,12 +217,12 @@ void PeriodWindow::Restart()
         return;
     }
     PeriodRequest request;
-    request.logFolder = shared_.logFolder;
+    request.logFolder = shared_.settings->LogFolder();
     request.first = ToLogDate(DateFrom->date());
     request.last = ToLogDate(DateTo->date());
     request.room = ToCp1252(Room->currentText());
-    request.headerRow = headerRow_;
-    request.roomOrder = roomOrder_;
+    request.headerRow = shared_.settings->SlotHeaderRow();
+    request.roomOrder = shared_.settings->Rooms();
     run_.Restart([request = std::move(request)](Run::Outbox& out) {
         PeriodEvents events;
         events.onProgress = [&out](std::size_t done, std::size_t count) { out.Post({done, count}); };
@@ -225,6 +274,7 @@ QString PeriodWindow::Title() const
 
 void PeriodWindow::SaveTo(const std::filesystem::path& path) const
 {
+    RefuseSavingOverProgramFile(path, shared_.settings->ReadFiles());
     std::error_code error;
     if (std::filesystem::is_directory(path, error) || !WriteFileBytes(path, PeriodSummaryCsv(Map->Model().Use())))
         throw KivError(CannotCreateMessage(PathForMessage(path)));

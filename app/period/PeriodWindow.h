@@ -27,17 +27,19 @@ class QPushButton;
 namespace kiv {
 
 class HeatMap;
+class WindowSettings;
 class PrintJobRun;
 
 class PeriodWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // What the window shares with the main window: the log folder, the one
+    // What the window shares with the main window: its settings (the log
+    // folder, slot headers and rooms, followed as they change), the one
     // printer and its printout run, and the modal dialogs' runner (which
     // tests replace).
     struct Shared {
-        std::filesystem::path logFolder;
+        WindowSettings* settings = nullptr;
         QPrinter* printer = nullptr;
         PrintJobRun* printing = nullptr;
         std::function<int(QDialog&)> runModal;
@@ -47,13 +49,14 @@ public:
     ~PeriodWindow() override;
 
     // Shows the window for the room tab as it stands: the period from the
-    // first of the day's month to the day, the tab's room text and rooms
-    // (their order is the order of the map's rows), its slot headers. Counts
-    // at once.
-    void Open(QDate day, const QString& room, const TextList& rooms, std::vector<std::string> headerRow);
+    // first of the day's month to the day, the tab's room text, and the
+    // settings' rooms (their order is the order of the map's rows) and slot
+    // headers. Counts at once, and again whenever the settings change.
+    void Open(QDate day, const QString& room);
 
     // Writes the map as kivlogs-cli's summary writes it (Windows-1252).
-    // Throws KivError when the file cannot be written.
+    // Throws KivError when the file cannot be written, or is one the program
+    // reads (a log or a list file).
     void SaveTo(const std::filesystem::path& path) const;
     // The map as tab-separated lines, as "Copier" puts it on the clipboard.
     QString TabSeparated() const;
@@ -98,10 +101,15 @@ private:
 
     void Ended(Run::Ending ending);
     void ShowIdle(const QString& status);
+    // The room box offers the settings' rooms; its text stays.
+    void OfferRooms();
+    // Neither date lets the period reach a hundred years: the logs' names
+    // would repeat.
+    void BoundDates();
+    void DatesChanged();
+    void SettingsChanged();
 
     Shared shared_;
-    std::vector<std::string> headerRow_;
-    TextList roomOrder_;
     QFileDialog* saveDialog_ = nullptr;
     // A change of date or room restarts the count on the same thread without
     // waiting for the one called off.

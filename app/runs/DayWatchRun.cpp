@@ -2,36 +2,56 @@
 
 namespace kiv {
 
-DayWatchRun::DayWatchRun(ResultsView* view, std::function<bool()> hold, QWidget* window)
-    : QObject(window), view_(view), hold_(std::move(hold)),
+DayWatchRun::DayWatchRun(ResultsView* view, std::function<bool()> hold, QWidget* window,
+                         std::chrono::milliseconds noticeGap)
+    : QObject(window), view_(view), hold_(std::move(hold)), noticeGap_(noticeGap),
       run_(window, [this](std::deque<Item>& items) { Take(items); },
-           [this](Run::Ending ending) {
-               if (!ending.failure.empty()) {
-                   errors_.push_back(std::move(ending.failure));
-                   emit Failed();
-               }
+           [this](Run::Ending ending) { WatchEnded(std::move(ending)); },
+           // Called off by closing the window: nothing more starts, and the
+           // desktop hears nothing more of a window that is gone.
+           [this] {
+               next_.reset();
+               pace_.reset();
+               noticeLater_.stop();
+               untold_ = {};
            })
 {
+    noticeLater_.setSingleShot(true);
+    connect(&noticeLater_, &QTimer::timeout, this, &DayWatchRun::TellNotice);
     connect(this, &DayWatchRun::Notice, this,
             [window](const QString& summary, const QString& body) { ShowWatchNotice({summary, body}, window); });
 }
 
 void DayWatchRun::Start(DayWatchRequest request, std::chrono::milliseconds interval, DayWatch::Today today)
 {
-    StopAndWait();
+    next_ = Next{std::move(request), interval, std::move(today)};
+    if (run_.Running()) {
+        if (pace_)
+            pace_->Stop();
+        return;
+    }
+    StartNext();
+}
+
+void DayWatchRun::StartNext()
+{
+    Next next = std::move(*next_);
+    next_.reset();
     auto pace = std::make_shared<WatchPace>();
     pace_ = pace;
-    run_.Start([pace, request = std::move(request), interval, today = std::move(today)](Run::Outbox& out) mutable {
+    run_.Start([pace, request = std::move(next.request), interval = next.interval,
+                today = std::move(next.today)](Run::Outbox& out) mutable {
         out.OnStop([pace] { pace->Stop(); });
         request.cancel = pace->StopFlag();
         const TextList words = request.words;
         DayWatchEvents events;
-        // The batch's lines and notice are made ready here, off the window's thread.
+        // The batch's lines and what a notice says of it are made ready here,
+        // off the window's thread.
         events.onResults = [&out, &words](std::vector<KeywordSearchResult>&& results) {
-            out.Post(Found{ResultsView::Lines(results), static_cast<int>(results.size()),
-                           MakeWatchNotice(results, words)});
+            out.Post(Found{ResultsView::Lines(results), static_cast<int>(results.size()), FindsOf(results, words)});
         };
         events.onError = [&out](const std::string& message) { out.Post(Failure{message}); };
+        events.onLookDone = [&out] { out.Post(LookDone{}); };
         try {
             DayWatch watch(std::move(request), events, std::move(today));
             RunDayWatch(watch, *pace, interval, [&out] { out.Post(Begun{}); });
@@ -41,10 +61,11 @@ void DayWatchRun::Start(DayWatchRequest request, std::chrono::milliseconds inter
     });
 }
 
-void DayWatchRun::StopAndWait()
+void DayWatchRun::Stop()
 {
-    run_.FinishAndWait();
-    pace_.reset();
+    next_.reset();
+    if (pace_)
+        pace_->Stop();
 }
 
 void DayWatchRun::LookNow()
@@ -53,20 +74,35 @@ void DayWatchRun::LookNow()
         pace_->Nudge();
 }
 
+// Window thread: everything the watch posted has been taken.
+void DayWatchRun::WatchEnded(Run::Ending ending)
+{
+    pace_.reset();
+    if (!ending.failure.empty()) {
+        errors_.push_back(std::move(ending.failure));
+        emit Failed();
+    }
+    if (next_)
+        StartNext();
+    emit Ended();
+}
+
 // Window thread. The signals go last: a slot may open a message box, whose
 // own event loop hands over the next items.
 void DayWatchRun::Take(std::deque<Item>& items)
 {
-    std::vector<WatchNotice> notices;
     bool begun = false;
     bool failed = false;
+    bool looked = false;
     for (Item& item : items) {
         if (auto* found = std::get_if<Found>(&item)) {
-            notices.push_back(found->notice);
+            untold_.Add(found->finds);
             held_.push_back(std::move(*found));
         } else if (auto* failure = std::get_if<Failure>(&item)) {
             errors_.push_back(std::move(failure->message));
             failed = true;
+        } else if (std::holds_alternative<LookDone>(item)) {
+            looked = true;
         } else {
             begun = true;
         }
@@ -75,11 +111,33 @@ void DayWatchRun::Take(std::deque<Item>& items)
     AppendHeld();
     if (begun)
         emit Watching();
-    // Each batch is in the view (or held) by the time its notice is raised.
-    for (const WatchNotice& notice : notices)
-        emit Notice(notice.summary, notice.body);
+    // What was found is in the view (or held) by the time it is told.
+    if (looked) {
+        NoticeDue();
+        emit Looked();
+    }
     if (failed)
         emit Failed();
+}
+
+void DayWatchRun::NoticeDue()
+{
+    if (untold_.count == 0 || noticeLater_.isActive())
+        return; // nothing to tell, or told with the notice that waits
+    const auto since = std::chrono::milliseconds(sinceNotice_.isValid() ? sinceNotice_.elapsed() : noticeGap_.count());
+    if (since < noticeGap_)
+        noticeLater_.start(noticeGap_ - since);
+    else
+        TellNotice();
+}
+
+void DayWatchRun::TellNotice()
+{
+    if (untold_.count == 0)
+        return;
+    const WatchNotice notice = NoticeOf(std::exchange(untold_, {}), countOnly_);
+    sinceNotice_.start();
+    emit Notice(notice.summary, notice.body);
 }
 
 void DayWatchRun::AppendHeld()

@@ -50,10 +50,13 @@
 //   called off (a day's log as it grows) loops until Cancelled(); one that
 //   sleeps on a wait of its own between looks gives OnStop the way to wake it.
 // - FinishAndWait waits for the job to return without calling it off and
-//   then hands out at once all it posted and its end: what a watch found
-//   before the staff unticked it is still shown. A job that set OnStop is
+//   then hands out at once all it posted and its end: a list that the staff
+//   saved is written whole before its dialog goes. A job that set OnStop is
 //   woken through it first; one that did not (a list file being written)
 //   runs to its own end. A post waiting for room meanwhile goes through.
+//   The window waits meanwhile: a job that may take long (the watch's look
+//   on a hung share) is rather woken through its own stop and left to end,
+//   what it posts still taken turn by turn.
 // - Every way of stopping (CancelAndWait, Restart, FinishAndWait, the run
 //   destroyed) also frees a post waiting for room: none of them can hang on
 //   a full mailbox.

@@ -16,10 +16,12 @@
 #include "app/window/BoldLabel.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/LogFolderChoice.h"
+#include "app/window/NoticeSetting.h"
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
 #include "app/window/UserConfigFolder.h"
+#include "app/window/WindowSettings.h"
 #include "grid/QtTablePrint.h"
 #include "grid/RoomTableLook.h"
 #include "grid/TSlotGrid.h"
@@ -104,8 +106,9 @@ private:
 TForm1::TForm1(StartupPaths paths, QWidget* parent)
     : QWidget(parent)
     , paths_(std::move(paths))
-    , defaultWords_(BuiltInWatchedWords())
 {
+    settings_ = new WindowSettings(paths_.configFolder, StartupWordFile(paths_), paths_.logFolder,
+                                   BuiltInWatchedWords(), this);
     RunModal = [](QDialog& dialog) { return dialog.exec(); };
     HasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
 
@@ -145,6 +148,9 @@ void TForm1::Wire()
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(CheckBoxWatch, &QCheckBox::toggled, this, &TForm1::CheckBoxWatchClick);
+    connect(CountOnlyNotices, &QAction::toggled, this, &TForm1::CountOnlyNoticesClick);
+    connect(settings_, &WindowSettings::LogFolderChanged, this, &TForm1::RestartWatch);
+    connect(settings_, &WindowSettings::DefaultWordsChanged, this, &TForm1::RestartWatch);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
@@ -181,13 +187,17 @@ void TForm1::Wire()
 
 void TForm1::FormCreate()
 {
-    wordFilePath_ = StartupWordFile(paths_);
     // Each list is loaded on its own: one that fails is reported and keeps
     // its built-in content, and start-up goes on with the others.
     ReportErrors(this, [this] {
-        if (PathExists(wordFilePath_))
-            defaultWords_ = LoadTextListFile(wordFilePath_, PathForMessage(wordFilePath_));
+        if (PathExists(WordFilePath()))
+            settings_->SetDefaultWords(LoadTextListFile(WordFilePath(), PathForMessage(WordFilePath())));
     });
+    {
+        const QSignalBlocker quiet(CountOnlyNotices);
+        CountOnlyNotices->setChecked(ReadCountOnlyNotices(paths_.configFolder));
+        watchRun_->SetCountOnly(CountOnlyNotices->isChecked());
+    }
     MonthCalendar1->setSelectedDate(QDate::currentDate());
     keywordScanBusy_ = false;
     roomScanBusy_ = false;
@@ -197,12 +207,28 @@ void TForm1::FormCreate()
         const QSignalBlocker quiet(DateTimePicker1);
         DateTimePicker1->setDate(QDate::currentDate());
     }
-    LogFolderButton->setToolTip(QString::fromStdU16String(paths_.logFolder.u16string()));
+    LogFolderButton->setToolTip(QString::fromStdU16String(settings_->LogFolder().u16string()));
     ReportErrors(this, [this] {
         if (auto rooms = roomList_->ReadFile(ListFilePath(kRoomFile), kRoomFile))
             SetRoomItems(std::move(*rooms));
     });
     ReportErrors(this, [this] { SlotGrid1->ColumnHeaders().LoadFromFile(ListFilePath(kHourFile), kHourFile); });
+    ShareSlotHeaders();
+}
+
+StartupPaths TForm1::Paths() const
+{
+    return {paths_.exeFolder, paths_.configFolder, settings_->LogFolder()};
+}
+
+const std::filesystem::path& TForm1::WordFilePath() const noexcept
+{
+    return settings_->WordFile();
+}
+
+const TextList& TForm1::DefaultWords() const noexcept
+{
+    return settings_->DefaultWords();
 }
 
 void TForm1::CreateListDialogs()
@@ -240,8 +266,19 @@ void TForm1::SetRoomItems(TextList rooms)
 {
     const QSignalBlocker quiet(ComboBox1);
     const QString editText = ComboBox1->currentText();
-    roomList_->SetRooms(std::move(rooms));
+    roomList_->SetRooms(rooms);
     ComboBox1->setEditText(editText);
+    if (!rooms.empty() && rooms.back() == kAllRooms)
+        rooms.pop_back();
+    settings_->SetRooms(std::move(rooms));
+}
+
+void TForm1::ShareSlotHeaders()
+{
+    std::vector<std::string> row;
+    for (int column = 0; column < kSlotColumnCount; ++column)
+        row.push_back(SlotGrid1->CellText(column, 0));
+    settings_->SetSlotHeaderRow(std::move(row));
 }
 
 void TForm1::SpeedButton6Click()
@@ -250,16 +287,16 @@ void TForm1::SpeedButton6Click()
         return;
     ReportErrors(this, [this] {
         const std::filesystem::path path = ListFilePath(kWordFile);
-        LoadDialogList(*OKmotDlg1, [this] { return defaultWords_; });
+        LoadDialogList(*OKmotDlg1, [this] { return settings_->DefaultWords(); });
         const ReleaseWhenDone release(*OKmotDlg1);
         if (RunModal(*OKmotDlg1) != QDialog::Accepted)
             return;
         // The list is what the file holds; when the file could not be
         // created, the list in use stays.
         if (auto written = OKmotDlg1->TakeWritten(); written && written->saved)
-            defaultWords_ = std::move(written->lines);
+            settings_->SetDefaultWords(std::move(written->lines));
         else if (PathExists(path))
-            defaultWords_ = LoadTextListFile(path, kWordFile);
+            settings_->SetDefaultWords(LoadTextListFile(path, kWordFile));
     });
 }
 
@@ -299,6 +336,7 @@ void TForm1::SpeedButtonheuresClick()
         else if (PathExists(path))
             SlotGrid1->ColumnHeaders().LoadFromFile(path, kHourFile);
     });
+    ShareSlotHeaders();
 }
 
 void TForm1::Memo3Change()
@@ -311,24 +349,24 @@ void TForm1::Memo3Change()
 void TForm1::OfferLogFolderChoice()
 {
     std::error_code ec;
-    if (std::filesystem::is_directory(paths_.logFolder, ec))
+    if (std::filesystem::is_directory(settings_->LogFolder(), ec))
         return;
-    if (const auto chosen = kiv::OfferLogFolderChoice(this, paths_.logFolder, RunModal))
+    if (const auto chosen = kiv::OfferLogFolderChoice(this, settings_->LogFolder(), RunModal))
         SetLogFolder(*chosen);
 }
 
 void TForm1::LogFolderButtonClick()
 {
-    if (const auto chosen = ChooseLogFolder(this, paths_.logFolder, RunModal))
+    if (const auto chosen = ChooseLogFolder(this, settings_->LogFolder(), RunModal))
         SetLogFolder(*chosen);
 }
 
 // The next scans read the chosen folder, and so do the next starts.
 void TForm1::SetLogFolder(const std::filesystem::path& folder)
 {
-    paths_.logFolder = folder;
     LogFolderButton->setToolTip(QString::fromStdU16String(folder.u16string()));
     ReportErrors(this, [&] { WriteLogFolderSetting(paths_.configFolder, folder); });
+    settings_->SetLogFolder(folder);
 }
 
 void TForm1::Button2Click()
@@ -339,7 +377,7 @@ void TForm1::Button2Click()
 
 void TForm1::SpeedButton1Click()
 {
-    StartKeywordSearch(defaultWords_);
+    StartKeywordSearch(settings_->DefaultWords());
 }
 
 void TForm1::SpeedButton3Click()
@@ -354,9 +392,22 @@ void TForm1::SpeedButton3Click()
 void TForm1::CheckBoxWatchClick(bool ticked)
 {
     if (ticked)
-        watchRun_->Start({paths_.logFolder, defaultWords_, std::nullopt, false});
+        RestartWatch();
     else
-        watchRun_->StopAndWait();
+        watchRun_->Stop();
+}
+
+// Remembered with the log folder: the screen stays where it is.
+void TForm1::CountOnlyNoticesClick(bool countOnly)
+{
+    watchRun_->SetCountOnly(countOnly);
+    ReportErrors(this, [&] { WriteCountOnlyNotices(paths_.configFolder, countOnly); });
+}
+
+void TForm1::RestartWatch()
+{
+    if (CheckBoxWatch->isChecked())
+        watchRun_->Start({settings_->LogFolder(), settings_->DefaultWords(), std::nullopt, false});
 }
 
 void TForm1::SpeedButton2Click()
@@ -416,7 +467,7 @@ void TForm1::StartKeywordSearch(TextList words)
     searchWords_ = std::move(words);
     const QDate date = MonthCalendar1->selectedDate();
     KeywordSearchRequest request;
-    request.logFolder = paths_.logFolder;
+    request.logFolder = settings_->LogFolder();
     request.date = LogDate{date.year(), date.month(), date.day()};
     const int scope = RadioGroup1ItemIndex();
     request.scope = scope == 0 ? SearchScope::Mois : scope == 1 ? SearchScope::Jour : SearchScope::Tout;
@@ -449,7 +500,7 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 void TForm1::Button1Click()
 {
     const QDate day = DateTimePicker1->date();
-    OccupationRequest request{paths_.logFolder, LogDate{day.year(), day.month(), day.day()},
+    OccupationRequest request{settings_->LogFolder(), LogDate{day.year(), day.month(), day.day()},
                               ToCp1252(ComboBox1->currentText())};
     std::vector<std::string> headers;
     for (int column = 0; column < kSlotColumnCount; ++column)
@@ -474,8 +525,8 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
     ProgressBar2->setValue(0);
     ProgressBar2->hide();
     roomScanBusy_ = false;
-    RoomErrors->Report(PathBytes(paths_.logFolder) + '\n' + DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
-                       WithLogFolderHint(outcome.errors, paths_.logFolder));
+    RoomErrors->Report(PathBytes(settings_->LogFolder()) + '\n' + DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
+                       WithLogFolderHint(outcome.errors, settings_->LogFolder()));
 }
 
 // The table prints whichever of the table and its text view is showing.
@@ -488,15 +539,9 @@ void TForm1::SpeedButtonperiodeClick()
 {
     if (!periodWindow_)
         periodWindow_ = new PeriodWindow(
-            {paths_.logFolder, &resultsOutput_->Printer(), printRun_, [this](QDialog& dialog) { return RunModal(dialog); }},
+            {settings_, &resultsOutput_->Printer(), printRun_, [this](QDialog& dialog) { return RunModal(dialog); }},
             this);
-    TextList rooms = RoomItems();
-    if (!rooms.empty() && rooms.back() == kAllRooms)
-        rooms.pop_back();
-    std::vector<std::string> headerRow;
-    for (int column = 0; column < kSlotColumnCount; ++column)
-        headerRow.push_back(SlotGrid1->CellText(column, 0));
-    periodWindow_->Open(DateTimePicker1->date(), ComboBox1->currentText(), rooms, std::move(headerRow));
+    periodWindow_->Open(DateTimePicker1->date(), ComboBox1->currentText());
 }
 
 } // namespace kiv

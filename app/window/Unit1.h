@@ -48,6 +48,7 @@ class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
 class TSlotGrid;
+class WindowSettings;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -67,12 +68,15 @@ public:
     // Whether the system has a default printer; tests stand in for one.
     std::function<bool()> HasDefaultPrinter;
 
-    const StartupPaths& Paths() const noexcept { return paths_; }
+    // The folders in use now: the log folder as last chosen.
+    StartupPaths Paths() const;
     // The start-up word file: "kiv.ini" beside the executable, or the
     // configuration folder's for the installed program (StartupWordFile).
-    const std::filesystem::path& WordFilePath() const noexcept { return wordFilePath_; }
+    const std::filesystem::path& WordFilePath() const noexcept;
     // The default word list, searched by "Rechercher".
-    const TextList& DefaultWords() const noexcept { return defaultWords_; }
+    const TextList& DefaultWords() const noexcept;
+    // The settings the window shares with the watch and "Période…".
+    WindowSettings& Settings() const noexcept { return *settings_; }
     // The words of the last keyword search: the default list or Memo3's lines.
     const TextList& SearchWords() const noexcept { return searchWords_; }
     // Set while a scan hands its results to the window.
@@ -94,6 +98,7 @@ public:
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
     QCheckBox* CheckBoxWatch = nullptr; // "Surveiller la journée"
+    QAction* CountOnlyNotices = nullptr; // in CheckBoxWatch's context menu: notices that name nobody
     QGroupBox* RadioGroup1 = nullptr;
     QRadioButton* RadioMois = nullptr;
     QRadioButton* RadioJour = nullptr;
@@ -141,6 +146,7 @@ public slots:
     void SpeedButton1Click();
     void SpeedButton3Click();
     void CheckBoxWatchClick(bool ticked);
+    void CountOnlyNoticesClick(bool countOnly);
     void SpeedButton2Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
@@ -182,11 +188,14 @@ private:
     // Replaces the rooms of ComboBox1 and appends "Toutes"; the edit text
     // stays and no search starts.
     void SetRoomItems(TextList rooms);
+    // The slot headers as the table now shows them, for whoever shares them.
+    void ShareSlotHeaders();
+    // The watch follows the log folder and the default words as they change.
+    void RestartWatch();
 
-    StartupPaths paths_;
+    StartupPaths paths_; // as given at start-up: the log folder in use is the settings'
     RoomListModel* roomList_ = nullptr; // the rooms ComboBox1 offers
-    std::filesystem::path wordFilePath_;
-    TextList defaultWords_;
+    WindowSettings* settings_ = nullptr;
     // A keyword search and a room scan can run side by side: the results
     // view stays quiet until both have ended.
     bool keywordScanBusy_ = false;

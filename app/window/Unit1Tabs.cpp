@@ -24,6 +24,8 @@
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
 #include "app/window/UserConfigFolder.h"
+#include "app/window/WatchErrorBox.h"
+#include "app/window/WindowSettings.h"
 #include "grid/QtTablePrint.h"
 #include "grid/RoomTableLook.h"
 #include "grid/TSlotGrid.h"
@@ -154,7 +156,15 @@ void TForm1::BuildSearchTab()
     CheckBoxWatch->setGeometry(96, 171, 177, 20);
     CheckBoxWatch->setAccessibleName(Utf8("Surveiller la journée"));
     CheckBoxWatch->setToolTip(Utf8("Ajoute aux résultats, dès qu'elles sont écrites, les lignes du jour qui "
-                                   "contiennent un des mots par défaut, et les signale sur le bureau"));
+                                   "contiennent un des mots par défaut, et les signale sur le bureau "
+                                   "(menu contextuel : avis sans nom d'élève)"));
+    // On a screen the class can see, a notice must name nobody: the choice
+    // sits with the box, in its context menu (Menu key or Maj+F10).
+    CountOnlyNotices = new QAction(Utf8("Avis sans nom : le nombre de lignes seulement"), CheckBoxWatch);
+    CountOnlyNotices->setObjectName(QStringLiteral("CountOnlyNotices"));
+    CountOnlyNotices->setCheckable(true);
+    CheckBoxWatch->addAction(CountOnlyNotices);
+    CheckBoxWatch->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Faire une recherche seulement sur "), Panel1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -259,13 +269,11 @@ void TForm1::BuildSearchTab()
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);
     watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
-    connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
+    auto* watchErrors = new WatchErrorBox(this);
+    connect(watchRun_, &DayWatchRun::Failed, this, [this, watchErrors] { watchErrors->Show(watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
-    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
-        return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
-                             ListFilePath("kiv_heures.txt")},
-                            paths_.logFolder};
-    });
+    resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_,
+                                       [this] { return settings_->ReadFiles(); });
 }
 
 void TForm1::BuildRoomTab()

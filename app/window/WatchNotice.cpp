@@ -42,26 +42,54 @@ bool NotifyOverDBus(const WatchNotice& notice)
 
 } // namespace
 
-WatchNotice MakeWatchNotice(std::span<const KeywordSearchResult> batch, const TextList& words)
+void WatchFinds::Add(const WatchFinds& more)
+{
+    if (count == 0)
+        first = more.first;
+    count += more.count;
+    for (const QString& line : more.lines)
+        if (lines.size() < static_cast<qsizetype>(kLinesInNotice))
+            lines << line;
+}
+
+WatchFinds FindsOf(std::span<const KeywordSearchResult> batch, const TextList& words)
+{
+    WatchFinds finds;
+    finds.count = static_cast<int>(batch.size());
+    if (batch.empty())
+        return finds;
+    const KeywordSearchResult& result = batch.front();
+    finds.first = QStringLiteral("\u00AB %1 \u00BB sur %2 (%3)")
+                      .arg(FromCp1252(words[result.wordIndex]), FromCp1252(ComputerField(result.line)),
+                           FromCp1252(PupilField(result.line)));
+    for (std::size_t i = 0; i < batch.size() && i < kLinesInNotice; ++i)
+        finds.lines << FromCp1252(batch[i].line);
+    return finds;
+}
+
+WatchNotice NoticeOf(const WatchFinds& finds, bool countOnly)
 {
     WatchNotice notice;
-    if (batch.empty())
+    if (finds.count == 0)
         return notice;
-    if (batch.size() == 1) {
-        const KeywordSearchResult& result = batch.front();
-        notice.summary = QStringLiteral("Kiv Logs : \u00AB %1 \u00BB sur %2 (%3)")
-                             .arg(FromCp1252(words[result.wordIndex]), FromCp1252(ComputerField(result.line)),
-                                  FromCp1252(PupilField(result.line)));
-    } else {
-        notice.summary = QStringLiteral("Kiv Logs : %1 lignes avec un mot surveill\u00E9").arg(batch.size());
+    if (countOnly) {
+        notice.summary = finds.count == 1 ? QStringLiteral("Kiv Logs : 1 ligne avec un mot surveill\u00E9")
+                                          : QStringLiteral("Kiv Logs : %1 lignes avec un mot surveill\u00E9").arg(finds.count);
+        notice.body = QStringLiteral("Les lignes sont dans la fen\u00EAtre de Kiv Logs.");
+        return notice;
     }
-    QStringList lines;
-    for (std::size_t i = 0; i < batch.size() && i < kLinesInNotice; ++i)
-        lines << FromCp1252(batch[i].line);
-    if (batch.size() > kLinesInNotice)
+    notice.summary = finds.count == 1 ? QStringLiteral("Kiv Logs : ") + finds.first
+                                      : QStringLiteral("Kiv Logs : %1 lignes avec un mot surveill\u00E9").arg(finds.count);
+    QStringList lines = finds.lines;
+    if (finds.count > lines.size())
         lines << QStringLiteral("\u2026");
     notice.body = lines.join(QLatin1Char('\n'));
     return notice;
+}
+
+WatchNotice MakeWatchNotice(std::span<const KeywordSearchResult> batch, const TextList& words)
+{
+    return NoticeOf(FindsOf(batch, words), false);
 }
 
 void ShowWatchNotice(const WatchNotice& notice, QObject* parent)

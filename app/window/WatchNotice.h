@@ -1,13 +1,15 @@
 #pragma once
 // The desktop notice that a watched word was just typed: the staff may be
-// teaching with the window behind others. One notice per batch of the watch,
-// naming the word, the computer and the pupil, or the count when the batch
-// holds several.
+// teaching with the window behind others. A notice tells what the watch found
+// since the last one, naming the word, the computer and the pupil, or the
+// count when it found several; on a screen that the class can see (a
+// projector), the count alone, naming nobody.
 
 #include "jobs/KeywordSearchJob.h"
 #include "logscan/TextList.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <span>
 
@@ -20,7 +22,21 @@ struct WatchNotice {
     QString body;    // the rewritten lines, the first few of them
 };
 
-// The notice of a batch of results, words as the list writes them.
+// What the watch found and has not told yet, added up batch after batch:
+// nothing found is lost from the count, however many batches a notice covers.
+struct WatchFinds {
+    int count = 0;
+    QString first;     // the first line's "« sexe » sur POSTE12 (eleve04)"
+    QStringList lines; // the first few lines, rewritten
+    void Add(const WatchFinds& more);
+};
+
+// What a batch of results holds, words as the list writes them.
+WatchFinds FindsOf(std::span<const KeywordSearchResult> batch, const TextList& words);
+// The notice of what was found; countOnly: the count alone, no line, word,
+// computer or pupil.
+WatchNotice NoticeOf(const WatchFinds& finds, bool countOnly);
+// The notice of one batch, naming.
 WatchNotice MakeWatchNotice(std::span<const KeywordSearchResult> batch, const TextList& words);
 
 // Shows it through the desktop's notification service (freedesktop

@@ -5,6 +5,7 @@
 #include "app/period/HeatMap.h"
 #include "app/period/PeriodWindow.h"
 #include "app/results/ResultsOutput.h"
+#include "app/results/ResultsView.h"
 #include "app/runs/PrintJobRun.h"
 #include "tests/support/AppTestSupport.h"
 #include "tests/support/ProgramOutput.h"
@@ -198,6 +199,82 @@ private slots:
             for (const QString& field : row) {
                 QVERIFY2(printed.removeOne(field), qPrintable(field + QStringLiteral(" missing from\n") + text));
             }
+    }
+
+    // The staff pick another log folder, or another list of rooms, while the
+    // window is open: it counts again, in the new folder, its rows in the
+    // new order.
+    void countsAgainWhenTheSettingsChange()
+    {
+        Open(QDate(2026, 12, 5), QStringLiteral("Toutes"));
+        QVERIFY(window_->Map->Model().Use().Total() > 0);
+        const auto empty = folders_->Exe() / "vide";
+        std::filesystem::create_directories(empty);
+        form_->RunModal = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).setDirectory(PathText(empty));
+            return int(QDialog::Accepted);
+        };
+        QSignalSpy finished(window_, &kiv::PeriodWindow::Finished);
+        form_->LogFolderButton->click();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(window_->Map->Model().Use().Total(), std::uint64_t{0});
+        QCOMPARE(window_->Status->text(), QStringLiteral("Aucune connexion sur la période."));
+    }
+
+    // However the dates are typed, the period stays under a hundred years:
+    // the logs' names hold two-digit years, and 1926 would count 2026's logs
+    // a second time.
+    void thePeriodNeverReachesAHundredYears()
+    {
+        Open(QDate(2026, 12, 5), QStringLiteral("Toutes"));
+        const std::uint64_t week = window_->Map->Model().Use().Total();
+        QCOMPARE(window_->DateTo->maximumDate(), QDate(2126, 11, 30));
+        QSignalSpy finished(window_, &kiv::PeriodWindow::Finished);
+        window_->DateFrom->setDate(QDate(1926, 12, 1));
+        QCOMPARE(window_->DateFrom->date(), QDate(1926, 12, 6));
+        QVERIFY(finished.wait(120000));
+        QCOMPARE(window_->Map->Model().Use().Total(), week);
+        QVERIFY(window_->Legend->text().contains(QStringLiteral(" %1 connexion(s)").arg(week)));
+        QCOMPARE(window_->DateTo->maximumDate(), QDate(2026, 12, 5));
+    }
+
+    // "Enregistrer" never writes over a log or a list file, as the results'
+    // "Enregistrer" and the command line refuse to; "Copier" shows a control
+    // character of a room's name as the results view copies it.
+    void savingSparesTheProgramsFilesAndCopyShowsControls()
+    {
+        const auto room = std::string("S\x1B" "514");
+        kivtest::Folders::Write(folders_->Paths().logFolder / "connexr061226.log",
+                                room + "-PC03:eleve12:061226:082533:login:B:C:D:E\r\n");
+        Open(QDate(2026, 12, 6), QStringLiteral("Toutes"));
+        const auto log = folders_->Paths().logFolder / "connexr011226.log";
+        const std::string before = kivtest::Folders::Read(log);
+        for (const auto& target : {log, folders_->Config() / "kiv_salles.txt"}) {
+            errors_->messages.clear();
+            const std::string kept = kivtest::Folders::Read(target);
+            QVERIFY_THROWS_EXCEPTION(kiv::KivError, window_->SaveTo(target));
+            form_->RunModal = [&](QDialog& dialog) {
+                static_cast<QFileDialog&>(dialog).selectFile(PathText(target));
+                return int(QDialog::Accepted);
+            };
+            window_->SaveButton->click();
+            QCOMPARE(errors_->messages.size(), std::size_t{1});
+            QVERIFY2(QString::fromLatin1(errors_->messages[0]).endsWith(QStringLiteral(" : Kiv Logs lit ce fichier.")),
+                     errors_->messages[0].c_str());
+            QCOMPARE(kivtest::Folders::Read(target), kept);
+        }
+
+        const kiv::KeywordSearchResult result = kivtest::Found(room, "514");
+        form_->RichEdit1->AppendResults({&result, 1});
+        form_->RichEdit1->selectAll();
+        form_->RichEdit1->copy();
+        QString viewCopy = QApplication::clipboard()->text();
+        if (viewCopy.endsWith(QLatin1Char('\n')))
+            viewCopy.chop(1); // the view's last line break
+        QVERIFY(viewCopy.startsWith(QLatin1Char('S')) && viewCopy.endsWith(QStringLiteral("514")));
+        window_->CopyButton->click();
+        const QString mapCopy = QApplication::clipboard()->text();
+        QVERIFY2(mapCopy.contains(QLatin1Char('\n') + viewCopy + QLatin1Char('\t')), qPrintable(mapCopy + "|" + viewCopy));
     }
 
     // A count called off shows nothing and reports no end; a change of date

@@ -189,6 +189,47 @@ TEST(CliSummary, AOneDayPeriodIsThatDaysTable)
     EXPECT_EQ(Rows(run.out).at("Toutes"), expected);
 }
 
+// The longest period counts each log once: the example week, not twice it.
+TEST(CliSummary, ACenturyLessADayCountsEachLogOnce)
+{
+    TempFolder root("kiv_cli_summary_century");
+    const auto summary = [&](const char* from, const char* to) {
+        return RunCli({"occupation", "--logs", (kExamples / "logs").string(), "--format", "summary", "--from", from,
+                       "--to", to},
+                      root.path());
+    };
+    const CliRun century = summary("1926-12-01", "2026-11-30");
+    EXPECT_EQ(century.status, 0) << century.err;
+    EXPECT_EQ(century.out, summary("1926-12-01", "1926-12-07").out);
+    const CliRun over = summary("1926-12-01", "2026-12-01");
+    EXPECT_EQ(over.status, 2);
+    EXPECT_NE(over.err.find("--to va au plus jusqu'au 2026-11-30"), std::string::npos) << over.err;
+}
+
+// A summary that cannot be written (here past a file-size limit) fails as
+// search and the day's sessions do.
+TEST(CliSummary, AFailedWriteSaysWhatTheDaysSessionsSay)
+{
+    TempFolder root("kiv_cli_summary_full");
+    std::string log;
+    for (int room = 1000; room < 1400; ++room) {
+        log += 'S';
+        log += std::to_string(room);
+        log += "-PC03:eleve12:011226:082533:login:B:C:D:E\r\n";
+    }
+    WriteFile(root.path() / "logs" / "connexr011226.log", log);
+    const std::string logs = (root.path() / "logs").string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"occupation", "--logs", logs, "--date", "2026-12-01", "--format", "csv"},
+             {"occupation", "--logs", logs, "--format", "summary", "--from", "2026-12-01", "--to", "2026-12-05"}}) {
+        std::vector<std::string> toFile = args;
+        toFile.insert(toFile.end(), {"--output", (root.path() / "sortie.csv").string()});
+        const CliRun run = RunCli(toFile, root.path(), "ulimit -f 8; ");
+        EXPECT_EQ(run.status, 1) << args.back();
+        EXPECT_EQ(run.err, "Erreur \xC3\xA0 l'enregistrement du flux.\n") << args.back();
+    }
+}
+
 TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
 {
     TempFolder root("kiv_cli_summary_usage");
@@ -202,6 +243,13 @@ TEST(CliSummary, APeriodOutOfOrderOrOnAnotherFormatIsAUsageError)
         {"--to", "2026-12-05"},
         {"--format", "summary", "--from", "2026-12-01", "--to", "2026-12-05", "--output",
          (logs / "connexr031226.log").string()},
+        // A period has no day of its own.
+        {"--format", "summary", "--from", "2026-12-01", "--to", "2026-12-05", "--date", "2026-12-03"},
+        // Logs' names hold two-digit years: a century or more would count each
+        // log once per century.
+        {"--format", "summary", "--from", "1926-12-01", "--to", "2026-12-01"},
+        {"--format", "summary", "--from", "1800-01-01", "--to", "2199-12-31"},
+        {"--format", "summary", "--from", "0001-01-01", "--to", "9999-12-31"},
     };
     for (const auto& extra : cases) {
         std::vector<std::string> args{"occupation", "--logs", logs.string()};

@@ -190,6 +190,63 @@ TEST(PeriodJob, AnEmptyPeriodOrAMissingFolderCountsNothing)
     }
 }
 
+// A log's name has a two-digit year: a period reaches at most the day before
+// its first date a hundred years on, so that no log counts twice. Beyond it
+// the job refuses, whoever asks.
+TEST(PeriodJob, APeriodOfACenturyOrMoreIsRefusedAndNoLogCountsTwice)
+{
+    test::TempTree tree;
+    std::filesystem::copy(kExamples / "logs", tree.Root());
+    const std::vector<std::string> headers = HeaderRow(InitialSlotHeaders());
+    const auto count = [&](LogDate first, LogDate last) {
+        return RunPeriodJob({tree.Root(), first, last, "Toutes", headers, {}}, {});
+    };
+    const std::uint64_t week = count({2026, 12, 1}, {2026, 12, 7}).use.Total();
+    ASSERT_GT(week, 0u);
+
+    const PeriodResult century = count({1926, 12, 1}, {2026, 11, 30});
+    EXPECT_EQ(century.use.Total(), week);
+    EXPECT_TRUE(century.outcome.errors.empty());
+
+    struct TooLong {
+        const char* name;
+        LogDate first, last;
+        const char* error;
+    };
+    for (const TooLong& c : std::vector<TooLong>{
+             {"a century and a week", {1926, 12, 1}, {2026, 12, 7},
+              "Une p\xE9riode ne peut pas d\xE9passer cent ans moins un jour : du 01/12/1926, au plus jusqu'au 30/11/2026"},
+             {"four centuries", {1800, 1, 1}, {2199, 12, 31},
+              "Une p\xE9riode ne peut pas d\xE9passer cent ans moins un jour : du 01/01/1800, au plus jusqu'au 31/12/1899"},
+             {"every date there is", {1, 1, 1}, {9999, 12, 31},
+              "Une p\xE9riode ne peut pas d\xE9passer cent ans moins un jour : du 01/01/0001, au plus jusqu'au 31/12/0100"},
+         }) {
+        SCOPED_TRACE(c.name);
+        const PeriodResult refused = count(c.first, c.last);
+        EXPECT_EQ(refused.use.Total(), 0u);
+        EXPECT_EQ(refused.outcome.errors, std::vector<std::string>{c.error});
+        EXPECT_FALSE(refused.outcome.allRead);
+        EXPECT_LE(PeriodDays(c.first, c.last).size(), 36525u);
+    }
+
+    // The bounds, a 29 February included: its date a hundred years on may not exist.
+    struct Bound {
+        LogDate from, lastDay;
+    };
+    for (const Bound& b : std::vector<Bound>{{{1926, 12, 1}, {2026, 11, 30}},
+                                             {{2000, 2, 29}, {2100, 2, 28}},
+                                             {{1999, 3, 1}, {2099, 2, 28}},
+                                             {{1904, 2, 29}, {2004, 2, 28}}}) {
+        const LogDate last = LastDayOfPeriodFrom(b.from);
+        EXPECT_EQ(std::tuple(last.year, last.month, last.day), std::tuple(b.lastDay.year, b.lastDay.month, b.lastDay.day));
+        EXPECT_TRUE(PeriodWithinLimit(b.from, last));
+        const LogDate earliest = FirstDayOfPeriodTo(last);
+        EXPECT_TRUE(PeriodWithinLimit(earliest, last));
+        EXPECT_EQ(PeriodDays(earliest, last).size(), PeriodDays(b.from, last).size())
+            << earliest.year << "-" << earliest.month << "-" << earliest.day;
+    }
+}
+
 TEST(PeriodJob, NothingIsReportedOnceCancelled)
 {
     test::TempTree tree;
