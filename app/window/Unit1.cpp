@@ -19,6 +19,7 @@
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
+#include "app/window/TypedRoom.h"
 #include "app/window/UserConfigFolder.h"
 #include "grid/QtTablePrint.h"
 #include "grid/RoomTableLook.h"
@@ -381,7 +382,13 @@ void TForm1::RichEdit1SelectionChange()
         return;
     const int line = RichEdit1->SelectionStartLine();
     StatusText->setText(QStringLiteral("ligne %1  ").arg(line + 1));
-    const bool onResult = !RichEdit1->LineText(line).empty();
+    PopupSearchesFollowCaret();
+}
+
+// The popup's searches are offered on a line that has something to search.
+void TForm1::PopupSearchesFollowCaret()
+{
+    const bool onResult = !RichEdit1->LineText(RichEdit1->SelectionStartLine()).empty();
     Rechercheordi->setEnabled(onResult);
     RechercheNom->setEnabled(onResult);
 }
@@ -424,8 +431,7 @@ void TForm1::StartKeywordSearch(TextList words)
     if (!keywordRun_->Start(std::move(request)))
         return;
     keywordScanBusy_ = true;
-    popupSearchesEnabled_[0] = Rechercheordi->isEnabled();
-    popupSearchesEnabled_[1] = RechercheNom->isEnabled();
+    RichEdit1->FollowAppends(true);
     for (QToolButton* button : {SpeedButton1, SpeedButton3})
         button->setEnabled(false);
     Rechercheordi->setEnabled(false);
@@ -435,11 +441,14 @@ void TForm1::StartKeywordSearch(TextList words)
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
     keywordScanBusy_ = false;
+    RichEdit1->FollowAppends(false);
     watchRun_->AppendHeld();
     SpeedButton1->setEnabled(true);
     Memo3Change();
-    Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
-    RechercheNom->setEnabled(popupSearchesEnabled_[1]);
+    // The appends moved the caret without telling the popup: its searches
+    // follow the line the caret is on now (the status line waits for the
+    // user's next move).
+    PopupSearchesFollowCaret();
     // Every file that could not be read, in one box at the end, one a line.
     ShowKivErrors(this, outcome.errors);
     if (!keywordRun_->FoundAny() && outcome.errors.empty())
@@ -448,9 +457,13 @@ void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 
 void TForm1::Button1Click()
 {
+    TypedRoom room = RoomOfBox(ComboBox1->currentText());
+    if (room.refusal) {
+        RoomFeed->StartRefused(std::move(*room.refusal));
+        return;
+    }
     const QDate day = DateTimePicker1->date();
-    OccupationRequest request{paths_.logFolder, LogDate{day.year(), day.month(), day.day()},
-                              ToCp1252(ComboBox1->currentText())};
+    OccupationRequest request{paths_.logFolder, LogDate{day.year(), day.month(), day.day()}, std::move(room.room)};
     std::vector<std::string> headers;
     for (int column = 0; column < kSlotColumnCount; ++column)
         headers.push_back(SlotGrid1->Table().Header(column));

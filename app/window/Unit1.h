@@ -176,6 +176,7 @@ private:
     void StartKeywordSearch(TextList words);
     void KeywordSearchEnded(const ScanOutcome& outcome);
     void RunPopupSearch(const std::string& word);
+    void PopupSearchesFollowCaret();
 
     std::filesystem::path ListFilePath(const char* bareName) const;
     void SetLogFolder(const std::filesystem::path& folder);
@@ -197,7 +198,6 @@ private:
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
     PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
-    bool popupSearchesEnabled_[2] = {true, true};
 };
 
 } // namespace kiv
