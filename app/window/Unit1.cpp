@@ -14,6 +14,7 @@
 #include "app/runs/PrintJobRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/BoldLabel.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/LogFolderChoice.h"
 #include "app/window/NothingFoundNotice.h"
@@ -164,6 +165,8 @@ void TForm1::Wire()
     // Return or leaving the box changes no text and starts none; text the
     // program sets is set with the box's signals blocked.
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
+    // Enter scans the day again: a way to refresh it.
+    connect(DateTimePicker1, &DayDateEdit::Confirmed, this, &TForm1::Button1Click);
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(RoomFeed, &RoomScanFeed::FilesFound, this, &TForm1::FileSearch2Finish);

@@ -34,6 +34,7 @@ class QToolButton;
 
 namespace kiv {
 
+class DayDateEdit;
 class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
@@ -115,7 +116,7 @@ public:
     // Tab "Occupation des salles".
     QFrame* Panel3 = nullptr;
     QLabel* Label1 = nullptr;
-    QDateEdit* DateTimePicker1 = nullptr;
+    DayDateEdit* DateTimePicker1 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QPushButton* Button1 = nullptr;

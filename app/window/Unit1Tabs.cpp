@@ -18,6 +18,7 @@
 #include "app/runs/PrintJobRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/BoldLabel.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/LogFolderChoice.h"
 #include "app/window/NothingFoundNotice.h"
@@ -280,10 +281,9 @@ void TForm1::BuildRoomTab()
     layout->addWidget(Panel3);
 
     Label1 = NewLabel("Label1", QStringLiteral("&Date : "), Panel3, QPoint(16, 12));
-    DateTimePicker1 = new QDateEdit(Panel3);
+    DateTimePicker1 = new DayDateEdit(Panel3);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setCalendarPopup(true);
-    DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DateTimePicker1->setDate(QDate(2007, 6, 12));
     DateTimePicker1->setGeometry(std::max(56, Label1->geometry().right() + 4), 10, 186, 23);
     DateTimePicker1->setAccessibleName(QStringLiteral("Date"));
