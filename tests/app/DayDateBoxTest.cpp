@@ -4,6 +4,7 @@
 // again.
 
 #include "app/runs/RoomScanFeed.h"
+#include "app/window/DayDateEdit.h"
 #include "tests/support/AppTestSupport.h"
 
 #include <QComboBox>
