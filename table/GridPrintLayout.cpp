@@ -301,7 +301,9 @@ private:
 
     void AdvancePage()
     {
-        if (mode_ == Mode::Print && surface_.Cancelled()) {
+        // A count called off is of no use either: closing the window does
+        // not wait for the pages of a busy day to be counted.
+        if (surface_.Cancelled()) {
             cancelled_ = true;
             return;
         }

@@ -20,6 +20,7 @@
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
+#include "app/window/TablePrintout.h"
 #include "app/window/TypedRoom.h"
 #include "app/window/UserConfigFolder.h"
 #include "grid/QtTablePrint.h"
@@ -173,10 +174,12 @@ void TForm1::Wire()
     connect(RoomFeed, &RoomScanFeed::Ended, this, &TForm1::RoomScanEnded);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
+    connect(SpeedButtonpdf, &QToolButton::clicked, this, &TForm1::SpeedButtonpdfClick);
     // Both printouts go to the one printer: neither starts while one runs.
     connect(printRun_, &PrintJobRun::RunningChanged, this, [this](bool printing) {
         SpeedButton2->setEnabled(!printing);
         SpeedButtonprint->setEnabled(!printing);
+        SpeedButtonpdf->setEnabled(!printing);
     });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
@@ -497,7 +500,12 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->NewJobPrinter())); });
+    ReportErrors(this, [this] { tablePrintout_->ToPrinter(*SlotGrid1, resultsOutput_->NewJobPrinter()); });
+}
+
+void TForm1::SpeedButtonpdfClick()
+{
+    ReportErrors(this, [this] { tablePrintout_->ToPdfFile(*SlotGrid1, resultsOutput_->Printer().pageLayout().pageSize()); });
 }
 
 void TForm1::SpeedButtonperiodeClick()

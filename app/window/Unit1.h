@@ -49,6 +49,7 @@ class TOKBottomDlg;
 class TOKheureDlg1;
 class TOKmotDlg1;
 class TSlotGrid;
+class TablePrintout;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -122,6 +123,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QToolButton* SpeedButtonprint = nullptr;
+    QToolButton* SpeedButtonpdf = nullptr; // "Imprimer tableau" into a PDF file
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
     QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
@@ -160,6 +162,7 @@ public slots:
     void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
     void SpeedButtonprintClick();
+    void SpeedButtonpdfClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
     void SpeedButtonperiodeClick();
@@ -198,6 +201,7 @@ private:
     DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    TablePrintout* tablePrintout_ = nullptr;
     PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
 };
 

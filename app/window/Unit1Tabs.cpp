@@ -24,6 +24,7 @@
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
+#include "app/window/TablePrintout.h"
 #include "app/window/UserConfigFolder.h"
 #include "grid/QtTablePrint.h"
 #include "grid/RoomTableLook.h"
@@ -262,6 +263,7 @@ void TForm1::BuildSearchTab()
     watchRun_ = new DayWatchRun(RichEdit1, [this] { return keywordScanBusy_; }, this);
     connect(watchRun_, &DayWatchRun::Failed, this, [this] { ShowKivErrors(this, watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
+    tablePrintout_ = new TablePrintout(printRun_, this, RunModal);
     resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_, [this] {
         return ProgramFiles{{wordFilePath_, ListFilePath("kiv.ini"), ListFilePath("kiv_salles.txt"),
                              ListFilePath("kiv_heures.txt")},
@@ -326,6 +328,12 @@ void TForm1::BuildRoomTab()
     Button2->setGeometry(ComboBox1->geometry().right() + 8, 8, 129, 25);
     SpeedButtonprint = NewSpeedButton("SpeedButtonprint", QStringLiteral("Imprimer tableau"), Panel3,
                                       QRect(Button2->geometry().right() + 8, 8, 97, 25));
+    // In the room the design left after "Imprimer tableau": the table into a
+    // PDF file, with or without a printer.
+    SpeedButtonpdf = NewSpeedButton("SpeedButtonpdf", Utf8("PDF…"), Panel3,
+                                    QRect(SpeedButtonprint->geometry().right() + 4, 8, 40, 25));
+    SpeedButtonpdf->setToolTip(Utf8("Imprimer tableau dans un fichier PDF…"));
+    SpeedButtonpdf->setAccessibleName(Utf8("Imprimer tableau dans un fichier PDF…"));
     SpeedButtonsalle = NewSpeedButton("SpeedButtonsalle", Utf8("Définir salles"), Panel3,
                                       QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
     SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
@@ -367,7 +375,8 @@ void TForm1::BuildRoomTab()
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
     setTabOrder(Button2, SpeedButtonprint);
-    setTabOrder(SpeedButtonprint, SpeedButtonsalle);
+    setTabOrder(SpeedButtonprint, SpeedButtonpdf);
+    setTabOrder(SpeedButtonpdf, SpeedButtonsalle);
     setTabOrder(SpeedButtonsalle, SpeedButtonheures);
     setTabOrder(SpeedButtonheures, SpeedButtonperiode);
     setTabOrder(SpeedButtonperiode, SlotGrid1);
