@@ -54,11 +54,19 @@ struct Cups {
     CupsDest* (*getNamedDest)(void*, const char*, const char*) = nullptr;
     const char* (*getOption)(const char*, int, CupsOption*) = nullptr;
     void (*freeDests)(int, CupsDest*) = nullptr;
+    // IPP, for what the destination list leaves out: the queue's message.
+    void* (*ippNewRequest)(int) = nullptr;
+    void* (*ippAddString)(void*, int, int, const char*, const char*, const char*) = nullptr;
+    void* (*doRequest)(void*, void*, const char*) = nullptr;
+    void* (*ippFindAttribute)(void*, const char*, int) = nullptr;
+    const char* (*ippGetString)(void*, int, const char**) = nullptr;
+    void (*ippDelete)(void*) = nullptr;
 
     bool Loaded() const
     {
         return lastError && lastErrorString && getJobs && freeJobs && cancelJob && getNamedDest && getOption &&
-               freeDests;
+               freeDests && ippNewRequest && ippAddString && doRequest && ippFindAttribute && ippGetString &&
+               ippDelete;
     }
 };
 
@@ -79,6 +87,16 @@ const Cups& CupsLibrary()
             loaded.getOption =
                 reinterpret_cast<const char* (*)(const char*, int, CupsOption*)>(library.resolve("cupsGetOption"));
             loaded.freeDests = reinterpret_cast<void (*)(int, CupsDest*)>(library.resolve("cupsFreeDests"));
+            loaded.ippNewRequest = reinterpret_cast<void* (*)(int)>(library.resolve("ippNewRequest"));
+            loaded.ippAddString = reinterpret_cast<void* (*)(void*, int, int, const char*, const char*, const char*)>(
+                library.resolve("ippAddString"));
+            loaded.doRequest =
+                reinterpret_cast<void* (*)(void*, void*, const char*)>(library.resolve("cupsDoRequest"));
+            loaded.ippFindAttribute =
+                reinterpret_cast<void* (*)(void*, const char*, int)>(library.resolve("ippFindAttribute"));
+            loaded.ippGetString =
+                reinterpret_cast<const char* (*)(void*, int, const char**)>(library.resolve("ippGetString"));
+            loaded.ippDelete = reinterpret_cast<void (*)(void*)>(library.resolve("ippDelete"));
         }
 #endif
         return loaded;
@@ -105,8 +123,31 @@ constexpr int kFirstFailure = 0x0400;
 // IPP's printer state "stopped": the queue takes jobs and holds them.
 constexpr int kStoppedQueue = 5;
 
+// IPP's numbers for a request of the queue's attributes.
+constexpr int kGetPrinterAttributes = 0x000B;
+constexpr int kOperationGroup = 0x01;
+constexpr int kUriValue = 0x45;
+constexpr int kTextValue = 0x41;
+
+// The message the queue's administrator gave (cupsdisable -r), or empty.
+QString QueueMessage(const Cups& cups, const QByteArray& queue)
+{
+    void* request = cups.ippNewRequest(kGetPrinterAttributes);
+    if (!request)
+        return QString();
+    const QByteArray uri = "ipp://localhost/printers/" + queue;
+    cups.ippAddString(request, kOperationGroup, kUriValue, "printer-uri", nullptr, uri.constData());
+    void* response = cups.doRequest(nullptr, request, "/"); // frees the request
+    if (!response)
+        return QString();
+    void* attribute = cups.ippFindAttribute(response, "printer-state-message", kTextValue);
+    const QString message = attribute ? QString::fromUtf8(cups.ippGetString(attribute, 0, nullptr)) : QString();
+    cups.ippDelete(response);
+    return message;
+}
+
 // Why the queue holds its jobs, when it is stopped: the reason its
-// administrator gave (cupsdisable -r), else CUPS's own words for it.
+// administrator gave, else CUPS's own word for it ("paused").
 std::optional<QString> StoppedBecause(const Cups& cups, const QByteArray& queue)
 {
     CupsDest* dest = cups.getNamedDest(nullptr, queue.constData(), nullptr);
@@ -115,11 +156,15 @@ std::optional<QString> StoppedBecause(const Cups& cups, const QByteArray& queue)
     std::optional<QString> reason;
     const char* state = cups.getOption("printer-state", dest->optionCount, dest->options);
     if (state && std::atoi(state) == kStoppedQueue) {
-        const char* message = cups.getOption("printer-state-message", dest->optionCount, dest->options);
         const char* reasons = cups.getOption("printer-state-reasons", dest->optionCount, dest->options);
-        reason = QString::fromUtf8(message && *message ? message : reasons ? reasons : "");
+        reason = QString::fromUtf8(reasons ? reasons : "");
     }
     cups.freeDests(1, dest);
+    if (reason) {
+        const QString message = QueueMessage(cups, queue);
+        if (!message.isEmpty())
+            reason = message;
+    }
     return reason;
 }
 
