@@ -4,6 +4,7 @@
 // opens the dialogs that edit them.
 
 #include "app/lists/WordBox.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/StartupPaths.h"
 #include "jobs/ScanOutcome.h"
 #include "logscan/TextList.h"
@@ -34,7 +35,6 @@ class QToolButton;
 
 namespace kiv {
 
-class DayDateEdit;
 class DayWatchRun;
 class KeywordSearchRun;
 class LinesEdit;
