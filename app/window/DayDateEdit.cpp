@@ -20,6 +20,14 @@ DayDateEdit::DayDateEdit(QWidget* parent)
 {
     setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     lineEdit()->installEventFilter(this);
+    // A day picked in the calendar, or set by the program, ends the typing
+    // of a part.
+    connect(this, &QDateEdit::dateChanged, this, [this] {
+        if (!committing_) {
+            part_ = None;
+            digits_.clear();
+        }
+    });
 }
 
 DayDateEdit::Part DayDateEdit::PartAtCursor() const
@@ -140,7 +148,9 @@ bool DayDateEdit::Commit()
     if (!typed.isValid() || typed < minimumDate() || typed > maximumDate())
         return false;
     digits_.clear();
+    committing_ = true;
     setDate(typed);
+    committing_ = false;
     return true;
 }
 

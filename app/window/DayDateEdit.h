@@ -44,6 +44,7 @@ private:
 
     Part part_ = None;
     QString digits_;
+    bool committing_ = false;
 };
 
 } // namespace kiv

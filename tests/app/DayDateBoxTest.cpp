@@ -125,6 +125,15 @@ private slots:
         QCOMPARE(edit->text().mid(6), QStringLiteral("20"));
         form.ComboBox1->setFocus(Qt::TabFocusReason);
         QCOMPARE(edit->text(), form.DateTimePicker1->date().toString(QStringLiteral("dd/MM/yyyy")));
+
+        // A day picked in the calendar while a part is half typed ends it:
+        // Enter then keeps the day picked.
+        form.DateTimePicker1->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(edit, Qt::LeftButton, {}, PointBefore(*edit, 0));
+        QTest::keyClicks(form.DateTimePicker1, QStringLiteral("2"));
+        form.DateTimePicker1->setDate(QDate(2026, 11, 5));
+        QTest::keyClick(form.DateTimePicker1, Qt::Key_Return);
+        QCOMPARE(form.DateTimePicker1->date(), QDate(2026, 11, 5));
     }
 };
 
