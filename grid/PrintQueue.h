@@ -13,7 +13,8 @@ class QPrinter;
 namespace kiv {
 
 // Turns the job's page to orientation and lays it out on the whole area the
-// printer can print on: its own minimum margins, nothing added.
+// printer can print on: its own minimum margins, nothing added. A PDF file
+// gets the area a common printer can print on (4.2 mm from each edge).
 void UsePrintableArea(QPrinter& printer, QPageLayout::Orientation orientation);
 
 class PrintQueueJob {
@@ -23,7 +24,8 @@ public:
 
     // Ends painting. A printout called off is cancelled at the queue: what
     // its pages made reaches no paper. Throws KivError with the queue's
-    // refusal when the queue did not take the job.
+    // refusal when the queue did not take the job, and with its reason when
+    // the queue is stopped and holds the job.
     void End(QPainter& painter, bool calledOff);
 
 private:

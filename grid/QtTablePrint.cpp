@@ -87,30 +87,48 @@ private:
 
 } // namespace
 
-TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer)
+SlotTablePrintout::SlotTablePrintout(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer)
+    : printer_(std::move(printer))
 {
-    if (!HasPrinter(*printer))
+    if (!HasPrinter(*printer_))
         throw KivError("Aucune imprimante par d\xE9" "faut s\xE9lectionn\xE9" "e");
     RegisterWindowFonts();
-    auto table = std::make_shared<const GridTable>(grid);
-    return [table, printer = std::move(printer)](const std::atomic<bool>& cancel) {
-        const OrientationKept orientation(*printer);
-        UsePrintableArea(*printer, QPageLayout::Landscape);
-        printer->setDocName(QString());
+    table_ = std::make_shared<const GridTable>(grid);
+}
 
-        const GridPrintLayout layout(*table);
-        QtPrintSurface measuring(*printer);
-        const PrintPlan counted = layout.Count(measuring, measuring.Page());
+int SlotTablePrintout::CountPages(const std::atomic<bool>* cancel)
+{
+    const OrientationKept orientation(*printer_);
+    UsePrintableArea(*printer_, QPageLayout::Landscape);
+    const GridPrintLayout layout(*table_);
+    QtPrintSurface measuring(*printer_, nullptr, cancel);
+    counted_ = layout.Count(measuring, measuring.Page());
+    isCounted_ = true;
+    return counted_.pages;
+}
 
-        PrintQueueJob queued(*printer);
-        QPainter painter;
-        if (!painter.begin(printer.get()))
-            throw KivError("Impossible de lancer l'impression");
-        QtPrintSurface drawing(*printer, &painter, &cancel);
-        PrintPlan printed = layout.Print(drawing, drawing.Page(), counted.pages);
-        queued.End(painter, cancel.load());
-        return printed;
-    };
+PrintPlan SlotTablePrintout::Print(const std::atomic<bool>& cancel)
+{
+    if (!isCounted_)
+        CountPages();
+    const OrientationKept orientation(*printer_);
+    UsePrintableArea(*printer_, QPageLayout::Landscape);
+    printer_->setDocName(QString());
+    const GridPrintLayout layout(*table_);
+    PrintQueueJob queued(*printer_);
+    QPainter painter;
+    if (!painter.begin(printer_.get()))
+        throw KivError("Impossible de lancer l'impression");
+    QtPrintSurface drawing(*printer_, &painter, &cancel);
+    PrintPlan printed = layout.Print(drawing, drawing.Page(), counted_.pages);
+    queued.End(painter, cancel.load());
+    return printed;
+}
+
+TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer)
+{
+    auto printout = std::make_shared<SlotTablePrintout>(grid, std::move(printer));
+    return [printout](const std::atomic<bool>& cancel) { return printout->Print(cancel); };
 }
 
 std::function<void(const std::atomic<bool>& cancel)> PrepareLandscapePagePrint(QPrinter& printer, const QString& docName,

@@ -34,6 +34,31 @@ PrintPlan PrintSlotTable(const TSlotGridBase& grid, QPrinter& printer);
 using TablePrintJob = std::function<PrintPlan(const std::atomic<bool>& cancel)>;
 TablePrintJob PrepareSlotTablePrint(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer);
 
+// The same printout in two steps, each of which may run on a thread of its
+// own: first its pages are counted, so that the window can ask before a
+// printout of thousands of sheets, then they are printed.
+class SlotTablePrintout {
+public:
+    // Made on the window's thread, as PrepareSlotTablePrint does: the same
+    // error when there is no printer.
+    SlotTablePrintout(const TSlotGridBase& grid, std::shared_ptr<QPrinter> printer);
+
+    // Lays the table out on the printer without printing; gives its pages.
+    // Once cancel (when given) turns true it stops at the end of a page.
+    int CountPages(const std::atomic<bool>* cancel = nullptr);
+    // The pages counted, 0 before CountPages.
+    int CountedPages() const noexcept { return counted_.pages; }
+    // Prints the table (counted first when it was not); see
+    // PrepareSlotTablePrint for cancel and the queue's refusal.
+    PrintPlan Print(const std::atomic<bool>& cancel);
+
+private:
+    std::shared_ptr<const PrintTable> table_;
+    std::shared_ptr<QPrinter> printer_;
+    bool isCounted_ = false;
+    PrintPlan counted_;
+};
+
 // One landscape page that draw fills, made ready the same way: the printer
 // checked (the same error when there is none), the page turned for this job
 // only. draw gets the page's rectangle in the painter's coordinates.

@@ -24,11 +24,18 @@
 namespace kiv {
 namespace {
 
-// The lines of a cell are as far apart as Windows spaces them, as on paper.
-int ScreenLineHeight(const QFont& font)
+// The lines of a cell are as far apart as Windows spaces them, and each
+// line's text sits as low under its top as Windows puts it (the font's
+// Windows ascent): the screen and the paper follow one rule.
+LineMetrics ScreenLineMetrics(const QFont& font)
 {
     const int emPixels = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
-    return std::max(static_cast<int>(WindowsLineMetrics(font, emPixels).height), 1);
+    return WindowsLineMetrics(font, emPixels);
+}
+
+int ScreenLineHeight(const QFont& font)
+{
+    return std::max(static_cast<int>(ScreenLineMetrics(font).height), 1);
 }
 
 // Space between a cell's inner edge and its text, left, right and top.
@@ -232,7 +239,11 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
 {
     const QFontMetrics metrics(font);
     const int lineHeight = ScreenLineHeight(font);
-    const int ascent = metrics.ascent();
+    // Where Qt's own placement (a line's top, its ascent below) puts the
+    // baseline and where Windows puts it: Qt's ascent for Tahoma of height
+    // -8 is two pixels less.
+    const int ascent = static_cast<int>(ScreenLineMetrics(font).ascent);
+    const int lower = ascent - metrics.ascent();
     const int bottom = textRect.bottom() + 1;
     // A line longer than the cell is cut at its edge: only its first bytes
     // can show, and a 50 MB line is not turned into text to be clipped.
@@ -250,11 +261,11 @@ void TSlotGridBase::DrawPlainLines(QPainter& painter, std::string_view text, con
                                                               : Qt::AlignHCenter);
             option.setWrapMode(QTextOption::NoWrap);
             option.setTabStopDistance(kTabStopChars * metrics.averageCharWidth());
-            painter.drawText(QRectF(textRect.left(), y, textRect.width(), lineHeight), shown, option);
+            painter.drawText(QRectF(textRect.left(), y + lower, textRect.width(), lineHeight), shown, option);
             return;
         }
         if (look.hAlign == HAlign::Left && line.find('\n') == std::string_view::npos) {
-            painter.drawStaticText(QPoint(textRect.left(), y), PreparedLine(shown, font));
+            painter.drawStaticText(QPoint(textRect.left(), y + lower), PreparedLine(shown, font));
             return;
         }
         int x = textRect.left();

@@ -3,6 +3,7 @@
 #include "lines/LinesEditAccessible.h"
 #include "lines/LinesEditInput.h"
 #include "lines/LinesEditLayout.h"
+#include "lines/ShownText.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -119,10 +120,10 @@ void LinesEdit::AnnounceChange(const LineDocument::Change& change)
     // Qt's own text boxes do; what came in by its text, up to a length a
     // screen reader can use.
     const QString removed = !change.removedText.isEmpty()
-                                ? change.removedText
+                                ? ShownText(change.removedText)
                                 : QString(std::min(change.removedCharacters, kAnnouncedLength), u' ');
-    const QString inserted = Store().PlainText(
-        change.from, Store().PosOfOffset(change.offset + std::min(change.insertedCharacters, kAnnouncedLength)));
+    const QString inserted = ShownText(Store().PlainText(
+        change.from, Store().PosOfOffset(change.offset + std::min(change.insertedCharacters, kAnnouncedLength))));
     if (change.removedCharacters == 0) {
         QAccessibleTextInsertEvent event(this, at, inserted);
         Announce(event);

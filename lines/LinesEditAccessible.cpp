@@ -1,6 +1,7 @@
 #include "lines/LinesEditAccessible.h"
 
 #include "lines/LinesEdit.h"
+#include "lines/ShownText.h"
 
 #include <QAccessibleWidget>
 #include <QScrollBar>
@@ -46,7 +47,7 @@ public:
         QTextOption noWrap;
         noWrap.setWrapMode(QTextOption::NoWrap);
         document_.setDefaultTextOption(noWrap);
-        document_.setPlainText(text);
+        document_.setPlainText(ShownText(text));
     }
 
     // The boundaries of the character, word, sentence or line at offset,
@@ -94,7 +95,7 @@ public:
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
-            return Edit()->toPlainText();
+            return ShownText(Edit()->toPlainText());
         return QAccessibleWidget::text(kind);
     }
 
@@ -137,7 +138,9 @@ public:
     }
     QString text(int startOffset, int endOffset) const override
     {
-        return Store().PlainText(Store().PosOfOffset(startOffset), Store().PosOfOffset(endOffset));
+        // The reader gets the space the view shows: a NUL would end its copy
+        // of the text there.
+        return ShownText(Store().PlainText(Store().PosOfOffset(startOffset), Store().PosOfOffset(endOffset)));
     }
     void removeSelection(int selectionIndex) override
     {

@@ -1,5 +1,7 @@
 #include "lines/LinesEditLayout.h"
 
+#include "lines/ShownText.h"
+
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QTextLayout>
@@ -87,10 +89,7 @@ std::unique_ptr<QTextLayout> LinesEditLayout::NewLayout(qsizetype line, qsizetyp
 {
     const bool single = PieceCount(line) == 1;
     const qsizetype from = piece * kPiece;
-    QString text = Store().LineText(line, from, single ? Store().LineLength(line) : kPiece);
-    // A NUL that a crafted request put into a log is shown as a space; the
-    // text keeps the byte, so that saved results keep it too.
-    text.replace(QChar(0), QLatin1Char(' '));
+    const QString text = ShownText(Store().LineText(line, from, single ? Store().LineLength(line) : kPiece));
     QFont pieceFont = font_;
     // The pieces of a long line are placed by the sum of their characters'
     // advances, which kerning would contradict.

@@ -184,7 +184,7 @@ private:
             ++row;
             ++rowsOnPage;
             const int next = row <= lastRow_ ? RowContentHeight(row) : 0;
-            if (y - next < page_.bottom + footerReserve_ && row <= lastRow_) {
+            if (y - next < page_.bottom + footerReserve_ && row <= lastRow_ && !GoesOverPagesAnyway(range, row)) {
                 AdvancePage();
                 rowsOnPage = 0;
             }
@@ -197,23 +197,45 @@ private:
 
     int PageTop() const { return -headerArea_ - settings_.titleSpacing; }
 
+    // A row that a whole page cannot hold goes on over pages wherever it
+    // starts: it starts right under the rows before it, its header row
+    // included, rather than leave a sheet with the headers alone at the
+    // head of every column range of a busy day.
+    bool GoesOverPagesAnyway(const PrintPlan::ColumnRange& range, int row)
+    {
+        if (PageTop() - RowBoxHeight(row) >= page_.bottom)
+            return false;
+        int lineHeight = 1;
+        const int lines = RangeLines(range, row, lineHeight);
+        return LinesThatFit(PageTop(), lineHeight, lines) < lines;
+    }
+
+    // The most lines of a row's cells in the range, and the tallest line.
+    int RangeLines(const PrintPlan::ColumnRange& range, int row, int& lineHeight)
+    {
+        int lines = 1;
+        lineHeight = 1;
+        for (int col = range.firstCol; col <= range.lastCol; ++col) {
+            lines = std::max(lines, CellLineCount(table_.CellText(col, row), table_.MultiLine()));
+            UseCellFont(col, row);
+            lineHeight = std::max(lineHeight, surface_.TextHeight(kEmptyCellText));
+        }
+        return lines;
+    }
+
     // A row whose lines would run past the foot of the paper, as a slot of a
     // whole school's busy day does, gets as many lines as the page holds
     // and goes on at the top of the next pages, so that no login is left
     // off the printout. Returns where the row ends on its last page.
     int PrintRowAcrossPages(int y, const PrintPlan::ColumnRange& range, int row, int& rowsOnPage)
     {
-        int linesLeft = 1;
-        int lineHeight = 1;
-        std::vector<std::string_view> rests;
         // The range's own cells set its lines: a taller cell of another
         // range does not stretch them.
-        for (int col = range.firstCol; col <= range.lastCol; ++col) {
+        int lineHeight = 1;
+        int linesLeft = RangeLines(range, row, lineHeight);
+        std::vector<std::string_view> rests;
+        for (int col = range.firstCol; col <= range.lastCol; ++col)
             rests.push_back(table_.CellText(col, row));
-            linesLeft = std::max(linesLeft, CellLineCount(rests.back(), table_.MultiLine()));
-            UseCellFont(col, row);
-            lineHeight = std::max(lineHeight, surface_.TextHeight(kEmptyCellText));
-        }
         bool firstPiece = true;
         while (linesLeft > 0 && !cancelled_) {
             int lines = LinesThatFit(y, lineHeight, linesLeft);
@@ -279,7 +301,9 @@ private:
 
     void AdvancePage()
     {
-        if (mode_ == Mode::Print && surface_.Cancelled()) {
+        // A count called off is of no use either: closing the window does
+        // not wait for the pages of a busy day to be counted.
+        if (surface_.Cancelled()) {
             cancelled_ = true;
             return;
         }

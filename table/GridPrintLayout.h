@@ -70,8 +70,8 @@ public:
     virtual void DrawLine(PagePoint from, PagePoint to, int width) = 0;
     // Ends the page and starts the next sheet.
     virtual void NewPage() = 0;
-    // Whether the job was called off: printing stops at the end of the page
-    // it is on.
+    // Whether the job was called off: printing, or counting, stops at the
+    // end of the page it is on.
     virtual bool Cancelled() const { return false; }
 };
 

@@ -121,9 +121,8 @@ std::shared_ptr<QPrinter> ResultsOutput::NewJobPrinter() const
 
 void ResultsOutput::Print()
 {
-    if (!hasPrinter_())
-        throw KivError("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e");
-    // Each job starts afresh: copies, collation or pages chosen for one job
+    // The dialog opens printer or not: it always offers a PDF file. Each job
+    // starts afresh: copies, collation or pages chosen for one job
     // never reach another.
     std::shared_ptr<QPrinter> printer = NewJobPrinter();
     printer->setOutputFileName(QString());
@@ -135,6 +134,9 @@ void ResultsOutput::Print()
         if (runModal_(dialog) != QDialog::Accepted)
             return;
     }
+    // Neither a file nor a queue: nothing can take the printout.
+    if (printer->outputFileName().isEmpty() && printer->printerName().isEmpty() && !hasPrinter_())
+        throw KivError("Aucune imprimante par d\xE9" "faut s\xE9" "lectionn\xE9" "e");
     // The printer chosen here is the one the next printouts use.
     if (printer->outputFileName().isEmpty())
         chosen_.setPrinterName(printer->printerName());

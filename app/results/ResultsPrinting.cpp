@@ -2,6 +2,7 @@
 
 #include "grid/PrintQueue.h"
 #include "lines/LineStore.h"
+#include "lines/ShownText.h"
 #include "logscan/KivError.h"
 #include "qtext/QtCp1252.h"
 
@@ -59,7 +60,8 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
         const qsizetype length = results.LineLength(i);
         qsizetype start = 0;
         do {
-            const QString text = results.LineText(i, start, kWindow);
+            // Paper shows what the screen shows: a NUL of a log is a space.
+            const QString text = ShownText(results.LineText(i, start, kWindow));
             const bool more = start + text.size() < length;
             QTextLayout layout(text, font, &printer);
             layout.setTextOption(wrapping);

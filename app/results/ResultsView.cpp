@@ -54,6 +54,25 @@ void ResultsView::AppendResults(std::span<const KeywordSearchResult> results)
     AppendPrepared(Lines(results));
 }
 
+void ResultsView::AppendPrepared(Lines&& lines)
+{
+    if (following_ && (CursorPos() != leftCursor_ || AnchorPos() != leftAnchor_))
+        following_ = false;
+    AppendLines(std::move(lines.lines_));
+    if (!following_)
+        return;
+    MoveToEnd();
+    EnsureCursorVisible();
+    leftCursor_ = leftAnchor_ = CursorPos();
+}
+
+void ResultsView::FollowAppends(bool follow)
+{
+    following_ = follow;
+    leftCursor_ = CursorPos();
+    leftAnchor_ = AnchorPos();
+}
+
 ResultsView::Lines::Lines(std::span<const KeywordSearchResult> results)
 {
     std::size_t bytes = 0;

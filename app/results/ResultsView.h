@@ -40,7 +40,13 @@ public:
         LineBatch lines_;
     };
     // Appends prepared results as one edit, as AppendResults does.
-    void AppendPrepared(Lines&& lines) { AppendLines(std::move(lines.lines_)); }
+    void AppendPrepared(Lines&& lines);
+
+    // While a search runs, each batch of its results leaves the caret after
+    // the last result, the view scrolled to it, as results pasted at the
+    // caret would; once the user moves the caret (to read an earlier line),
+    // the caret and the view stay where the user put them.
+    void FollowAppends(bool follow);
 
     // The lines as the status line, the popup searches and the saved file
     // count them: a final empty line after the last line break is not one.
@@ -64,6 +70,12 @@ public:
 protected:
     // Copied results keep their bold words.
     QMimeData* SelectionMimeData() const override;
+
+private:
+    bool following_ = false;
+    // Where the last batch left the caret and its anchor.
+    TextPos leftCursor_;
+    TextPos leftAnchor_;
 };
 
 } // namespace kiv

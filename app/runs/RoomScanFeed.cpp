@@ -47,6 +47,20 @@ void RoomScanFeed::Start(OccupationRequest request, const std::vector<std::strin
     emit Started();
 }
 
+void RoomScanFeed::StartRefused(std::string reason)
+{
+    DropBacklog();
+    table_->Table().ClearSessions();
+    run_.Restart([reason = std::move(reason), leftover = textView_->TakeLines()](RoomScanWorker::Outbox&) mutable {
+        leftover = LineStore();
+        ReturnFreedMemory();
+        ScanOutcome outcome;
+        outcome.Failed(std::move(reason));
+        return outcome;
+    });
+    emit Started();
+}
+
 // One piece of news a call: the feed's pace decides how many a turn appends.
 // Once the window has caught up with the scan, the table shows all it has.
 void RoomScanFeed::Take(std::deque<RoomScanNews>& news)

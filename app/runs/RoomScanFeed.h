@@ -35,6 +35,9 @@ public:
     // of the request for its room; a scan still running is cancelled and
     // nothing more of it is shown.
     void Start(OccupationRequest request, const std::vector<std::string>& headerRow);
+    // A scan that cannot run (a room no log can name): the views empty as for
+    // any new scan, and it ends at once with reason as its error.
+    void StartRefused(std::string reason);
 
     // Cancels the scan and waits until it has stopped.
     void CancelAll() { run_.CancelAndWait(); }

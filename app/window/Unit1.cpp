@@ -14,12 +14,15 @@
 #include "app/runs/PrintJobRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/BoldLabel.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/LogFolderChoice.h"
 #include "app/window/NoticeSetting.h"
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
+#include "app/window/TablePrintout.h"
+#include "app/window/TypedRoom.h"
 #include "app/window/UserConfigFolder.h"
 #include "app/window/WindowSettings.h"
 #include "grid/QtTablePrint.h"
@@ -169,16 +172,20 @@ void TForm1::Wire()
     // Return or leaving the box changes no text and starts none; text the
     // program sets is set with the box's signals blocked.
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm1::Button1Click);
+    // Enter scans the day again: a way to refresh it.
+    connect(DateTimePicker1, &DayDateEdit::Confirmed, this, &TForm1::Button1Click);
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::Button1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(RoomFeed, &RoomScanFeed::FilesFound, this, &TForm1::FileSearch2Finish);
     connect(RoomFeed, &RoomScanFeed::Ended, this, &TForm1::RoomScanEnded);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(SpeedButtonprint, &QToolButton::clicked, this, &TForm1::SpeedButtonprintClick);
+    connect(SpeedButtonpdf, &QToolButton::clicked, this, &TForm1::SpeedButtonpdfClick);
     // Both printouts go to the one printer: neither starts while one runs.
     connect(printRun_, &PrintJobRun::RunningChanged, this, [this](bool printing) {
         SpeedButton2->setEnabled(!printing);
         SpeedButtonprint->setEnabled(!printing);
+        SpeedButtonpdf->setEnabled(!printing);
     });
     connect(SpeedButtonsalle, &QToolButton::clicked, this, &TForm1::SpeedButtonsalleClick);
     connect(SpeedButtonheures, &QToolButton::clicked, this, &TForm1::SpeedButtonheuresClick);
@@ -432,7 +439,13 @@ void TForm1::RichEdit1SelectionChange()
         return;
     const int line = RichEdit1->SelectionStartLine();
     StatusText->setText(QStringLiteral("ligne %1  ").arg(line + 1));
-    const bool onResult = !RichEdit1->LineText(line).empty();
+    PopupSearchesFollowCaret();
+}
+
+// The popup's searches are offered on a line that has something to search.
+void TForm1::PopupSearchesFollowCaret()
+{
+    const bool onResult = !RichEdit1->LineText(RichEdit1->SelectionStartLine()).empty();
     Rechercheordi->setEnabled(onResult);
     RechercheNom->setEnabled(onResult);
 }
@@ -475,8 +488,7 @@ void TForm1::StartKeywordSearch(TextList words)
     if (!keywordRun_->Start(std::move(request)))
         return;
     keywordScanBusy_ = true;
-    popupSearchesEnabled_[0] = Rechercheordi->isEnabled();
-    popupSearchesEnabled_[1] = RechercheNom->isEnabled();
+    RichEdit1->FollowAppends(true);
     for (QToolButton* button : {SpeedButton1, SpeedButton3})
         button->setEnabled(false);
     Rechercheordi->setEnabled(false);
@@ -486,22 +498,29 @@ void TForm1::StartKeywordSearch(TextList words)
 void TForm1::KeywordSearchEnded(const ScanOutcome& outcome)
 {
     keywordScanBusy_ = false;
+    RichEdit1->FollowAppends(false);
     watchRun_->AppendHeld();
     SpeedButton1->setEnabled(true);
     Memo3Change();
-    Rechercheordi->setEnabled(popupSearchesEnabled_[0]);
-    RechercheNom->setEnabled(popupSearchesEnabled_[1]);
+    // The appends moved the caret without telling the popup: its searches
+    // follow the line the caret is on now (the status line waits for the
+    // user's next move).
+    PopupSearchesFollowCaret();
     // Every file that could not be read, in one box at the end, one a line.
-    ShowKivErrors(this, WithLogFolderHint(outcome.errors, paths_.logFolder));
+    ShowKivErrors(this, WithLogFolderHint(outcome.errors, settings_->LogFolder()));
     if (!keywordRun_->FoundAny() && outcome.errors.empty())
         ShowNothingFound(RichEdit1);
 }
 
 void TForm1::Button1Click()
 {
+    TypedRoom room = RoomOfBox(ComboBox1->currentText());
+    if (room.refusal) {
+        RoomFeed->StartRefused(std::move(*room.refusal));
+        return;
+    }
     const QDate day = DateTimePicker1->date();
-    OccupationRequest request{settings_->LogFolder(), LogDate{day.year(), day.month(), day.day()},
-                              ToCp1252(ComboBox1->currentText())};
+    OccupationRequest request{settings_->LogFolder(), LogDate{day.year(), day.month(), day.day()}, std::move(room.room)};
     std::vector<std::string> headers;
     for (int column = 0; column < kSlotColumnCount; ++column)
         headers.push_back(SlotGrid1->Table().Header(column));
@@ -532,7 +551,12 @@ void TForm1::RoomScanEnded(const ScanOutcome& outcome)
 // The table prints whichever of the table and its text view is showing.
 void TForm1::SpeedButtonprintClick()
 {
-    ReportErrors(this, [this] { printRun_->Start(PrepareSlotTablePrint(*SlotGrid1, resultsOutput_->NewJobPrinter())); });
+    ReportErrors(this, [this] { tablePrintout_->ToPrinter(*SlotGrid1, resultsOutput_->NewJobPrinter()); });
+}
+
+void TForm1::SpeedButtonpdfClick()
+{
+    ReportErrors(this, [this] { tablePrintout_->ToPdfFile(*SlotGrid1, resultsOutput_->Printer().pageLayout().pageSize()); });
 }
 
 void TForm1::SpeedButtonperiodeClick()

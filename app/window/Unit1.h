@@ -4,6 +4,7 @@
 // opens the dialogs that edit them.
 
 #include "app/lists/WordBox.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/StartupPaths.h"
 #include "jobs/ScanOutcome.h"
 #include "logscan/TextList.h"
@@ -49,6 +50,7 @@ class TOKheureDlg1;
 class TOKmotDlg1;
 class TSlotGrid;
 class WindowSettings;
+class TablePrintout;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -120,12 +122,13 @@ public:
     // Tab "Occupation des salles".
     QFrame* Panel3 = nullptr;
     QLabel* Label1 = nullptr;
-    QDateEdit* DateTimePicker1 = nullptr;
+    DayDateEdit* DateTimePicker1 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QToolButton* SpeedButtonprint = nullptr;
+    QToolButton* SpeedButtonpdf = nullptr; // "Imprimer tableau" into a PDF file
     QToolButton* SpeedButtonsalle = nullptr;
     QToolButton* SpeedButtonheures = nullptr;
     QToolButton* SpeedButtonperiode = nullptr; // "Période…": the room use over a period
@@ -165,6 +168,7 @@ public slots:
     void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
     void SpeedButtonprintClick();
+    void SpeedButtonpdfClick();
     void SpeedButtonsalleClick();
     void SpeedButtonheuresClick();
     void SpeedButtonperiodeClick();
@@ -182,6 +186,7 @@ private:
     void StartKeywordSearch(TextList words);
     void KeywordSearchEnded(const ScanOutcome& outcome);
     void RunPopupSearch(const std::string& word);
+    void PopupSearchesFollowCaret();
 
     std::filesystem::path ListFilePath(const char* bareName) const;
     void SetLogFolder(const std::filesystem::path& folder);
@@ -205,8 +210,8 @@ private:
     DayWatchRun* watchRun_ = nullptr;
     ResultsOutput* resultsOutput_ = nullptr;
     PrintJobRun* printRun_ = nullptr;
+    TablePrintout* tablePrintout_ = nullptr;
     PeriodWindow* periodWindow_ = nullptr; // made on the first "Période…"
-    bool popupSearchesEnabled_[2] = {true, true};
 };
 
 } // namespace kiv

@@ -18,11 +18,13 @@
 #include "app/runs/PrintJobRun.h"
 #include "app/runs/RoomScanFeed.h"
 #include "app/window/BoldLabel.h"
+#include "app/window/DayDateEdit.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/LogFolderChoice.h"
 #include "app/window/NothingFoundNotice.h"
 #include "app/window/PrinterIcon.h"
 #include "app/window/RoomErrorOnce.h"
+#include "app/window/TablePrintout.h"
 #include "app/window/UserConfigFolder.h"
 #include "app/window/WatchErrorBox.h"
 #include "app/window/WindowSettings.h"
@@ -272,6 +274,7 @@ void TForm1::BuildSearchTab()
     auto* watchErrors = new WatchErrorBox(this);
     connect(watchRun_, &DayWatchRun::Failed, this, [this, watchErrors] { watchErrors->Show(watchRun_->TakeErrors()); });
     printRun_ = new PrintJobRun(this);
+    tablePrintout_ = new TablePrintout(printRun_, this, RunModal);
     resultsOutput_ = new ResultsOutput(RichEdit1, this, RunModal, HasDefaultPrinter, printRun_,
                                        [this] { return settings_->ReadFiles(); });
 }
@@ -288,10 +291,9 @@ void TForm1::BuildRoomTab()
     layout->addWidget(Panel3);
 
     Label1 = NewLabel("Label1", QStringLiteral("&Date : "), Panel3, QPoint(16, 12));
-    DateTimePicker1 = new QDateEdit(Panel3);
+    DateTimePicker1 = new DayDateEdit(Panel3);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setCalendarPopup(true);
-    DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DateTimePicker1->setDate(QDate(2007, 6, 12));
     DateTimePicker1->setGeometry(std::max(56, Label1->geometry().right() + 4), 10, 186, 23);
     DateTimePicker1->setAccessibleName(QStringLiteral("Date"));
@@ -334,6 +336,12 @@ void TForm1::BuildRoomTab()
     Button2->setGeometry(ComboBox1->geometry().right() + 8, 8, 129, 25);
     SpeedButtonprint = NewSpeedButton("SpeedButtonprint", QStringLiteral("Imprimer tableau"), Panel3,
                                       QRect(Button2->geometry().right() + 8, 8, 97, 25));
+    // In the room the design left after "Imprimer tableau": the table into a
+    // PDF file, with or without a printer.
+    SpeedButtonpdf = NewSpeedButton("SpeedButtonpdf", Utf8("PDF…"), Panel3,
+                                    QRect(SpeedButtonprint->geometry().right() + 4, 8, 40, 25));
+    SpeedButtonpdf->setToolTip(Utf8("Imprimer tableau dans un fichier PDF…"));
+    SpeedButtonpdf->setAccessibleName(Utf8("Imprimer tableau dans un fichier PDF…"));
     SpeedButtonsalle = NewSpeedButton("SpeedButtonsalle", Utf8("Définir salles"), Panel3,
                                       QRect(SpeedButtonprint->geometry().right() + 48, 8, 81, 22));
     SpeedButtonheures = NewSpeedButton("SpeedButtonheures", Utf8("Définir heures"), Panel3,
@@ -375,7 +383,8 @@ void TForm1::BuildRoomTab()
     setTabOrder(DateTimePicker1, ComboBox1);
     setTabOrder(ComboBox1, Button2);
     setTabOrder(Button2, SpeedButtonprint);
-    setTabOrder(SpeedButtonprint, SpeedButtonsalle);
+    setTabOrder(SpeedButtonprint, SpeedButtonpdf);
+    setTabOrder(SpeedButtonpdf, SpeedButtonsalle);
     setTabOrder(SpeedButtonsalle, SpeedButtonheures);
     setTabOrder(SpeedButtonheures, SpeedButtonperiode);
     setTabOrder(SpeedButtonperiode, SlotGrid1);

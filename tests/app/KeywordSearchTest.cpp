@@ -191,7 +191,64 @@ private slots:
         QCOMPARE(ended.size(), 1);
         QCOMPARE(Form().SearchWords(), kivtest::kBuiltInWords);
         QVERIFY(Form().SpeedButton1->isEnabled() && Form().SpeedButton3->isEnabled());
-        QVERIFY(Form().Rechercheordi->isEnabled() && Form().RechercheNom->isEnabled());
+        // The caret ended after the last result, on the empty line: the
+        // popup's searches have nothing to search.
+        QCOMPARE(Form().RichEdit1->CursorPos(), Form().RichEdit1->Store().End());
+        QVERIFY(!Form().Rechercheordi->isEnabled() && !Form().RechercheNom->isEnabled());
+    }
+
+    // New results show where they arrive: the caret and the view end after
+    // the last one, as if each were pasted at the caret, wherever the caret
+    // stood before the search; and the popup's searches follow that line.
+    void aSearchLeavesTheCaretAndTheViewAfterItsLastResult()
+    {
+        Form().resize(900, 500);
+        Form().show();
+        std::vector<kiv::KeywordSearchResult> earlier;
+        for (int i = 0; i < 300; ++i)
+            earlier.push_back(kivtest::Found("POSTE" + std::to_string(i) + ":eleve:ancien"));
+        Form().RichEdit1->AppendResults(earlier);
+        SelectLine(5);
+        QVERIFY(Form().Rechercheordi->isEnabled());
+        QVERIFY(SearchWith(Form().SpeedButton1));
+        kiv::ResultsView& view = *Form().RichEdit1;
+        QCOMPARE(view.LineCount(), 303);
+        QCOMPARE(view.CursorPos(), view.Store().End());
+        QVERIFY(view.viewport()->rect().contains(view.CharacterRect({302, 0})));
+        QVERIFY(!Form().Rechercheordi->isEnabled() && !Form().RechercheNom->isEnabled());
+    }
+
+    // A caret the user moves while results come stays where it was put, and
+    // so does the view.
+    void resultsFollowTheCaretOnlyUntilTheUserMovesIt_data()
+    {
+        QTest::addColumn<bool>("userMoves");
+        QTest::newRow("left alone") << false;
+        QTest::newRow("moved during the search") << true;
+    }
+    void resultsFollowTheCaretOnlyUntilTheUserMovesIt()
+    {
+        QFETCH(bool, userMoves);
+        kiv::ResultsView view;
+        view.resize(400, 200);
+        const auto batch = [](int first) {
+            std::vector<kiv::KeywordSearchResult> results;
+            for (int i = first; i < first + 100; ++i)
+                results.push_back(kivtest::Found("POSTE" + std::to_string(i) + ":eleve:sexe", "sexe"));
+            return kiv::ResultsView::Lines(results);
+        };
+        view.FollowAppends(true);
+        view.AppendPrepared(batch(0));
+        QCOMPARE(view.CursorPos(), view.Store().End());
+        if (userMoves) {
+            view.SetCursor({10, 2});
+            view.EnsureCursorVisible(); // as a click on that line leaves it
+        }
+        view.AppendPrepared(batch(100));
+        view.FollowAppends(false);
+        const kiv::TextPos expected = userMoves ? kiv::TextPos{10, 2} : view.Store().End();
+        QCOMPARE(view.CursorPos(), expected);
+        QVERIFY(view.viewport()->rect().contains(view.CharacterRect(expected)));
     }
 
     void closingTheWindowDuringASearchStopsIt()
@@ -498,6 +555,8 @@ private slots:
         QFETCH(QString, word);
         QFETCH(bool, told);
         Form().show();
+        // The window's activation, if it came after the tip, would hide it.
+        QVERIFY(QTest::qWaitForWindowActive(&Form()));
         QToolTip::hideText();
         Form().StatusText->setText(QStringLiteral("ligne 3  "));
         Form().Memo3->setPlainText(word);

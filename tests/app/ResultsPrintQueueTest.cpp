@@ -101,10 +101,37 @@ private slots:
         QCOMPARE(partsOffered, QStringList());
     }
 
-    // A queue that refuses jobs: both printouts say so, with its reason.
-    void aQueueThatRefusesJobsSaysWhy()
+    // A queue that refuses jobs, or a stopped one that would hold them
+    // unseen: both printouts say so, with the queue's reason.
+    void aQueueThatCannotPrintSaysWhy_data()
     {
-        QVERIFY(kivtest::RunsWell(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("bac vide"), Queue()}));
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<QString>("restart");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("message");
+        // CUPS gives its own words for a queue that refuses jobs.
+        QTest::newRow("refusing jobs") << "cupsreject" << "cupsaccept" << "bac vide"
+                                       << " refuse l'impression : Destination \"KivPDF\" is not accepting jobs.";
+        QTest::newRow("stopped") << "cupsdisable" << "cupsenable" << "en panne"
+                                 << " est arr\u00EAt\u00E9e : en panne. L'impression attend dans sa file qu'elle reprenne.";
+    }
+    void aQueueThatCannotPrintSaysWhy()
+    {
+        QFETCH(QString, stop);
+        QFETCH(QString, restart);
+        QFETCH(QString, reason);
+        QFETCH(QString, message);
+        QVERIFY(kivtest::RunsWell(stop, {QStringLiteral("-r"), reason, Queue()}));
+        // What the stopped queue held is not printed once it starts again.
+        const struct Restart {
+            QString command;
+            QString queue;
+            ~Restart()
+            {
+                kivtest::RunsWell(QStringLiteral("cancel"), {QStringLiteral("-a"), queue});
+                kivtest::RunsWell(command, {queue});
+            }
+        } restartAtEnd{restart, Queue()};
         kivtest::Folders folders;
         kivtest::ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
@@ -112,18 +139,19 @@ private slots:
         const kiv::KeywordSearchResult result = kivtest::Found("POSTE1:eleve1:sexe", "sexe");
         form.RichEdit1->AppendResults({&result, 1});
         form.SlotGrid1->SetCellText(0, 1, "\rS514PC03 08h25-09h10 eleve1 2NDE1");
-        QSignalSpy finished(form.findChild<kiv::PrintJobRun*>(), &kiv::PrintJobRun::Finished);
+        auto* printing = form.findChild<kiv::PrintJobRun*>();
+        QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);
         for (QToolButton* button : {form.SpeedButton2, form.SpeedButtonprint}) {
             errors.messages.clear();
             finished.clear();
             button->click();
-            QVERIFY(finished.wait(30000));
-            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            // The table's pages are counted first, then printed.
+            while (printing->Running())
+                QVERIFY(finished.wait(30000));
+            QCOMPARE(finished.last().at(0).toBool(), false);
             QCOMPARE(errors.messages.size(), std::size_t(1));
-            QVERIFY2(errors.messages[0].find("L'imprimante " + Queue().toStdString() + " refuse l'impression") == 0,
-                     errors.messages[0].c_str());
+            QCOMPARE(QString::fromLatin1(errors.messages[0]), QStringLiteral("L'imprimante ") + Queue() + message);
         }
-        QVERIFY(kivtest::RunsWell(QStringLiteral("cupsaccept"), {Queue()}));
     }
 
     // Closing the window while a 5 MB line is laid out ends at once, and
@@ -135,8 +163,12 @@ private slots:
         kiv::TForm1 form(folders.Paths());
         form.RunModal = [](QDialog& dialog) { return int(qobject_cast<QPrintDialog*>(&dialog) ? QDialog::Accepted : QDialog::Rejected); };
         const std::string marker = "ferme" + std::to_string(QCoreApplication::applicationPid());
+        // Appended piece by piece: GCC 12 misreads "..." + std::string&& as
+        // an overflow (-Wstringop-overflow) in optimised builds.
+        std::string giant = "POSTE2:eleve2:sexe ";
+        giant.append(5 << 20, 'x');
         const kiv::KeywordSearchResult results[] = {kivtest::Found("POSTE1:" + marker + ":sexe", "sexe"),
-                                                    kivtest::Found("POSTE2:eleve2:sexe " + std::string(5 << 20, 'x'), "sexe")};
+                                                    kivtest::Found(std::move(giant), "sexe")};
         form.RichEdit1->AppendResults(results);
         auto* printing = form.findChild<kiv::PrintJobRun*>();
         QSignalSpy finished(printing, &kiv::PrintJobRun::Finished);

@@ -252,6 +252,30 @@ private slots:
         }
     }
 
+    // A room with a character no log can hold is not searched with "?" in
+    // its place: it finds nothing, and says which character, once the
+    // typing is done.
+    void aTypedRoomThatNoLogCanHoldFindsNothingAndSaysWhy()
+    {
+        RoomWindow w;
+        w.Write("connexr011226.log", LoginLines(4, "S514") + LoginLines(3, "?ROOM", 9));
+        w.form->DateTimePicker1->setDate(kDay);
+        QSignalSpy ended(w.form->RoomFeed, &kiv::RoomScanFeed::Ended);
+        w.form->ComboBox1->setEditText(QStringLiteral("S514"));
+        QVERIFY(ended.wait());
+        QVERIFY(!w.TextLines().isEmpty());
+        w.errors.messages.clear();
+        w.form->ComboBox1->setEditText(QStringLiteral("\u03A9ROOM"));
+        QVERIFY(ended.wait());
+        QVERIFY(w.TextLines().isEmpty());
+        for (int c = 0; c < 8; ++c)
+            QCOMPARE(w.form->SlotGrid1->CellText(c, 1), std::string());
+        QVERIFY(w.form->ProgressBar2->isHidden() && !w.form->SearchBusy());
+        QCOMPARE(w.errors.messages,
+                 std::vector<std::string>{"La salle \xAB ?ROOM \xBB contient un caract\xE8re (U+03A9) que les logs ne "
+                                          "peuvent pas contenir."});
+    }
+
     void closingTheWindowDuringAScanCancelsItAndWaits()
     {
         RoomWindow w;

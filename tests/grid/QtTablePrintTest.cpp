@@ -59,7 +59,8 @@ std::vector<std::vector<std::string>> MakeEntries(int perColumn, bool full, int 
 // straight line.
 struct PdfDrawing {
     std::vector<double> textSizes;
-    std::vector<QLineF> lines;
+    std::vector<QLineF> lines; // from the printable area's top-left corner
+    double areaLeft = -1;      // where the printable area starts on the sheet
 };
 
 PdfDrawing ReadPdf(const QString& path)
@@ -79,9 +80,11 @@ PdfDrawing ReadPdf(const QString& path)
         for (int i = 0; i < 4; ++i)
             packed[i] = char(guess >> (24 - 8 * i));
         const QString content = QString::fromLatin1(qUncompress(packed + pdf.mid(start, end - start)));
-        const auto cm = QRegularExpression(QStringLiteral("([\\d.]+) 0 0 -[\\d.]+ 0 [\\d.]+ cm")).match(content);
-        if (cm.hasMatch())
+        const auto cm = QRegularExpression(QStringLiteral("([\\d.]+) 0 0 -[\\d.]+ ([\\d.]+) [\\d.]+ cm")).match(content);
+        if (cm.hasMatch()) {
             scale = cm.captured(1).toDouble();
+            drawing.areaLeft = cm.captured(2).toDouble();
+        }
         for (const auto& tf : QRegularExpression(QStringLiteral("/F\\d+ ([\\d.]+) Tf")).globalMatch(content))
             drawing.textSizes.push_back(tf.captured(1).toDouble() * scale);
         for (const auto& line :
@@ -153,10 +156,10 @@ private slots:
         for (const kiv::PrintPlan::ColumnRange& range : plan.ranges) {
             for (int p = 0; p < plan.pages; ++p)
                 QCOMPARE(pages[p].contains(QLatin1String(kHeaders[range.firstCol])), p == range.firstPage);
-            // Each entry on a line of its own, in order, on the page after
-            // the headers when the slots are taller than what is left of it.
+            // Each entry on a line of its own, in order, from under the
+            // headers, also when a slot is taller than the page.
             QHash<QString, int> lineOfPupil;
-            const QStringList lines = pages[range.firstPage + (tallColumn ? 1 : 0)].split(QLatin1Char('\n'));
+            const QStringList lines = pages[range.firstPage].split(QLatin1Char('\n'));
             for (int i = 0; i < lines.size(); ++i)
                 for (const auto& pupil : QRegularExpression(QStringLiteral("eleve\\d+")).globalMatch(lines[i]))
                     lineOfPupil.insert(pupil.captured(), i);
@@ -178,7 +181,8 @@ private slots:
 
     // The measures a printed table is made to: headers in 8 pt and entries
     // in 6 pt (7.94 and 5.95 points on paper), the first row's top 0.8 mm
-    // below the top of the printable area (a PDF's whole sheet), each column
+    // below the top of the printable area (which a PDF, to be printed later,
+    // starts 4.2 mm inside the sheet, as a common printer does), each column
     // 2 mm wider than its widest line.
     void laysThePageOutToItsMeasures()
     {
@@ -197,6 +201,7 @@ private slots:
         const PdfDrawing drawing = ReadPdf(pdf);
 
         QVERIFY(!drawing.textSizes.empty());
+        QVERIFY2(std::abs(drawing.areaLeft / kPointsPerMm - 4.2) < 0.05, qPrintable(QString::number(drawing.areaLeft)));
         const auto [smallest, largest] = std::minmax_element(drawing.textSizes.begin(), drawing.textSizes.end());
         QVERIFY2(std::abs(*smallest - 5.95) <= 0.05, qPrintable(QString::number(*smallest)));
         QVERIFY2(std::abs(*largest - 7.94) <= 0.05, qPrintable(QString::number(*largest)));

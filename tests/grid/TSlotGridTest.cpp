@@ -307,6 +307,37 @@ private slots:
         QVERIFY(!InkBox(image, QRect(tall.left(), end, tall.width() - 1, tall.bottom() - end)).isValid());
     }
 
+    // A line's text sits under its top by the font's Windows ascent, as on
+    // paper: capitals end one pixel above that baseline, whichever way the
+    // line is drawn (a plain line, a line with a tab, the bold headers).
+    void textSitsOnTheWindowsBaseline_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ascent");
+        QTest::newRow("login line") << 1 << 1 << QStringLiteral("MMMM") << 8;
+        QTest::newRow("line with a tab") << 2 << 1 << QStringLiteral("MM\tMM") << 8;
+        QTest::newRow("header") << 3 << 0 << QStringLiteral("MMMM") << 11;
+    }
+    void textSitsOnTheWindowsBaseline()
+    {
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QFETCH(int, ascent);
+        TSlotGrid grid;
+        SetUpLikeTheRoomTable(grid);
+        grid.resize(1200, 800);
+        grid.SetCurrentCell(0, 2); // the selection out of the way
+        grid.SetCellText(col, row, text.toStdString());
+        const QImage image = grid.viewport()->grab().toImage();
+        const QRect cell = grid.CellRect(col, row);
+        const QRect ink = InkBox(image, cell.adjusted(1, 1, -1, -1));
+        QVERIFY(ink.isValid());
+        QCOMPARE(ink.bottom() - cell.top(), 3 + ascent - 1);
+    }
+
     void formattedTextIsDrawnOnlyWhenSwitchedOn()
     {
         // The room table shows tags from the logs as they stand; a grid with

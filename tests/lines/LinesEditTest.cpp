@@ -138,6 +138,23 @@ private slots:
         std::string saved;
         edit.Store().AppendCp1252(0, saved);
         QCOMPARE(saved, std::string("a\0b", 3));
+
+        // A screen reader hears the space the view shows, line by line and
+        // whole: a NUL would end what it reads there.
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&edit);
+        QAccessibleTextInterface* text = reader->textInterface();
+        const QString whole = reader->text(QAccessible::Value);
+        QCOMPARE(whole, edit.toPlainText().replace(QChar(0), u' '));
+        QVERIFY(!text->text(0, text->characterCount()).contains(QChar(0)));
+        for (const int line : {0, 2}) {
+            int start = 0;
+            int end = 0;
+            const int inLine = static_cast<int>(edit.Store().OffsetOf({line, 1}));
+            const int inTwin = static_cast<int>(edit.Store().OffsetOf({line + 1, 1}));
+            const QString heard = text->textAtOffset(inLine, QAccessible::LineBoundary, &start, &end);
+            QCOMPARE(heard.left(3), text->textAtOffset(inTwin, QAccessible::LineBoundary, &start, &end).left(3));
+            QCOMPARE(heard.left(3), QStringLiteral("a b"));
+        }
     }
 
     void keysEditAndMoveAsInAnyTextBoxAndAppendedLinesAreNoEdit()

@@ -130,7 +130,7 @@ const LayoutCase kCases[] = {
     {"a next row that does not fit starts a new page without the headers",
      {{"h"}, {Lines(10, 4)}, {Lines(4, 4)}}, {1000, -491}, {28}, {{0, 0, 476, 2}}, 2, {0}, 12},
     {"a row taller than the page goes on over the next pages, each piece in its own box",
-     {{"h0", "h1"}, {Lines(100, 3), ""}, {"", ""}}, {1000, -1000}, {21, 20}, {{0, 1, 459, 5}}, 5, {0}, 48},
+     {{"h0", "h1"}, {Lines(100, 3), ""}, {"", ""}}, {1000, -1000}, {21, 20}, {{0, 1, 459, 4}}, 4, {0}, 48},
     {"a wide table is cut into column ranges, each centred and paged by itself",
      {{"h0", "h1", "h2", "h3"}, {Lines(10, 10), Lines(1, 10), Lines(1, 5), Lines(1, 5)}, {Lines(4, 10), "", "", ""}},
      {200, -480}, {70, 70, 35, 35}, {{0, 1, 10, 2}, {2, 3, 45, 2}}, 4, {0, 2}, 48},
@@ -345,6 +345,51 @@ TEST(PrintLayout, DrawsEachCellAtItsPlace)
               "line 435,-121 435,-159 w2\nline 505,-121 505,-159 w2\nline 435,-121 505,-121 w2\nline 435,-159 505,-159 w2\n"
               "fill 505,-121,565,-159\n"
               "line 505,-121 505,-159 w2\nline 565,-121 565,-159 w2\nline 505,-121 565,-121 w2\nline 505,-159 565,-159 w2\n");
+}
+
+// A slot that no page can hold starts under its header row, in every column
+// range: no sheet holds the headers alone. A row that a page holds still
+// goes to the next page whole when it does not fit under the rows before.
+struct TallRowCase {
+    const char* name;
+    std::vector<std::vector<std::string>> rows;
+    PageExtent page;
+    int firstEntryPage;  // the page of each range's first entry, from the range's first page
+};
+
+const TallRowCase kTallRowCases[] = {
+    {"a slot taller than the page starts under the headers", {{"h0", "h1"}, {Lines(100, 3), ""}}, {1000, -1000}, 0},
+    {"so does it in each column range", {{"h0", "h1"}, {Lines(100, 10), Lines(80, 10)}}, {80, -1000}, 0},
+    {"a slot a page holds waits for the next page", {{"h\rh\rh\rh\rh"}, {Lines(31, 3)}}, {1000, -1000}, 1},
+};
+
+TEST(PrintLayout, ATallRowStartsUnderItsHeaders)
+{
+    for (const TallRowCase& c : kTallRowCases) {
+        SCOPED_TRACE(c.name);
+        const FakeTable table(c.rows);
+        FakeSurface counting;
+        const int counted = GridPrintLayout(table).Count(counting, c.page).pages;
+        FakeSurface surface;
+        const PrintPlan plan = GridPrintLayout(table).Print(surface, c.page, 99);
+        EXPECT_EQ(plan.pages, counted);
+        std::istringstream transcript(surface.Transcript());
+        std::vector<int> pagesOfFirstEntries;
+        int page = 0;
+        bool entrySeen = false;
+        for (std::string record; std::getline(transcript, record);) {
+            page += record == "page";
+            if (record.find(" bold ") != std::string::npos)
+                entrySeen = false;
+            else if (!entrySeen && record.find("text ") == 0 && record.find("'x") != std::string::npos) {
+                entrySeen = true;
+                pagesOfFirstEntries.push_back(page);
+            }
+        }
+        ASSERT_EQ(pagesOfFirstEntries.size(), plan.ranges.size());
+        for (std::size_t i = 0; i < plan.ranges.size(); ++i)
+            EXPECT_EQ(pagesOfFirstEntries[i] - plan.ranges[i].firstPage, c.firstEntryPage) << "range " << i;
+    }
 }
 
 } // namespace
