@@ -202,10 +202,16 @@ void DayWatch::EndDay(Batch& batch)
 void DayWatch::StartAfterLastLine(const std::string& path, WatchedFile& file)
 {
     const std::filesystem::path where = PathFromBytes(path);
-    if (file.follower.StartAfterLastLine(where, tools_->work).outcome == LogFollower::Outcome::Unreadable)
+    LogFollower::LastLine last;
+    if (file.follower.StartAfterLastLine(where, tools_->work, last).outcome == LogFollower::Outcome::Unreadable) {
         ReportOnce(file.unreadableReported, CannotOpenMessage(PathForMessage(where)));
-    // The line where the watch starts is taken as a file's first: the lines
-    // before it were never checked.
+        return;
+    }
+    // The next line is checked against the last line before the watch, taken
+    // at the depth of its blanks (the lines before it are not read): a file's
+    // first line has depth 0 whatever its blanks.
+    file.begun = last.exists;
+    file.lastDepth = last.exists && !last.first ? last.blanks : 0;
 }
 
 void DayWatch::ReadGained(const std::string& path, WatchedFile& file, bool dayEnds, Batch& batch)

@@ -19,8 +19,10 @@ bool LogFollower::LooksUnchanged(const std::filesystem::path& path) const
     return version_ && now && *now == *version_;
 }
 
-LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work)
+LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work,
+                                                  LastLine& lastLine)
 {
+    lastLine = {};
     OpenLogFile file(path);
     const std::optional<FileVersion> version = file.IsOpen() ? file.Version() : std::nullopt;
     if (!version)
@@ -44,6 +46,8 @@ LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& p
         }
         end -= asked;
     }
+    if (offset_ > 0 && !FindLastLine(file, lastLine, work))
+        return {Outcome::Unreadable};
     // The bytes just before where reading goes on, to tell a refilled log.
     fingerprint_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(offset_, kFingerprintSize)));
     if (!fingerprint_.empty()
@@ -52,6 +56,48 @@ LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& p
         return {Outcome::Unreadable};
     version_ = version;
     return {Outcome::Read};
+}
+
+// The line that ends at the break before offset_: where it starts (back to
+// the break before it, a piece at a time) and how many tabs and spaces lead it.
+bool LogFollower::FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work) const
+{
+    char last[2] = {};
+    const std::size_t tail = offset_ >= 2 ? 2 : 1;
+    if (file.ReadAt(offset_ - tail, last, tail) != static_cast<long long>(tail))
+        return false;
+    // The line's own bytes end before its break (a CR LF is one break).
+    std::uint64_t end = offset_ - (tail == 2 && last[0] == '\r' && last[1] == '\n' ? 2 : 1);
+    std::uint64_t start = 0;
+    for (std::uint64_t upTo = end; upTo > 0;) {
+        const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(upTo, limits_.pieceSize));
+        work.Clear();
+        if (file.ReadAt(upTo - asked, work.Reserve(asked), asked) != static_cast<long long>(asked))
+            return false;
+        work.Commit(asked);
+        const std::size_t at = LastBreak(work.View());
+        if (at != std::string_view::npos) {
+            start = upTo - asked + at + 1;
+            break;
+        }
+        upTo -= asked;
+    }
+    lastLine.exists = true;
+    lastLine.first = start == 0;
+    for (std::uint64_t at = start; at < end;) {
+        const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, limits_.pieceSize));
+        work.Clear();
+        if (file.ReadAt(at, work.Reserve(asked), asked) != static_cast<long long>(asked))
+            return false;
+        work.Commit(asked);
+        const std::string_view bytes = work.View();
+        const std::size_t body = bytes.find_first_not_of(" \t");
+        lastLine.blanks += body == std::string_view::npos ? bytes.size() : body;
+        if (body != std::string_view::npos)
+            break;
+        at += asked;
+    }
+    return true;
 }
 
 LogFollower::Look LogFollower::ReadGained(const std::filesystem::path& path, bool dayEnds,

@@ -70,8 +70,14 @@ public:
 
     // A log that held lines before the watch began: reading will go on after
     // its last line break, found by reading back from its end only as far as
-    // that break. Unreadable or Read.
-    Look StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work);
+    // that break. Unreadable or Read. lastLine: the leading blanks of the line
+    // before that break, where there is one, for the indentation rule.
+    struct LastLine {
+        bool exists = false;
+        bool first = false; // the file's first line
+        std::size_t blanks = 0;
+    };
+    Look StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work, LastLine& lastLine);
 
     // Reads what the log gained since the last look (all of it the first
     // time) and hands it on. dayEnds: the day is over, its last line is
@@ -86,6 +92,7 @@ public:
 
 private:
     LogChange ChangeSince(OpenLogFile& file, const FileVersion& now);
+    bool FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work) const;
     void StartOver();
     void Remember(std::string_view read);
     void HandOn(ByteBuffer& work, const FollowedText& out);

@@ -110,6 +110,52 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"accented_item", "x\n\t\t\xE9l\xE8ve", {"x"}, Level(2, "\xE9l\xE8ve")}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A keyword log leaves a refused line out and goes on, the next line checked
+// against the last one accepted; the message names the first refused line.
+// Each case is read whole, as a list, and in two parts cut at every line
+// start (the second continuing the first, as the watch reads a log).
+TEST(LogLineReader, AKeywordLogSkipsEachRefusedLineAndGoesOn)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> entries;
+        std::optional<std::string> error;
+    };
+    const Case cases[] = {
+        {"nothing_refused", "a\r\n\tb\r\nc", {"a", "b", "c"}, {}},
+        {"one_deep_line_in_the_middle", "a\r\n\t\tb\r\nc\r\n", {"a", "c"}, Level(2, "b")},
+        {"checked_against_the_last_accepted", "a\n\tb\n\t\t\tc\n\t\td\n\t\t\t\te\n\t\t\tf", {"a", "b", "d", "f"},
+         Level(3, "c")},
+        {"every_line_two_spaces", "  a\r\n  b\r\n  c\r\nd", {"a", "d"}, Level(2, "b")},
+        {"last_line_refused_without_break", "a\r\n   ", {"a"}, Level(3, "")},
+        {"refused_lines_of_every_break", "a\r  b\n  c\r\n  d\re", {"a", "e"}, Level(2, "b")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogLineReader content(RefusedLine::IsSkipped);
+        EXPECT_EQ(ErrorOf([&] { content.ReadContentBytes(c.bytes); }), c.error);
+        EXPECT_EQ(ContentEntries(content), c.entries);
+        LogLineReader listed(RefusedLine::IsSkipped);
+        EXPECT_EQ(ErrorOf([&] { listed.ReadBytes(c.bytes); }), c.error);
+        EXPECT_EQ(Entries(listed), c.entries);
+
+        for (std::size_t cut = 1; cut < c.bytes.size(); ++cut) {
+            if (c.bytes[cut - 1] != '\n' && (c.bytes[cut - 1] != '\r' || c.bytes[cut] == '\n'))
+                continue; // not a line start
+            LogLineReader pieces(RefusedLine::IsSkipped);
+            const auto firstError = ErrorOf([&] { pieces.ReadContentBytes(c.bytes.substr(0, cut)); });
+            std::vector<std::string> entries = ContentEntries(pieces);
+            const auto secondError =
+                ErrorOf([&] { pieces.ReadMoreContentBytes(c.bytes.substr(cut), pieces.LastDepth()); });
+            const std::vector<std::string> more = ContentEntries(pieces);
+            entries.insert(entries.end(), more.begin(), more.end());
+            EXPECT_EQ(entries, c.entries) << "cut at " << cut;
+            EXPECT_EQ(firstError ? firstError : secondError, c.error) << "cut at " << cut;
+        }
+    }
+}
+
 // The fast check for indented lines looks at the bytes in blocks: an indented
 // line must be seen wherever it falls against a block's edge, whatever its
 // break and its blanks.
