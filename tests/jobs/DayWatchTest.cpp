@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace kiv {
 namespace {
@@ -214,8 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {Op::Append, kWeb, Line("P6:e6", "jeu") + "\r\n", {"P6:e6 jeu"}}}},
         WatchCase{"TheLfOfACrLfInTheNextLookIsNoLineAndTheIndentedLineAfterIsTaken",
                   {{kWeb, kOld}},
-                  {{Op::Append, kWeb, Line("P1:e1", "jeu") + "\r", {"P1:e1 jeu"}},
-                   {Op::Append, kWeb, "\n\t" + Line("P2:e2", "jeu") + "\r\n", {"P2:e2 jeu"}}}},
+                  {{Op::Append, kWeb, "\t" + Line("P1:e1", "jeu") + "\r", {"P1:e1 jeu"}},
+                   // Two steps: one more than the line before, not than an empty line.
+                   {Op::Append, kWeb, "\n\t\t" + Line("P2:e2", "jeu") + "\r\n", {"P2:e2 jeu"}}}},
         WatchCase{"AtMidnightAFileReadToItsLastBreakGivesNothingAgain",
                   {{kWeb, kOld}},
                   {{Op::Append, kWeb, Line("P1:e1", "jeu") + "\r\n", {"P1:e1 jeu"}},
@@ -251,6 +255,46 @@ TEST(DayWatch, CatchUpStartsWithTheDaySoFarAndPlainWatchDoesNot)
         // The unfinished line waits in both.
         EXPECT_EQ(count, catchUp ? 1u : 0u);
     }
+}
+
+// A stop ends a look between two pieces of a log: a log of a terabyte (a
+// hole, read as zeros) is let go at once, and the lines read whole before the
+// stop are all delivered. The look has a deadline: one that read on would fail.
+TEST(DayWatch, AStopEndsALookBetweenTwoPiecesAndDeliversWhatWasRead)
+{
+    test::TempTree tree;
+    const fs::path log = tree.Root() / "web071226.txt";
+    {
+        std::ofstream out(log, std::ios::binary);
+        for (int i = 0; i < 3000; ++i)
+            out << Line("P" + std::to_string(i) + ":e", "jeu") << "\r\n";
+    }
+    std::error_code ec;
+    fs::resize_file(log, std::uintmax_t{1} << 40, ec);
+    if (ec)
+        GTEST_SKIP() << "no file of a terabyte here: " << ec.message();
+    std::atomic<bool> stop{false};
+    std::size_t count = 0;
+    DayWatchEvents events;
+    // The first batch (2,048 results) comes while the first piece is searched.
+    events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        count += batch.size();
+        stop = true;
+    };
+    DayWatchRequest request{tree.Root(), {"jeu"}, LogDate{2026, 12, 7}, true};
+    request.cancel = &stop;
+    DayWatch watch(request, events);
+    std::promise<void> looked;
+    std::thread look([&] {
+        watch.Look();
+        looked.set_value();
+    });
+    if (looked.get_future().wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        ADD_FAILURE() << "the look went on reading after the stop";
+        std::_Exit(1); // the look cannot be called off otherwise
+    }
+    look.join();
+    EXPECT_EQ(count, 3000u);
 }
 
 // A watch stopped while it prepares a long list of words (the box unticked,
