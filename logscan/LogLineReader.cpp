@@ -210,8 +210,15 @@ void LogLineReader::SkipRefusedLines(std::size_t firstRefused)
     std::size_t kept = firstRefused;
     const Refusal rest = WalkLines(text.substr(firstRefused), lastDepth_, RefusedLine::IsSkipped,
                                    [&](std::string_view, std::size_t start, std::size_t next) {
-                                       if (firstRefused + start != kept)
-                                           std::memmove(bytes + kept, bytes + firstRefused + start, next - start);
+                                       const std::size_t from = firstRefused + start;
+                                       if (from != kept) {
+                                           std::memmove(bytes + kept, bytes + from, next - start);
+                                           // An empty line's lone LF put after a lone CR would
+                                           // join it into one CR LF: it becomes a lone CR, the
+                                           // same break.
+                                           if (kept > 0 && bytes[kept - 1] == '\r' && bytes[kept] == '\n')
+                                               bytes[kept] = '\r';
+                                       }
                                        kept += next - start;
                                    });
     lastDepth_ = rest.lastDepth;

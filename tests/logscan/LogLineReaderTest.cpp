@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 
 namespace kiv {
 namespace {
@@ -153,6 +154,44 @@ TEST(LogLineReader, AKeywordLogSkipsEachRefusedLineAndGoesOn)
             EXPECT_EQ(entries, c.entries) << "cut at " << cut;
             EXPECT_EQ(firstError ? firstError : secondError, c.error) << "cut at " << cut;
         }
+    }
+}
+
+// The skipping reader against the rule read the obvious way, a line at a
+// time, on random logs of blanks, breaks and letters.
+TEST(LogLineReader, AKeywordLogIsReadAsTheRuleReadLineByLineSays)
+{
+    const auto reference = [](const std::string& bytes) {
+        std::vector<std::string> kept;
+        std::size_t depth = 0;
+        for (std::size_t start = 0; start < bytes.size();) {
+            std::size_t end = bytes.find_first_of("\r\n", start);
+            if (end == std::string::npos)
+                end = bytes.size();
+            const std::size_t body = std::min(bytes.find_first_not_of(" \t", start), end);
+            if (kept.empty() && start == 0)
+                kept.push_back(bytes.substr(body, end - body));
+            else if (body - start <= depth + 1) {
+                depth = body - start;
+                kept.push_back(bytes.substr(body, end - body));
+            }
+            start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        }
+        return kept;
+    };
+    std::mt19937 random(27);
+    const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(random() % 40, ' ');
+        for (char& c : bytes)
+            c = alphabet[random() % sizeof alphabet];
+        LogLineReader listed(RefusedLine::IsSkipped);
+        LogLineReader content(RefusedLine::IsSkipped);
+        (void)ErrorOf([&] { listed.ReadBytes(bytes); });
+        (void)ErrorOf([&] { content.ReadContentBytes(bytes); });
+        const std::vector<std::string> expected = reference(bytes);
+        ASSERT_EQ(Entries(listed), expected) << testing::PrintToString(bytes);
+        ASSERT_EQ(ContentEntries(content), expected) << testing::PrintToString(bytes);
     }
 }
 
