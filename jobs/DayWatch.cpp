@@ -12,6 +12,7 @@
 #include "logscan/LogLineReader.h"
 #include "logscan/RewriteLogLine.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kiv {
@@ -27,6 +28,20 @@ std::string RereadMessage(std::string_view fileName)
 bool SameDay(LogDate a, LogDate b) noexcept
 {
     return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+// Each piece of a long line repeats the end of the one before, as long as the
+// longest word less one, so that no word is cut in two.
+FollowLimits LimitsFor(const DayWatchRequest& request)
+{
+    FollowLimits limits;
+    limits.pieceSize = std::max<std::size_t>(request.pieceSize, 1);
+    limits.longestLine = std::max<std::size_t>(request.longestLine, 1);
+    std::size_t longestWord = 0;
+    for (const std::string_view word : request.words)
+        longestWord = std::max(longestWord, word.size());
+    limits.overlap = longestWord > 0 ? longestWord - 1 : 0;
+    return limits;
 }
 
 } // namespace
@@ -47,22 +62,6 @@ struct DayWatch::Batch {
     TimedBatches<KeywordSearchResult> results;
 };
 
-namespace {
-
-FollowLimits LimitsFor(const DayWatchRequest& request)
-{
-    FollowLimits limits;
-    limits.pieceSize = std::max<std::size_t>(request.pieceSize, 1);
-    limits.longestLine = std::max<std::size_t>(request.longestLine, 1);
-    std::size_t longestWord = 0;
-    for (const std::string_view word : request.words)
-        longestWord = std::max(longestWord, word.size());
-    limits.overlap = longestWord > 0 ? longestWord - 1 : 0;
-    return limits;
-}
-
-} // namespace
-
 // The matcher and the reader, kept from look to look, and the memory that
 // every log's reading borrows.
 struct DayWatchTools {
@@ -71,7 +70,7 @@ struct DayWatchTools {
     LogLineReader reader{RefusedLine::IsSkipped}; // a keyword log goes on after a refused line
     ByteBuffer work;
     FollowLimits limits;
-    DayWatchTools(const DayWatchRequest& request)
+    explicit DayWatchTools(const DayWatchRequest& request)
         : matcher(request.words, std::nullopt, request.cancel), workspace(matcher.MakeWorkspace()),
           limits(LimitsFor(request))
     {

@@ -267,7 +267,7 @@ TEST(DayWatch, AStopEndsALookBetweenTwoPiecesAndDeliversWhatWasRead)
     {
         std::ofstream out(log, std::ios::binary);
         for (int i = 0; i < 3000; ++i)
-            out << Line("P" + std::to_string(i) + ":e", "jeu") << "\r\n";
+            out << "P" << i << ":e:071226:1432:jeu\r\n";
     }
     std::error_code ec;
     fs::resize_file(log, std::uintmax_t{1} << 40, ec);
