@@ -119,7 +119,7 @@ LogFollower::Look LogFollower::ReadGained(const std::filesystem::path& path, boo
         return {Outcome::Unchanged, look.change};
 
     work.Clear();
-    if (!longLine_) {
+    if (!longLine_ && !partial_.empty()) {
         std::memcpy(work.Reserve(partial_.size()), partial_.data(), partial_.size());
         work.Commit(partial_.size());
         partial_.clear();
