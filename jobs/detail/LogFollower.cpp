@@ -15,8 +15,9 @@ std::size_t LastBreak(std::string_view text) noexcept
 
 bool LogFollower::LooksUnchanged(const std::filesystem::path& path) const
 {
+    // A look that stopped or failed before the end still has bytes to read.
     const std::optional<FileVersion> now = LookAtLogFile(path);
-    return version_ && now && *now == *version_;
+    return version_ && offset_ == version_->state.size && now && *now == *version_;
 }
 
 LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work,

@@ -87,7 +87,8 @@ public:
                     const FollowedText& out, ByteBuffer& work);
 
     // True when the log at path looks as it did at the end of the last look
-    // (a look at its entry, no read): nothing to do.
+    // (a look at its entry, no read) and that look read all it held: nothing
+    // to do.
     bool LooksUnchanged(const std::filesystem::path& path) const;
 
 private:

@@ -297,6 +297,37 @@ TEST(DayWatch, AStopEndsALookBetweenTwoPiecesAndDeliversWhatWasRead)
     EXPECT_EQ(count, 3000u);
 }
 
+// A look that ended between two pieces (stopped, or the share failed) leaves
+// the rest of the log to the next look, though the log did not change since.
+TEST(DayWatch, TheNextLookGoesOnWhereAStoppedLookEnded)
+{
+    test::TempTree tree;
+    {
+        std::ofstream out(tree.Root() / "web071226.txt", std::ios::binary);
+        for (int i = 0; i < 3000; ++i)
+            out << "P" << i << ":e:071226:1432:jeu\r\n";
+    }
+    std::atomic<bool> stop{false};
+    std::vector<std::string> stations;
+    DayWatchEvents events;
+    events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        for (const KeywordSearchResult& r : batch)
+            stations.push_back(r.line.substr(0, r.line.find(':')));
+        stop = true; // the first batch (2,048) comes before the log's last piece is read
+    };
+    DayWatchRequest request{tree.Root(), {"jeu"}, LogDate{2026, 12, 7}, true};
+    request.cancel = &stop;
+    request.pieceSize = 4096;
+    DayWatch watch(request, events);
+    watch.Look();
+    ASSERT_LT(stations.size(), 3000u);
+    stop = false;
+    watch.Look();
+    ASSERT_EQ(stations.size(), 3000u);
+    for (std::size_t i = 0; i < stations.size(); ++i)
+        ASSERT_EQ(stations[i], 'P' + std::to_string(i));
+}
+
 // A watch stopped while it prepares a long list of words (the box unticked,
 // Ctrl+C) does not wait for the preparation to end.
 TEST(DayWatch, ItsStopCutsTheBuildOfTheWordList)
