@@ -202,10 +202,12 @@ void DayWatch::StartAfterLastLine(const std::string& path, WatchedFile& file)
 {
     const std::filesystem::path where = PathFromBytes(path);
     LogFollower::LastLine last;
-    if (file.follower.StartAfterLastLine(where, tools_->work, last).outcome == LogFollower::Outcome::Unreadable) {
+    const LogFollower::Outcome outcome =
+        file.follower.StartAfterLastLine(where, tools_->work, last, request_.cancel).outcome;
+    if (outcome == LogFollower::Outcome::Unreadable)
         ReportOnce(file.unreadableReported, CannotOpenMessage(PathForMessage(where)));
+    if (outcome != LogFollower::Outcome::Read)
         return;
-    }
     // The next line is checked against the last line before the watch, taken
     // at the depth of its blanks (the lines before it are not read): a file's
     // first line has depth 0 whatever its blanks.

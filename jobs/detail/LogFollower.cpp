@@ -21,7 +21,7 @@ bool LogFollower::LooksUnchanged(const std::filesystem::path& path) const
 }
 
 LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work,
-                                                  LastLine& lastLine)
+                                                  LastLine& lastLine, const std::atomic<bool>* stop)
 {
     lastLine = {};
     OpenLogFile file(path);
@@ -33,6 +33,8 @@ LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& p
     // large the log already is.
     std::uint64_t end = version->state.size;
     while (end > 0) {
+        if (Cancelled(stop))
+            return {Outcome::Stopped};
         const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(end, limits_.pieceSize));
         work.Clear();
         const long long got = file.ReadAt(end - asked, work.Reserve(asked), asked);
@@ -47,8 +49,8 @@ LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& p
         }
         end -= asked;
     }
-    if (offset_ > 0 && !FindLastLine(file, lastLine, work))
-        return {Outcome::Unreadable};
+    if (offset_ > 0 && !FindLastLine(file, lastLine, work, stop))
+        return {Cancelled(stop) ? Outcome::Stopped : Outcome::Unreadable};
     // The bytes just before where reading goes on, to tell a refilled log.
     fingerprint_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(offset_, kFingerprintSize)));
     if (!fingerprint_.empty()
@@ -61,7 +63,8 @@ LogFollower::Look LogFollower::StartAfterLastLine(const std::filesystem::path& p
 
 // The line that ends at the break before offset_: where it starts (back to
 // the break before it, a piece at a time) and how many tabs and spaces lead it.
-bool LogFollower::FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work) const
+bool LogFollower::FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work,
+                               const std::atomic<bool>* stop) const
 {
     char last[2] = {};
     const std::size_t tail = offset_ >= 2 ? 2 : 1;
@@ -71,6 +74,8 @@ bool LogFollower::FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer
     std::uint64_t end = offset_ - (tail == 2 && last[0] == '\r' && last[1] == '\n' ? 2 : 1);
     std::uint64_t start = 0;
     for (std::uint64_t upTo = end; upTo > 0;) {
+        if (Cancelled(stop))
+            return false;
         const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(upTo, limits_.pieceSize));
         work.Clear();
         if (file.ReadAt(upTo - asked, work.Reserve(asked), asked) != static_cast<long long>(asked))

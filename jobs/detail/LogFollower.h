@@ -77,7 +77,9 @@ public:
         bool first = false; // the file's first line
         std::size_t blanks = 0;
     };
-    Look StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work, LastLine& lastLine);
+    // stop is looked at before each piece read back (Stopped).
+    Look StartAfterLastLine(const std::filesystem::path& path, ByteBuffer& work, LastLine& lastLine,
+                            const std::atomic<bool>* stop = nullptr);
 
     // Reads what the log gained since the last look (all of it the first
     // time) and hands it on. dayEnds: the day is over, its last line is
@@ -93,7 +95,7 @@ public:
 
 private:
     LogChange ChangeSince(OpenLogFile& file, const FileVersion& now);
-    bool FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work) const;
+    bool FindLastLine(OpenLogFile& file, LastLine& lastLine, ByteBuffer& work, const std::atomic<bool>* stop) const;
     void StartOver();
     void Remember(std::string_view read);
     void HandOn(ByteBuffer& work, const FollowedText& out);
