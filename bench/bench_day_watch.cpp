@@ -1,6 +1,7 @@
 // How soon `kivlogs-cli watch` shows a watched word, and what watching costs.
 //
 //   bench_day_watch KIVLOGS_CLI [--seconds 60] [--rate 1000] [--interval MS] [--idle-seconds 30]
+//                   [--flood-mb-per-s 250] [--burst-mb 2048] [--start-mb 1024] [--floods 1]
 //
 // 1. Writing: this program writes lines into three of today's keyword logs at
 //    --rate lines a second for --seconds, 1 % of them holding the watched word
@@ -8,7 +9,14 @@
 //    separate process and the lines it prints are read back here. Reports
 //    whether every matching line came exactly once, the delay from write to
 //    print (median, 99th percentile, worst), and the watch's CPU time.
-// 2. Idle: a folder of 365 days of logs (three keyword logs of 1 MB and a
+// 2. Floods, each in a folder of its own: fast growth (one log gaining
+//    --flood-mb-per-s megabytes a second for --seconds), a burst (--burst-mb
+//    written at once, then one watched line 5 s later) and a big start (the
+//    watch started on a log of --start-mb, then lines written at 1,000 a
+//    second). Reports lines delivered once, missing, the delay (median, 99th
+//    percentile) and the watch's peak resident memory, against what
+//    `tail -F LOG | grep --line-buffered` keeps for the same case.
+// 3. Idle: a folder of 365 days of logs (three keyword logs of 1 MB and a
 //    connection log each), the watch started on it with nothing written;
 //    reports its CPU share over --idle-seconds and its peak memory.
 // POSIX only (the watch is spawned with its output on a pipe).
@@ -76,7 +84,7 @@ Watcher Spawn(const std::string& cli, const fs::path& logs, const std::string& i
         argv.push_back(a.data());
     argv.push_back(nullptr);
     Watcher w;
-    if (posix_spawn(&w.pid, cli.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&w.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         std::exit(1);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -231,6 +239,169 @@ void Writing(const std::string& cli, const std::string& interval, int seconds, i
     fs::remove_all(logs);
 }
 
+// Lines of a keyword log, about `bytes` of them, 1 % holding the watched
+// word with their number and the time they are written.
+class Flooder {
+public:
+    explicit Flooder(const std::string& key) : key_(key) {}
+
+    void Write(std::FILE* file, std::size_t bytes, bool watched = true)
+    {
+        std::string block;
+        block.reserve(bytes + 200);
+        char line[200];
+        while (block.size() < bytes) {
+            const long i = lines_++;
+            int n;
+            if (watched && i % 100 == 0)
+                n = std::snprintf(line, sizeof line, "POSTE%02ld:eleve%02ld:%s:1432:page sexe n=%ld t=%lld\r\n", i % 40,
+                                  i % 30, key_.c_str(), matching_++, static_cast<long long>(NowNs()));
+            else
+                n = std::snprintf(line, sizeof line, "POSTE%02ld:eleve%02ld:%s:1432:%s\r\n", i % 40, i % 30,
+                                  key_.c_str(), Filler(static_cast<std::size_t>(i)).c_str());
+            block.append(line, static_cast<std::size_t>(n));
+        }
+        std::fwrite(block.data(), 1, block.size(), file);
+        std::fflush(file);
+    }
+    long Matching() const { return matching_; }
+
+private:
+    std::string key_;
+    long lines_ = 0;
+    long matching_ = 0;
+};
+
+struct Delivery {
+    long once = 0, twice = 0, missing = 0;
+    double median = 0, p99 = 0;
+};
+
+Delivery Summary(const std::map<long, std::vector<std::int64_t>>& delays, long matching)
+{
+    Delivery d;
+    std::vector<std::int64_t> all;
+    for (const auto& [n, times] : delays) {
+        d.once += times.size() == 1;
+        d.twice += times.size() > 1;
+        all.insert(all.end(), times.begin(), times.end());
+    }
+    d.missing = matching - static_cast<long>(delays.size());
+    std::sort(all.begin(), all.end());
+    const auto ms = [&](double q) {
+        return all.empty() ? 0.0 : static_cast<double>(all[static_cast<std::size_t>(q * static_cast<double>(all.size() - 1))]) / 1e6;
+    };
+    d.median = ms(0.5);
+    d.p99 = ms(0.99);
+    return d;
+}
+
+long KbOf(const std::string& status)
+{
+    return std::strtol(status.c_str(), nullptr, 10);
+}
+
+// The same case followed by `tail -F | grep`: its peak memory, for scale.
+struct Reference {
+    pid_t tail = -1, grep = -1;
+    int out = -1;
+};
+
+Reference SpawnTailGrep(const fs::path& log)
+{
+    Reference r;
+    int toGrep[2], fromGrep[2];
+    if (pipe(toGrep) != 0 || pipe(fromGrep) != 0)
+        std::exit(1);
+    posix_spawn_file_actions_t a;
+    posix_spawn_file_actions_init(&a);
+    posix_spawn_file_actions_adddup2(&a, toGrep[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&a, toGrep[0]);
+    posix_spawn_file_actions_addclose(&a, fromGrep[0]);
+    posix_spawn_file_actions_addclose(&a, fromGrep[1]);
+    std::string logPath = log.string();
+    std::vector<std::string> tailArgs{"tail", "-n", "0", "-F", logPath};
+    std::vector<char*> argv;
+    for (auto& s : tailArgs)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+    posix_spawnp(&r.tail, "tail", &a, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&a);
+    posix_spawn_file_actions_init(&a);
+    posix_spawn_file_actions_adddup2(&a, toGrep[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&a, fromGrep[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&a, toGrep[1]);
+    posix_spawn_file_actions_addclose(&a, fromGrep[0]);
+    std::vector<std::string> grepArgs{"grep", "--line-buffered", "-i", "sexe"};
+    argv.clear();
+    for (auto& s : grepArgs)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+    posix_spawnp(&r.grep, "grep", &a, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&a);
+    close(toGrep[0]);
+    close(toGrep[1]);
+    close(fromGrep[1]);
+    r.out = fromGrep[0];
+    return r;
+}
+
+void Flood(const std::string& cli, const std::string& interval, const std::string& name, int mbPerSecond, int seconds,
+           int startMb, int burstMb)
+{
+    const fs::path logs = fs::temp_directory_path() / ("kiv_watch_flood_" + std::to_string(getpid()));
+    fs::create_directories(logs);
+    const std::string key = DayKey(std::time(nullptr));
+    const fs::path log = logs / ("web" + key + ".txt");
+    Flooder flooder(key);
+    std::FILE* file = std::fopen(log.c_str(), "ab");
+    for (int mb = 0; mb < startMb; ++mb)
+        flooder.Write(file, std::size_t{1} << 20, false);
+    Watcher w = Spawn(cli, logs, interval);
+    Reference ref = SpawnTailGrep(log);
+    std::this_thread::sleep_for(std::chrono::seconds(2)); // the first looks
+    Reader reader(w.out);
+    Reader refReader(ref.out);
+    const auto start = Clock::now();
+    if (burstMb > 0) {
+        for (int mb = 0; mb < burstMb; ++mb)
+            flooder.Write(file, std::size_t{1} << 20);
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        flooder.Write(file, 1);
+    }
+    const std::size_t step = static_cast<std::size_t>(mbPerSecond) << 20 >> 6; // a 64th of a second's worth
+    for (long i = 0; mbPerSecond > 0 && i < static_cast<long>(seconds) * 64; ++i) {
+        std::this_thread::sleep_until(start + std::chrono::microseconds(i * 1'000'000 / 64));
+        flooder.Write(file, step);
+    }
+    if (startMb > 0 && mbPerSecond == 0 && burstMb == 0) {
+        for (long i = 0; i < 5000; ++i) {
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(i));
+            flooder.Write(file, 1);
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(4)); // the last looks
+    const std::string peak = PeakMemory(w.pid);
+    const std::string refPeak = std::to_string(KbOf(PeakMemory(ref.tail)) + KbOf(PeakMemory(ref.grep)));
+    std::fclose(file);
+    const int status = Stop(w);
+    kill(ref.tail, SIGTERM);
+    waitpid(ref.tail, nullptr, 0);
+    waitpid(ref.grep, nullptr, 0);
+    close(ref.out);
+    const Delivery d = Summary(reader.Delays(), flooder.Matching());
+    const Delivery r = Summary(refReader.Delays(), flooder.Matching());
+    std::printf("%s: %ld watched lines; interval %s ms\n", name.c_str(), flooder.Matching(), interval.c_str());
+    std::printf("  kivlogs-cli watch: once %ld, more than once %ld, missing %ld; delay median %.0f ms, 99th %.0f ms; "
+                "peak memory%s; exit %d\n",
+                d.once, d.twice, d.missing, d.median, d.p99, peak.c_str(), status);
+    std::printf("  tail -F | grep:    once %ld, more than once %ld, missing %ld; delay median %.0f ms, 99th %.0f ms; "
+                "peak memory %s kB (watch/reference: %.2f)\n",
+                r.once, r.twice, r.missing, r.median, r.p99, refPeak.c_str(),
+                static_cast<double>(KbOf(peak)) / static_cast<double>(std::max(1L, std::stol(refPeak))));
+    fs::remove_all(logs);
+}
+
 void Idle(const std::string& cli, const std::string& interval, int seconds)
 {
     const fs::path logs = fs::temp_directory_path() / ("kiv_watch_idle_" + std::to_string(getpid()));
@@ -265,7 +436,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string cli = argv[1];
-    int seconds = 60, rate = 1000, idle = 30;
+    int seconds = 60, rate = 1000, idle = 30, floodRate = 250, burstMb = 2048, startMb = 1024, floods = 1;
     std::string interval = "1000";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string opt = argv[i], value = argv[i + 1];
@@ -277,9 +448,23 @@ int main(int argc, char** argv)
             interval = value;
         else if (opt == "--idle-seconds")
             idle = std::stoi(value);
+        else if (opt == "--flood-mb-per-s")
+            floodRate = std::stoi(value);
+        else if (opt == "--burst-mb")
+            burstMb = std::stoi(value);
+        else if (opt == "--start-mb")
+            startMb = std::stoi(value);
+        else if (opt == "--floods")
+            floods = std::stoi(value);
     }
     if (seconds > 0)
         Writing(cli, interval, seconds, rate);
+    if (floods > 0) {
+        Flood(cli, interval, "fast growth (" + std::to_string(floodRate) + " MB/s for 10 s)", floodRate, 10, 0, 0);
+        Flood(cli, interval, "burst (" + std::to_string(burstMb) + " MB at once, one line 5 s later)", 0, 0, 0, burstMb);
+        Flood(cli, interval, "big start (a log of " + std::to_string(startMb) + " MB, then 1,000 lines a second)", 0, 0,
+              startMb, 0);
+    }
     if (idle > 0)
         Idle(cli, interval, idle);
     return 0;

@@ -177,6 +177,11 @@ std::vector<OptionSpec> WatchOptions()
          [](CliOptions& o, const std::string& v) { o.intervalMs = ParseInterval(v); }},
         {"--catch-up", "", "écrit d'abord les résultats de la journée jusque-là, puis la suit",
          [](CliOptions& o, const std::string&) { o.catchUp = true; }},
+        {"--count-only", "",
+         "n'écrit pas les lignes trouvées, qui nomment l'élève, mais une ligne par\n"
+         "regard qui en a trouvé : leur nombre (« 3 lignes avec un mot surveillé »),\n"
+         "pour un écran que d'autres voient",
+         [](CliOptions& o, const std::string&) { o.countOnly = true; }},
     };
 }
 
@@ -258,7 +263,8 @@ const std::vector<CommandSpec>& CommandTable()
          "lignes écrites dans les logs du jour qui contiennent un mot surveillé, dès leur écriture",
          Join(Join(FolderOptions(), WordOptions()), WatchOptions()), CheckWordSources,
          "Code de sortie : 0 arrêt par Ctrl+C ou SIGTERM (les lignes lues sont écrites),\n"
-         "1 la sortie ne peut plus être écrite, 2 erreur d'usage.\n"},
+         "1 la sortie ne peut plus être écrite (un lecteur qui s'en va, comme\n"
+         "« | head -1 », arrête la surveillance sans message), 2 erreur d'usage.\n"},
     };
     return table;
 }

@@ -43,6 +43,7 @@ struct CliOptions {
     bool dayGiven = false;                 // --date: that day only, never moving on
     unsigned intervalMs = 1000;            // --interval MS
     bool catchUp = false;                  // --catch-up
+    bool countOnly = false;                // --count-only: how many lines, never which
 
     // occupation
     std::string room = "Toutes";           // as typed

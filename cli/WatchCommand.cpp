@@ -8,7 +8,9 @@
 #include "logscan/KivError.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #ifdef _WIN32
@@ -89,6 +91,21 @@ private:
 };
 #endif
 
+// What --count-only prints for a look: how many lines, never which, so that
+// a screen that others see names no pupil.
+std::string CountLine(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " ligne" : " lignes") + " avec un mot surveill\xE9\n";
+}
+
+#ifndef _WIN32
+// A reader that goes away (`| head -1`) makes a write fail instead of
+// killing the program: the watch then ends with status 1, as its help says.
+struct WritesToAClosedPipeFail {
+    WritesToAClosedPipeFail() { std::signal(SIGPIPE, SIG_IGN); }
+};
+#endif
+
 } // namespace
 
 int RunWatch(const CliOptions& options, const std::filesystem::path& executableFolder)
@@ -111,21 +128,41 @@ int RunWatch(const CliOptions& options, const std::filesystem::path& executableF
         return 1;
     }
 
+#ifndef _WIN32
+    const WritesToAClosedPipeFail closedPipe;
+#endif
     WatchPace pace;
     OutputSink out(options.encoding);
     bool outputFailed = false;
+    bool readerGone = false;
+    // A script reading the pipe sees each look's lines now, not when a buffer fills.
+    const auto flush = [&] {
+        if (outputFailed || out.FlushNow())
+            return;
+        readerGone = errno == EPIPE;
+        outputFailed = true;
+        pace.Stop();
+    };
     DayWatchEvents events;
     std::string lines;
+    std::size_t found = 0;
     events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
+        if (options.countOnly) {
+            found += batch.size();
+            return;
+        }
         lines.clear();
         for (const KeywordSearchResult& result : batch)
             AppendResultLine(result, request.words, options.withWord, options.encoding, "\n", lines);
         out.Write(lines);
-        // A script reading the pipe sees the batch now, not when a buffer fills.
-        if (!out.FlushNow()) {
-            outputFailed = true;
-            pace.Stop();
-        }
+        flush();
+    };
+    events.onLookDone = [&] {
+        if (found == 0)
+            return;
+        out.WriteEncoded(CountLine(found), options.encoding);
+        found = 0;
+        flush();
     };
     events.onError = [&](const std::string& message) { ReportError(message, options.encoding); };
     request.cancel = pace.StopFlag(); // Ctrl+C during the build of a long list
@@ -137,7 +174,9 @@ int RunWatch(const CliOptions& options, const std::filesystem::path& executableF
         return 0;
     }
     if (!out.Finish() || outputFailed) {
-        ReportError("Erreur d'\xE9" "criture", options.encoding);
+        // A reader that left wanted no more: that is no error to tell.
+        if (!readerGone)
+            ReportError("Erreur d'\xE9" "criture", options.encoding);
         return 1;
     }
     return 0;

@@ -6,9 +6,11 @@
 // would show it.
 //
 // The server's share may be a network mount that sends no change
-// notifications, so the watch looks at the sizes of the day's files at an
-// interval. What it keeps is one record per file of the day: watching for
-// hours costs no more memory than watching for a minute.
+// notifications, so the watch looks at the day's files at an interval: their
+// identity, size and modification time. What it keeps is one record per file
+// of the day (a few bytes and at most one unfinished line) and one piece of
+// reading: watching for hours, or a log that grows by gigabytes, costs no
+// more memory than watching for a minute.
 
 #include "jobs/KeywordSearchJob.h"
 #include "logscan/CancelFlag.h"
@@ -25,6 +27,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kiv {
@@ -41,9 +44,15 @@ struct DayWatchRequest {
     // otherwise only what the files gain from then on.
     bool catchUp = false;
     // Set from any thread: the build of a long word list stops soon after
-    // (the watch is over before it began). A look always runs to its end, so
-    // that what it read is delivered whole.
+    // (the watch is over before it began); a look stops between two pieces
+    // of a log, what it read whole delivered.
     const std::atomic<bool>* cancel = nullptr;
+    // How much of a log is read at once, and the longest line kept whole: a
+    // longer line is shown by its first bytes, with the first watched word
+    // found anywhere in it. What the watch holds stays near these, however
+    // fast the logs grow or however large they are.
+    std::size_t pieceSize = std::size_t{256} << 10;
+    std::size_t longestLine = std::size_t{1} << 20;
 };
 
 struct DayWatchEvents {
@@ -58,6 +67,10 @@ struct DayWatchEvents {
     // Once at the end of every look, after its last batch and error, whether
     // it found anything or not: what a look found is told to the staff once.
     std::function<void()> onLookDone;
+    // A log read again from its start because it changed otherwise than by
+    // growing (cut shorter, replaced, rewritten, refilled): its watched lines
+    // may come a second time. Without this event the text goes to onError.
+    std::function<void(const std::string& message)> onReread;
 };
 
 
@@ -86,7 +99,12 @@ private:
     void LookAtFiles();
     bool ListingStillHolds(LogDate day);
     void EndDay(Batch& batch);
-    void ReadGained(const std::string& path, WatchedFile& file, bool deliver, bool dayEnds, Batch& batch);
+    void StartAfterLastLine(const std::string& path, WatchedFile& file);
+    void ReadGained(const std::string& path, WatchedFile& file, bool dayEnds, Batch& batch);
+    void TakeLines(WatchedFile& file, std::string_view lines, Batch& batch);
+    void TakeLongLine(WatchedFile& file, std::string_view head, Batch& batch);
+    std::optional<std::string> CheckIndentation(WatchedFile& file, std::string_view lines);
+    void ReportRefusal(WatchedFile& file, const std::optional<std::string>& refusal, Batch& batch);
     void ReportOnce(bool& reported, const std::string& message);
 
     DayWatchRequest request_;

@@ -111,6 +111,28 @@ public:
 #endif
     }
 
+    // The last modification time, in the system's own units (nanoseconds
+    // since 1970 on POSIX, 100 ns since 1601 on Windows).
+    std::optional<std::int64_t> ModifiedTime() const noexcept
+    {
+#ifdef _WIN32
+        FILETIME written;
+        if (!GetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), nullptr, nullptr, &written))
+            return std::nullopt;
+        return static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+#else
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0)
+            return std::nullopt;
+#ifdef __APPLE__
+        const struct timespec& when = status.st_mtimespec;
+#else
+        const struct timespec& when = status.st_mtim;
+#endif
+        return static_cast<std::int64_t>(when.tv_sec) * 1'000'000'000 + when.tv_nsec;
+#endif
+    }
+
     bool Seek(std::uint64_t offset) noexcept
     {
 #ifdef _WIN32
@@ -313,33 +335,68 @@ std::optional<FileState> LookAtFile(const std::filesystem::path& path)
 #endif
 }
 
-std::optional<FileTail> ReadFileTail(const std::filesystem::path& path, const FileIdentity& known,
-                                     std::uint64_t offset)
+std::optional<FileVersion> LookAtLogFile(const std::filesystem::path& path)
 {
-    ReadHandle file(path, ReadSharing::WithWriters);
-    if (!file.IsOpen())
+#ifdef _WIN32
+    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    std::optional<FileTail> tail{FileTail{}};
-    const std::optional<FileState> state = file.State();
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileVersion{
+        {{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+         (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow},
+        static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32)
+                                  | info.ftLastWriteTime.dwLowDateTime)};
+#else
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+#ifdef __APPLE__
+    const struct timespec& when = status.st_mtimespec;
+#else
+    const struct timespec& when = status.st_mtim;
+#endif
+    return FileVersion{{{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+                        static_cast<std::uint64_t>(status.st_size)},
+                       static_cast<std::int64_t>(when.tv_sec) * 1'000'000'000 + when.tv_nsec};
+#endif
+}
+
+struct OpenLogFile::Handle : ReadHandle {
+    explicit Handle(const std::filesystem::path& path) : ReadHandle(path, ReadSharing::WithWriters) {}
+};
+
+OpenLogFile::OpenLogFile(const std::filesystem::path& path) : handle_(std::make_unique<Handle>(path)) {}
+
+OpenLogFile::~OpenLogFile() = default;
+
+bool OpenLogFile::IsOpen() const noexcept
+{
+    return handle_->IsOpen();
+}
+
+std::optional<FileVersion> OpenLogFile::Version() const noexcept
+{
+    const std::optional<FileState> state = handle_->State();
     if (!state)
         return std::nullopt;
-    tail->state = *state;
-    tail->from = state->identity == known && state->size >= offset ? offset : 0;
-    const std::uint64_t wanted = state->size - tail->from;
-    if (wanted > std::numeric_limits<std::size_t>::max())
-        throw std::bad_alloc();
-    if (wanted == 0)
-        return tail;
-    if (!file.Seek(tail->from))
+    const std::optional<std::int64_t> modified = handle_->ModifiedTime();
+    if (!modified)
         return std::nullopt;
-    tail->bytes.resize(static_cast<std::size_t>(wanted));
-    const long long got = file.Read(tail->bytes.data(), tail->bytes.size());
-    if (got < 0)
-        return std::nullopt;
-    // Cut shorter while it was read: what it still held.
-    tail->bytes.resize(static_cast<std::size_t>(got));
-    tail->state.size = tail->from + static_cast<std::uint64_t>(got);
-    return tail;
+    return FileVersion{*state, *modified};
+}
+
+long long OpenLogFile::ReadAt(std::uint64_t offset, char* into, std::size_t size) noexcept
+{
+    if (!handle_->Seek(offset))
+        return -1;
+    return handle_->Read(into, size);
 }
 
 namespace {

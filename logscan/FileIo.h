@@ -34,6 +34,7 @@ std::string PathForMessage(const std::filesystem::path& path);
 class ByteBuffer {
 public:
     std::string_view View() const noexcept { return {data_.get(), size_}; }
+    char* Data() noexcept { return data_.get(); }
     void Clear() noexcept { size_ = 0; }
     // Room for at least extra more bytes after the current ones, uninitialized.
     char* Reserve(std::size_t extra);
@@ -97,18 +98,43 @@ struct FileState {
 // file's entry, not a read: the day's watch asks it of every file each time.
 std::optional<FileState> LookAtFile(const std::filesystem::path& path);
 
-// What a file gained since it was last read up to offset: the bytes from
-// offset to its size when opened. When the file opened is not known (another
-// file now has its name) or is shorter than offset (cut), it is read from its
-// start instead, which from then says. Nothing when it cannot be opened or
-// read. Read with writers, as every log is.
-struct FileTail {
+// What tells one state of a log from another without reading it: its
+// identity, its size and its last modification time (in the system's own
+// units). A log refilled or rewritten in place to the same size keeps its
+// identity and its size, but not its time.
+struct FileVersion {
     FileState state;
-    std::uint64_t from = 0;
-    std::string bytes;
+    std::int64_t modified = 0;
+    friend bool operator==(const FileVersion&, const FileVersion&) = default;
 };
-std::optional<FileTail> ReadFileTail(const std::filesystem::path& path, const FileIdentity& known,
-                                     std::uint64_t offset);
+
+// The version of the regular file at path (links followed) from a look at
+// its entry, not a read; nothing when there is none. The same figures as
+// OpenLogFile::Version for the same state of the file.
+std::optional<FileVersion> LookAtLogFile(const std::filesystem::path& path);
+
+// A log opened for shared reading (the server goes on writing it), read at
+// any offset: what a log gained is read a piece at a time, and the bytes
+// just before an offset can be read again to tell whether they are still
+// those read before.
+class OpenLogFile {
+public:
+    explicit OpenLogFile(const std::filesystem::path& path);
+    ~OpenLogFile();
+    OpenLogFile(const OpenLogFile&) = delete;
+    OpenLogFile& operator=(const OpenLogFile&) = delete;
+
+    bool IsOpen() const noexcept;
+    // Nothing when the file is no regular file or cannot be asked.
+    std::optional<FileVersion> Version() const noexcept;
+    // Up to size bytes from offset; fewer only at the file's end. -1 when the
+    // read fails (a share that dropped).
+    long long ReadAt(std::uint64_t offset, char* into, std::size_t size) noexcept;
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+};
 
 // A file written whole or not at all: the bytes go to a temporary file in the
 // target's folder, which replaces the target only once everything was written

@@ -71,7 +71,7 @@ private:
     const KeywordMatcher& matcher_;
     KeywordMatcher::Workspace workspace_;
     const KeywordScanOptions& options_;
-    LogLineReader reader_;
+    LogLineReader reader_{RefusedLine::IsSkipped}; // a keyword log goes on after a refused line
 };
 
 // Everything the scan delivers for one file.

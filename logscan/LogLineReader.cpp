@@ -4,15 +4,16 @@
 #include "logscan/KivError.h"
 #include "logscan/LineBreaks.h"
 
+#include <cstring>
 #include <optional>
 #include <utility>
 
 namespace kiv {
 namespace {
 
-// Where a file's indentation was refused: the start of the refused line, its
-// count of leading blanks and its text without them. lastDepth: the depth of
-// the last accepted line.
+// Where a file's indentation was first refused: the start of the refused
+// line, its count of leading blanks and its text without them. lastDepth: the
+// depth of the last accepted line.
 struct Refusal {
     bool refused = false;
     std::size_t lineStart = 0;
@@ -22,37 +23,44 @@ struct Refusal {
 };
 
 // Walks the lines of text with the depth check, handing each accepted line
-// (without its leading blanks) to onLine. The first line of a file has depth 0
-// whatever its blanks; a later line may be at most one step deeper than the
-// one before. Text that continues a file starts with a later line, after one
-// of depth previous.
+// (without its leading blanks) to onLine with where the line starts and where
+// the next one starts. The first line of a file has depth 0 whatever its
+// blanks; a later line may be at most one step deeper than the one before.
+// Text that continues a file starts with a later line, after one of depth
+// previous. A refused line ends the walk, or, when refused lines are skipped,
+// is left out and the next line is checked against the last accepted one.
 template <class OnLine>
-Refusal WalkLines(std::string_view text, std::optional<std::size_t> previous, OnLine&& onLine)
+Refusal WalkLines(std::string_view text, std::optional<std::size_t> previous, RefusedLine rule, OnLine&& onLine)
 {
     BreakFinder breaks(text);
     const std::size_t n = text.size();
     std::size_t start = 0;
     std::size_t previousDepth = previous.value_or(0);
     bool first = !previous;
+    Refusal refusal;
     while (start < n) {
         const std::size_t end = breaks.Next(start);
+        const std::size_t next = end == n ? n : AfterBreak(text, end);
         const std::size_t body = SkipLineBlanks(text, start, end);
         const std::size_t blanks = body - start;
         const std::string_view item = text.substr(body, end - body);
         if (first) {
             previousDepth = 0;
             first = false;
+            onLine(item, start, next);
+        } else if (blanks > previousDepth + 1) {
+            if (!refusal.refused)
+                refusal = Refusal{true, start, static_cast<long long>(blanks), item, 0};
+            if (rule == RefusedLine::EndsTheFile)
+                break;
         } else {
-            if (blanks > previousDepth + 1)
-                return Refusal{true, start, static_cast<long long>(blanks), item, previousDepth};
             previousDepth = blanks;
+            onLine(item, start, next);
         }
-        onLine(item);
-        if (end == n)
-            break;
-        start = AfterBreak(text, end);
+        start = next;
     }
-    return Refusal{false, 0, 0, {}, previousDepth};
+    refusal.lastDepth = previousDepth;
+    return refusal;
 }
 
 } // namespace
@@ -65,7 +73,8 @@ LogIndentation CheckLogIndentation(std::string_view text, std::optional<std::siz
     const bool firstIndented = previousDepth && !text.empty() && IsLineBlank(text[0]);
     if (!firstIndented && !AnyLaterLineIndented(text))
         return {text.size(), text.empty() ? previousDepth.value_or(0) : 0, std::nullopt};
-    const Refusal refusal = WalkLines(text, previousDepth, [](std::string_view) {});
+    const Refusal refusal =
+        WalkLines(text, previousDepth, RefusedLine::EndsTheFile, [](std::string_view, std::size_t, std::size_t) {});
     if (!refusal.refused)
         return {text.size(), refusal.lastDepth, std::nullopt};
     return {refusal.lineStart, refusal.lastDepth, BadLevelMessage(refusal.level, refusal.item)};
@@ -152,8 +161,24 @@ void LogLineReader::Split()
     lines_.clear();
     // A NUL is a byte of its line like any other: one that a crafted request
     // puts into the proxy's log must not hide the rest of the day from the staff.
+    std::optional<KivError> refused;
+    if (rule_ == RefusedLine::IsSkipped) {
+        // The refused lines are taken out first; what is left passes the rule whole.
+        try {
+            Check(std::nullopt);
+        } catch (KivError& error) {
+            refused = std::move(error);
+        }
+        WalkLines(content_, std::nullopt, rule_,
+                  [this](std::string_view line, std::size_t, std::size_t) { lines_.push_back(line); });
+        if (refused)
+            throw *refused;
+        return;
+    }
     const std::string_view text = Bytes();
-    const Refusal refusal = WalkLines(text, std::nullopt, [this](std::string_view line) { lines_.push_back(line); });
+    const Refusal refusal = WalkLines(text, std::nullopt, rule_, [this](std::string_view line, std::size_t, std::size_t) {
+        lines_.push_back(line);
+    });
     lastDepth_ = refusal.lastDepth;
     content_ = refusal.refused ? text.substr(0, refusal.lineStart) : text;
     if (refusal.refused)
@@ -167,8 +192,42 @@ void LogLineReader::Check(std::optional<std::size_t> previousDepth)
     LogIndentation checked = CheckLogIndentation(text, previousDepth);
     lastDepth_ = checked.lastDepth;
     content_ = text.substr(0, checked.accepted);
-    if (checked.refusal)
-        throw KivError(std::move(*checked.refusal));
+    if (!checked.refusal)
+        return;
+    if (rule_ == RefusedLine::IsSkipped)
+        SkipRefusedLines(checked.accepted);
+    throw KivError(std::move(*checked.refusal));
+}
+
+// A keyword log goes on after a refused line: the lines after it are moved
+// down over it, each checked against the last line accepted, so that the
+// content is the accepted lines in order, each with its own break. One pass
+// over the rest of the file, however many lines are refused.
+void LogLineReader::SkipRefusedLines(std::size_t firstRefused)
+{
+    char* const bytes = MutableBytes();
+    const std::string_view text = Bytes();
+    std::size_t kept = firstRefused;
+    const Refusal rest = WalkLines(text.substr(firstRefused), lastDepth_, RefusedLine::IsSkipped,
+                                   [&](std::string_view, std::size_t start, std::size_t next) {
+                                       const std::size_t from = firstRefused + start;
+                                       if (from != kept) {
+                                           std::memmove(bytes + kept, bytes + from, next - start);
+                                           // An empty line's lone LF put after a lone CR would
+                                           // join it into one CR LF: it becomes a lone CR, the
+                                           // same break.
+                                           if (kept > 0 && bytes[kept - 1] == '\r' && bytes[kept] == '\n')
+                                               bytes[kept] = '\r';
+                                       }
+                                       kept += next - start;
+                                   });
+    lastDepth_ = rest.lastDepth;
+    content_ = text.substr(0, kept);
+}
+
+char* LogLineReader::MutableBytes() noexcept
+{
+    return fromFile_ ? file_.Data() : buffer_.data();
 }
 
 } // namespace kiv

@@ -27,13 +27,24 @@ struct LogIndentation {
 };
 LogIndentation CheckLogIndentation(std::string_view text, std::optional<std::size_t> previousDepth);
 
+// What a refused line does to the rest of its file. A connection log is read
+// as it always was: nothing after the refused line. A keyword log leaves the
+// refused line out and goes on with the next one, checked against the last
+// line accepted: a line that the staff do not control must not hide the rest
+// of the day's watched words.
+enum class RefusedLine { EndsTheFile, IsSkipped };
+
 class LogLineReader {
 public:
+    explicit LogLineReader(RefusedLine rule = RefusedLine::EndsTheFile) noexcept : rule_(rule) {}
+
     // Reads the file, replacing the previous lines. shownPath is the path as
     // the finder found it, for the messages. Throws KivError:
     //  - "Impossible d'ouvrir le fichier %s": the previous lines are kept;
     //  - "Niveau incorrect (%d) pour l'élément "%s"": the lines before the
-    //    refused one are kept, the rest of the file is not read.
+    //    refused one are kept, the rest of the file is not read; when refused
+    //    lines are skipped, the whole file is read first, every refused line
+    //    left out, and the message names the first of them.
     void Read(const std::filesystem::path& path, std::string_view shownPath);
 
     // The same rules on bytes already in memory.
@@ -81,6 +92,8 @@ public:
 
 private:
     void Split(); // fills lines_ from buffer_, throws on a refused indentation
+    void SkipRefusedLines(std::size_t firstRefused);
+    char* MutableBytes() noexcept;
     // The same check as Split, without the list; previousDepth for a piece
     // that continues a file.
     void Check(std::optional<std::size_t> previousDepth);
@@ -96,6 +109,7 @@ private:
     std::vector<std::string_view> lines_;
     bool lastReadOpened_ = true;
     std::size_t lastDepth_ = 0;
+    RefusedLine rule_;
 };
 
 } // namespace kiv

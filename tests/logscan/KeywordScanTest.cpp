@@ -101,9 +101,9 @@ TEST_F(KeywordScanTest, NoFileNoEvent)
     EXPECT_TRUE(run.events.empty());
 }
 
-// An unreadable file is reported and skipped; a file whose indentation is
-// refused gives the results of the lines before the refused one, then its
-// error; the files after both are still scanned.
+// An unreadable file is reported and skipped; a line whose indentation is
+// refused is left out, the lines after it still searched, and its error
+// comes after the file's results; the files after both are still scanned.
 TEST_F(KeywordScanTest, UnreadableFilesAreReportedAndTheScanGoesOn)
 {
     const std::string missing = Missing("gone050206.txt");
@@ -119,6 +119,7 @@ TEST_F(KeywordScanTest, UnreadableFilesAreReportedAndTheScanGoesOn)
         "E Impossible d'ouvrir le fichier " + missing,
         "P 2/4",
         "R2 sexe | P2:e2: le 05/02/06: \xE0 09 h 00 min :sexe",
+        "R2 sexe | P4:e4: le 05/02/06: \xE0 09 h 02 min :sexe",
         "E Niveau incorrect (2) pour l'\xE9l\xE9ment \"P3:e3:050206:0901:sexe\"",
         "P 3/4",
         "R3 sexe | P5:e5: le 05/02/06: \xE0 10 h 00 min :sexe",

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 
 namespace kiv {
 namespace {
@@ -109,6 +110,90 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"refused_after_many", "a\nb\nc\n\td\n\t\t\t e f\ng", {"a", "b", "c", "d"}, Level(4, "e f")},
         ReadCase{"accented_item", "x\n\t\t\xE9l\xE8ve", {"x"}, Level(2, "\xE9l\xE8ve")}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A keyword log leaves a refused line out and goes on, the next line checked
+// against the last one accepted; the message names the first refused line.
+// Each case is read whole, as a list, and in two parts cut at every line
+// start (the second continuing the first, as the watch reads a log).
+TEST(LogLineReader, AKeywordLogSkipsEachRefusedLineAndGoesOn)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> entries;
+        std::optional<std::string> error;
+    };
+    const Case cases[] = {
+        {"nothing_refused", "a\r\n\tb\r\nc", {"a", "b", "c"}, {}},
+        {"one_deep_line_in_the_middle", "a\r\n\t\tb\r\nc\r\n", {"a", "c"}, Level(2, "b")},
+        {"checked_against_the_last_accepted", "a\n\tb\n\t\t\tc\n\t\td\n\t\t\t\te\n\t\t\tf", {"a", "b", "d", "f"},
+         Level(3, "c")},
+        {"every_line_two_spaces", "  a\r\n  b\r\n  c\r\nd", {"a", "d"}, Level(2, "b")},
+        {"last_line_refused_without_break", "a\r\n   ", {"a"}, Level(3, "")},
+        {"refused_lines_of_every_break", "a\r  b\n  c\r\n  d\re", {"a", "e"}, Level(2, "b")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogLineReader content(RefusedLine::IsSkipped);
+        EXPECT_EQ(ErrorOf([&] { content.ReadContentBytes(c.bytes); }), c.error);
+        EXPECT_EQ(ContentEntries(content), c.entries);
+        LogLineReader listed(RefusedLine::IsSkipped);
+        EXPECT_EQ(ErrorOf([&] { listed.ReadBytes(c.bytes); }), c.error);
+        EXPECT_EQ(Entries(listed), c.entries);
+
+        for (std::size_t cut = 1; cut < c.bytes.size(); ++cut) {
+            if (c.bytes[cut - 1] != '\n' && (c.bytes[cut - 1] != '\r' || c.bytes[cut] == '\n'))
+                continue; // not a line start
+            LogLineReader pieces(RefusedLine::IsSkipped);
+            const auto firstError = ErrorOf([&] { pieces.ReadContentBytes(c.bytes.substr(0, cut)); });
+            std::vector<std::string> entries = ContentEntries(pieces);
+            const auto secondError =
+                ErrorOf([&] { pieces.ReadMoreContentBytes(c.bytes.substr(cut), pieces.LastDepth()); });
+            const std::vector<std::string> more = ContentEntries(pieces);
+            entries.insert(entries.end(), more.begin(), more.end());
+            EXPECT_EQ(entries, c.entries) << "cut at " << cut;
+            EXPECT_EQ(firstError ? firstError : secondError, c.error) << "cut at " << cut;
+        }
+    }
+}
+
+// The skipping reader against the rule read the obvious way, a line at a
+// time, on random logs of blanks, breaks and letters.
+TEST(LogLineReader, AKeywordLogIsReadAsTheRuleReadLineByLineSays)
+{
+    const auto reference = [](const std::string& bytes) {
+        std::vector<std::string> kept;
+        std::size_t depth = 0;
+        for (std::size_t start = 0; start < bytes.size();) {
+            std::size_t end = bytes.find_first_of("\r\n", start);
+            if (end == std::string::npos)
+                end = bytes.size();
+            const std::size_t body = std::min(bytes.find_first_not_of(" \t", start), end);
+            if (kept.empty() && start == 0)
+                kept.push_back(bytes.substr(body, end - body));
+            else if (body - start <= depth + 1) {
+                depth = body - start;
+                kept.push_back(bytes.substr(body, end - body));
+            }
+            start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        }
+        return kept;
+    };
+    std::mt19937 random(27);
+    const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(random() % 40, ' ');
+        for (char& c : bytes)
+            c = alphabet[random() % sizeof alphabet];
+        LogLineReader listed(RefusedLine::IsSkipped);
+        LogLineReader content(RefusedLine::IsSkipped);
+        (void)ErrorOf([&] { listed.ReadBytes(bytes); });
+        (void)ErrorOf([&] { content.ReadContentBytes(bytes); });
+        const std::vector<std::string> expected = reference(bytes);
+        ASSERT_EQ(Entries(listed), expected) << testing::PrintToString(bytes);
+        ASSERT_EQ(ContentEntries(content), expected) << testing::PrintToString(bytes);
+    }
+}
 
 // The fast check for indented lines looks at the bytes in blocks: an indented
 // line must be seen wherever it falls against a block's edge, whatever its
