@@ -1,5 +1,9 @@
 #include "app/runs/DayWatchRun.h"
 
+#include "qtext/QtCp1252.h"
+
+#include <QStringList>
+
 namespace kiv {
 
 DayWatchRun::DayWatchRun(ResultsView* view, std::function<bool()> hold, QWidget* window,
@@ -51,6 +55,7 @@ void DayWatchRun::StartNext()
             out.Post(Found{ResultsView::Lines(results), static_cast<int>(results.size()), FindsOf(results, words)});
         };
         events.onError = [&out](const std::string& message) { out.Post(Failure{message}); };
+        events.onReread = [&out](const std::string& message) { out.Post(Reread{message}); };
         events.onLookDone = [&out] { out.Post(LookDone{}); };
         try {
             DayWatch watch(std::move(request), events, std::move(today));
@@ -94,6 +99,7 @@ void DayWatchRun::Take(std::deque<Item>& items)
     bool begun = false;
     bool failed = false;
     bool looked = false;
+    QStringList rereads;
     for (Item& item : items) {
         if (auto* found = std::get_if<Found>(&item)) {
             untold_.Add(found->finds);
@@ -101,6 +107,8 @@ void DayWatchRun::Take(std::deque<Item>& items)
         } else if (auto* failure = std::get_if<Failure>(&item)) {
             errors_.push_back(std::move(failure->message));
             failed = true;
+        } else if (auto* reread = std::get_if<Reread>(&item)) {
+            rereads.push_back(FromCp1252(reread->message));
         } else if (std::holds_alternative<LookDone>(item)) {
             looked = true;
         } else {
@@ -116,6 +124,8 @@ void DayWatchRun::Take(std::deque<Item>& items)
         NoticeDue();
         emit Looked();
     }
+    if (!rereads.isEmpty())
+        emit Notice(QStringLiteral("Kiv Logs"), rereads.join(QLatin1Char('\n')));
     if (failed)
         emit Failed();
 }

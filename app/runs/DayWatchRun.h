@@ -80,7 +80,7 @@ signals:
 private:
     // What the watch hands over: a batch of results (its lines made ready
     // and what a notice says of it written beside the window), an error, the
-    // end of a look, or the end of the first look.
+    // log read again, the end of a look, or the end of the first look.
     struct Found {
         ResultsView::Lines lines;
         int count;
@@ -89,9 +89,15 @@ private:
     struct Failure {
         std::string message;
     };
+    // A log read again from its start (cut, replaced, rewritten): told as a
+    // notice, not a box, since the watch goes on and the staff only need to
+    // know why a line may come twice.
+    struct Reread {
+        std::string message;
+    };
     struct LookDone {};
     struct Begun {};
-    using Item = std::variant<Found, Failure, LookDone, Begun>;
+    using Item = std::variant<Found, Failure, Reread, LookDone, Begun>;
     using Run = WorkerRun<Item, std::monostate>;
     struct Next {
         DayWatchRequest request;

@@ -247,6 +247,34 @@ private slots:
         QCOMPARE(view.LineCount(), 5008);
     }
 
+    // A log cut shorter is read again from its start: the staff are told so
+    // in a notice, not an error box, and its watched lines come again.
+    void aLogReadAgainIsToldInANoticeNotABox()
+    {
+        Folders folders;
+        const auto logs = folders.Paths().logFolder;
+        std::filesystem::create_directories(logs);
+        const auto log = logs / ("web" + TodaysLog());
+        Folders::Write(log, Lines(3));
+        QWidget window;
+        kiv::ResultsView view(&window);
+        kiv::DayWatchRun run(&view, [] { return false; }, &window, std::chrono::milliseconds(0));
+        QSignalSpy looked(&run, &kiv::DayWatchRun::Looked);
+        QSignalSpy notices(&run, &kiv::DayWatchRun::Notice);
+        QSignalSpy failed(&run, &kiv::DayWatchRun::Failed);
+        run.Start({logs, {"sexe"}, std::nullopt, false}, std::chrono::hours(1), Today);
+        QVERIFY(looked.wait(10000));
+        Folders::Write(log, Lines(1));
+        run.LookNow();
+        QVERIFY(looked.wait(10000));
+        QCOMPARE(failed.size(), 0);
+        QCOMPARE(view.LineCount(), 1);
+        bool told = false;
+        for (const QList<QVariant>& notice : notices)
+            told = told || notice.at(1).toString().contains(QString::fromStdString(log.filename().string()));
+        QVERIFY2(told, "no notice names the log read again");
+    }
+
     // A share that drops again and again while the staff have not yet
     // closed the first box: one box at a time, never one over another.
     void theWatchsErrorsComeOneBoxAtATime()
