@@ -184,48 +184,20 @@ private:
 
 // Finds, in one left-to-right pass over a line, the first occurrence of each of
 // the users of a file: an Aho-Corasick automaton over their names. Its cost
-// per byte of text does not grow with the number of names: a transition is one
-// look-up in a hash table keyed by (node, byte), whose slot is the child node
-// itself; a byte without a transition follows the failure links. The root,
-// where most bytes of a logout line leave the automaton, has a full row.
+// per byte of text does not grow with the number of names. The nodes are
+// numbered breadth-first from the names in byte order, so that the children
+// of a node stand side by side, in byte order, right after those of the node
+// before it: a transition is a look along a few bytes, the tables are as long
+// as the trie (a few bytes a node), and they are filled front to back. A
+// school of hundreds of thousands of pupils thus costs little more to build
+// than one of a few thousand. The root, where most bytes of a logout line
+// leave the automaton, has a full row.
 class UserAutomaton {
 public:
     explicit UserAutomaton(const std::vector<std::string_view>& users)
     {
         const std::vector<std::uint32_t> order = SortedNames(users);
-        // Sorted names share their common beginnings: the trie's size is
-        // known before it is built, and the table never grows.
-        std::size_t nodes = 1;
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            const std::string_view name = users[order[k]];
-            const std::string_view before = k == 0 ? std::string_view() : users[order[k - 1]];
-            nodes += name.size() - CommonLength(name, before);
-        }
-        const std::size_t slots = std::bit_ceil(std::max<std::size_t>(nodes + nodes / 2, 16));
-        if (slots > kMaxSlots)
-            throw std::length_error("too many user names");
-        mask_ = slots - 1;
-        // Slot 0 is the root; the hash places nodes in slots 1 to slots.
-        probe_.assign(slots + 1, Probe{});
-        probe_[0] = Probe{kRootParent, 0, 0};
-        nodes_.assign(slots + 1, Node{});
-        rootNext_.fill(0);
-        created_.reserve(nodes);
-        depth_.reserve(nodes);
-
-        // Each name leaves the path of the one before it where they differ,
-        // and from there on every node is new.
-        std::vector<std::uint32_t> path = {0};
-        std::string_view before;
-        for (std::uint32_t id : order) {
-            const std::string_view name = users[id];
-            const std::size_t common = CommonLength(name, before);
-            path.resize(common + 1);
-            for (std::size_t i = common; i < name.size(); ++i)
-                path.push_back(NewChild(path.back(), static_cast<unsigned char>(name[i]), i + 1));
-            nodes_[path.back()].user = id;
-            before = name;
-        }
+        BuildTrie(users, order);
         Complete();
     }
 
@@ -240,9 +212,8 @@ public:
         const auto report = [&](std::size_t lane, std::uint32_t state, std::size_t end) {
             // A name found before in this text had every shorter name that
             // ends it found at the same time: the rest of the chain is done.
-            const Node& at = nodes_[state];
-            for (std::uint32_t node = at.user != kNone ? state : at.chain;
-                 node != kNone && found(lane, nodes_[node].user, end); node = nodes_[node].chain) {
+            for (std::uint32_t node = user_[state] != kNone ? state : chain_[state];
+                 node != kNone && found(lane, user_[node], end); node = chain_[node]) {
             }
         };
         static_assert(kLanes == 4);
@@ -255,20 +226,21 @@ public:
         const char* const t1 = texts[1].data();
         const char* const t2 = texts[2].data();
         const char* const t3 = texts[3].data();
+        const std::uint8_t* const reports = reports_.data();
         for (std::size_t i = 0; i < common; ++i) {
             s0 = Step(s0, t0[i]);
             s1 = Step(s1, t1[i]);
             s2 = Step(s2, t2[i]);
             s3 = Step(s3, t3[i]);
-            if (((probe_[s0].flags | probe_[s1].flags | probe_[s2].flags | probe_[s3].flags) & kReports) == 0)
+            if ((reports[s0] | reports[s1] | reports[s2] | reports[s3]) == 0)
                 continue;
-            if ((probe_[s0].flags & kReports) != 0)
+            if (reports[s0] != 0)
                 report(0, s0, i + 1);
-            if ((probe_[s1].flags & kReports) != 0)
+            if (reports[s1] != 0)
                 report(1, s1, i + 1);
-            if ((probe_[s2].flags & kReports) != 0)
+            if (reports[s2] != 0)
                 report(2, s2, i + 1);
-            if ((probe_[s3].flags & kReports) != 0)
+            if (reports[s3] != 0)
                 report(3, s3, i + 1);
         }
         const std::array<std::uint32_t, kLanes> states = {s0, s1, s2, s3};
@@ -277,25 +249,15 @@ public:
             std::uint32_t s = states[lane];
             for (std::size_t i = common; i < text.size(); ++i) {
                 s = Step(s, text[i]);
-                if ((probe_[s].flags & kReports) != 0)
+                if (reports[s] != 0)
                     report(lane, s, i + 1);
             }
         }
     }
 
 private:
-    // What a transition look-up reads: the node's parent and the byte that
-    // leads to it, and whether it has children and ends a name on its chain.
-    struct Probe {
-        std::uint32_t parent = kEmptySlot;
-        std::uint8_t byte = 0;
-        std::uint8_t flags = 0;
-    };
-    static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
-    static constexpr std::uint32_t kRootParent = UINT32_MAX - 1;
-    static constexpr std::uint8_t kHasChildren = 1;
-    static constexpr std::uint8_t kReports = 2;
-    static constexpr std::size_t kMaxSlots = std::size_t{1} << 31;
+    // Above this many children a node's are searched by halves.
+    static constexpr std::uint32_t kLinearChildren = 16;
 
     // The numbers of the names in byte order. Most comparisons are settled by
     // the first sixteen bytes, compared as two numbers.
@@ -328,19 +290,68 @@ private:
         return order;
     }
 
-    static std::size_t CommonLength(std::string_view a, std::string_view b) noexcept
+    // The trie, one depth at a time: the names that reach depth d + 1, in
+    // byte order, make a new node wherever their first d + 1 bytes differ
+    // from the name before them. Equal beginnings stand together in byte
+    // order, so each node's children come out side by side, and the nodes of
+    // a depth in the order of their parents.
+    void BuildTrie(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& order)
     {
-        const std::size_t n = std::min(a.size(), b.size());
-        std::size_t i = 0;
-        while (i < n && a[i] == b[i])
-            ++i;
-        return i;
-    }
+        // The names copied side by side in byte order: each depth is then
+        // one pass front to back over them.
+        std::string sorted;
+        std::vector<std::size_t> starts;
+        starts.reserve(order.size() + 1);
+        for (const std::uint32_t id : order) {
+            starts.push_back(sorted.size());
+            sorted.append(users[id]);
+        }
+        starts.push_back(sorted.size());
 
-    std::size_t Home(std::uint32_t node, unsigned byte) const noexcept
-    {
-        const std::uint64_t key = (std::uint64_t{node} << 8 | byte) * 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>(key >> 32) & mask_;
+        std::vector<std::uint32_t> parents = {kNone};
+        byte_ = {0};
+        user_ = {kNone};
+        std::vector<std::uint32_t> active(order.size()); // the places of the names long enough for the depth
+        std::iota(active.begin(), active.end(), std::uint32_t{0});
+        std::vector<std::uint32_t> at(order.size(), 0); // per place: its name's node at the depth before
+        for (std::size_t depth = 0; !active.empty(); ++depth) {
+            std::size_t kept = 0;
+            std::uint32_t lastParent = kNone;
+            unsigned lastByte = 256;
+            for (const std::uint32_t k : active) {
+                const std::size_t length = starts[k + 1] - starts[k];
+                if (length <= depth)
+                    continue;
+                const auto byte = static_cast<unsigned char>(sorted[starts[k] + depth]);
+                if (at[k] != lastParent || byte != lastByte) {
+                    if (parents.size() >= kMaxNodes)
+                        throw std::length_error("too many user names");
+                    parents.push_back(at[k]);
+                    byte_.push_back(byte);
+                    user_.push_back(kNone);
+                    lastParent = at[k];
+                    lastByte = byte;
+                }
+                at[k] = static_cast<std::uint32_t>(parents.size() - 1);
+                if (length == depth + 1)
+                    user_[at[k]] = order[k];
+                active[kept++] = k;
+            }
+            active.resize(kept);
+        }
+        // Children are numbered in the order of their parents: counting them
+        // gives where each node's run of children starts.
+        const std::size_t nodes = parents.size();
+        firstChild_.assign(nodes + 1, 0);
+        for (std::size_t node = 1; node < nodes; ++node)
+            ++firstChild_[parents[node] + 1];
+        firstChild_[0] = 1;
+        for (std::size_t node = 1; node <= nodes; ++node)
+            firstChild_[node] += firstChild_[node - 1];
+        rootNext_.fill(0);
+        for (std::uint32_t child = firstChild_[0]; child < firstChild_[1]; ++child)
+            rootNext_[byte_[child]] = child;
+        parent_ = std::move(parents);
     }
 
     // The child of node by byte, or 0 (the root) when there is none.
@@ -348,30 +359,19 @@ private:
     {
         if (node == 0)
             return rootNext_[byte];
-        if ((probe_[node].flags & kHasChildren) == 0)
-            return 0;
-        for (std::size_t i = Home(node, byte);; i = (i + 1) & mask_) {
-            const Probe& probe = probe_[i + 1];
-            if (probe.parent == node && probe.byte == byte)
-                return static_cast<std::uint32_t>(i + 1);
-            if (probe.parent == kEmptySlot)
-                return 0;
+        std::uint32_t first = firstChild_[node];
+        std::uint32_t last = firstChild_[node + 1];
+        while (last - first > kLinearChildren) {
+            const std::uint32_t middle = first + (last - first) / 2;
+            if (byte_[middle] <= byte)
+                first = middle;
+            else
+                last = middle;
         }
-    }
-
-    std::uint32_t NewChild(std::uint32_t node, unsigned byte, std::size_t depth)
-    {
-        std::size_t i = Home(node, byte);
-        while (probe_[i + 1].parent != kEmptySlot)
-            i = (i + 1) & mask_;
-        const auto child = static_cast<std::uint32_t>(i + 1);
-        probe_[child] = Probe{node, static_cast<std::uint8_t>(byte), 0};
-        probe_[node].flags |= kHasChildren;
-        if (node == 0)
-            rootNext_[byte] = child;
-        created_.push_back(child);
-        depth_.push_back(static_cast<std::uint32_t>(depth));
-        return child;
+        for (; first < last; ++first)
+            if (byte_[first] == byte)
+                return first;
+        return 0;
     }
 
     std::uint32_t Step(std::uint32_t state, char ch) const noexcept
@@ -382,61 +382,50 @@ private:
                 return rootNext_[byte];
             if (const std::uint32_t child = Child(state, byte); child != 0)
                 return child;
-            state = nodes_[state].fail;
+            state = fail_[state];
         }
     }
 
-    // Failure links breadth-first (a node's parent's link is known before its
-    // own), and for each node the nearest node on its failure chain (itself
-    // included) that ends a name.
+    // Failure links in breadth-first order (a node's parent's link is known
+    // before its own), and for each node the nearest node on its failure
+    // chain (itself excluded) that ends a name.
     void Complete()
     {
-        std::size_t deepest = 0;
-        for (std::uint32_t depth : depth_)
-            deepest = std::max<std::size_t>(deepest, depth);
-        std::vector<std::size_t> firstOfDepth(deepest + 2, 0);
-        for (std::uint32_t depth : depth_)
-            ++firstOfDepth[depth + 1];
-        for (std::size_t d = 1; d < firstOfDepth.size(); ++d)
-            firstOfDepth[d] += firstOfDepth[d - 1];
-        std::vector<std::uint32_t> byDepth(created_.size());
-        for (std::size_t k = 0; k < created_.size(); ++k)
-            byDepth[firstOfDepth[depth_[k]]++] = created_[k];
-
-        for (std::uint32_t node : byDepth) {
-            const Probe& probe = probe_[node];
+        const std::size_t nodes = byte_.size();
+        fail_.assign(nodes, 0);
+        chain_.assign(nodes, kNone);
+        reports_.assign(nodes, 0);
+        for (std::uint32_t node = 1; node < nodes; ++node) {
+            const std::uint32_t parent = parent_[node];
             std::uint32_t link = 0;
-            if (probe.parent != 0) {
-                for (std::uint32_t f = nodes_[probe.parent].fail;; f = nodes_[f].fail) {
-                    link = Child(f, probe.byte);
+            if (parent != 0) {
+                for (std::uint32_t f = fail_[parent];; f = fail_[f]) {
+                    link = Child(f, byte_[node]);
                     if (link != 0 || f == 0)
                         break;
                 }
             }
-            Node& record = nodes_[node];
-            record.fail = link;
-            record.chain = link == 0 ? kNone : nodes_[link].user != kNone ? link : nodes_[link].chain;
-            if (record.user != kNone || record.chain != kNone)
-                probe_[node].flags |= kReports;
+            fail_[node] = link;
+            chain_[node] = link == 0 ? kNone : user_[link] != kNone ? link : chain_[link];
+            reports_[node] = user_[node] != kNone || chain_[node] != kNone ? 1 : 0;
         }
-        created_ = {};
-        depth_ = {};
+        parent_ = {};
     }
 
-    std::size_t mask_ = 0;
-    std::vector<Probe> probe_;
-    // What a node holds beyond its transitions: its failure link, the user
-    // whose name ends there, and the next node on its failure chain where a
-    // name ends.
-    struct Node {
-        std::uint32_t fail = 0;
-        std::uint32_t user = kNone;
-        std::uint32_t chain = kNone;
-    };
-    std::vector<Node> nodes_;
+    static constexpr std::size_t kMaxNodes = std::size_t{1} << 31;
+
+    // Per node, in breadth-first order: the byte that leads to it, where its
+    // children start (those of the next node end them), its failure link,
+    // the user whose name ends there, the next node on its failure chain
+    // where a name ends, and whether a name ends there or on that chain.
+    std::vector<unsigned char> byte_;
+    std::vector<std::uint32_t> firstChild_;
+    std::vector<std::uint32_t> fail_;
+    std::vector<std::uint32_t> user_;
+    std::vector<std::uint32_t> chain_;
+    std::vector<std::uint8_t> reports_;
+    std::vector<std::uint32_t> parent_; // until Complete
     std::array<std::uint32_t, 256> rootNext_{};
-    std::vector<std::uint32_t> created_; // the nodes in the order they were made, until Complete
-    std::vector<std::uint32_t> depth_;   // and their depths
 };
 
 // Finds the users of a file in its logout lines.
