@@ -194,9 +194,10 @@ private:
 // leave the automaton, has a full row.
 class UserAutomaton {
 public:
-    explicit UserAutomaton(const std::vector<std::string_view>& users)
+    // threads: how many may sort the names.
+    UserAutomaton(const std::vector<std::string_view>& users, unsigned threads)
     {
-        const std::vector<std::uint32_t> order = SortedNames(users);
+        const std::vector<std::uint32_t> order = SortedNames(users, threads);
         BuildTrie(users, order);
         Complete();
     }
@@ -256,12 +257,15 @@ public:
     }
 
 private:
+    static constexpr std::size_t kNamesWorthThreads = 50000;
+
     // Above this many children a node's are searched by halves.
     static constexpr std::uint32_t kLinearChildren = 16;
 
     // The numbers of the names in byte order. Most comparisons are settled by
-    // the first sixteen bytes, compared as two numbers.
-    static std::vector<std::uint32_t> SortedNames(const std::vector<std::string_view>& users)
+    // the first sixteen bytes, compared as two numbers. Each thread sorts a
+    // part, and the parts are merged.
+    static std::vector<std::uint32_t> SortedNames(const std::vector<std::string_view>& users, unsigned threads)
     {
         struct Key {
             std::uint64_t head;
@@ -277,13 +281,19 @@ private:
         std::vector<Key> keys(users.size());
         for (std::uint32_t id = 0; id < users.size(); ++id)
             keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id};
-        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        const auto before = [&](const Key& a, const Key& b) {
             if (a.head != b.head)
                 return a.head < b.head;
             if (a.next != b.next)
                 return a.next < b.next;
             return users[a.id] < users[b.id];
-        });
+        };
+        // A few thousand names are sorted at once; only a crowd is worth the threads.
+        const std::size_t parts = keys.size() < kNamesWorthThreads ? 1 : std::max(threads, 1u);
+        const auto bound = [&](std::size_t part) { return keys.begin() + static_cast<std::ptrdiff_t>(keys.size() * part / parts); };
+        RunOnThreads(static_cast<unsigned>(parts), [&](unsigned part) { std::sort(bound(part), bound(part + 1), before); });
+        for (std::size_t part = 1; part < parts; ++part)
+            std::inplace_merge(keys.begin(), bound(part), bound(part + 1), before);
         std::vector<std::uint32_t> order(keys.size());
         for (std::size_t k = 0; k < keys.size(); ++k)
             order[k] = keys[k].id;
@@ -431,7 +441,10 @@ private:
 // Finds the users of a file in its logout lines.
 class UserFinder {
 public:
-    explicit UserFinder(const std::vector<std::string_view>& users) : users_(users), automaton_(users) {}
+    UserFinder(const std::vector<std::string_view>& users, unsigned threads)
+        : users_(users), automaton_(users, threads)
+    {
+    }
 
     std::size_t UserCount() const noexcept { return users_.size(); }
 
@@ -586,7 +599,7 @@ std::vector<std::size_t> PairLogoutsInStretches(std::span<const PairingStretch> 
     const std::vector<std::string_view> users = NumberUsers(stretches, work, loginCount, names);
     if (users.empty())
         return result;
-    const UserFinder finder(users);
+    const UserFinder finder(users, threads);
 
     RunOnThreads(threads, [&](unsigned s) {
         SweepStretch(stretches[s], finder, work[s],
