@@ -1,5 +1,7 @@
 #include "app/runs/WorkerRun.h"
 
+#include "app/runs/WorkerThreadPriority.h"
+
 #include <QEvent>
 #include <QWidget>
 
@@ -139,6 +141,7 @@ void WorkerRunBase::Submit(Task task)
 // Worker thread: one job after the other, each started with the flag down.
 void WorkerRunBase::Loop()
 {
+    GiveWayToTheWindow();
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || next_ || !superseded_.empty(); });
