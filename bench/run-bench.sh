@@ -115,7 +115,7 @@ fi
 
 # --- keyword search over the year -------------------------------------------
 echo
-echo "### Keyword search: $(ls "$year" | wc -l) files, $(du -sh "$year" | cut -f1) in $year"
+echo "### Keyword search: $(ls "$year" | wc -l) files, $(du -shL "$year" | cut -f1) in $year"
 
 kiv_cmd="'$cli' search --logs '$year' --scope Tout --words '$words'"
 rg_cmd="rg -F -i -f '$words' '$year'"

@@ -47,7 +47,7 @@ if [ "$outside" = 1 ] && { ! command -v xvfb-run >/dev/null || ! command -v dbus
   fi
 fi
 
-echo "### $(ls "$year" | wc -l) files, $(du -sh "$year" | cut -f1) in $year; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "### $(ls "$year" | wc -l) files, $(du -shL "$year" | cut -f1) in $year; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 # search TITLE WORD...: one search of the window beside kivlogs-cli.
 search() {
   local title=$1
