@@ -140,6 +140,24 @@ protected:
     void RoomMade();
     const WorkerPace& Pace() const noexcept { return pace_; }
 
+    // Window thread: what is left of a turn's budget once the window's own
+    // work since the last turn (painting what was appended, answering a
+    // screen reader, the staff's keys) is counted against it, so that a turn
+    // and the work it causes together stay within the budget. At least one
+    // take a turn is always made.
+    std::chrono::nanoseconds TurnBudgetLeft() const;
+    // Ends a turn however its hand-out ends, for the next turn's count.
+    class TurnEnd {
+    public:
+        explicit TurnEnd(WorkerRunBase& run) : run_(run) {}
+        ~TurnEnd() { run_.turnEndedAt_ = WindowThreadTime(); }
+        TurnEnd(const TurnEnd&) = delete;
+        TurnEnd& operator=(const TurnEnd&) = delete;
+
+    private:
+        WorkerRunBase& run_;
+    };
+
     // Window thread, once a turn: moves the mailbox to the window's side
     // (under mutex_), then hands it on (without the lock).
     virtual void TakeMailLocked() = 0;
@@ -167,7 +185,11 @@ private:
     void CallOff();
     void WakeToStopLocked();
 
+    // The processor time the window's thread has used.
+    static std::chrono::nanoseconds WindowThreadTime() noexcept;
+
     const WorkerPace pace_;
+    std::optional<std::chrono::nanoseconds> turnEndedAt_; // window thread: its time when the last turn ended
     std::atomic<bool> cancel_{false};
     bool running_ = false; // window thread
     QTimer turn_;
@@ -278,6 +300,8 @@ private:
     bool HandOut() override
     {
         const Clock::time_point turnStart = Clock::now();
+        const std::chrono::nanoseconds budget = TurnBudgetLeft();
+        const TurnEnd turnEnd(*this);
         while (!taken_.batches.empty() && take_) {
             const std::size_t before = taken_.batches.size();
             // Restarted or called off from inside take, the run has emptied
@@ -286,8 +310,7 @@ private:
             const std::size_t left = taken_.batches.size();
             if (left < before)
                 Took();
-            if (left >= before || Pace().turnBudget <= std::chrono::nanoseconds::zero() ||
-                Clock::now() - turnStart >= Pace().turnBudget)
+            if (left >= before || budget <= std::chrono::nanoseconds::zero() || Clock::now() - turnStart >= budget)
                 break;
         }
         if (!taken_.batches.empty())
