@@ -227,21 +227,22 @@ public:
         const char* const t1 = texts[1].data();
         const char* const t2 = texts[2].data();
         const char* const t3 = texts[3].data();
-        const std::uint8_t* const reports = reports_.data();
+        const Hop* const hops = hops_.data();
+        const auto reports = [hops](std::uint32_t state) { return hops[state].fail & kReports; };
         for (std::size_t i = 0; i < common; ++i) {
             s0 = Step(s0, t0[i]);
             s1 = Step(s1, t1[i]);
             s2 = Step(s2, t2[i]);
             s3 = Step(s3, t3[i]);
-            if ((reports[s0] | reports[s1] | reports[s2] | reports[s3]) == 0)
+            if ((reports(s0) | reports(s1) | reports(s2) | reports(s3)) == 0)
                 continue;
-            if (reports[s0] != 0)
+            if (reports(s0) != 0)
                 report(0, s0, i + 1);
-            if (reports[s1] != 0)
+            if (reports(s1) != 0)
                 report(1, s1, i + 1);
-            if (reports[s2] != 0)
+            if (reports(s2) != 0)
                 report(2, s2, i + 1);
-            if (reports[s3] != 0)
+            if (reports(s3) != 0)
                 report(3, s3, i + 1);
         }
         const std::array<std::uint32_t, kLanes> states = {s0, s1, s2, s3};
@@ -250,7 +251,7 @@ public:
             std::uint32_t s = states[lane];
             for (std::size_t i = common; i < text.size(); ++i) {
                 s = Step(s, text[i]);
-                if (reports[s] != 0)
+                if (reports(s) != 0)
                     report(lane, s, i + 1);
             }
         }
@@ -352,14 +353,14 @@ private:
         // Children are numbered in the order of their parents: counting them
         // gives where each node's run of children starts.
         const std::size_t nodes = parents.size();
-        firstChild_.assign(nodes + 1, 0);
+        hops_.assign(nodes + 1, Hop{});
         for (std::size_t node = 1; node < nodes; ++node)
-            ++firstChild_[parents[node] + 1];
-        firstChild_[0] = 1;
+            ++hops_[parents[node] + 1].firstChild;
+        hops_[0].firstChild = 1;
         for (std::size_t node = 1; node <= nodes; ++node)
-            firstChild_[node] += firstChild_[node - 1];
+            hops_[node].firstChild += hops_[node - 1].firstChild;
         rootNext_.fill(0);
-        for (std::uint32_t child = firstChild_[0]; child < firstChild_[1]; ++child)
+        for (std::uint32_t child = hops_[0].firstChild; child < hops_[1].firstChild; ++child)
             rootNext_[byte_[child]] = child;
         parent_ = std::move(parents);
     }
@@ -369,8 +370,8 @@ private:
     {
         if (node == 0)
             return rootNext_[byte];
-        std::uint32_t first = firstChild_[node];
-        std::uint32_t last = firstChild_[node + 1];
+        std::uint32_t first = hops_[node].firstChild;
+        std::uint32_t last = hops_[node + 1].firstChild;
         while (last - first > kLinearChildren) {
             const std::uint32_t middle = first + (last - first) / 2;
             if (byte_[middle] <= byte)
@@ -392,7 +393,7 @@ private:
                 return rootNext_[byte];
             if (const std::uint32_t child = Child(state, byte); child != 0)
                 return child;
-            state = fail_[state];
+            state = hops_[state].fail & kLink;
         }
     }
 
@@ -402,38 +403,41 @@ private:
     void Complete()
     {
         const std::size_t nodes = byte_.size();
-        fail_.assign(nodes, 0);
         chain_.assign(nodes, kNone);
-        reports_.assign(nodes, 0);
         for (std::uint32_t node = 1; node < nodes; ++node) {
             const std::uint32_t parent = parent_[node];
             std::uint32_t link = 0;
             if (parent != 0) {
-                for (std::uint32_t f = fail_[parent];; f = fail_[f]) {
+                for (std::uint32_t f = hops_[parent].fail & kLink;; f = hops_[f].fail & kLink) {
                     link = Child(f, byte_[node]);
                     if (link != 0 || f == 0)
                         break;
                 }
             }
-            fail_[node] = link;
             chain_[node] = link == 0 ? kNone : user_[link] != kNone ? link : chain_[link];
-            reports_[node] = user_[node] != kNone || chain_[node] != kNone ? 1 : 0;
+            hops_[node].fail = link | (user_[node] != kNone || chain_[node] != kNone ? kReports : 0);
         }
         parent_ = {};
     }
 
     static constexpr std::size_t kMaxNodes = std::size_t{1} << 31;
 
-    // Per node, in breadth-first order: the byte that leads to it, where its
-    // children start (those of the next node end them), its failure link,
-    // the user whose name ends there, the next node on its failure chain
-    // where a name ends, and whether a name ends there or on that chain.
+    // Per node, in breadth-first order: the byte that leads to it, its hop,
+    // the user whose name ends there, and the next node on its failure chain
+    // where a name ends.
+    // What a step reads of a node, side by side: where its children start
+    // (those of the next node, beside it, end them), its failure link, and in
+    // the link's top bit whether a name ends there or on its failure chain.
+    struct Hop {
+        std::uint32_t firstChild = 0;
+        std::uint32_t fail = 0;
+    };
+    static constexpr std::uint32_t kReports = std::uint32_t{1} << 31;
+    static constexpr std::uint32_t kLink = kReports - 1;
     std::vector<unsigned char> byte_;
-    std::vector<std::uint32_t> firstChild_;
-    std::vector<std::uint32_t> fail_;
+    std::vector<Hop> hops_;
     std::vector<std::uint32_t> user_;
     std::vector<std::uint32_t> chain_;
-    std::vector<std::uint8_t> reports_;
     std::vector<std::uint32_t> parent_; // until Complete
     std::array<std::uint32_t, 256> rootNext_{};
 };
