@@ -197,8 +197,7 @@ public:
     // threads: how many may sort the names.
     UserAutomaton(const std::vector<std::string_view>& users, unsigned threads)
     {
-        const std::vector<std::uint32_t> order = SortedNames(users, threads);
-        BuildTrie(users, order);
+        BuildTrie(users, SortedNames(users, threads));
         Complete();
     }
 
@@ -266,13 +265,18 @@ private:
     // The numbers of the names in byte order. Most comparisons are settled by
     // the first sixteen bytes, compared as two numbers. Each thread sorts a
     // part, and the parts are merged.
-    static std::vector<std::uint32_t> SortedNames(const std::vector<std::string_view>& users, unsigned threads)
+    // A name as it is sorted: its first sixteen bytes as two numbers (a
+    // school's names fit in them, and the trie is then built from these
+    // alone), its number and its length.
+    struct Key {
+        std::uint64_t head;
+        std::uint64_t next;
+        std::uint32_t id;
+        std::uint32_t length;
+    };
+
+    static std::vector<Key> SortedNames(const std::vector<std::string_view>& users, unsigned threads)
     {
-        struct Key {
-            std::uint64_t head;
-            std::uint64_t next;
-            std::uint32_t id;
-        };
         const auto bytesAt = [](std::string_view name, std::size_t from) {
             std::uint64_t bytes = 0;
             for (std::size_t i = from; i < from + 8; ++i)
@@ -281,7 +285,7 @@ private:
         };
         std::vector<Key> keys(users.size());
         for (std::uint32_t id = 0; id < users.size(); ++id)
-            keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id};
+            keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id, static_cast<std::uint32_t>(users[id].size())};
         const auto before = [&](const Key& a, const Key& b) {
             if (a.head != b.head)
                 return a.head < b.head;
@@ -295,10 +299,7 @@ private:
         RunOnThreads(static_cast<unsigned>(parts), [&](unsigned part) { std::sort(bound(part), bound(part + 1), before); });
         for (std::size_t part = 1; part < parts; ++part)
             std::inplace_merge(keys.begin(), bound(part), bound(part + 1), before);
-        std::vector<std::uint32_t> order(keys.size());
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            order[k] = keys[k].id;
-        return order;
+        return keys;
     }
 
     // The trie, one depth at a time: the names that reach depth d + 1, in
@@ -306,46 +307,45 @@ private:
     // from the name before them. Equal beginnings stand together in byte
     // order, so each node's children come out side by side, and the nodes of
     // a depth in the order of their parents.
-    void BuildTrie(const std::vector<std::string_view>& users, const std::vector<std::uint32_t>& order)
+    void BuildTrie(const std::vector<std::string_view>& users, const std::vector<Key>& names)
     {
-        // The names copied side by side in byte order: each depth is then
-        // one pass front to back over them.
-        std::string sorted;
-        std::vector<std::size_t> starts;
-        starts.reserve(order.size() + 1);
-        for (const std::uint32_t id : order) {
-            starts.push_back(sorted.size());
-            sorted.append(users[id]);
-        }
-        starts.push_back(sorted.size());
-
+        // Each depth is one pass front to back over the sorted names, whose
+        // bytes travelled with them; only a name longer than sixteen bytes
+        // is looked up where it stands.
+        const auto byteAt = [&](const Key& name, std::size_t depth) -> unsigned {
+            if (depth < 8)
+                return static_cast<unsigned>(name.head >> (56 - 8 * depth)) & 0xFFu;
+            if (depth < 16)
+                return static_cast<unsigned>(name.next >> (56 - 8 * (depth - 8))) & 0xFFu;
+            return static_cast<unsigned char>(users[name.id][depth]);
+        };
         std::vector<std::uint32_t> parents = {kNone};
         byte_ = {0};
         user_ = {kNone};
-        std::vector<std::uint32_t> active(order.size()); // the places of the names long enough for the depth
+        std::vector<std::uint32_t> active(names.size()); // the places of the names long enough for the depth
         std::iota(active.begin(), active.end(), std::uint32_t{0});
-        std::vector<std::uint32_t> at(order.size(), 0); // per place: its name's node at the depth before
+        std::vector<std::uint32_t> at(names.size(), 0); // per place: its name's node at the depth before
         for (std::size_t depth = 0; !active.empty(); ++depth) {
             std::size_t kept = 0;
             std::uint32_t lastParent = kNone;
             unsigned lastByte = 256;
             for (const std::uint32_t k : active) {
-                const std::size_t length = starts[k + 1] - starts[k];
-                if (length <= depth)
+                const Key& name = names[k];
+                if (name.length <= depth)
                     continue;
-                const auto byte = static_cast<unsigned char>(sorted[starts[k] + depth]);
+                const unsigned byte = byteAt(name, depth);
                 if (at[k] != lastParent || byte != lastByte) {
                     if (parents.size() >= kMaxNodes)
                         throw std::length_error("too many user names");
                     parents.push_back(at[k]);
-                    byte_.push_back(byte);
+                    byte_.push_back(static_cast<unsigned char>(byte));
                     user_.push_back(kNone);
                     lastParent = at[k];
                     lastByte = byte;
                 }
                 at[k] = static_cast<std::uint32_t>(parents.size() - 1);
-                if (length == depth + 1)
-                    user_[at[k]] = order[k];
+                if (name.length == depth + 1)
+                    user_[at[k]] = name.id;
                 active[kept++] = k;
             }
             active.resize(kept);

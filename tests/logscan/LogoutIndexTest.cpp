@@ -229,16 +229,18 @@ TEST(PairLogoutsTest, ASessionClosesInALaterStretch)
 }
 
 // Names that part after a common beginning on any byte, the Windows-1252
-// letters included: a node of the names' tree with scores of children is
-// searched as surely as one with a few.
+// letters and NUL included, early or past their sixteenth byte: a node of the
+// names' tree with scores of children is searched as surely as one with a
+// few, and a long name as surely as a short one.
 TEST(PairLogoutsTest, NamesPartingOnAnyByteAgreeWithTheForwardSearch)
 {
     std::mt19937 rng(11);
     const auto pick = [&](std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng); };
-    std::vector<std::string> names = {"ab"};
+    std::vector<std::string> names = {"ab", std::string("ab\0", 3), "professeur.durand"};
     for (int byte = 1; byte < 256; byte += 2) {
         names.push_back("ab" + std::string(1, static_cast<char>(byte)));
         names.push_back("b" + std::string(1, static_cast<char>(byte)) + "a");
+        names.push_back("professeur.durand" + std::string(1, static_cast<char>(byte)));
     }
     std::vector<std::string> lines;
     std::vector<LoginKey> logins;
