@@ -1,6 +1,7 @@
 #include "logscan/detail/LogoutIndex.h"
 
 #include "logscan/ScanThreads.h"
+#include "logscan/Simd.h"
 
 #include <algorithm>
 #include <array>
@@ -216,6 +217,11 @@ public:
                  node != kNone && found(lane, user_[node], end); node = chain_[node]) {
             }
         };
+        if (starts_.size() <= kFewStarts) {
+            for (std::size_t lane = 0; lane < kLanes; ++lane)
+                ScanSkipping(texts[lane], [&](std::uint32_t state, std::size_t end) { report(lane, state, end); });
+            return;
+        }
         static_assert(kLanes == 4);
         std::uint32_t s0 = 0;
         std::uint32_t s1 = 0;
@@ -258,6 +264,51 @@ public:
 
 private:
     static constexpr std::size_t kNamesWorthThreads = 50000;
+
+    // A school's names mostly begin alike ("eleve...", "prof..."): when they
+    // begin with at most this many different bytes, the bytes that lead from
+    // the root back to it are passed over sixteen at a time.
+    static constexpr std::size_t kFewStarts = 8;
+
+    // The first place at or after from of a byte that begins a name, or the
+    // text's end.
+    std::size_t NextStart(std::string_view text, std::size_t from) const noexcept
+    {
+#ifdef KIV_HAVE_SSE2
+        const char* const bytes = text.data();
+        for (; from + 16 <= text.size(); from += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+            __m128i any = _mm_setzero_si128();
+            for (const unsigned char start : starts_)
+                any = _mm_or_si128(any, _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(start))));
+            const auto found = static_cast<unsigned>(_mm_movemask_epi8(any));
+            if (found != 0)
+                return from + static_cast<std::size_t>(std::countr_zero(found));
+        }
+#endif
+        while (from < text.size() && rootNext_[static_cast<unsigned char>(text[from])] == 0)
+            ++from;
+        return from;
+    }
+
+    // One text walked alone, passing over what cannot begin a name: calls
+    // report(state, end) where a name ends, as Scan does.
+    template <typename Report>
+    void ScanSkipping(std::string_view text, Report&& report) const
+    {
+        const Hop* const hops = hops_.data();
+        std::uint32_t state = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (state == 0) {
+                i = NextStart(text, i);
+                if (i == text.size())
+                    return;
+            }
+            state = Step(state, text[i]);
+            if ((hops[state].fail & kReports) != 0)
+                report(state, i + 1);
+        }
+    }
 
     // Above this many children a node's are searched by halves.
     static constexpr std::uint32_t kLinearChildren = 16;
@@ -360,8 +411,10 @@ private:
         for (std::size_t node = 1; node <= nodes; ++node)
             hops_[node].firstChild += hops_[node - 1].firstChild;
         rootNext_.fill(0);
-        for (std::uint32_t child = hops_[0].firstChild; child < hops_[1].firstChild; ++child)
+        for (std::uint32_t child = hops_[0].firstChild; child < hops_[1].firstChild; ++child) {
             rootNext_[byte_[child]] = child;
+            starts_.push_back(byte_[child]);
+        }
         parent_ = std::move(parents);
     }
 
@@ -440,6 +493,7 @@ private:
     std::vector<std::uint32_t> chain_;
     std::vector<std::uint32_t> parent_; // until Complete
     std::array<std::uint32_t, 256> rootNext_{};
+    std::vector<unsigned char> starts_; // the bytes that begin a name
 };
 
 // Finds the users of a file in its logout lines.
