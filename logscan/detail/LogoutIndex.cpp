@@ -202,8 +202,8 @@ public:
         Complete();
     }
 
-    // Calls found(lane, id, end) for each user that ends at index end - 1 of
-    // texts[lane], in the order of end within each text, as long as found
+    // Calls found(lane, id, start) for each user that stands at index start
+    // of texts[lane], in the order of its end within each text, as long as found
     // returns true; found returns false for a user already found earlier in
     // that text. The texts are walked side by side: each step of one may wait
     // on memory, and the look-ups of different texts overlap.
@@ -213,8 +213,8 @@ public:
         const auto report = [&](std::size_t lane, std::uint32_t state, std::size_t end) {
             // A name found before in this text had every shorter name that
             // ends it found at the same time: the rest of the chain is done.
-            for (std::uint32_t node = user_[state] != kNone ? state : chain_[state];
-                 node != kNone && found(lane, user_[node], end); node = chain_[node]) {
+            for (std::uint32_t node = user_[state].id != kNone ? state : chain_[state];
+                 node != kNone && found(lane, user_[node].id, end - user_[node].length); node = chain_[node]) {
             }
         };
         if (starts_.size() <= kFewStarts) {
@@ -372,7 +372,7 @@ private:
         };
         std::vector<std::uint32_t> parents = {kNone};
         byte_ = {0};
-        user_ = {kNone};
+        user_ = {Named{}};
         std::vector<std::uint32_t> active(names.size()); // the places of the names long enough for the depth
         std::iota(active.begin(), active.end(), std::uint32_t{0});
         std::vector<std::uint32_t> at(names.size(), 0); // per place: its name's node at the depth before
@@ -390,13 +390,13 @@ private:
                         throw std::length_error("too many user names");
                     parents.push_back(at[k]);
                     byte_.push_back(static_cast<unsigned char>(byte));
-                    user_.push_back(kNone);
+                    user_.push_back(Named{});
                     lastParent = at[k];
                     lastByte = byte;
                 }
                 at[k] = static_cast<std::uint32_t>(parents.size() - 1);
                 if (name.length == depth + 1)
-                    user_[at[k]] = name.id;
+                    user_[at[k]] = {name.id, name.length};
                 active[kept++] = k;
             }
             active.resize(kept);
@@ -467,8 +467,8 @@ private:
                         break;
                 }
             }
-            chain_[node] = link == 0 ? kNone : user_[link] != kNone ? link : chain_[link];
-            hops_[node].fail = link | (user_[node] != kNone || chain_[node] != kNone ? kReports : 0);
+            chain_[node] = link == 0 ? kNone : user_[link].id != kNone ? link : chain_[link];
+            hops_[node].fail = link | (user_[node].id != kNone || chain_[node] != kNone ? kReports : 0);
         }
         parent_ = {};
     }
@@ -489,7 +489,13 @@ private:
     static constexpr std::uint32_t kLink = kReports - 1;
     std::vector<unsigned char> byte_;
     std::vector<Hop> hops_;
-    std::vector<std::uint32_t> user_;
+    // The user whose name ends at a node, with its length, read together
+    // when the name is found.
+    struct Named {
+        std::uint32_t id = kNone;
+        std::uint32_t length = 0;
+    };
+    std::vector<Named> user_;
     std::vector<std::uint32_t> chain_;
     std::vector<std::uint32_t> parent_; // until Complete
     std::array<std::uint32_t, 256> rootNext_{};
@@ -512,10 +518,10 @@ public:
     void FindFirst(const std::array<std::string_view, kLanes>& texts, FirstSeen& seen, Found&& found) const
     {
         seen.NextTexts();
-        automaton_.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t end) {
+        automaton_.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t start) {
             if (!seen.Mark(lane, id))
                 return false;
-            found(lane, id, end - users_[id].size());
+            found(lane, id, start);
             return true;
         });
     }
