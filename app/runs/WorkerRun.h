@@ -26,10 +26,14 @@
 //   What it leaves in the deque stays there, first in line for the next turn.
 // - The pace is chosen where the run is made. Without one, the mailbox has
 //   no bound and take is called once a turn with every batch waiting. A
-//   turn budget (the list dialogs and the room table: a few milliseconds)
-//   calls take again and again while batches wait and the budget lasts, so
-//   that take handles one batch a call and the window answers its own
-//   events between turns; what is left waits for the next turn. A mailbox
+//   turn budget (the list dialogs, the room table and the search's results:
+//   a few milliseconds) calls take again and again while batches wait and
+//   the budget lasts, so that take handles one batch a call and the window
+//   answers its own events between turns; what is left waits for the next
+//   turn. What the window did for itself since the last turn (painting what
+//   was appended, a screen reader's questions) counts against the budget.
+// - The job's thread, and every thread it starts, runs at a priority below
+//   the window's: a scan on every core never keeps the window from its turn. A mailbox
 //   bound makes Post wait while that many batches are posted and not yet
 //   taken: a job that reads faster than the window appends (a room list of
 //   a hundred megabytes) never holds its whole output twice.
