@@ -32,7 +32,7 @@
 //   answers its own events between turns; what is left waits for the next
 //   turn. What the window did for itself since the last turn (painting what
 //   was appended, a screen reader's questions) counts against the budget.
-// - The job's thread, and every thread it starts, runs at a priority below
+// - The job's thread (on Linux every thread it starts too) runs at a priority below
 //   the window's: a scan on every core never keeps the window from its turn. A mailbox
 //   bound makes Post wait while that many batches are posted and not yet
 //   taken: a job that reads faster than the window appends (a room list of
