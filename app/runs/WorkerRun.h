@@ -31,12 +31,13 @@
 //   the budget lasts, so that take handles one batch a call and the window
 //   answers its own events between turns; what is left waits for the next
 //   turn. What the window did for itself since the last turn (painting what
-//   was appended, a screen reader's questions) counts against the budget.
-// - The job's thread (on Linux every thread it starts too) runs at a priority below
-//   the window's: a scan on every core never keeps the window from its turn. A mailbox
-//   bound makes Post wait while that many batches are posted and not yet
-//   taken: a job that reads faster than the window appends (a room list of
-//   a hundred megabytes) never holds its whole output twice.
+//   was appended, a screen reader's questions) counts against the budget. A
+//   mailbox bound makes Post wait while that many batches are posted and not
+//   yet taken: a job that reads faster than the window appends (a room list
+//   of a hundred megabytes) never holds its whole output twice.
+// - The job's thread (on Linux every thread it starts too) runs at a
+//   priority below the window's: a scan on every core never keeps the window
+//   from its turn.
 // - end comes once, after take has taken the last batch: the job's Result,
 //   or the text of the exception that ended it (failure, the Result then
 //   default-made). A Result of std::monostate suits a job that only ends.
