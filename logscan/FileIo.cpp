@@ -306,7 +306,7 @@ bool ReadWholeFile(ReadHandle& file, ByteBuffer& out, Parts&& parts)
     // Room for one byte at least: an empty file still gives a view that
     // points somewhere, which every memchr over it needs.
     char* const into = out.Reserve(std::max<std::size_t>(wanted, 1));
-    const unsigned count = parts(wanted);
+    [[maybe_unused]] const unsigned count = parts(wanted);
 #ifndef _WIN32
     if (count > 1) {
         std::vector<std::size_t> bounds(count + 1);
