@@ -2,7 +2,7 @@
 // number of distinct pupils logging in, the number of lines staying the same:
 // a school of 3,000 pupils against a day where every login is someone else's.
 //
-//   bench_pairing_users [--lines 5000000] [--users 3000,500000,1000000] [--runs 3]
+//   bench_pairing_users [--lines 1000000] [--users 3000,300000] [--runs 3]
 //
 // Prints the median time of each user count and its ratio to the first one.
 
@@ -24,8 +24,8 @@
 namespace {
 
 struct Options {
-    std::size_t lines = 5000000;
-    std::vector<std::uint32_t> users = {3000, 500000, 1000000};
+    std::size_t lines = 1000000;
+    std::vector<std::uint32_t> users = {3000, 300000};
     int runs = 3;
 };
 
@@ -98,7 +98,7 @@ int main(int argc, char** argv)
         std::printf("%12u %12zu %12.3f %10.2f   (%zu closed by a logout)\n", users, sessions, median, ratio, closed);
         std::fflush(stdout);
     }
-    std::printf("largest ratio to %u users: %.2f (target <= 3: %s)\n", options.users.empty() ? 0 : options.users[0],
-                worstRatio, worstRatio <= 3 ? "met" : "MISSED");
+    std::printf("largest ratio to %u users: %.2f (target <= 1.5: %s)\n", options.users.empty() ? 0 : options.users[0],
+                worstRatio, worstRatio <= 1.5 ? "met" : "MISSED");
     return 0;
 }

@@ -16,6 +16,7 @@
 #include <optional>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -165,6 +166,29 @@ public:
         return static_cast<long long>(got);
     }
 
+#ifndef _WIN32
+    // Up to size bytes from offset on, without moving the file's position,
+    // so that threads may read their parts of one handle at once; fewer only
+    // at the end of the file. -1 on an error.
+    long long ReadAt(char* into, std::size_t size, std::uint64_t offset) noexcept
+    {
+        constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
+        std::size_t got = 0;
+        while (got < size) {
+            const std::size_t asked = std::min(size - got, kMostAtOnce);
+            const ssize_t n = ::pread(fd_, into + got, asked, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        return static_cast<long long>(got);
+    }
+#endif
+
 private:
     int fd_ = -1;
 };
@@ -286,27 +310,72 @@ bool ReadFileInPieces(const std::filesystem::path& path, ByteBuffer& out, std::s
     }
 }
 
-bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out, ReadSharing sharing)
+namespace {
+
+// Reads the open file as it stood when it was opened into out, by parts(size)
+// threads: a log that the server goes on writing is not chased, and one cut
+// shorter is read to where it now ends.
+template <class Parts>
+bool ReadWholeFile(ReadHandle& file, ByteBuffer& out, Parts&& parts)
 {
-    ReadHandle file(path, sharing);
-    if (!file.IsOpen())
-        return false;
     const std::optional<std::uint64_t> size = file.RegularFileSize();
     if (!size)
         return false;
-    // The file as it stood when it was opened: a log that the server goes on
-    // writing is not chased, and one cut shorter is read to where it now ends.
     if (*size > std::numeric_limits<std::size_t>::max())
         throw std::bad_alloc();
     const auto wanted = static_cast<std::size_t>(*size);
     out.Clear();
     // Room for one byte at least: an empty file still gives a view that
     // points somewhere, which every memchr over it needs.
-    const long long got = file.Read(out.Reserve(std::max<std::size_t>(wanted, 1)), wanted);
+    char* const into = out.Reserve(std::max<std::size_t>(wanted, 1));
+    [[maybe_unused]] const unsigned count = parts(wanted);
+#ifndef _WIN32
+    if (count > 1) {
+        std::vector<std::size_t> bounds(count + 1);
+        for (unsigned part = 0; part <= count; ++part)
+            bounds[part] = wanted / count * part;
+        bounds[count] = wanted;
+        std::vector<long long> got(count, 0);
+        RunOnThreads(count, [&](unsigned part) {
+            got[part] = file.ReadAt(into + bounds[part], bounds[part + 1] - bounds[part], bounds[part]);
+        });
+        // The bytes run on only as far as every part before was read whole:
+        // a file cut shorter meanwhile ends where its first short part does.
+        std::size_t read = 0;
+        for (unsigned part = 0; part < count; ++part) {
+            if (got[part] < 0)
+                return false;
+            read += static_cast<std::size_t>(got[part]);
+            if (static_cast<std::size_t>(got[part]) < bounds[part + 1] - bounds[part])
+                break;
+        }
+        out.Commit(read);
+        return true;
+    }
+#endif
+    const long long got = file.Read(into, wanted);
     if (got < 0)
         return false;
     out.Commit(static_cast<std::size_t>(got));
     return true;
+}
+
+} // namespace
+
+bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out, ReadSharing sharing)
+{
+    ReadHandle file(path, sharing);
+    if (!file.IsOpen())
+        return false;
+    return ReadWholeFile(file, out, [](std::size_t) { return 1u; });
+}
+
+bool ReadFileBytesSideBySide(const std::filesystem::path& path, ByteBuffer& out, const ScanThreads& threads)
+{
+    ReadHandle file(path, ReadSharing::WithWriters);
+    if (!file.IsOpen())
+        return false;
+    return ReadWholeFile(file, out, [&](std::size_t size) { return ThreadCountFor(threads, size); });
 }
 
 std::optional<FileState> LookAtFile(const std::filesystem::path& path)

@@ -2,6 +2,8 @@
 // The small file layer under every read and write of the engine. Reading is
 // shared: a log file that the server is still writing is read as it stands.
 
+#include "logscan/ScanThreads.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -67,6 +69,15 @@ enum class ReadSharing { WithWriters, WithoutWriters };
 // is cut shorter or the network share drops while it is read: the read fails.
 bool ReadFileBytes(const std::filesystem::path& path, ByteBuffer& out,
                    ReadSharing sharing = ReadSharing::WithWriters);
+
+// Reads the file as ReadFileBytes does (the same bytes, the same refusals),
+// a large one by several threads at once (as many as threads gives for its
+// size), each reading its own part into its place. A whole day's log lands in
+// memory the system has to clear page by page before the bytes are copied,
+// which costs as much as the copy: the threads share that work. Where the
+// system has no reads at an offset that threads can share (Windows, here),
+// one thread reads it all.
+bool ReadFileBytesSideBySide(const std::filesystem::path& path, ByteBuffer& out, const ScanThreads& threads);
 
 // Reads the file as ReadFileBytes does (the same bytes, the same refusals),
 // a piece at a time, for a scan that needs no more than a few lines at once:

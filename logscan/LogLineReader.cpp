@@ -122,14 +122,15 @@ void LogLineReader::ReadContent(const std::filesystem::path& path, std::string_v
     Check(std::nullopt);
 }
 
-void LogLineReader::ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath)
+void LogLineReader::ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath,
+                                       const ScanThreads& threads)
 {
     // The previous bytes are given up before the read may move them.
     content_ = {};
     lines_.clear();
     lastDepth_ = 0;
     fromFile_ = true;
-    lastReadOpened_ = ReadFileBytes(path, file_);
+    lastReadOpened_ = ReadFileBytesSideBySide(path, file_, threads);
     if (!lastReadOpened_) {
         file_.Clear();
         throw KivError(CannotOpenMessage(shownPath));

@@ -7,6 +7,7 @@
 // where it ends the content): the lines after it are read.
 
 #include "logscan/FileIo.h"
+#include "logscan/ScanThreads.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -60,7 +61,9 @@ public:
     // file read before: one buffer serves a scan that reads file after file
     // and keeps nothing of a file once it is scanned. A file that cannot be
     // opened leaves no content behind (Content() is empty), not the previous one.
-    void ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath);
+    // A large file is read by as many threads as threads gives for its size.
+    void ReadContentInPlace(const std::filesystem::path& path, std::string_view shownPath,
+                            const ScanThreads& threads = ScanThreads{1});
 
     // Bytes that continue a file read before, as ReadContentBytes reads them
     // except that their first line is a later line of the file, checked

@@ -542,7 +542,7 @@ std::optional<std::string> ScanFile(const std::string& path, std::string_view ro
         try {
             // The scan cuts the lines itself: the reader's list is not needed.
             // A file that cannot be opened leaves nothing to scan.
-            reader.ReadContentInPlace(file, PathForMessage(file));
+            reader.ReadContentInPlace(file, PathForMessage(file), threads);
         } catch (const KivError& refused) {
             // When its indentation was refused, the lines read before the
             // refused one are still scanned.

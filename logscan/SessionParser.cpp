@@ -1,8 +1,10 @@
 #include "logscan/SessionParser.h"
 
 #include "common/AsciiCase.h"
+#include "logscan/Simd.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace kiv {
 namespace {
@@ -63,23 +65,55 @@ bool PassesRoomFilter(std::string_view line, std::string_view room) noexcept
     return room == kAllRooms || AsciiStartsWithNoCase(line, room);
 }
 
-LogWords FindLogWords(std::string_view line) noexcept
-{
+namespace {
+
+// What the "log" at index at of line begins, given what came before: a busy
+// day's million lines each hold a few, and every line is looked at.
+struct LogWordsSeen {
     LogWords words;
     bool loginSeen = false;
     bool logoutSeen = false;
-    for (std::size_t at = line.find("log", 0); at != kNotFound && !(loginSeen && logoutSeen);
-         at = line.find("log", at + 1)) {
+
+    bool Done() const noexcept { return loginSeen && logoutSeen; }
+
+    void Look(std::string_view line, std::size_t at) noexcept
+    {
         const std::string_view rest = line.substr(at + 3);
-        if (!loginSeen && rest.starts_with("in")) {
+        if (!loginSeen && rest.size() >= 2 && rest[0] == 'i' && rest[1] == 'n') {
             loginSeen = true;
             words.login = at >= kFirstLogWordIndex;
-        } else if (!logoutSeen && rest.starts_with("out")) {
+        } else if (!logoutSeen && rest.size() >= 3 && rest[0] == 'o' && rest[1] == 'u' && rest[2] == 't') {
             logoutSeen = true;
             words.logout = at >= kFirstLogWordIndex;
         }
     }
-    return words;
+};
+
+} // namespace
+
+LogWords FindLogWords(std::string_view line) noexcept
+{
+    LogWordsSeen seen;
+    std::size_t from = 0;
+#ifdef KIV_HAVE_SSE2
+    // Every "log" of sixteen places at once, then each looked at in order.
+    const char* const bytes = line.data();
+    const auto at = [bytes](std::size_t i, std::size_t k, char c) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + k)), _mm_set1_epi8(c));
+    };
+    for (; from + 16 + 2 <= line.size(); from += 16) {
+        auto found = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(at(from, 0, 'l'), _mm_and_si128(at(from, 1, 'o'), at(from, 2, 'g')))));
+        for (; found != 0; found &= found - 1) {
+            seen.Look(line, from + static_cast<std::size_t>(std::countr_zero(found)));
+            if (seen.Done())
+                return seen.words;
+        }
+    }
+#endif
+    for (std::size_t at = line.find("log", from); at != kNotFound && !seen.Done(); at = line.find("log", at + 1))
+        seen.Look(line, at);
+    return seen.words;
 }
 
 bool IsLoginLine(std::string_view line) noexcept

@@ -7,6 +7,14 @@
 #include <utility>
 
 namespace kiv {
+namespace {
+
+// A batch at a time while a few milliseconds last, then the window's own
+// events (a key, a paint, a screen reader's question) before the next turn;
+// a search that finds faster than the window appends waits on a few batches.
+constexpr WorkerPace kSearchPace{.mailboxBound = 16, .turnBudget = std::chrono::milliseconds(4)};
+
+} // namespace
 
 KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QWidget* window)
     : QObject(window)
@@ -14,7 +22,7 @@ KeywordSearchRun::KeywordSearchRun(ResultsView* view, QProgressBar* progress, QW
     , progress_(progress)
     , run_(window, [this](std::deque<Batch>& batches) { Take(batches); },
            [this](Run::Ending ending) { End(std::move(ending)); },
-           [this] { HideProgress(); })
+           [this] { HideProgress(); }, kSearchPace)
 {}
 
 bool KeywordSearchRun::Start(KeywordSearchRequest request)
@@ -56,30 +64,27 @@ ScanOutcome KeywordSearchRun::Work(const KeywordSearchRequest& request, Run::Out
     return RunKeywordSearch(request, events, &out.Cancelled());
 }
 
-// Moves the progress bar to the file being searched and appends the
-// results: their lines are ready, so taking them over costs the window
-// little, whatever the batch.
+// Takes the first batch: moves the progress bar to the file being searched
+// or appends the results, whose lines are ready, so that a batch costs the
+// window little and the turn's budget decides how many go at once.
 void KeywordSearchRun::Take(std::deque<Batch>& batches)
 {
-    bool shown = false;
-    for (Batch& batch : batches) {
-        // The bar runs from the first file (0) to the last (n - 1). With one
-        // file it stays empty: Qt would draw a range of 0 to 0 as a busy
-        // marquee, repainted many times a second while the window appends.
-        if (batch.fileCount)
-            progress_->setMaximum(*batch.fileCount > 1 ? static_cast<int>(*batch.fileCount - 1) : 1);
-        if (batch.fileIndex)
-            progress_->setValue(static_cast<int>(*batch.fileIndex));
-        if (!batch.lines)
-            continue;
-        if (!firstReceived_)
-            firstReceived_ = batch.posted;
-        view_->AppendPrepared(std::move(*batch.lines));
-        lastResult_ = std::move(batch.last);
-        shown = true;
-    }
-    batches.clear();
-    if (shown && !firstShown_)
+    Batch batch = std::move(batches.front());
+    batches.pop_front();
+    // The bar runs from the first file (0) to the last (n - 1). With one
+    // file it stays empty: Qt would draw a range of 0 to 0 as a busy
+    // marquee, repainted many times a second while the window appends.
+    if (batch.fileCount)
+        progress_->setMaximum(*batch.fileCount > 1 ? static_cast<int>(*batch.fileCount - 1) : 1);
+    if (batch.fileIndex)
+        progress_->setValue(static_cast<int>(*batch.fileIndex));
+    if (!batch.lines)
+        return;
+    if (!firstReceived_)
+        firstReceived_ = batch.posted;
+    view_->AppendPrepared(std::move(*batch.lines));
+    lastResult_ = std::move(batch.last);
+    if (!firstShown_)
         firstShown_ = Clock::now();
 }
 

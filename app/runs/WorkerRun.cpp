@@ -1,7 +1,17 @@
 #include "app/runs/WorkerRun.h"
 
+#include "app/runs/WorkerThreadPriority.h"
+
 #include <QEvent>
 #include <QWidget>
+
+#include <cstdint>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <ctime>
+#endif
 
 namespace kiv {
 
@@ -139,6 +149,7 @@ void WorkerRunBase::Submit(Task task)
 // Worker thread: one job after the other, each started with the flag down.
 void WorkerRunBase::Loop()
 {
+    GiveWayToTheWindow();
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || next_ || !superseded_.empty(); });
@@ -194,6 +205,31 @@ void WorkerRunBase::Turn()
     }
     if (HandOut() && !turn_.isActive())
         turn_.start();
+}
+
+std::chrono::nanoseconds WorkerRunBase::WindowThreadTime() noexcept
+{
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return {};
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100); // in 100 ns
+#else
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0)
+        return {};
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+#endif
+}
+
+std::chrono::nanoseconds WorkerRunBase::TurnBudgetLeft() const
+{
+    if (pace_.turnBudget <= std::chrono::nanoseconds::zero() || !turnEndedAt_)
+        return pace_.turnBudget;
+    return pace_.turnBudget - (WindowThreadTime() - *turnEndedAt_);
 }
 
 bool WorkerRunBase::eventFilter(QObject* watched, QEvent* event)

@@ -26,13 +26,18 @@
 //   What it leaves in the deque stays there, first in line for the next turn.
 // - The pace is chosen where the run is made. Without one, the mailbox has
 //   no bound and take is called once a turn with every batch waiting. A
-//   turn budget (the list dialogs and the room table: a few milliseconds)
-//   calls take again and again while batches wait and the budget lasts, so
-//   that take handles one batch a call and the window answers its own
-//   events between turns; what is left waits for the next turn. A mailbox
-//   bound makes Post wait while that many batches are posted and not yet
-//   taken: a job that reads faster than the window appends (a room list of
-//   a hundred megabytes) never holds its whole output twice.
+//   turn budget (the list dialogs, the room table and the search's results:
+//   a few milliseconds) calls take again and again while batches wait and
+//   the budget lasts, so that take handles one batch a call and the window
+//   answers its own events between turns; what is left waits for the next
+//   turn. What the window did for itself since the last turn (painting what
+//   was appended, a screen reader's questions) counts against the budget. A
+//   mailbox bound makes Post wait while that many batches are posted and not
+//   yet taken: a job that reads faster than the window appends (a room list
+//   of a hundred megabytes) never holds its whole output twice.
+// - The job's thread (on Linux every thread it starts too) runs at a
+//   priority below the window's: a scan on every core never keeps the window
+//   from its turn.
 // - end comes once, after take has taken the last batch: the job's Result,
 //   or the text of the exception that ended it (failure, the Result then
 //   default-made). A Result of std::monostate suits a job that only ends.
@@ -143,6 +148,24 @@ protected:
     void RoomMade();
     const WorkerPace& Pace() const noexcept { return pace_; }
 
+    // Window thread: what is left of a turn's budget once the window's own
+    // work since the last turn (painting what was appended, answering a
+    // screen reader, the staff's keys) is counted against it, so that a turn
+    // and the work it causes together stay within the budget. At least one
+    // take a turn is always made.
+    std::chrono::nanoseconds TurnBudgetLeft() const;
+    // Ends a turn however its hand-out ends, for the next turn's count.
+    class TurnEnd {
+    public:
+        explicit TurnEnd(WorkerRunBase& run) : run_(run) {}
+        ~TurnEnd() { run_.turnEndedAt_ = WindowThreadTime(); }
+        TurnEnd(const TurnEnd&) = delete;
+        TurnEnd& operator=(const TurnEnd&) = delete;
+
+    private:
+        WorkerRunBase& run_;
+    };
+
     // Window thread, once a turn: moves the mailbox to the window's side
     // (under mutex_), then hands it on (without the lock).
     virtual void TakeMailLocked() = 0;
@@ -170,7 +193,11 @@ private:
     void CallOff();
     void WakeToStopLocked();
 
+    // The processor time the window's thread has used.
+    static std::chrono::nanoseconds WindowThreadTime() noexcept;
+
     const WorkerPace pace_;
+    std::optional<std::chrono::nanoseconds> turnEndedAt_; // window thread: its time when the last turn ended
     std::atomic<bool> cancel_{false};
     bool running_ = false; // window thread
     QTimer turn_;
@@ -281,6 +308,8 @@ private:
     bool HandOut() override
     {
         const Clock::time_point turnStart = Clock::now();
+        const std::chrono::nanoseconds budget = TurnBudgetLeft();
+        const TurnEnd turnEnd(*this);
         while (!taken_.batches.empty() && take_) {
             const std::size_t before = taken_.batches.size();
             // Restarted or called off from inside take, the run has emptied
@@ -289,8 +318,7 @@ private:
             const std::size_t left = taken_.batches.size();
             if (left < before)
                 Took();
-            if (left >= before || Pace().turnBudget <= std::chrono::nanoseconds::zero() ||
-                Clock::now() - turnStart >= Pace().turnBudget)
+            if (left >= before || budget <= std::chrono::nanoseconds::zero() || Clock::now() - turnStart >= budget)
                 break;
         }
         if (!taken_.batches.empty())

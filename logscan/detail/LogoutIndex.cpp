@@ -1,6 +1,7 @@
 #include "logscan/detail/LogoutIndex.h"
 
 #include "logscan/ScanThreads.h"
+#include "logscan/Simd.h"
 
 #include <algorithm>
 #include <array>
@@ -184,53 +185,25 @@ private:
 
 // Finds, in one left-to-right pass over a line, the first occurrence of each of
 // the users of a file: an Aho-Corasick automaton over their names. Its cost
-// per byte of text does not grow with the number of names: a transition is one
-// look-up in a hash table keyed by (node, byte), whose slot is the child node
-// itself; a byte without a transition follows the failure links. The root,
-// where most bytes of a logout line leave the automaton, has a full row.
+// per byte of text does not grow with the number of names. The nodes are
+// numbered breadth-first from the names in byte order, so that the children
+// of a node stand side by side, in byte order, right after those of the node
+// before it: a transition is a look along a few bytes, the tables are as long
+// as the trie (a few bytes a node), and they are filled front to back. A
+// school of hundreds of thousands of pupils thus costs little more to build
+// than one of a few thousand. The root, where most bytes of a logout line
+// leave the automaton, has a full row.
 class UserAutomaton {
 public:
-    explicit UserAutomaton(const std::vector<std::string_view>& users)
+    // threads: how many may sort the names.
+    UserAutomaton(const std::vector<std::string_view>& users, unsigned threads)
     {
-        const std::vector<std::uint32_t> order = SortedNames(users);
-        // Sorted names share their common beginnings: the trie's size is
-        // known before it is built, and the table never grows.
-        std::size_t nodes = 1;
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            const std::string_view name = users[order[k]];
-            const std::string_view before = k == 0 ? std::string_view() : users[order[k - 1]];
-            nodes += name.size() - CommonLength(name, before);
-        }
-        const std::size_t slots = std::bit_ceil(std::max<std::size_t>(nodes + nodes / 2, 16));
-        if (slots > kMaxSlots)
-            throw std::length_error("too many user names");
-        mask_ = slots - 1;
-        // Slot 0 is the root; the hash places nodes in slots 1 to slots.
-        probe_.assign(slots + 1, Probe{});
-        probe_[0] = Probe{kRootParent, 0, 0};
-        nodes_.assign(slots + 1, Node{});
-        rootNext_.fill(0);
-        created_.reserve(nodes);
-        depth_.reserve(nodes);
-
-        // Each name leaves the path of the one before it where they differ,
-        // and from there on every node is new.
-        std::vector<std::uint32_t> path = {0};
-        std::string_view before;
-        for (std::uint32_t id : order) {
-            const std::string_view name = users[id];
-            const std::size_t common = CommonLength(name, before);
-            path.resize(common + 1);
-            for (std::size_t i = common; i < name.size(); ++i)
-                path.push_back(NewChild(path.back(), static_cast<unsigned char>(name[i]), i + 1));
-            nodes_[path.back()].user = id;
-            before = name;
-        }
+        BuildTrie(users, SortedNames(users, threads));
         Complete();
     }
 
-    // Calls found(lane, id, end) for each user that ends at index end - 1 of
-    // texts[lane], in the order of end within each text, as long as found
+    // Calls found(lane, id, start) for each user that stands at index start
+    // of texts[lane], in the order of its end within each text, as long as found
     // returns true; found returns false for a user already found earlier in
     // that text. The texts are walked side by side: each step of one may wait
     // on memory, and the look-ups of different texts overlap.
@@ -240,11 +213,15 @@ public:
         const auto report = [&](std::size_t lane, std::uint32_t state, std::size_t end) {
             // A name found before in this text had every shorter name that
             // ends it found at the same time: the rest of the chain is done.
-            const Node& at = nodes_[state];
-            for (std::uint32_t node = at.user != kNone ? state : at.chain;
-                 node != kNone && found(lane, nodes_[node].user, end); node = nodes_[node].chain) {
+            for (std::uint32_t node = user_[state].id != kNone ? state : chain_[state];
+                 node != kNone && found(lane, user_[node].id, end - user_[node].length); node = chain_[node]) {
             }
         };
+        if (starts_.size() <= kFewStarts) {
+            for (std::size_t lane = 0; lane < kLanes; ++lane)
+                ScanSkipping(texts[lane], [&](std::uint32_t state, std::size_t end) { report(lane, state, end); });
+            return;
+        }
         static_assert(kLanes == 4);
         std::uint32_t s0 = 0;
         std::uint32_t s1 = 0;
@@ -255,20 +232,22 @@ public:
         const char* const t1 = texts[1].data();
         const char* const t2 = texts[2].data();
         const char* const t3 = texts[3].data();
+        const Hop* const hops = hops_.data();
+        const auto reports = [hops](std::uint32_t state) { return hops[state].fail & kReports; };
         for (std::size_t i = 0; i < common; ++i) {
             s0 = Step(s0, t0[i]);
             s1 = Step(s1, t1[i]);
             s2 = Step(s2, t2[i]);
             s3 = Step(s3, t3[i]);
-            if (((probe_[s0].flags | probe_[s1].flags | probe_[s2].flags | probe_[s3].flags) & kReports) == 0)
+            if ((reports(s0) | reports(s1) | reports(s2) | reports(s3)) == 0)
                 continue;
-            if ((probe_[s0].flags & kReports) != 0)
+            if (reports(s0) != 0)
                 report(0, s0, i + 1);
-            if ((probe_[s1].flags & kReports) != 0)
+            if (reports(s1) != 0)
                 report(1, s1, i + 1);
-            if ((probe_[s2].flags & kReports) != 0)
+            if (reports(s2) != 0)
                 report(2, s2, i + 1);
-            if ((probe_[s3].flags & kReports) != 0)
+            if (reports(s3) != 0)
                 report(3, s3, i + 1);
         }
         const std::array<std::uint32_t, kLanes> states = {s0, s1, s2, s3};
@@ -277,35 +256,78 @@ public:
             std::uint32_t s = states[lane];
             for (std::size_t i = common; i < text.size(); ++i) {
                 s = Step(s, text[i]);
-                if ((probe_[s].flags & kReports) != 0)
+                if (reports(s) != 0)
                     report(lane, s, i + 1);
             }
         }
     }
 
 private:
-    // What a transition look-up reads: the node's parent and the byte that
-    // leads to it, and whether it has children and ends a name on its chain.
-    struct Probe {
-        std::uint32_t parent = kEmptySlot;
-        std::uint8_t byte = 0;
-        std::uint8_t flags = 0;
-    };
-    static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
-    static constexpr std::uint32_t kRootParent = UINT32_MAX - 1;
-    static constexpr std::uint8_t kHasChildren = 1;
-    static constexpr std::uint8_t kReports = 2;
-    static constexpr std::size_t kMaxSlots = std::size_t{1} << 31;
+    static constexpr std::size_t kNamesWorthThreads = 50000;
+
+    // A school's names mostly begin alike ("eleve...", "prof..."): when they
+    // begin with at most this many different bytes, the bytes that lead from
+    // the root back to it are passed over sixteen at a time.
+    static constexpr std::size_t kFewStarts = 8;
+
+    // The first place at or after from of a byte that begins a name, or the
+    // text's end.
+    std::size_t NextStart(std::string_view text, std::size_t from) const noexcept
+    {
+#ifdef KIV_HAVE_SSE2
+        const char* const bytes = text.data();
+        for (; from + 16 <= text.size(); from += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+            __m128i any = _mm_setzero_si128();
+            for (const unsigned char start : starts_)
+                any = _mm_or_si128(any, _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(start))));
+            const auto found = static_cast<unsigned>(_mm_movemask_epi8(any));
+            if (found != 0)
+                return from + static_cast<std::size_t>(std::countr_zero(found));
+        }
+#endif
+        while (from < text.size() && rootNext_[static_cast<unsigned char>(text[from])] == 0)
+            ++from;
+        return from;
+    }
+
+    // One text walked alone, passing over what cannot begin a name: calls
+    // report(state, end) where a name ends, as Scan does.
+    template <typename Report>
+    void ScanSkipping(std::string_view text, Report&& report) const
+    {
+        const Hop* const hops = hops_.data();
+        std::uint32_t state = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (state == 0) {
+                i = NextStart(text, i);
+                if (i == text.size())
+                    return;
+            }
+            state = Step(state, text[i]);
+            if ((hops[state].fail & kReports) != 0)
+                report(state, i + 1);
+        }
+    }
+
+    // Above this many children a node's are searched by halves.
+    static constexpr std::uint32_t kLinearChildren = 16;
 
     // The numbers of the names in byte order. Most comparisons are settled by
-    // the first sixteen bytes, compared as two numbers.
-    static std::vector<std::uint32_t> SortedNames(const std::vector<std::string_view>& users)
+    // the first sixteen bytes, compared as two numbers. Each thread sorts a
+    // part, and the parts are merged.
+    // A name as it is sorted: its first sixteen bytes as two numbers (a
+    // school's names fit in them, and the trie is then built from these
+    // alone), its number and its length.
+    struct Key {
+        std::uint64_t head;
+        std::uint64_t next;
+        std::uint32_t id;
+        std::uint32_t length;
+    };
+
+    static std::vector<Key> SortedNames(const std::vector<std::string_view>& users, unsigned threads)
     {
-        struct Key {
-            std::uint64_t head;
-            std::uint64_t next;
-            std::uint32_t id;
-        };
         const auto bytesAt = [](std::string_view name, std::size_t from) {
             std::uint64_t bytes = 0;
             for (std::size_t i = from; i < from + 8; ++i)
@@ -314,33 +336,86 @@ private:
         };
         std::vector<Key> keys(users.size());
         for (std::uint32_t id = 0; id < users.size(); ++id)
-            keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id};
-        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            keys[id] = {bytesAt(users[id], 0), bytesAt(users[id], 8), id, static_cast<std::uint32_t>(users[id].size())};
+        const auto before = [&](const Key& a, const Key& b) {
             if (a.head != b.head)
                 return a.head < b.head;
             if (a.next != b.next)
                 return a.next < b.next;
             return users[a.id] < users[b.id];
-        });
-        std::vector<std::uint32_t> order(keys.size());
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            order[k] = keys[k].id;
-        return order;
+        };
+        // A few thousand names are sorted at once; only a crowd is worth the threads.
+        const std::size_t parts = keys.size() < kNamesWorthThreads ? 1 : std::max(threads, 1u);
+        const auto bound = [&](std::size_t part) { return keys.begin() + static_cast<std::ptrdiff_t>(keys.size() * part / parts); };
+        RunOnThreads(static_cast<unsigned>(parts), [&](unsigned part) { std::sort(bound(part), bound(part + 1), before); });
+        for (std::size_t part = 1; part < parts; ++part)
+            std::inplace_merge(keys.begin(), bound(part), bound(part + 1), before);
+        return keys;
     }
 
-    static std::size_t CommonLength(std::string_view a, std::string_view b) noexcept
+    // The trie, one depth at a time: the names that reach depth d + 1, in
+    // byte order, make a new node wherever their first d + 1 bytes differ
+    // from the name before them. Equal beginnings stand together in byte
+    // order, so each node's children come out side by side, and the nodes of
+    // a depth in the order of their parents.
+    void BuildTrie(const std::vector<std::string_view>& users, const std::vector<Key>& names)
     {
-        const std::size_t n = std::min(a.size(), b.size());
-        std::size_t i = 0;
-        while (i < n && a[i] == b[i])
-            ++i;
-        return i;
-    }
-
-    std::size_t Home(std::uint32_t node, unsigned byte) const noexcept
-    {
-        const std::uint64_t key = (std::uint64_t{node} << 8 | byte) * 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>(key >> 32) & mask_;
+        // Each depth is one pass front to back over the sorted names, whose
+        // bytes travelled with them; only a name longer than sixteen bytes
+        // is looked up where it stands.
+        const auto byteAt = [&](const Key& name, std::size_t depth) -> unsigned {
+            if (depth < 8)
+                return static_cast<unsigned>(name.head >> (56 - 8 * depth)) & 0xFFu;
+            if (depth < 16)
+                return static_cast<unsigned>(name.next >> (56 - 8 * (depth - 8))) & 0xFFu;
+            return static_cast<unsigned char>(users[name.id][depth]);
+        };
+        std::vector<std::uint32_t> parents = {kNone};
+        byte_ = {0};
+        user_ = {Named{}};
+        std::vector<std::uint32_t> active(names.size()); // the places of the names long enough for the depth
+        std::iota(active.begin(), active.end(), std::uint32_t{0});
+        std::vector<std::uint32_t> at(names.size(), 0); // per place: its name's node at the depth before
+        for (std::size_t depth = 0; !active.empty(); ++depth) {
+            std::size_t kept = 0;
+            std::uint32_t lastParent = kNone;
+            unsigned lastByte = 256;
+            for (const std::uint32_t k : active) {
+                const Key& name = names[k];
+                if (name.length <= depth)
+                    continue;
+                const unsigned byte = byteAt(name, depth);
+                if (at[k] != lastParent || byte != lastByte) {
+                    if (parents.size() >= kMaxNodes)
+                        throw std::length_error("too many user names");
+                    parents.push_back(at[k]);
+                    byte_.push_back(static_cast<unsigned char>(byte));
+                    user_.push_back(Named{});
+                    lastParent = at[k];
+                    lastByte = byte;
+                }
+                at[k] = static_cast<std::uint32_t>(parents.size() - 1);
+                if (name.length == depth + 1)
+                    user_[at[k]] = {name.id, name.length};
+                active[kept++] = k;
+            }
+            active.resize(kept);
+        }
+        // Children are numbered in the order of their parents: counting them
+        // gives where each node's run of children starts.
+        const std::size_t nodes = parents.size();
+        hops_.assign(nodes + 1, Hop{});
+        for (std::size_t node = 1; node < nodes; ++node)
+            ++hops_[parents[node] + 1].firstChild;
+        hops_[0].firstChild = 1;
+        for (std::size_t node = 1; node <= nodes; ++node)
+            hops_[node].firstChild += hops_[node - 1].firstChild;
+        rootNext_.fill(0);
+        for (std::uint32_t child = hops_[0].firstChild; child < hops_[1].firstChild; ++child) {
+            rootNext_[byte_[child]] = child;
+            starts_.push_back(byte_[child]);
+        }
+        parent_ = std::move(parents);
     }
 
     // The child of node by byte, or 0 (the root) when there is none.
@@ -348,30 +423,19 @@ private:
     {
         if (node == 0)
             return rootNext_[byte];
-        if ((probe_[node].flags & kHasChildren) == 0)
-            return 0;
-        for (std::size_t i = Home(node, byte);; i = (i + 1) & mask_) {
-            const Probe& probe = probe_[i + 1];
-            if (probe.parent == node && probe.byte == byte)
-                return static_cast<std::uint32_t>(i + 1);
-            if (probe.parent == kEmptySlot)
-                return 0;
+        std::uint32_t first = hops_[node].firstChild;
+        std::uint32_t last = hops_[node + 1].firstChild;
+        while (last - first > kLinearChildren) {
+            const std::uint32_t middle = first + (last - first) / 2;
+            if (byte_[middle] <= byte)
+                first = middle;
+            else
+                last = middle;
         }
-    }
-
-    std::uint32_t NewChild(std::uint32_t node, unsigned byte, std::size_t depth)
-    {
-        std::size_t i = Home(node, byte);
-        while (probe_[i + 1].parent != kEmptySlot)
-            i = (i + 1) & mask_;
-        const auto child = static_cast<std::uint32_t>(i + 1);
-        probe_[child] = Probe{node, static_cast<std::uint8_t>(byte), 0};
-        probe_[node].flags |= kHasChildren;
-        if (node == 0)
-            rootNext_[byte] = child;
-        created_.push_back(child);
-        depth_.push_back(static_cast<std::uint32_t>(depth));
-        return child;
+        for (; first < last; ++first)
+            if (byte_[first] == byte)
+                return first;
+        return 0;
     }
 
     std::uint32_t Step(std::uint32_t state, char ch) const noexcept
@@ -382,67 +446,69 @@ private:
                 return rootNext_[byte];
             if (const std::uint32_t child = Child(state, byte); child != 0)
                 return child;
-            state = nodes_[state].fail;
+            state = hops_[state].fail & kLink;
         }
     }
 
-    // Failure links breadth-first (a node's parent's link is known before its
-    // own), and for each node the nearest node on its failure chain (itself
-    // included) that ends a name.
+    // Failure links in breadth-first order (a node's parent's link is known
+    // before its own), and for each node the nearest node on its failure
+    // chain (itself excluded) that ends a name.
     void Complete()
     {
-        std::size_t deepest = 0;
-        for (std::uint32_t depth : depth_)
-            deepest = std::max<std::size_t>(deepest, depth);
-        std::vector<std::size_t> firstOfDepth(deepest + 2, 0);
-        for (std::uint32_t depth : depth_)
-            ++firstOfDepth[depth + 1];
-        for (std::size_t d = 1; d < firstOfDepth.size(); ++d)
-            firstOfDepth[d] += firstOfDepth[d - 1];
-        std::vector<std::uint32_t> byDepth(created_.size());
-        for (std::size_t k = 0; k < created_.size(); ++k)
-            byDepth[firstOfDepth[depth_[k]]++] = created_[k];
-
-        for (std::uint32_t node : byDepth) {
-            const Probe& probe = probe_[node];
+        const std::size_t nodes = byte_.size();
+        chain_.assign(nodes, kNone);
+        for (std::uint32_t node = 1; node < nodes; ++node) {
+            const std::uint32_t parent = parent_[node];
             std::uint32_t link = 0;
-            if (probe.parent != 0) {
-                for (std::uint32_t f = nodes_[probe.parent].fail;; f = nodes_[f].fail) {
-                    link = Child(f, probe.byte);
+            if (parent != 0) {
+                for (std::uint32_t f = hops_[parent].fail & kLink;; f = hops_[f].fail & kLink) {
+                    link = Child(f, byte_[node]);
                     if (link != 0 || f == 0)
                         break;
                 }
             }
-            Node& record = nodes_[node];
-            record.fail = link;
-            record.chain = link == 0 ? kNone : nodes_[link].user != kNone ? link : nodes_[link].chain;
-            if (record.user != kNone || record.chain != kNone)
-                probe_[node].flags |= kReports;
+            chain_[node] = link == 0 ? kNone : user_[link].id != kNone ? link : chain_[link];
+            hops_[node].fail = link | (user_[node].id != kNone || chain_[node] != kNone ? kReports : 0);
         }
-        created_ = {};
-        depth_ = {};
+        parent_ = {};
     }
 
-    std::size_t mask_ = 0;
-    std::vector<Probe> probe_;
-    // What a node holds beyond its transitions: its failure link, the user
-    // whose name ends there, and the next node on its failure chain where a
-    // name ends.
-    struct Node {
+    static constexpr std::size_t kMaxNodes = std::size_t{1} << 31;
+
+    // Per node, in breadth-first order: the byte that leads to it, its hop,
+    // the user whose name ends there, and the next node on its failure chain
+    // where a name ends.
+    // What a step reads of a node, side by side: where its children start
+    // (those of the next node, beside it, end them), its failure link, and in
+    // the link's top bit whether a name ends there or on its failure chain.
+    struct Hop {
+        std::uint32_t firstChild = 0;
         std::uint32_t fail = 0;
-        std::uint32_t user = kNone;
-        std::uint32_t chain = kNone;
     };
-    std::vector<Node> nodes_;
+    static constexpr std::uint32_t kReports = std::uint32_t{1} << 31;
+    static constexpr std::uint32_t kLink = kReports - 1;
+    std::vector<unsigned char> byte_;
+    std::vector<Hop> hops_;
+    // The user whose name ends at a node, with its length, read together
+    // when the name is found.
+    struct Named {
+        std::uint32_t id = kNone;
+        std::uint32_t length = 0;
+    };
+    std::vector<Named> user_;
+    std::vector<std::uint32_t> chain_;
+    std::vector<std::uint32_t> parent_; // until Complete
     std::array<std::uint32_t, 256> rootNext_{};
-    std::vector<std::uint32_t> created_; // the nodes in the order they were made, until Complete
-    std::vector<std::uint32_t> depth_;   // and their depths
+    std::vector<unsigned char> starts_; // the bytes that begin a name
 };
 
 // Finds the users of a file in its logout lines.
 class UserFinder {
 public:
-    explicit UserFinder(const std::vector<std::string_view>& users) : users_(users), automaton_(users) {}
+    UserFinder(const std::vector<std::string_view>& users, unsigned threads)
+        : users_(users), automaton_(users, threads)
+    {
+    }
 
     std::size_t UserCount() const noexcept { return users_.size(); }
 
@@ -452,10 +518,10 @@ public:
     void FindFirst(const std::array<std::string_view, kLanes>& texts, FirstSeen& seen, Found&& found) const
     {
         seen.NextTexts();
-        automaton_.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t end) {
+        automaton_.Scan(texts, [&](std::size_t lane, std::uint32_t id, std::size_t start) {
             if (!seen.Mark(lane, id))
                 return false;
-            found(lane, id, end - users_[id].size());
+            found(lane, id, start);
             return true;
         });
     }
@@ -597,7 +663,7 @@ std::vector<std::size_t> PairLogoutsInStretches(std::span<const PairingStretch> 
     const std::vector<std::string_view> users = NumberUsers(stretches, work, loginCount, names);
     if (users.empty())
         return result;
-    const UserFinder finder(users);
+    const UserFinder finder(users, threads);
 
     RunOnThreads(threads, [&](unsigned s) {
         SweepStretch(stretches[s], finder, work[s],

@@ -188,6 +188,62 @@ TEST(FileRead, AGrowingLogIsReadAsItStoodWhenOpened)
     fs::remove(log);
 }
 
+TEST(FileRead, ALogReadSideBySideHoldsItsBytesInOrder)
+{
+    const fs::path log = UniqueTempPath("kiv_file_read_side_by_side");
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{10}, std::size_t{100003}}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>(i * 7919 % 251);
+        std::ofstream(log, std::ios::binary) << bytes;
+        for (const unsigned threads : {1u, 2u, 3u, 7u}) {
+            ByteBuffer buffer;
+            ASSERT_TRUE(ReadFileBytesSideBySide(log, buffer, ScanThreads{threads, 1}));
+            EXPECT_EQ(buffer.View(), bytes) << size << " bytes, " << threads << " threads";
+        }
+    }
+    fs::remove(log);
+}
+
+int cutFile = -1;
+
+extern "C" void CutToAQuarter(int)
+{
+    struct stat status {};
+    if (::fstat(cutFile, &status) == 0)
+        [[maybe_unused]] const int cut = ::ftruncate(cutFile, status.st_size / 4);
+}
+
+// A log cut shorter while its parts are read gives a beginning of the file,
+// never a part read after one that came short.
+TEST(FileRead, ALogCutWhileReadSideBySideGivesABeginningOfIt)
+{
+    const fs::path log = UniqueTempPath("kiv_file_read_cut");
+    std::string bytes(32 << 20, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>('a' + i % 23);
+    std::ofstream(log, std::ios::binary) << bytes;
+    cutFile = ::open(log.c_str(), O_WRONLY);
+    ASSERT_GE(cutFile, 0);
+    struct sigaction action {}, previous {};
+    action.sa_handler = CutToAQuarter;
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGALRM, &action, &previous);
+    const itimerval soon{{0, 0}, {0, 300}};
+    ::setitimer(ITIMER_REAL, &soon, nullptr);
+
+    ByteBuffer buffer;
+    const bool read = ReadFileBytesSideBySide(log, buffer, ScanThreads{4, 1});
+
+    const itimerval stop{};
+    ::setitimer(ITIMER_REAL, &stop, nullptr);
+    ::sigaction(SIGALRM, &previous, nullptr);
+    ::close(cutFile);
+    EXPECT_TRUE(read);
+    EXPECT_TRUE(std::string_view(bytes).starts_with(buffer.View())) << buffer.View().size() << " bytes read";
+    fs::remove(log);
+}
+
 } // namespace
 } // namespace kiv
 

@@ -228,6 +228,34 @@ TEST(PairLogoutsTest, ASessionClosesInALaterStretch)
     EXPECT_EQ(PairLogoutsInStretches({}), std::vector<std::size_t>{});
 }
 
+// Names that part after a common beginning on any byte, the Windows-1252
+// letters and NUL included, early or past their sixteenth byte: a node of the
+// names' tree with scores of children is searched as surely as one with a
+// few, and a long name as surely as a short one.
+TEST(PairLogoutsTest, NamesPartingOnAnyByteAgreeWithTheForwardSearch)
+{
+    std::mt19937 rng(11);
+    const auto pick = [&](std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng); };
+    std::vector<std::string> names = {"ab", std::string("ab\0", 3), "professeur.durand"};
+    for (int byte = 1; byte < 256; byte += 2) {
+        names.push_back("ab" + std::string(1, static_cast<char>(byte)));
+        names.push_back("b" + std::string(1, static_cast<char>(byte)) + "a");
+        names.push_back("professeur.durand" + std::string(1, static_cast<char>(byte)));
+    }
+    std::vector<std::string> lines;
+    std::vector<LoginKey> logins;
+    for (int n = 0; n < 600; ++n) {
+        const std::string& user = names[pick(names.size())];
+        if (pick(2) == 0) {
+            logins.push_back({lines.size(), user});
+            lines.push_back("S514-PC03:" + user + ":011226:080000:login:X");
+        } else {
+            lines.push_back("S514-PC03:" + user + ":011226:160000:logout:" + names[pick(names.size())]);
+        }
+    }
+    EXPECT_EQ(Indexed(lines, logins), ForwardSearch(lines, logins));
+}
+
 // A day where nearly every login is another pupil's: thousands of names, many
 // of them beginnings, ends or middles of others ("eleve12" in "eleve123", "12"
 // in both), logged out on any station, some logout lines naming dozens of
