@@ -5,6 +5,7 @@
 // Command, a file of its own that runs it, and its case in main.cpp.
 
 #include "cli/CliOptions.h"
+#include "jobs/SubjectReport.h" // ReportPeriodWithinLimit
 
 #include <charconv>
 #include <tuple>
@@ -221,6 +222,68 @@ void CheckPeriod(const CliOptions& options)
         throw UsageError("--from est après --to");
 }
 
+ReportFormat ParseReportFormat(const std::string& text)
+{
+    if (text == "text")
+        return ReportFormat::Text;
+    if (text == "csv")
+        return ReportFormat::Csv;
+    if (text == "html")
+        return ReportFormat::Html;
+    throw UsageError("format inconnu : " + text + " (text, csv ou html)");
+}
+
+// One pupil or one computer, on a day or over a period, with the watched words.
+std::vector<OptionSpec> ReportOptions()
+{
+    std::vector<OptionSpec> options{
+        {"--user", "NOM", "l'élève : son identifiant, champ entier (eleve12 n'est pas eleve121)",
+         [](CliOptions& o, const std::string& v) { o.reportUser = v; }},
+        {"--computer", "NOM", "l'ordinateur : son nom (PC03), ou sa salle et son nom (S514-PC03)",
+         [](CliOptions& o, const std::string& v) { o.reportComputer = v; }},
+        {"--date", "AAAA-MM-JJ", "le jour du rapport (par défaut aujourd'hui)",
+         [](CliOptions& o, const std::string& v) {
+             o.date = ParseDate(v);
+             o.reportDateGiven = true;
+         }},
+        {"--from", "AAAA-MM-JJ", "premier jour de la période (avec --to, au lieu de --date)",
+         [](CliOptions& o, const std::string& v) { o.from = ParseDate(v); }},
+        {"--to", "AAAA-MM-JJ", "dernier jour de la période, compris",
+         [](CliOptions& o, const std::string& v) { o.to = ParseDate(v); }},
+    };
+    for (OptionSpec& option : WordOptions())
+        if (option.name != "--with-word")
+            options.push_back(std::move(option));
+    options.push_back({"--format", "text|csv|html",
+                       "text (par défaut) : le rapport comme la fenêtre le montre ;\n"
+                       "csv : un en-tête puis une ligne par connexion ou mot trouvé, séparée par « ; » ;\n"
+                       "html : une page autonome à envoyer ou imprimer, les mots en gras",
+                       [](CliOptions& o, const std::string& v) { o.reportFormat = ParseReportFormat(v); }});
+    options.push_back({"--output", "FICHIER",
+                       "écrit ce que la sortie standard recevrait ;\n"
+                       "le fichier est remplacé une fois l'écriture terminée",
+                       [](CliOptions& o, const std::string& v) { o.output = v; }});
+    return options;
+}
+
+void CheckReport(const CliOptions& options)
+{
+    if (options.reportUser.has_value() == options.reportComputer.has_value())
+        throw UsageError("report demande --user ou --computer (un seul des deux)");
+    if ((options.reportUser && options.reportUser->empty()) || (options.reportComputer && options.reportComputer->empty()))
+        throw UsageError("le nom de l'élève ou de l'ordinateur est vide");
+    if (options.from.has_value() != options.to.has_value())
+        throw UsageError("--from et --to vont ensemble");
+    if (options.from && options.reportDateGiven)
+        throw UsageError("--date ou --from et --to, pas les deux");
+    const auto day = [](const LogDate& d) { return std::tuple(d.year, d.month, d.day); };
+    if (options.from && day(*options.from) > day(*options.to))
+        throw UsageError("--from est après --to");
+    if (options.from && !ReportPeriodWithinLimit(*options.from, *options.to))
+        throw UsageError("une période ne peut pas dépasser cent ans moins un jour (les logs datent les années sur deux chiffres)");
+    CheckWordSources(options);
+}
+
 } // namespace
 
 const std::vector<CommandSpec>& CommandTable()
@@ -235,6 +298,9 @@ const std::vector<CommandSpec>& CommandTable()
          Join(Join(FolderOptions(), WordOptions()), WatchOptions()), CheckWordSources,
          "Code de sortie : 0 arrêt par Ctrl+C ou SIGTERM (les lignes lues sont écrites),\n"
          "1 la sortie ne peut plus être écrite, 2 erreur d'usage.\n"},
+        {"report", Command::Report,
+         "connexions et mots surveillés d'un élève ou d'un ordinateur, un jour ou sur une période, par heure",
+         Join(FolderOptions(), ReportOptions()), CheckReport},
     };
     return table;
 }

@@ -5,6 +5,7 @@
 #include "cli/ExecutablePath.h"
 #include "cli/OccupationCommand.h"
 #include "cli/Output.h"
+#include "cli/ReportCommand.h"
 #include "cli/SearchCommand.h"
 #include "cli/WatchCommand.h"
 #include "logscan/FileIo.h"
@@ -88,6 +89,8 @@ int main(int argc, char** argv)
             return RunOccupation(options);
         case Command::Watch:
             return RunWatch(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
+        case Command::Report:
+            return RunReport(options, ExecutableFolder(argc > 0 ? argv[0] : nullptr));
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).
