@@ -125,6 +125,12 @@ private slots:
             QVERIFY(window->isVisible() && window->isWindow());
             QVERIFY(window->TitleLabel->text().contains(QStringLiteral("du 01/12/2026 au 05/12/2026")));
             QVERIFY(window->PrintButton->isEnabled() && window->SaveButton->isEnabled());
+            // The README's picture of the report is this window, taken on request.
+            if (const QString pictures = qEnvironmentVariable("KIV_PICTURES_DIR"); !pictures.isEmpty()
+                && c.subject == kiv::ReportSubject::Pupil) {
+                window->resize(1000, 560);
+                QVERIFY(window->grab().save(pictures + QStringLiteral("/report-window.png")));
+            }
 
             QByteArray expected = CliText(c.option, c.name);
             QVERIFY(!expected.isEmpty());
