@@ -4,6 +4,7 @@
 #include "jobs/LogFolder.h"
 #include "jobs/OccupationJob.h"
 #include "jobs/PeriodJob.h"
+#include "jobs/PupilSessions.h"
 #include "jobs/detail/ScanReport.h"
 #include "logscan/CancelFlag.h"
 #include "logscan/ResultFields.h"
@@ -108,20 +109,28 @@ private:
     std::vector<ReportEntry> Sessions(LogDate date, ReportTally& tally)
     {
         std::vector<ReportEntry> found;
+        const auto keep = [&](SessionEntry&& session) {
+            ReportEntry entry;
+            entry.kind = ReportEntry::Kind::Session;
+            entry.time = SessionTime(session.LoginTime);
+            entry.columns = SlotColumns(session.LoginTime, request_.headerRow);
+            ++tally.sessions;
+            tally.connectedMinutes += ConnectedMinutes(session);
+            entry.session = std::move(session);
+            found.push_back(std::move(entry));
+        };
+        // A pupil's sessions are found from the lines that name the pupil; a
+        // computer's logouts name the pupil who used it, not the computer,
+        // so its day is paired whole.
+        if (request_.subject == ReportSubject::Pupil) {
+            Took(PupilSessionsOfDay(request_.logFolder, date, request_.name, keep, cancel_));
+            return found;
+        }
         OccupationEvents events;
         events.onSessions = [&](std::vector<SessionEntry>&& batch) {
-            for (SessionEntry& session : batch) {
-                if (!SessionOfSubject(request_, session))
-                    continue;
-                ReportEntry entry;
-                entry.kind = ReportEntry::Kind::Session;
-                entry.time = SessionTime(session.LoginTime);
-                entry.columns = SlotColumns(session.LoginTime, request_.headerRow);
-                ++tally.sessions;
-                tally.connectedMinutes += ConnectedMinutes(session);
-                entry.session = std::move(session);
-                found.push_back(std::move(entry));
-            }
+            for (SessionEntry& session : batch)
+                if (SessionOfSubject(request_, session))
+                    keep(std::move(session));
         };
         Took(RunOccupationJob({request_.logFolder, date, std::string(kAllRooms)}, events, cancel_));
         return found;

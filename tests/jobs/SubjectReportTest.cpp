@@ -1,6 +1,7 @@
 #include "jobs/SubjectReport.h"
 
 #include "jobs/KeywordSearchJob.h"
+#include "jobs/PupilSessions.h"
 #include "jobs/OccupationJob.h"
 #include "logscan/ResultFields.h"
 #include "logscan/SessionText.h"
@@ -76,7 +77,10 @@ TEST(SubjectReportTest, TheExampleWeekReadsAsTheKeywordSearchAndTheDayTablesKept
         ReportSubject subject;
         std::string name;
     };
+    // eleve12, eleve11 and eleve10 share their logs' lines with eleve120 to eleve129 and
+    // more: a logout of eleve123 closes a session of eleve12, as on the room tab.
     for (const Case& c : {Case{ReportSubject::Pupil, "eleve107"}, Case{ReportSubject::Pupil, "ELEVE33"},
+                          Case{ReportSubject::Pupil, "eleve12"}, Case{ReportSubject::Pupil, "eleve11"}, Case{ReportSubject::Pupil, "Eleve10"},
                           Case{ReportSubject::Computer, "PC02"}, Case{ReportSubject::Computer, "poste24"}}) {
         SCOPED_TRACE(c.name);
         const Seen seen = Report(kExamples / "logs", c.subject, c.name, {2026, 12, 1}, {2026, 12, 5}, words);
@@ -215,6 +219,13 @@ TEST(SubjectReportPeriodTest, ACancelStopsTheDaysAndALongPeriodOrAMissingFolderI
     const Seen missing = Report(tree.Root() / "absent", ReportSubject::Pupil, "eleve12", {2006, 3, 1}, {2006, 3, 3}, {"sexe"});
     ASSERT_EQ(missing.errors.size(), 1u);
     EXPECT_EQ(missing.errors[0].rfind("Impossible d'ouvrir le dossier", 0), 0u);
+}
+
+TEST(SubjectReportTimeTest, ThePupilsLinesAreCutAtEveryKindOfLineBreakWithoutTheirBlanks)
+{
+    EXPECT_EQ(LinesNaming("a eleve12\r\n\t  B ELEVE12 x\rc\nd\n\neleve12", "Eleve12"), "a eleve12\nB ELEVE12 x\neleve12\n");
+    EXPECT_EQ(LinesNaming("eleve12 eleve12\r\n", "eleve12"), "eleve12 eleve12\n"); // once a line
+    EXPECT_EQ(LinesNaming("x\n", ""), "");
 }
 
 TEST(SubjectReportTimeTest, TimesAreReadFromTheRewrittenLineAndTheHourForm)
