@@ -1,7 +1,6 @@
 #include "jobs/PupilSessions.h"
 
 #include "common/AsciiCase.h"
-#include "jobs/OccupationJob.h"
 #include "jobs/SubjectReport.h"
 #include "logscan/CancelFlag.h"
 #include "logscan/FileIo.h"
@@ -19,15 +18,16 @@ bool IsLineBreak(char c) noexcept { return c == '\r' || c == '\n'; }
 
 // Reads one log and hands on the pupil's sessions; the file's error, if any.
 std::optional<std::string> ScanFile(const std::string& path, std::string_view pupil,
-                                    const std::function<void(SessionEntry&&)>& onSession,
+                                    const std::function<void(SessionEntry&&)>& onSession, LogLineReader& reader,
                                     const std::atomic<bool>* cancel)
 {
     const std::filesystem::path file = PathFromBytes(path);
     std::optional<std::string> error;
     try {
-        LogLineReader reader;
         try {
-            reader.ReadContent(file, PathForMessage(file));
+            // Into the memory of the day before: a year of logs is not
+            // taken from the system and given back file after file.
+            reader.ReadContentInPlace(file, PathForMessage(file));
         } catch (const KivError& refused) {
             // As the room tab: the lines before a refused one are still read.
             error = refused.what();
@@ -72,20 +72,16 @@ std::string LinesNaming(std::string_view content, std::string_view name)
     return kept;
 }
 
-ScanOutcome PupilSessionsOfDay(const std::filesystem::path& logFolder, LogDate date, std::string_view pupil,
-                               const std::function<void(SessionEntry&&)>& onSession, const std::atomic<bool>* cancel)
+ScanOutcome PupilSessionsOfDay(const std::vector<std::string>& files, std::string_view pupil,
+                               const std::function<void(SessionEntry&&)>& onSession, LogLineReader& reader,
+                               const std::atomic<bool>* cancel)
 {
     ScanOutcome outcome;
-    const LogFolderListing listing = OccupationFiles({logFolder, date, std::string(kAllRooms)});
-    if (listing.error) {
-        outcome.Failed(*listing.error);
-        return outcome;
-    }
-    outcome.filesFound = listing.files.size();
-    for (const std::string& path : listing.files) {
+    outcome.filesFound = files.size();
+    for (const std::string& path : files) {
         if (Cancelled(cancel))
             break;
-        if (const std::optional<std::string> error = ScanFile(path, pupil, onSession, cancel))
+        if (const std::optional<std::string> error = ScanFile(path, pupil, onSession, reader, cancel))
             outcome.Failed(*error);
     }
     outcome.cancelled = Cancelled(cancel);

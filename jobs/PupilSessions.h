@@ -11,6 +11,7 @@
 // positions the pairing looks at are the same.
 
 #include "jobs/ScanOutcome.h"
+#include "logscan/LogLineReader.h"
 #include "logscan/LogMask.h"
 #include "logscan/SessionEntry.h"
 
@@ -19,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kiv {
 
@@ -27,11 +29,12 @@ namespace kiv {
 // blanks, each followed by a line feed.
 std::string LinesNaming(std::string_view content, std::string_view name);
 
-// The sessions of the day's connection logs (the files the room tab reads,
+// The sessions of a day's connection logs (files: the ones the room tab reads,
 // in its order) whose user is pupil, as SameSubjectName compares it. Errors
-// are those the room tab's scan reports, in file order.
-ScanOutcome PupilSessionsOfDay(const std::filesystem::path& logFolder, LogDate date, std::string_view pupil,
-                               const std::function<void(SessionEntry&&)>& onSession,
+// are those the room tab's scan reports, in file order. reader: the memory a
+// caller reading day after day keeps for the next day's logs.
+ScanOutcome PupilSessionsOfDay(const std::vector<std::string>& files, std::string_view pupil,
+                               const std::function<void(SessionEntry&&)>& onSession, LogLineReader& reader,
                                const std::atomic<bool>* cancel = nullptr);
 
 } // namespace kiv

@@ -2,11 +2,14 @@
 
 #include "common/AsciiCase.h"
 #include "jobs/LogFolder.h"
+#include "jobs/LogFolderSnapshot.h"
 #include "jobs/OccupationJob.h"
 #include "jobs/PeriodJob.h"
 #include "jobs/PupilSessions.h"
 #include "jobs/detail/ScanReport.h"
 #include "logscan/CancelFlag.h"
+#include "logscan/KeywordScan.h"
+#include "logscan/OccupationScan.h"
 #include "logscan/ResultFields.h"
 #include "logscan/SlotRule.h"
 
@@ -78,7 +81,9 @@ std::uint64_t ConnectedMinutes(const SessionEntry& session)
 
 class DayReader {
 public:
-    DayReader(const SubjectReportRequest& request, const std::atomic<bool>* cancel) : request_(request), cancel_(cancel)
+    DayReader(const SubjectReportRequest& request, const LogFolderSnapshot& folder, LogLineReader& memory,
+              const std::atomic<bool>* cancel)
+        : request_(request), folder_(folder), memory_(memory), cancel_(cancel)
     {
     }
 
@@ -106,6 +111,17 @@ private:
         errors.insert(errors.end(), scan.errors.begin(), scan.errors.end());
     }
 
+    // The scans' own wiring: the day's files read in order, each error kept.
+    template <class ScanEvents>
+    ScanOutcome Scanned(std::size_t fileCount, ScanEvents& events, const std::function<bool()>& scan)
+    {
+        ScanOutcome outcome;
+        outcome.filesFound = fileCount;
+        events.onError = [&](const std::string& message) { outcome.Failed(message); };
+        outcome.allRead = scan() && outcome.allRead;
+        return outcome;
+    }
+
     std::vector<ReportEntry> Sessions(LogDate date, ReportTally& tally)
     {
         std::vector<ReportEntry> found;
@@ -122,17 +138,18 @@ private:
         // A pupil's sessions are found from the lines that name the pupil; a
         // computer's logouts name the pupil who used it, not the computer,
         // so its day is paired whole.
+        const std::vector<std::string> files = folder_.Files(ConnectionLogMask("", date));
         if (request_.subject == ReportSubject::Pupil) {
-            Took(PupilSessionsOfDay(request_.logFolder, date, request_.name, keep, cancel_));
+            Took(PupilSessionsOfDay(files, request_.name, keep, memory_, cancel_));
             return found;
         }
-        OccupationEvents events;
+        OccupationScanEvents events;
         events.onSessions = [&](std::vector<SessionEntry>&& batch) {
             for (SessionEntry& session : batch)
                 if (SessionOfSubject(request_, session))
                     keep(std::move(session));
         };
-        Took(RunOccupationJob({request_.logFolder, date, std::string(kAllRooms)}, events, cancel_));
+        Took(Scanned(files.size(), events, [&] { return RunOccupationScan(files, kAllRooms, events, cancel_); }));
         return found;
     }
 
@@ -141,24 +158,27 @@ private:
         std::vector<ReportEntry> found;
         if (request_.words.empty())
             return found;
-        KeywordSearchEvents events;
-        events.onResults = [&](std::vector<KeywordSearchResult>&& batch) {
-            for (KeywordSearchResult& result : batch) {
-                if (!ResultOfSubject(request_, result.line))
-                    continue;
-                ReportEntry entry;
-                entry.kind = ReportEntry::Kind::Word;
-                entry.time = RewrittenLineTime(result.line);
-                ++tally.byWord[result.wordIndex];
-                entry.result = std::move(result);
-                found.push_back(std::move(entry));
-            }
+        const std::vector<std::string> files = folder_.Files(KeywordLogMask("", date, SearchScope::Jour));
+        KeywordScanEvents events;
+        events.onResult = [&](KeywordResult&& result) {
+            if (!ResultOfSubject(request_, result.line))
+                return;
+            ReportEntry entry;
+            entry.kind = ReportEntry::Kind::Word;
+            entry.time = RewrittenLineTime(result.line);
+            ++tally.byWord[result.wordIndex];
+            entry.result = ShownResult(std::move(result.line), result.wordIndex, request_.words);
+            found.push_back(std::move(entry));
         };
-        Took(RunKeywordSearch({request_.logFolder, date, SearchScope::Jour, request_.words}, events, cancel_));
+        KeywordScanOptions options;
+        options.cancel = cancel_;
+        Took(Scanned(files.size(), events, [&] { return RunKeywordScan(files, request_.words, events, options); }));
         return found;
     }
 
     const SubjectReportRequest& request_;
+    const LogFolderSnapshot& folder_;
+    LogLineReader& memory_;
     const std::atomic<bool>* cancel_;
 };
 
@@ -175,14 +195,15 @@ bool ReadDays(const SubjectReportRequest& request, const SubjectReportEvents& ev
     if (dates.empty())
         return true;
     // A folder that is not there is said once, not once a day.
-    const LogFolderListing folder = ListLogFiles(request.logFolder, ConnectionLogMask("", request.first));
-    if (folder.error) {
-        report.Error(*folder.error);
+    const LogFolderSnapshot folder(request.logFolder);
+    if (folder.Error()) {
+        report.Error(*folder.Error());
         return false;
     }
     bool everyLogRead = true;
+    LogLineReader memory; // kept from day to day
     for (std::size_t i = 0; i < dates.size() && !report.Cancelled(); ++i) {
-        DayReader reader(request, cancel);
+        DayReader reader(request, folder, memory, cancel);
         ReportDay day = reader.Read(dates[i]);
         if (report.Cancelled())
             break;
@@ -272,11 +293,11 @@ std::vector<std::string> SubjectReportFiles(const SubjectReportRequest& request)
     std::vector<std::string> files;
     if (!ReportPeriodWithinLimit(request.first, request.last))
         return files;
+    const LogFolderSnapshot folder(request.logFolder);
     for (const LogDate& date : PeriodDays(request.first, request.last)) {
-        for (const LogFolderListing& day :
-             {KeywordSearchFiles({request.logFolder, date, SearchScope::Jour, {}}),
-              OccupationFiles({request.logFolder, date, std::string(kAllRooms)})})
-            files.insert(files.end(), day.files.begin(), day.files.end());
+        for (const std::vector<std::string>& day :
+             {folder.Files(KeywordLogMask("", date, SearchScope::Jour)), folder.Files(ConnectionLogMask("", date))})
+            files.insert(files.end(), day.begin(), day.end());
     }
     return files;
 }
