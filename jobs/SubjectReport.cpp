@@ -1,9 +1,7 @@
 #include "jobs/SubjectReport.h"
 
 #include "common/AsciiCase.h"
-#include "jobs/LogFolder.h"
 #include "jobs/LogFolderSnapshot.h"
-#include "jobs/OccupationJob.h"
 #include "jobs/PeriodJob.h"
 #include "jobs/PupilSessions.h"
 #include "jobs/detail/ScanReport.h"
@@ -11,6 +9,7 @@
 #include "logscan/KeywordScan.h"
 #include "logscan/OccupationScan.h"
 #include "logscan/ResultFields.h"
+#include "logscan/SessionParser.h"
 #include "logscan/SlotRule.h"
 
 #include <algorithm>
