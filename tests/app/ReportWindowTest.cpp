@@ -6,11 +6,15 @@
 #include "app/report/ReportWindow.h"
 #include "app/results/ResultsView.h"
 #include "app/runs/PrintJobRun.h"
+#include "qtext/QtCp1252.h"
 #include "logscan/KivError.h"
 #include "tests/support/AppTestSupport.h"
 #include "tests/support/ProgramOutput.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -144,6 +148,19 @@ private slots:
             const std::string before = kivtest::Folders::Read(log);
             QVERIFY_THROWS_EXCEPTION(kiv::KivError, window->SaveTo(log));
             QCOMPARE(kivtest::Folders::Read(log), before);
+            // "Copier" takes the whole report, its words bold for a word processor.
+            window->CopyButton->click();
+            const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+            QVERIFY(copied);
+            QString want = kiv::FromCp1252(expected.toStdString());
+            want.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QString got = copied->text();
+            while (got.endsWith(QLatin1Char('\n')))
+                got.chop(1);
+            while (want.endsWith(QLatin1Char('\n')))
+                want.chop(1);
+            QCOMPARE(got, want);
+            QVERIFY(copied->html().contains(QStringLiteral("font-weight:700")));
             window->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
@@ -218,6 +235,23 @@ private slots:
         ask.NameEdit->setText(QStringLiteral("élève\u4E00"));
         QVERIFY(!ok->isEnabled());
         QVERIFY(!ask.TypedWords->isEnabled() && !ask.UseTypedWords());
+
+        // Every field is reached from the keyboard, the dates typed as shown.
+        ask.NameEdit->setText(QStringLiteral("eleve12"));
+        ask.show();
+        QVERIFY(QTest::qWaitForWindowActive(&ask));
+        QTest::keyClick(&ask, Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), ask.DateFrom);
+        QTest::keyClicks(ask.DateFrom, QStringLiteral("01122026"));
+        QTest::keyClick(&ask, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), ask.DateTo);
+        QTest::keyClicks(ask.DateTo, QStringLiteral("05122026"));
+        QCOMPARE(ask.DateFrom->date(), QDate(2026, 12, 1));
+        QCOMPARE(ask.DateTo->date(), QDate(2026, 12, 5));
+        QTest::keyClick(&ask, Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(ask.ComputerChoice->isChecked()); // a mnemonic clicks after a short animation
+        QTest::keyClick(ask.focusWidget(), Qt::Key_Return);
+        QCOMPARE(ask.result(), int(QDialog::Accepted));
     }
 };
 
