@@ -148,9 +148,15 @@ TEST_F(SubjectReportDayTest, ThePupilIsAWholeFieldAndTheDayIsInTimeOrder)
     const Seen seen = Report(tree_.Root(), ReportSubject::Pupil, "eleve12", {2006, 2, 5}, {2006, 2, 5}, {"sexe", "sexy"});
     ASSERT_EQ(seen.days.size(), 1u);
     std::vector<std::string> order;
-    for (const ReportEntry& e : seen.days[0].entries)
-        order.push_back(e.time + (e.kind == ReportEntry::Kind::Session ? " " + e.session.Station + " " + e.session.User
-                                                                          : " " + e.result.line.substr(0, 15)));
+    for (const ReportEntry& e : seen.days[0].entries) {
+        std::string line = e.time;
+        line.append(" ");
+        if (e.kind == ReportEntry::Kind::Session)
+            line.append(e.session.Station).append(" ").append(e.session.User);
+        else
+            line.append(e.result.line, 0, 15);
+        order.push_back(line);
+    }
     EXPECT_EQ(order, (std::vector<std::string>{"0800 POSTE03:eleve12", "0825 PC03 eleve12", "0830 POSTE03:eleve12",
                                                "1400 PC03 ELEVE12"}));
     const ReportEntry& word = seen.days[0].entries[2];
