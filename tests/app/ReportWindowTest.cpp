@@ -22,6 +22,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -215,6 +216,27 @@ private slots:
         const auto match = size.match(info);
         QVERIFY(match.hasMatch());
         QVERIFY(match.captured(1).toDouble() < match.captured(2).toDouble()); // portrait
+    }
+
+    // A report called off while it reads leaves a usable window: what was
+    // read stays, the buttons work, and its end never comes after.
+    void cancelledReportEndsOnceAndStaysUsable()
+    {
+        kiv::SubjectReportRequest request{folders_->Paths().logFolder, kiv::ReportSubject::Pupil, "eleve107",
+                                          {2026, 12, 1}, {2026, 12, 5}, {"sexe"}, {}};
+        auto* window = new kiv::ReportWindow({}, std::move(request), form_.get());
+        QSignalSpy finished(window, &kiv::ReportWindow::Finished);
+        // No turn of the event loop yet: its end cannot have been taken.
+        QVERIFY(window->Running());
+        window->CancelButton->click();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(finished.at(0).at(0).value<kiv::ScanOutcome>().cancelled);
+        QVERIFY(!window->Running());
+        QVERIFY(window->SaveButton->isEnabled() && window->PrintButton->isEnabled() && window->CopyButton->isEnabled());
+        QVERIFY(window->Status->text().contains(QStringLiteral("interrompu")));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 1);
+        delete window;
     }
 
     // The dialog says why it cannot make a report yet.
