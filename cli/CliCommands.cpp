@@ -6,6 +6,7 @@
 
 #include "cli/CliOptions.h"
 #include "jobs/PeriodJob.h"
+#include "jobs/SubjectReport.h"
 
 #include <charconv>
 #include <cstdio>
@@ -225,6 +226,20 @@ void CheckWordSources(const CliOptions& options)
 }
 
 // The period belongs to the summary alone, and the summary needs both of its days.
+// A log's name holds only two digits of the year: a period of a hundred years
+// or more would read the same files once per century.
+void CheckPeriodLength(LogDate from, LogDate to)
+{
+    if (PeriodWithinLimit(from, to))
+        return;
+    const LogDate last = LastDayOfPeriodFrom(from);
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%04d-%02d-%02d", last.year, last.month, last.day);
+    throw UsageError(std::string("période de cent ans ou plus : les noms des logs n'ont que deux chiffres pour "
+                                 "l'année ; depuis --from, --to va au plus jusqu'au ")
+                     + shown);
+}
+
 void CheckPeriod(const CliOptions& options)
 {
     if (options.format != OccupationFormat::Summary) {
@@ -239,15 +254,69 @@ void CheckPeriod(const CliOptions& options)
     const auto day = [](const LogDate& d) { return std::tuple(d.year, d.month, d.day); };
     if (day(*options.from) > day(*options.to))
         throw UsageError("--from est après --to");
-    // The same files would be counted once per century.
-    if (!PeriodWithinLimit(*options.from, *options.to)) {
-        const LogDate last = LastDayOfPeriodFrom(*options.from);
-        char shown[16];
-        std::snprintf(shown, sizeof shown, "%04d-%02d-%02d", last.year, last.month, last.day);
-        throw UsageError(std::string("période de cent ans ou plus : les noms des logs n'ont que deux chiffres pour "
-                                     "l'année ; depuis --from, --to va au plus jusqu'au ")
-                         + shown);
-    }
+    CheckPeriodLength(*options.from, *options.to);
+}
+
+ReportFormat ParseReportFormat(const std::string& text)
+{
+    if (text == "text")
+        return ReportFormat::Text;
+    if (text == "csv")
+        return ReportFormat::Csv;
+    if (text == "html")
+        return ReportFormat::Html;
+    throw UsageError("format inconnu : " + text + " (text, csv ou html)");
+}
+
+// One pupil or one computer, on a day or over a period, with the watched words.
+std::vector<OptionSpec> ReportOptions()
+{
+    std::vector<OptionSpec> options{
+        {"--user", "NOM", "l'élève : son identifiant, champ entier (eleve12 n'est pas eleve121)",
+         [](CliOptions& o, const std::string& v) { o.reportUser = v; }},
+        {"--computer", "NOM", "l'ordinateur : son nom (PC03), ou sa salle et son nom (S514-PC03)",
+         [](CliOptions& o, const std::string& v) { o.reportComputer = v; }},
+        {"--date", "AAAA-MM-JJ", "le jour du rapport (par défaut aujourd'hui)",
+         [](CliOptions& o, const std::string& v) {
+             o.date = ParseDate(v);
+             o.reportDateGiven = true;
+         }},
+        {"--from", "AAAA-MM-JJ", "premier jour de la période (avec --to, au lieu de --date)",
+         [](CliOptions& o, const std::string& v) { o.from = ParseDate(v); }},
+        {"--to", "AAAA-MM-JJ", "dernier jour de la période, compris",
+         [](CliOptions& o, const std::string& v) { o.to = ParseDate(v); }},
+    };
+    for (OptionSpec& option : WordOptions())
+        if (option.name != "--with-word")
+            options.push_back(std::move(option));
+    options.push_back({"--format", "text|csv|html",
+                       "text (par défaut) : le rapport comme la fenêtre le montre ;\n"
+                       "csv : un en-tête puis une ligne par connexion ou mot trouvé, séparée par « ; » ;\n"
+                       "html : une page autonome à envoyer ou imprimer, les mots en gras",
+                       [](CliOptions& o, const std::string& v) { o.reportFormat = ParseReportFormat(v); }});
+    options.push_back({"--output", "FICHIER",
+                       "écrit ce que la sortie standard recevrait ;\n"
+                       "le fichier est remplacé une fois l'écriture terminée",
+                       [](CliOptions& o, const std::string& v) { o.output = v; }});
+    return options;
+}
+
+void CheckReport(const CliOptions& options)
+{
+    if (options.reportUser.has_value() == options.reportComputer.has_value())
+        throw UsageError("report demande --user ou --computer (un seul des deux)");
+    if ((options.reportUser && options.reportUser->empty()) || (options.reportComputer && options.reportComputer->empty()))
+        throw UsageError("le nom de l'élève ou de l'ordinateur est vide");
+    if (options.from.has_value() != options.to.has_value())
+        throw UsageError("--from et --to vont ensemble");
+    if (options.from && options.reportDateGiven)
+        throw UsageError("--date ou --from et --to, pas les deux");
+    const auto day = [](const LogDate& d) { return std::tuple(d.year, d.month, d.day); };
+    if (options.from && day(*options.from) > day(*options.to))
+        throw UsageError("--from est après --to");
+    if (options.from)
+        CheckPeriodLength(*options.from, *options.to);
+    CheckWordSources(options);
 }
 
 } // namespace
@@ -265,6 +334,9 @@ const std::vector<CommandSpec>& CommandTable()
          "Code de sortie : 0 arrêt par Ctrl+C ou SIGTERM (les lignes lues sont écrites),\n"
          "1 la sortie ne peut plus être écrite (un lecteur qui s'en va, comme\n"
          "« | head -1 », arrête la surveillance sans message), 2 erreur d'usage.\n"},
+        {"report", Command::Report,
+         "connexions et mots surveillés d'un élève ou d'un ordinateur, un jour ou sur une période, par heure",
+         Join(FolderOptions(), ReportOptions()), CheckReport},
     };
     return table;
 }

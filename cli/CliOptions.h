@@ -19,9 +19,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Search, Occupation, Watch };
+enum class Command { Help, Version, Search, Occupation, Watch, Report };
 using kiv::Encoding;
 enum class OccupationFormat { Text, Cells, Csv, Summary };
+enum class ReportFormat { Text, Csv, Html };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -52,6 +53,12 @@ struct CliOptions {
     // occupation --format summary: the period, both days included
     std::optional<LogDate> from;           // --from
     std::optional<LogDate> to;             // --to
+
+    // report: one pupil or one computer, on --date or from --from to --to
+    std::optional<std::string> reportUser;     // --user NAME, as typed
+    std::optional<std::string> reportComputer; // --computer NAME, as typed
+    bool reportDateGiven = false;              // --date
+    ReportFormat reportFormat = ReportFormat::Text;
 };
 
 // One option of a command. A flag has no valueName and is applied with an

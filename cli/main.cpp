@@ -7,6 +7,7 @@
 #include "cli/ExecutablePath.h"
 #include "cli/OccupationCommand.h"
 #include "cli/Output.h"
+#include "cli/ReportCommand.h"
 #include "cli/SearchCommand.h"
 #include "cli/WatchCommand.h"
 #include "logscan/FileIo.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv)
             return RunOccupation(options);
         case Command::Watch:
             return RunWatch(options, exeFolder);
+        case Command::Report:
+            return RunReport(options, exeFolder);
         }
     } catch (const UsageError& error) {
         // Found once the command knows what it reads (an --output over one of its inputs).

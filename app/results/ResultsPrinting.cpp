@@ -6,6 +6,7 @@
 #include "logscan/KivError.h"
 #include "qtext/QtCp1252.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextLayout>
@@ -26,7 +27,7 @@ QFont PaperFont(const QFont& viewFont)
 } // namespace
 
 void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
-                  const std::atomic<bool>* cancel)
+                  const std::atomic<bool>* cancel, const QString& pageTitle)
 {
     // Portrait whatever a table printed before; the whole area the printer
     // can print on.
@@ -44,6 +45,24 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
     wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
+    // The lines go between the page's title and its number, when it has them.
+    const qreal pitch = QFontMetricsF(font, &printer).height();
+    const qreal top = pageTitle.isEmpty() ? 0 : 2 * pitch;
+    const qreal bottom = area.height() - (pageTitle.isEmpty() ? 0 : 2 * pitch);
+    int pageNumber = 1;
+    const auto headPage = [&] {
+        if (pageTitle.isEmpty())
+            return;
+        QFont titleFont = font;
+        titleFont.setBold(true);
+        painter.setFont(titleFont);
+        const QString title = QFontMetricsF(titleFont, &printer).elidedText(pageTitle, Qt::ElideRight, area.width());
+        painter.drawText(QRectF(0, 0, area.width(), pitch), Qt::AlignLeft | Qt::AlignVCenter, title);
+        painter.setFont(font);
+        painter.drawText(QRectF(0, area.height() - pitch, area.width(), pitch), Qt::AlignHCenter | Qt::AlignVCenter,
+                         QStringLiteral("Page %1").arg(pageNumber));
+    };
+    headPage();
 
     // The text ends with its last line break: no empty line after it.
     qsizetype lineCount = results.LineCount();
@@ -55,7 +74,7 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
     // of each window's last printed line starting the next window, so that it
     // wraps as if laid out whole in time proportional to its length.
     constexpr qsizetype kWindow = 8192;
-    qreal y = 0;
+    qreal y = top;
     for (qsizetype i = 0; i < lineCount && !calledOff(); ++i) {
         const qsizetype length = results.LineLength(i);
         qsizetype start = 0;
@@ -81,12 +100,14 @@ void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& pri
             const int printed = more && layout.lineCount() > 1 ? layout.lineCount() - 1 : layout.lineCount();
             for (int l = 0; l < printed; ++l) {
                 const QTextLine line = layout.lineAt(l);
-                if (y > 0 && y + line.height() > area.height()) {
+                if (y > top && y + line.height() > bottom) {
                     // Closing the window does not wait for the rest.
                     if (calledOff())
                         break;
                     printer.newPage();
-                    y = 0;
+                    ++pageNumber;
+                    headPage();
+                    y = top;
                 }
                 line.draw(&painter, QPointF(0, y - line.y()));
                 y += line.height();

@@ -5,6 +5,7 @@
 // and to the screen's preview.
 
 #include <QFont>
+#include <QString>
 
 #include <atomic>
 
@@ -19,7 +20,10 @@ class LineStore;
 // printout stops, even inside a line of megabytes, and is withdrawn from the
 // print queue. Throws KivError when the printer cannot be opened or the
 // queue refuses the job (with the queue's reason).
+// A pageTitle, when given, heads every page (bold, on one line) and each
+// page's number stands at its foot: a report of many pages that comes apart
+// still says whose it is.
 void PrintResults(const LineStore& results, const QFont& viewFont, QPrinter& printer,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr, const QString& pageTitle = QString());
 
 } // namespace kiv

@@ -167,6 +167,9 @@ void TForm1::Wire()
     connect(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
     connect(Rechercheordi, &QAction::triggered, this, &TForm1::RechercheordiClick);
     connect(RechercheNom, &QAction::triggered, this, &TForm1::RechercheNomClick);
+    connect(RapportEleve, &QAction::triggered, this, &TForm1::RapportEleveClick);
+    connect(RapportOrdi, &QAction::triggered, this, &TForm1::RapportOrdiClick);
+    connect(SpeedButtonRapport, &QToolButton::clicked, this, &TForm1::SpeedButtonRapportClick);
     // The room scan runs on every change of the date or of the room, typed
     // or picked: once per change, and never for a text the program sets.
     // Return or leaving the box changes no text and starts none; text the
@@ -448,6 +451,8 @@ void TForm1::PopupSearchesFollowCaret()
     const bool onResult = !RichEdit1->LineText(RichEdit1->SelectionStartLine()).empty();
     Rechercheordi->setEnabled(onResult);
     RechercheNom->setEnabled(onResult);
+    RapportEleve->setEnabled(onResult);
+    RapportOrdi->setEnabled(onResult);
 }
 
 void TForm1::Copier1Click()

@@ -114,6 +114,9 @@ public:
     QAction* Copier1 = nullptr;
     QAction* Rechercheordi = nullptr;
     QAction* RechercheNom = nullptr;
+    QAction* RapportEleve = nullptr; // "Rapport sur l'élève…" of the caret's line
+    QAction* RapportOrdi = nullptr;  // "Rapport sur l'ordinateur…"
+    QToolButton* SpeedButtonRapport = nullptr; // a report on any pupil or computer
     QFrame* Panel2 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -164,6 +167,9 @@ public slots:
     void Copier1Click();
     void RechercheordiClick();
     void RechercheNomClick();
+    void RapportEleveClick();
+    void RapportOrdiClick();
+    void SpeedButtonRapportClick();
     void Button1Click();
     void FileSearch2Finish(std::size_t fileCount);
     void Button2Click();
@@ -187,6 +193,9 @@ private:
     void KeywordSearchEnded(const ScanOutcome& outcome);
     void RunPopupSearch(const std::string& word);
     void PopupSearchesFollowCaret();
+    // Asks who and when (prefilled with subject and name), then opens the
+    // report in a window of its own (Unit1Report.cpp).
+    void OpenReport(bool pupil, const std::string& name);
 
     std::filesystem::path ListFilePath(const char* bareName) const;
     void SetLogFolder(const std::filesystem::path& folder);

@@ -208,6 +208,11 @@ void TForm1::BuildSearchTab()
     LogFolderButton = NewSpeedButton("LogFolderButton", Utf8("Dossier des &logs..."), Panel1,
                                      QRect(SpeedButton6->x(), SpeedButton6->geometry().bottom() + 11, 193, 22));
     LogFolderButton->setAccessibleName(QStringLiteral("Choisir le dossier des logs"));
+    SpeedButtonRapport = NewSpeedButton("SpeedButtonRapport", Utf8("Ra&pport sur un élève..."), Panel1,
+                                        QRect(SpeedButton6->x(), LogFolderButton->geometry().bottom() + 11, 193, 22));
+    SpeedButtonRapport->setAccessibleName(Utf8("Rapport sur un élève ou un ordinateur"));
+    SpeedButtonRapport->setToolTip(Utf8("Les connexions et les mots surveillés d'un élève ou d'un ordinateur, "
+                                        "sur un jour ou une période"));
 
     // Nothing is cut when the window shrinks: it stops at the panel's width.
     Panel1->setMinimumWidth(Panel1->childrenRect().right() + 16);
@@ -229,6 +234,11 @@ void TForm1::BuildSearchTab()
     PopupMenu1->addSeparator();
     RechercheNom = PopupMenu1->addAction(Utf8("Recherche sur l'élève"));
     RechercheNom->setObjectName(QStringLiteral("RechercheNom"));
+    PopupMenu1->addSeparator();
+    RapportEleve = PopupMenu1->addAction(Utf8("Rapport sur l'élève…"));
+    RapportEleve->setObjectName(QStringLiteral("RapportEleve"));
+    RapportOrdi = PopupMenu1->addAction(Utf8("Rapport sur l'ordinateur…"));
+    RapportOrdi->setObjectName(QStringLiteral("RapportOrdi"));
 
     Panel2 = NewPanel("Panel2", TabSheet1);
     Panel2->setFrameStyle(QFrame::NoFrame);
@@ -266,7 +276,8 @@ void TForm1::BuildSearchTab()
     setTabOrder(Memo3, MonthCalendar1);
     setTabOrder(MonthCalendar1, SpeedButton6);
     setTabOrder(SpeedButton6, LogFolderButton);
-    setTabOrder(LogFolderButton, RichEdit1);
+    setTabOrder(LogFolderButton, SpeedButtonRapport);
+    setTabOrder(SpeedButtonRapport, RichEdit1);
 
     keywordRun_ = new KeywordSearchRun(RichEdit1, ProgressBar1, this);
     connect(keywordRun_, &KeywordSearchRun::Finished, this, &TForm1::KeywordSearchEnded);

@@ -227,8 +227,8 @@ private slots:
         ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
         const QList<QAction*> menu = form.PopupMenu1->actions();
-        QCOMPARE(menu.size(), 5);
-        QVERIFY(menu[1]->isSeparator() && menu[3]->isSeparator());
+        QCOMPARE(menu.size(), 8);
+        QVERIFY(menu[1]->isSeparator() && menu[3]->isSeparator() && menu[5]->isSeparator());
         QStringList help;
         for (const QLabel* label : form.TabSheet3->findChildren<QLabel*>())
             help.append(label->text());
@@ -250,6 +250,8 @@ private slots:
             {menu[0]->text(), "Copier ctrl + C"},
             {menu[2]->text(), "Recherche sur l'ordinateur"},
             {menu[4]->text(), "Recherche sur l'\u00e9l\u00e8ve"},
+            {menu[6]->text(), "Rapport sur l'\u00e9l\u00e8ve\u2026"},
+            {menu[7]->text(), "Rapport sur l'ordinateur\u2026"},
             {form.Label1->text().remove('&'), "Date : "},
             {form.Label2->text().remove('&'), "Salle :"},
             {form.DateTimePicker1->displayFormat(), "dd/MM/yyyy"},
