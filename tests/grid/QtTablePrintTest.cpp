@@ -147,7 +147,7 @@ private slots:
         const QString fonts = kivtest::ProgramOutput(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Tahoma[-,]?Bold"))), qPrintable(fonts));
 
-        const QStringList pages = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+        const QStringList pages = kivtest::PdfText(pdf, {QStringLiteral("-layout")})
                                       .split(QLatin1Char('\f'));
         QVERIFY(pages.size() >= plan.pages);
         for (const kiv::PrintPlan::ColumnRange& range : plan.ranges) {
@@ -212,7 +212,7 @@ private slots:
         std::sort(edges.begin(), edges.end());
         QCOMPARE(int(edges.size()), 9);
 
-        const QString words = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString words = kivtest::PdfText(pdf, {QStringLiteral("-bbox")});
         std::vector<double> widest(8, 0);
         for (const auto& word : QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\""))
                                     .globalMatch(words)) {

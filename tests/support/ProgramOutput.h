@@ -4,9 +4,14 @@
 // beside kivlogs-cli.
 
 #include <QByteArray>
+#include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace kivtest {
 
@@ -34,6 +39,60 @@ inline QString ProgramOutput(const QString& program, const QStringList& argument
                              ExitStatus status = ExitStatus::MustBeZero)
 {
     return QString::fromUtf8(ProgramBytes(program, arguments, status));
+}
+
+#ifdef _WIN32
+// Under Wine the tests are Windows programs while the PDF tools are the Linux
+// host's: Wine starts a Linux program named by its full path, and hands it
+// its arguments as they are, so a file is named to it by its Linux path.
+// Wine's kernel32 converts both ways; on a real Windows neither exists and
+// the names stay as they are (the tool is then not found, and the check fails).
+template <typename Convert>
+Convert WineConversion(const char* name)
+{
+    return reinterpret_cast<Convert>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+inline QString HostPath(const QString& path)
+{
+    const auto toUnix = WineConversion<char*(CDECL*)(LPCWSTR)>("wine_get_unix_file_name");
+    const QString native = QDir::toNativeSeparators(QDir(path).absolutePath());
+    char* unixPath = toUnix ? toUnix(reinterpret_cast<LPCWSTR>(native.utf16())) : nullptr;
+    if (!unixPath)
+        return path;
+    const QString result = QString::fromUtf8(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+inline QString HostTool(const QString& name)
+{
+    const auto toDos = WineConversion<WCHAR*(CDECL*)(const char*)>("wine_get_dos_file_name");
+    WCHAR* dosPath = toDos ? toDos(("/usr/bin/" + name).toUtf8().constData()) : nullptr;
+    if (!dosPath)
+        return name;
+    const QString result = QString::fromWCharArray(dosPath);
+    HeapFree(GetProcessHeap(), 0, dosPath);
+    return result;
+}
+#else
+inline QString HostPath(const QString& path)
+{
+    return path;
+}
+
+inline QString HostTool(const QString& name)
+{
+    return name;
+}
+#endif
+
+// The text of a PDF as pdftotext reads it, options (-layout, -bbox) first.
+inline QString PdfText(const QString& pdf, QStringList options = {})
+{
+    options << HostPath(pdf) << QStringLiteral("-");
+    return ProgramOutput(HostTool(QStringLiteral("pdftotext")), options);
 }
 
 } // namespace kivtest
