@@ -123,6 +123,8 @@ check default-log-folder 0 cli search --date 2026-12-03 --scope Mois --word a
 [ -s "$out/cli.out" ] || { echo "ÉCHEC default-log-folder : rien trouvé sur X:"; failed=1; }
 check search-examples 0 cli search --logs "$examples/logs" --config "$examples" --date 2026-12-03 --scope Mois
 grep -q 'le 0[1-5]/12/26' "$out/cli.out" || { echo "ÉCHEC search-examples : aucune ligne trouvée"; failed=1; }
+# Results go out byte for byte, one LF a line, as on Linux: no CR added.
+if grep -q $'\r' "$out/cli.out"; then echo "ÉCHEC search-lines-end-with-lf : CR ajouté"; failed=1; else echo "ok search-lines-end-with-lf"; fi
 check occupation-examples 0 cli occupation --logs "$examples/logs" --config "$examples" --date 2026-12-02 --format csv
 [ "$(wc -l <"$out/cli.out")" -gt 1 ] || { echo "ÉCHEC occupation-examples : aucune session"; failed=1; }
 # Started from another folder, the program still reads the kiv.ini beside it.

@@ -156,8 +156,13 @@ private slots:
     void unreadableLogsAreListedInOneBoxAndTheOtherResultsStillCome()
     {
         const std::filesystem::path logs = folders_->Paths().logFolder;
+#ifdef _WIN32
+        // Windows' names hold neither a line break nor a colon.
+        const std::filesystem::path bad = logs / "bad 050206.txt";
+#else
         // A name can hold a line break: it must not make a line of its own.
         const std::filesystem::path bad = logs / "bad\nFAKE: tout va bien 050206.txt";
+#endif
         Folders::MakeUnreadable(bad);
         // The line before the refused indentation is still searched.
         Folders::Write(logs / "d050206.txt", "P1:u1:050206:0800:sexe avant\r\n\t\tP2:u2:050206:0801:sexe apr\xE8s\r\n");
@@ -167,7 +172,9 @@ private slots:
         const std::string box = errors.messages.front();
         QCOMPARE(std::count(box.begin(), box.end(), '\n'), 1);
         QVERIFY(box.find("Impossible d'ouvrir le fichier " + kiv::PathForMessage(bad) + ".\n") == 0);
+#ifndef _WIN32
         QVERIFY(box.find("bad^JFAKE: tout va bien 050206.txt.\n") != std::string::npos);
+#endif
         QVERIFY(box.find("Niveau incorrect (2)") != std::string::npos);
         QCOMPARE(Form().RichEdit1->LineCount(), 4);
         QVERIFY(!Form().ProgressBar1->isVisible() && !Form().SearchBusy());
@@ -455,7 +462,7 @@ private slots:
         double width = 0, height = 0;
         QVERIFY(std::sscanf(info.c_str() + sizeAt, "Page size: %lf x %lf", &width, &height) == 2);
         QVERIFY(width < height);
-        QVERIFY(kivtest::ProgramOutput(QStringLiteral("pdffonts"), {file}).contains(QStringLiteral("Bold")));
+        QVERIFY(kivtest::PdfTool(QStringLiteral("pdffonts"), {kivtest::HostPath(file)}).contains(QStringLiteral("Bold")));
     }
 
     void theTabIsNamedAndUsableThroughAccessibility()

@@ -89,7 +89,7 @@ private slots:
 
         QCOMPARE(staff.asked.size(), dialogsShown);
         if (dialogsShown > 0)
-            QCOMPARE(staff.asked.front(), QStringLiteral("Le dossier des logs ") + QString::fromStdU16String(given.logFolder.u16string())
+            QCOMPARE(staff.asked.front(), QStringLiteral("Le dossier des logs ") + QString::fromStdU16String(std::filesystem::path(given.logFolder).make_preferred().u16string())
                                               + QStringLiteral(" est introuvable.\nChoisir le dossier des logs ?"));
         QCOMPARE(form.Paths().logFolder, changed ? share : given.logFolder);
         QCOMPARE(std::filesystem::exists(folders.Config() / "kivlogs.conf"), changed);

@@ -186,7 +186,7 @@ private slots:
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(errors_->messages, std::vector<std::string>{});
 
-        const QString info = kivtest::ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
+        const QString info = kivtest::PdfTool(QStringLiteral("pdfinfo"), {kivtest::HostPath(pdf)});
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
         const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
         QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());

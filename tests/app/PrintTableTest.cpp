@@ -42,8 +42,9 @@ bool RowsAlongLongSide(const QString& pdf)
 {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
-    kivtest::ProgramOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("30"),
-                                      QStringLiteral("-singlefile"), pdf, prefix});
+    kivtest::PdfTool(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("30"),
+                                                  QStringLiteral("-singlefile"), kivtest::HostPath(pdf),
+                                                  kivtest::HostPath(prefix)});
     const QImage page(prefix + QStringLiteral(".png"));
     QRect ink;
     for (int y = 0; y < page.height(); ++y)

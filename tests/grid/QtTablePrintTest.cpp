@@ -138,13 +138,13 @@ private slots:
         QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
         QCOMPARE(int(plan.ranges.size()), ranges);
 
-        const QString info = kivtest::ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
+        const QString info = kivtest::PdfTool(QStringLiteral("pdfinfo"), {kivtest::HostPath(pdf)});
         const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
         QVERIFY2(size.hasMatch(), qPrintable(info));
         QVERIFY2(size.captured(1).toDouble() > size.captured(2).toDouble(), "landscape");
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(plan.pages))), qPrintable(info));
 
-        const QString fonts = kivtest::ProgramOutput(QStringLiteral("pdffonts"), {pdf});
+        const QString fonts = kivtest::PdfTool(QStringLiteral("pdffonts"), {kivtest::HostPath(pdf)});
         QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Tahoma[-,]?Bold"))), qPrintable(fonts));
 
         const QStringList pages = kivtest::PdfText(pdf, {QStringLiteral("-layout")})

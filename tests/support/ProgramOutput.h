@@ -88,11 +88,18 @@ inline QString HostTool(const QString& name)
 }
 #endif
 
+// What one of Poppler's PDF tools (pdfinfo, pdffonts, pdftoppm) writes;
+// the paths among the arguments go through HostPath.
+inline QString PdfTool(const QString& tool, const QStringList& arguments)
+{
+    return ProgramOutput(HostTool(tool), arguments);
+}
+
 // The text of a PDF as pdftotext reads it, options (-layout, -bbox) first.
 inline QString PdfText(const QString& pdf, QStringList options = {})
 {
     options << HostPath(pdf) << QStringLiteral("-");
-    return ProgramOutput(HostTool(QStringLiteral("pdftotext")), options);
+    return PdfTool(QStringLiteral("pdftotext"), options);
 }
 
 } // namespace kivtest
