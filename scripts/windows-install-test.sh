@@ -18,6 +18,16 @@ wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$wine")/wineserver
 [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot --init >/dev/null 2>&1
 
+# As on every Windows, Tahoma is among the system's fonts (Wine's own, of the
+# same metrics, is not offered to programs); and the server's share is drive
+# X:, holding the example logs in the default log folder.
+cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+share=$PWD/build/windows/share
+mkdir -p "$share/Torvel/Services"
+rm -rf "$share/Torvel/Services/logs"
+cp -r examples/logs "$share/Torvel/Services/logs"
+ln -sfn "$share" "$WINEPREFIX/dosdevices/x:"
+
 failed=0
 check() { # check NAME WHY COMMAND...: ok when the command succeeds
   local name=$1 why=$2
@@ -77,7 +87,8 @@ wait "$xvfb" 2>/dev/null
 "$wine" "$install_dir/uninstall.exe" /S
 "$wineserver" -w
 check uninstalled "$install_dir reste après la désinstallation" test ! -e "$install_dir"
-check program-files-clean "Program Files a changé" test "$(ls -A "$program_files")" = "$before"
+check program-files-clean "Program Files a changé : $(ls -A "$program_files" | tr '\n' ' ')au lieu de $(echo $before)" \
+      test "$(ls -A "$program_files")" = "$before"
 check start-menu-clean "le raccourci reste" test ! -e "$start_menu/Kiv Logs.lnk"
 check installed-programs-clean "l'entrée des programmes installés reste" registry_lacks DisplayName
 check user-lists-kept "les listes de l'utilisateur ont disparu" test -f "$appdata/kivlogs/kiv.ini"

@@ -104,8 +104,13 @@ std::vector<std::string> FillConfigFolder(const std::filesystem::path& folder,
 std::vector<std::string> UseUserConfigFolder(StartupPaths& paths)
 {
     const std::filesystem::path folder = UserConfigFolder();
-    if (folder.empty())
+    if (folder.empty()) {
+#ifdef _WIN32
+        return {"Dossier de configuration introuvable : APPDATA n'est pas d\xE9""fini"};
+#else
         return {"Dossier de configuration introuvable : ni XDG_CONFIG_HOME ni HOME ne sont d\xE9""finis"};
+#endif
+    }
     paths.configFolder = folder;
     return FillConfigFolder(folder, SharedListFolder(paths.exeFolder));
 }
