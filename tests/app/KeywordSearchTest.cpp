@@ -389,8 +389,14 @@ private slots:
         QFETCH(QString, target);
         QFETCH(bool, refused);
         const std::filesystem::path root = folders_->Exe().parent_path();
-        std::filesystem::create_symlink(root / "logs" / "a050206.txt", root / "exe" / "lien.txt");
-        std::filesystem::create_symlink(root / "exe" / "cible.txt", root / "exe" / "pendant.txt");
+        // Windows gives symbolic links to administrators only: where none can
+        // be made, the rows about links have nothing to try.
+        std::error_code noLinks;
+        std::filesystem::create_symlink(root / "logs" / "a050206.txt", root / "exe" / "lien.txt", noLinks);
+        if (!noLinks)
+            std::filesystem::create_symlink(root / "exe" / "cible.txt", root / "exe" / "pendant.txt", noLinks);
+        if (noLinks && target.startsWith(QStringLiteral("exe/")))
+            QSKIP("no symbolic link can be made here");
         const std::filesystem::path path = root / target.toStdString();
         const std::string before = Folders::Read(path);
         Form().RunModal = [&](QDialog& dialog) {
@@ -408,7 +414,7 @@ private slots:
         } else {
             QVERIFY(std::filesystem::is_regular_file(path));
         }
-        QVERIFY(std::filesystem::is_symlink(root / "exe" / "pendant.txt"));
+        QVERIFY(noLinks || std::filesystem::is_symlink(root / "exe" / "pendant.txt"));
     }
 
     void aScanWithThousandsOfUnreadableLogsGivesABoxThatFitsTheScreen_data()

@@ -23,6 +23,13 @@ using kivtest::Folders;
 
 namespace {
 
+// A log folder named absolutely, as each system names one.
+#ifdef _WIN32
+const std::string kAbsoluteLogs = "C:\\srv\\logs";
+#else
+const std::string kAbsoluteLogs = "/srv/logs";
+#endif
+
 // Answers the dialogs as a member of staff would and notes what was asked.
 struct Staff {
     std::optional<int> questionAnswer; // none: no question expected
@@ -105,7 +112,7 @@ private slots:
         // ...and the one of the next start, unless --logs names another.
         for (const auto& [args, expected] : std::vector<std::pair<std::vector<std::string>, std::filesystem::path>>{
                  {{"--config", folders.Config().string()}, share},
-                 {{"--config", folders.Config().string(), "--logs", "/srv/logs"}, "/srv/logs"}}) {
+                 {{"--config", folders.Config().string(), "--logs", kAbsoluteLogs}, kAbsoluteLogs}}) {
             const kiv::CommandLine commandLine = kiv::ParseCommandLine(args);
             kiv::StartupPaths next = kiv::ResolveStartupPaths(commandLine, folders.Exe(), folders.Exe());
             QVERIFY(kiv::UseRememberedLogFolder(next, commandLine.logFolder.has_value()).empty());
@@ -132,7 +139,7 @@ private slots:
         form.LogFolderButton->click();
         QCOMPARE(staff.asked, QStringList{QStringLiteral("Choisir le dossier des logs")});
         QCOMPARE(form.Paths().logFolder, share);
-        QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + share.string() + "\nautre=1\n");
+        QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + std::filesystem::path(share).make_preferred().string() + "\nautre=1\n");
         QVERIFY(errors.messages.empty());
     }
 };

@@ -8,9 +8,12 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <string>
 #endif
 
 namespace kivtest {
@@ -88,11 +91,54 @@ inline QString HostTool(const QString& name)
 }
 #endif
 
+#ifdef _WIN32
+// A host's tool, started and awaited plainly: QProcess does not see a Linux
+// program end under Wine. Its output goes through a file.
+inline QByteArray HostToolBytes(const QString& tool, const QStringList& arguments)
+{
+    QTemporaryFile output;
+    if (!output.open())
+        return QByteArray();
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const QString outputName = QDir::toNativeSeparators(output.fileName());
+    HANDLE file = CreateFileW(reinterpret_cast<LPCWSTR>(outputName.utf16()), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QByteArray();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = file;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    QString line = QLatin1Char('"') + HostTool(tool) + QLatin1Char('"');
+    for (const QString& argument : arguments)
+        line += QStringLiteral(" \"") + argument + QLatin1Char('"');
+    std::wstring command = line.toStdWString();
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    CloseHandle(file);
+    if (!started)
+        return QByteArray();
+    DWORD code = 1;
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code))
+        code = 1;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0 ? output.readAll() : QByteArray();
+}
+#endif
+
 // What one of Poppler's PDF tools (pdfinfo, pdffonts, pdftoppm) writes;
 // the paths among the arguments go through HostPath.
 inline QString PdfTool(const QString& tool, const QStringList& arguments)
 {
-    return ProgramOutput(HostTool(tool), arguments);
+#ifdef _WIN32
+    return QString::fromUtf8(HostToolBytes(tool, arguments));
+#else
+    return ProgramOutput(tool, arguments);
+#endif
 }
 
 // The text of a PDF as pdftotext reads it, options (-layout, -bbox) first.
