@@ -95,22 +95,36 @@ for program in "${programs[@]}"; do
   [ "$status" -eq 0 ] || failed=1
 done
 
+# run_qttest PROGRAM [ARGUMENTS...]: one QtTest program under Wine. What
+# QtTest writes on standard output does not come through Wine's pipe: its log
+# goes to a file, shown once the program ends. A program that stopped before
+# its totals (a crash, the time limit) counts as one failed test; otherwise its
+# failed tests are counted from its totals.
+run_qttest() {
+  local program=$1 status=0
+  shift
+  rm -f "$out/qttest.out"
+  (cd "$bin" && timeout 300 "$@" "$wine" "./$program.exe" "${platform[@]}" -o "Z:$out/qttest.out,txt") || status=$?
+  touch "$out/qttest.out"
+  cat "$out/qttest.out"
+  [ "$status" -eq 0 ] || failed=1
+  grep -q '^Totals: ' "$out/qttest.out" || echo "ÉCHEC $program : arrêté avant la fin (code $status)"
+}
 for program in "${window_tests[@]}" "${plain_tests[@]}"; do
   platform=(-platform offscreen)
   [[ " ${plain_tests[*]} " == *" $program "* ]] && platform=()
   echo "== $program.exe (Wine ${platform[*]})"
-  status=0
-  # What QtTest writes on standard output does not come through Wine's pipe:
-  # its log goes to a file, shown once the program ends.
-  rm -f "$out/qttest.out"
-  (cd "$bin" && timeout 300 "$wine" "./$program.exe" "${platform[@]}" -o "Z:$out/qttest.out,txt") || status=$?
-  touch "$out/qttest.out"
-  cat "$out/qttest.out"
-  [ "$status" -eq 0 ] || failed=1
-  # A program that stopped before its totals (a crash, the time limit) counts
-  # as one failed test; its failed tests are counted from its totals otherwise.
-  grep -q '^Totals: ' "$out/qttest.out" || echo "ÉCHEC $program : arrêté avant la fin (code $status)"
+  run_qttest "$program"
 done
+
+# The table printed through Windows' spooler as Qt gives it: Wine hands its
+# print jobs to CUPS, here the private CUPS-PDF queue of the Linux printing
+# tests (as root), whose PDF must come back with the table on it.
+if [ "$(id -u)" = 0 ]; then
+  platform=(-platform offscreen printsLandscapeOnTheDefaultQueue)
+  echo "== PrintTableTest.exe (Wine, file d'impression CUPS-PDF privée)"
+  run_qttest PrintTableTest "$root/scripts/with-cups-pdf.sh"
+fi
 
 # kivlogs-cli as a scheduled task on a Windows server would run it.
 echo "== kivlogs-cli.exe (Wine)"

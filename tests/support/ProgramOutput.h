@@ -8,7 +8,8 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryFile>
+#include <QFile>
+#include <QTemporaryDir>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -50,6 +51,7 @@ inline QString ProgramOutput(const QString& program, const QStringList& argument
 // its arguments as they are, so a file is named to it by its Linux path.
 // Wine's kernel32 converts both ways; on a real Windows neither exists and
 // the names stay as they are (the tool is then not found, and the check fails).
+// The tools are /usr/bin's.
 template <typename Convert>
 Convert WineConversion(const char* name)
 {
@@ -92,41 +94,46 @@ inline QString HostTool(const QString& name)
 #endif
 
 #ifdef _WIN32
-// A host's tool, started and awaited plainly: QProcess does not see a Linux
-// program end under Wine. Its output goes through a file.
+// A host's tool under Wine. Wine starts a Linux program but gives no handle
+// to wait on, nor its output: a shell runs the tool into a file, then writes
+// its exit status to a second file, which is awaited (a minute at most).
+inline QString ShellQuoted(const QString& text)
+{
+    QString quoted = text;
+    return QLatin1Char('\'') + quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''")) + QLatin1Char('\'');
+}
+
 inline QByteArray HostToolBytes(const QString& tool, const QStringList& arguments)
 {
-    QTemporaryFile output;
-    if (!output.open())
-        return QByteArray();
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const QString outputName = QDir::toNativeSeparators(output.fileName());
-    HANDLE file = CreateFileW(reinterpret_cast<LPCWSTR>(outputName.utf16()), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return QByteArray();
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("output"));
+    const QString status = dir.filePath(QStringLiteral("status"));
+    QString script = ShellQuoted(QStringLiteral("/usr/bin/") + tool);
+    for (const QString& argument : arguments)
+        script += QLatin1Char(' ') + ShellQuoted(argument);
+    script += QStringLiteral(" >") + ShellQuoted(HostPath(output)) + QStringLiteral(" 2>/dev/null; echo $? >")
+              + ShellQuoted(HostPath(status) + QStringLiteral(".part")) + QStringLiteral("; mv ")
+              + ShellQuoted(HostPath(status) + QStringLiteral(".part")) + QLatin1Char(' ') + ShellQuoted(HostPath(status));
+    QString line = QLatin1Char('"') + HostTool(QStringLiteral("sh")) + QStringLiteral("\" -c \"")
+                   + QString(script).replace(QLatin1Char('"'), QStringLiteral("\\\"")) + QLatin1Char('"');
+    std::wstring command = line.toStdWString();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = file;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    QString line = QLatin1Char('"') + HostTool(tool) + QLatin1Char('"');
-    for (const QString& argument : arguments)
-        line += QStringLiteral(" \"") + argument + QLatin1Char('"');
-    std::wstring command = line.toStdWString();
     PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &process);
-    CloseHandle(file);
-    if (!started)
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return QByteArray();
-    DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code))
-        code = 1;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code == 0 ? output.readAll() : QByteArray();
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    for (int waits = 0; waits < 600 && !QFile::exists(status); ++waits)
+        Sleep(100);
+    QFile statusFile(status);
+    QFile outputFile(output);
+    if (!statusFile.open(QIODevice::ReadOnly) || statusFile.readAll().trimmed() != "0"
+        || !outputFile.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return outputFile.readAll();
 }
 #endif
 
