@@ -122,10 +122,9 @@ inline QByteArray HostToolBytes(const QString& tool, const QStringList& argument
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return QByteArray();
-    if (process.hThread)
-        CloseHandle(process.hThread);
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
+    // What Wine puts in the handles of a Linux program is no handle of ours
+    // to close: closing it may close one of Qt's (a thread's), so they are
+    // left as they are.
     for (int waits = 0; waits < 600 && !QFile::exists(status); ++waits)
         Sleep(100);
     QFile statusFile(status);
