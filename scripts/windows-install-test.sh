@@ -60,7 +60,7 @@ check cli-runs "kivlogs-cli.exe ne démarre pas" \
 # The Start menu entry, opened as Explorer opens it, starts the window on the
 # user's own lists: the defaults are copied to %APPDATA%\kivlogs once it is up.
 display=${KIV_XVFB_DISPLAY:-61}
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
 DISPLAY=:$display "$wine" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Kiv Logs.lnk'
