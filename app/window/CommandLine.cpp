@@ -101,8 +101,13 @@ std::string UsageText()
            "  --logs DOSSIER    dossier des logs du serveur (par défaut " + DefaultLogFolder() + ")\n"
            "  --config DOSSIER  dossier des listes kiv.ini, kiv_salles.txt et kiv_heures.txt\n"
            "                    (par défaut le dossier courant)\n"
+#ifdef _WIN32
+           "  --user-config     dossier de configuration de l'utilisateur, %APPDATA%\\kivlogs,\n"
+           "                    créé au premier lancement avec les listes par défaut\n"
+#else
            "  --user-config     dossier de configuration de l'utilisateur, $XDG_CONFIG_HOME/kivlogs\n"
            "                    (~/.config/kivlogs), créé au premier lancement avec les listes par défaut\n"
+#endif
            "  --help            affiche cette aide\n"
            "  --version         affiche la version\n";
 }
