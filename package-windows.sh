@@ -56,6 +56,8 @@ fill_program_folder() {
   x86_64-w64-mingw32-strip "$dir/kivlogs.exe" "$dir/kivlogs-cli.exe"
   for name in "${qt_dlls[@]}"; do cp "$qt/bin/$name.dll" "$dir/"; done
   cp "${gcc_dlls[@]}" "$dir/"
+  # Debian ships the compiler's DLLs with their symbols (libstdc++ is 24 MB so).
+  for name in "${gcc_dlls[@]}"; do x86_64-w64-mingw32-strip --strip-unneeded "$dir/$(basename "$name")"; done
   for plugin in "${qt_plugins[@]}"; do
     mkdir -p "$dir/plugins/$(dirname "$plugin")"
     cp "$qt/plugins/$plugin" "$dir/plugins/$plugin"
