@@ -4,7 +4,8 @@
 # use, warnings as errors; then builds the engine alone under AddressSanitizer
 # and UndefinedBehaviorSanitizer and runs its tests again, and once more the
 # engine's own tests with the plain loops in place of the SSE2 ones; then
-# cross-builds the engine and kivlogs-cli for Windows and runs them under Wine.
+# cross-builds Kiv Logs for Windows and runs its tests and the command line
+# under Wine.
 # Each build is a preset of CMakePresets.json, in build/<preset>.
 # Every test has a deadline, and a run whose tests changed the repository's
 # files (tracked or new, build folders aside) counts one more failed test.

@@ -23,6 +23,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
+#include <fcntl.h>
+#include <io.h>
 #endif
 
 namespace {
@@ -70,6 +72,14 @@ int main(int argc, char** argv)
 {
     using namespace kiv::cli;
     kiv::FailWritesBeyondFileSizeLimit();
+#ifdef _WIN32
+    // What the command writes goes out byte for byte, as on Linux: Windows' C
+    // library would write each LF as CR LF, and the CR LF of a summary or of
+    // cp1252 output as CR CR LF, so that a scheduled task's file or a pipe
+    // would not hold what "Enregistrer" and --output write.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const std::vector<std::string> args = Arguments(argc, argv);
     const std::filesystem::path exeFolder = ExecutableFolder(argc > 0 ? argv[0] : nullptr);
     CliOptions options;

@@ -55,6 +55,13 @@ foreach(target IN LISTS KIV_ALL_TARGETS)
   if(target STREQUAL "kivlines" OR NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY)$")
     continue()
   endif()
+  # A Windows program of the window's kind gets Qt's entry point, whose macro
+  # (QT_NEEDS_QMAIN with MinGW) no header was precompiled with: kivlogs is
+  # its main.cpp alone, compiled without.
+  get_target_property(windowed ${target} WIN32_EXECUTABLE)
+  if(WIN32 AND windowed)
+    continue()
+  endif()
   set(widgets NO)
   if(target STREQUAL "kivgrid")
     set(widgets YES)

@@ -1,5 +1,7 @@
-# Cross-building the engine and the command line for 64-bit Windows with
-# Debian's MinGW-w64 (the posix thread model, which std::thread needs).
+# Cross-building Kiv Logs for 64-bit Windows with Debian's MinGW-w64 (the
+# posix thread model, which std::thread needs). The window needs Qt built for
+# MinGW: scripts/qt-mingw.sh puts it in build/windows/qt, where it is found
+# (or give its folder in the environment as KIV_QT_MINGW).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -11,6 +13,17 @@ set(CMAKE_RC_COMPILER ${KIV_MINGW_TRIPLET}-windres)
 # Libraries and packages come from the MinGW tree (and from the folders given
 # in CMAKE_PREFIX_PATH, re-rooted there), never from the build machine.
 set(CMAKE_FIND_ROOT_PATH /usr/${KIV_MINGW_TRIPLET})
+if(DEFINED ENV{KIV_QT_MINGW})
+  set(KIV_QT_MINGW $ENV{KIV_QT_MINGW})
+else()
+  get_filename_component(KIV_QT_MINGW ${CMAKE_CURRENT_LIST_DIR}/../build/windows/qt/qt-6.4.2-mingw ABSOLUTE)
+endif()
+if(EXISTS ${KIV_QT_MINGW}/lib/cmake/Qt6)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KIV_QT_MINGW})
+  # Qt's tools (moc, rcc, uic) are Debian's own Qt of the same version.
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -70,7 +70,11 @@ std::filesystem::path UserConfigFolder()
 
 std::string NoUserConfigFolderMessage()
 {
+#ifdef _WIN32
+    return "Dossier de configuration introuvable : APPDATA n'est pas d\xE9""fini";
+#else
     return "Dossier de configuration introuvable : ni XDG_CONFIG_HOME ni HOME ne sont d\xE9""finis";
+#endif
 }
 
 std::vector<std::string> FillConfigFolder(const std::filesystem::path& folder,

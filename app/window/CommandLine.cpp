@@ -104,8 +104,13 @@ std::string UsageText()
            "                    de configuration, sinon " + DefaultLogFolder() + "\n"
            "  --config DOSSIER  dossier de configuration : les listes kiv.ini, kiv_salles.txt,\n"
            "                    kiv_heures.txt et kivlogs.conf (par défaut le dossier courant)\n"
+#ifdef _WIN32
+           "  --user-config     dossier de configuration de l'utilisateur, %APPDATA%\\kivlogs,\n"
+           "                    créé au premier lancement avec les listes par défaut\n"
+#else
            "  --user-config     dossier de configuration de l'utilisateur, $XDG_CONFIG_HOME/kivlogs\n"
            "                    (~/.config/kivlogs), créé au premier lancement avec les listes par défaut\n"
+#endif
            "  --help            affiche cette aide\n"
            "  --version         affiche la version\n";
 }

@@ -6,6 +6,7 @@
 #include "logscan/LogFolderSetting.h"
 #include "qtext/QtCp1252.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -74,7 +75,9 @@ std::optional<std::filesystem::path> ChooseLogFolder(QWidget* parent, const std:
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return std::filesystem::path(dialog.selectedFiles().front().toStdU16String());
+    // Qt names the folder with "/"; a Windows user reads and writes it with "\\"
+    // in kivlogs.conf and in messages.
+    return std::filesystem::path(QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdU16String());
 }
 
 } // namespace kiv

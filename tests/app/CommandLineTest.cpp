@@ -66,6 +66,9 @@ private slots:
     {
         char program[] = "kivlogs", config[] = "--config", folder[] = "cfg\xe9", logs[] = "--logs=\xc3\x89l\xc3\xa8ves";
         char* argv[] = {program, config, folder, logs, nullptr};
+#ifdef _WIN32
+        QSKIP("on Windows the window reads the process's own wide command line, not argv");
+#endif
         const CommandLine parsed = kiv::WindowCommandLine(4, argv);
         QCOMPARE(parsed.action, CommandLine::Action::Run);
 #ifndef _WIN32

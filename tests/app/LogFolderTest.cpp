@@ -24,6 +24,13 @@ using kivtest::Folders;
 
 namespace {
 
+// A log folder named absolutely, as each system names one.
+#ifdef _WIN32
+const std::string kAbsoluteLogs = "C:\\srv\\logs";
+#else
+const std::string kAbsoluteLogs = "/srv/logs";
+#endif
+
 // Answers the dialogs as a member of staff would and notes what was asked.
 struct Staff {
     std::optional<int> questionAnswer; // none: no question expected
@@ -90,7 +97,7 @@ private slots:
 
         QCOMPARE(staff.asked.size(), dialogsShown);
         if (dialogsShown > 0)
-            QCOMPARE(staff.asked.front(), QStringLiteral("Le dossier des logs ") + QString::fromStdU16String(given.logFolder.u16string())
+            QCOMPARE(staff.asked.front(), QStringLiteral("Le dossier des logs ") + QString::fromStdU16String(std::filesystem::path(given.logFolder).make_preferred().u16string())
                                               + QStringLiteral(" est introuvable.\nChoisir le dossier des logs ?"));
         QCOMPARE(form.Paths().logFolder, changed ? share : given.logFolder);
         QCOMPARE(std::filesystem::exists(folders.Config() / "kivlogs.conf"), changed);
@@ -118,7 +125,7 @@ private slots:
         // ...and the one of the next start, unless --logs names another.
         for (const auto& [args, expected] : std::vector<std::pair<std::vector<std::string>, std::filesystem::path>>{
                  {{"--config", folders.Config().string()}, share},
-                 {{"--config", folders.Config().string(), "--logs", "/srv/logs"}, "/srv/logs"}}) {
+                 {{"--config", folders.Config().string(), "--logs", kAbsoluteLogs}, kAbsoluteLogs}}) {
             const kiv::CommandLine commandLine = kiv::ParseCommandLine(args);
             kiv::StartupPaths next = kiv::ResolveStartupPaths(commandLine, folders.Exe(), folders.Exe());
             QVERIFY(kiv::UseRememberedLogFolder(next, commandLine.logFolder.has_value()).empty());
@@ -145,7 +152,7 @@ private slots:
         form.LogFolderButton->click();
         QCOMPARE(staff.asked, QStringList{QStringLiteral("Choisir le dossier des logs")});
         QCOMPARE(form.Paths().logFolder, share);
-        QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + share.string() + "\nautre=1\n");
+        QCOMPARE(Folders::Read(folders.Config() / "kivlogs.conf"), "logs=" + std::filesystem::path(share).make_preferred().string() + "\nautre=1\n");
         QVERIFY(errors.messages.empty());
     }
 

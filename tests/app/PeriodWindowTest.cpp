@@ -187,11 +187,11 @@ private slots:
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(errors_->messages, std::vector<std::string>{});
 
-        const QString info = kivtest::ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
+        const QString info = kivtest::PdfTool(QStringLiteral("pdfinfo"), {kivtest::HostPath(pdf)});
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
         const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
         QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
-        const QString text = kivtest::ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        const QString text = kivtest::PdfText(pdf, {QStringLiteral("-layout")});
         QVERIFY2(text.contains(QStringLiteral("du 01/12/2026 au 05/12/2026, salle : S5")), qPrintable(text));
         // Every figure of the map, as often as the map holds it.
         QStringList printed = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);

@@ -134,7 +134,12 @@ private slots:
     {
         InstalledRoot installed;
         const fs::path config = installed.root / "cfg" / "kivlogs";
-        const EnvironmentValue xdgValue("XDG_CONFIG_HOME", QByteArray((installed.root / "cfg").string().c_str()));
+#ifdef _WIN32
+        const char* userFolderBase = "APPDATA";
+#else
+        const char* userFolderBase = "XDG_CONFIG_HOME";
+#endif
+        const EnvironmentValue xdgValue(userFolderBase, QByteArray((installed.root / "cfg").string().c_str()));
         QCOMPARE(kiv::ParseCommandLine({"--user-config", "--config", "c"}).action, kiv::CommandLine::Action::UsageError);
         kiv::CommandLine commandLine = kiv::ParseCommandLine({"--user-config"});
         QCOMPARE(commandLine.action, kiv::CommandLine::Action::Run);
