@@ -2,7 +2,7 @@
 # Puts Qt 6.4.2 for 64-bit Windows (MinGW-w64) in build/windows/qt/qt-6.4.2-mingw,
 # the Qt that the window is cross-built against. Debian ships no Qt for MinGW:
 #   - when ../shared/windows/qt-6.4.2-mingw-x86_64.tar.xz (or the archive named by
-#     KIV_QT_MINGW_ARCHIVE) is there and its SHA-256 is the one below, it is unpacked
+#     KIV_QT_MINGW_ARCHIVE; for a clone, also beside the checkout it came from) is there and its SHA-256 is the one below, it is unpacked
 #     (seconds);
 #   - otherwise the same Qt is built from Debian 12's source package qt6-base
 #     6.4.2+dfsg-10, with the same configuration and the one guard it needs: about
@@ -17,7 +17,16 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build/windows/qt
 prefix=$out/qt-6.4.2-mingw
-archive=${KIV_QT_MINGW_ARCHIVE:-$root/../shared/windows/qt-6.4.2-mingw-x86_64.tar.xz}
+archive_name=windows/qt-6.4.2-mingw-x86_64.tar.xz
+archive=${KIV_QT_MINGW_ARCHIVE:-$root/../shared/$archive_name}
+# A clone made elsewhere (a CI runner's scratch folder) finds the archive
+# beside the checkout it was cloned from.
+if [ -z "${KIV_QT_MINGW_ARCHIVE:-}" ] && [ ! -f "$archive" ]; then
+  origin=$(git -C "$root" remote get-url origin 2>/dev/null || true)
+  if [ -n "$origin" ] && [ -d "$origin" ] && [ -f "$origin/../shared/$archive_name" ]; then
+    archive=$(cd "$origin/../shared" && pwd)/$archive_name
+  fi
+fi
 sha256=35b8eda00ae6ca3620864ab918860b0f899490d155f974c712e66a2ace3e68f9
 source_version=6.4.2+dfsg-10
 
