@@ -1,18 +1,16 @@
 #pragma once
-// Where "Enregistrer" may not write: saved results that replaced a day's log
-// or a list file would destroy what the staff search in, or their own rooms,
-// time slots and words, without a word. kivlogs-cli refuses the same targets
-// for --output.
+// Where "Enregistrer" may not write: the window's side of the one rule that
+// kivlogs-cli's --output follows too (IsProgramInput), said as the window's
+// error.
+
+#include "jobs/ProgramInputs.h"
 
 #include <filesystem>
-#include <vector>
 
 namespace kiv {
 
-struct ProgramFiles {
-    std::vector<std::filesystem::path> lists; // the list files the window reads and writes
-    std::filesystem::path logFolder;          // every file in it is a log, or may become one
-};
+// The log folder and the list files the window reads and writes.
+using ProgramFiles = ProgramInputs;
 
 // Throws KivError when target is an existing file among files (through a link
 // or another spelling of its path included) or lies in the log folder.
