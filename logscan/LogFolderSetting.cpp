@@ -11,7 +11,7 @@
 namespace kiv {
 namespace {
 
-constexpr std::string_view kLogsKey = "logs=";
+constexpr std::string_view kLogsKey = "logs";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // A settings file holds a line or two; a larger one is no settings file of
@@ -57,32 +57,43 @@ SettingsText ReadSettings(const std::filesystem::path& file)
 
 } // namespace
 
-std::optional<std::filesystem::path> ReadLogFolderSetting(const std::filesystem::path& configFolder)
+std::optional<std::string> ReadSetting(const std::filesystem::path& configFolder, std::string_view key)
 {
-    for (const std::string& line : ReadSettings(configFolder / kSettingsFileName).lines) {
-        if (!line.starts_with(kLogsKey) || line.size() == kLogsKey.size())
-            continue;
-        // A relative folder is the file's neighbour, whatever folder the
-        // program was started in: the configuration travels with its logs.
-        const std::filesystem::path folder = PathFromBytes(std::string_view(line).substr(kLogsKey.size()));
-        return folder.is_absolute() ? folder : configFolder / folder;
-    }
+    for (const std::string& line : ReadSettings(configFolder / kSettingsFileName).lines)
+        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=')
+            return line.substr(key.size() + 1);
     return std::nullopt;
 }
 
-void WriteLogFolderSetting(const std::filesystem::path& configFolder, const std::filesystem::path& logFolder)
+void WriteSetting(const std::filesystem::path& configFolder, std::string_view key, std::string_view value)
 {
     const std::filesystem::path file = configFolder / kSettingsFileName;
     const SettingsText old = ReadSettings(file);
     // Rewriting only the beginning of a file too large would lose its end.
     if (!old.whole)
         throw KivError(TooLargeMessage(PathForMessage(file)));
-    std::string text = std::string(kLogsKey) + PathBytes(logFolder) + "\n";
+    std::string text = std::string(key) + '=' + std::string(value) + "\n";
     for (const std::string& line : old.lines)
-        if (!line.starts_with(kLogsKey))
+        if (!(line.starts_with(key) && line.size() > key.size() && line[key.size()] == '='))
             text += line + "\n";
     if (!WriteFileBytes(file, text))
         throw KivError(CannotCreateMessage(PathForMessage(file)));
+}
+
+std::optional<std::filesystem::path> ReadLogFolderSetting(const std::filesystem::path& configFolder)
+{
+    const std::optional<std::string> value = ReadSetting(configFolder, kLogsKey);
+    if (!value || value->empty())
+        return std::nullopt;
+    // A relative folder is the file's neighbour, whatever folder the program
+    // was started in: the configuration travels with its logs.
+    const std::filesystem::path folder = PathFromBytes(*value);
+    return folder.is_absolute() ? folder : configFolder / folder;
+}
+
+void WriteLogFolderSetting(const std::filesystem::path& configFolder, const std::filesystem::path& logFolder)
+{
+    WriteSetting(configFolder, kLogsKey, PathBytes(logFolder));
 }
 
 } // namespace kiv

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace kiv {
 
@@ -23,5 +25,11 @@ std::optional<std::filesystem::path> ReadLogFolderSetting(const std::filesystem:
 // KivError "Impossible de créer le fichier %s" when it cannot be written,
 // "Fichier trop volumineux : %s" when it is over 16 KB (its end would be lost).
 void WriteLogFolderSetting(const std::filesystem::path& configFolder, const std::filesystem::path& logFolder);
+
+// Any other setting of the file, "key=VALUE", read and written by the same
+// rules: the first such line's value; a write puts the line first and keeps
+// the others as they are.
+std::optional<std::string> ReadSetting(const std::filesystem::path& configFolder, std::string_view key);
+void WriteSetting(const std::filesystem::path& configFolder, std::string_view key, std::string_view value);
 
 } // namespace kiv
