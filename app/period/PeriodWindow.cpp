@@ -5,6 +5,7 @@
 #include "app/runs/PrintJobRun.h"
 #include "app/window/KivErrorBox.h"
 #include "app/window/WindowSettings.h"
+#include "grid/PrintQueue.h"
 #include "grid/QtTablePrint.h"
 #include "jobs/PeriodSummary.h"
 #include "logscan/FileIo.h"
@@ -24,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace kiv {
 namespace {
@@ -102,10 +104,11 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
     Status->setAccessibleName(QStringLiteral("État"));
     bottom->addWidget(Status, 1);
     PrintButton = new QPushButton(QStringLiteral("&Imprimer"), this);
+    PdfButton = new QPushButton(QStringLiteral("Imprimer en &PDF…"), this);
     SaveButton = new QPushButton(QStringLiteral("&Enregistrer"), this);
     CopyButton = new QPushButton(QStringLiteral("&Copier"), this);
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
-    for (QPushButton* button : {PrintButton, SaveButton, CopyButton, close})
+    for (QPushButton* button : {PrintButton, PdfButton, SaveButton, CopyButton, close})
         bottom->addWidget(button);
     layout->addLayout(bottom);
 
@@ -115,12 +118,19 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
     saveDialog_->setFileMode(QFileDialog::AnyFile);
     saveDialog_->setNameFilter(QStringLiteral("CSV (*.csv)"));
     saveDialog_->setDefaultSuffix(QStringLiteral("csv"));
+    pdfDialog_ = new QFileDialog(this);
+    pdfDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    pdfDialog_->setAcceptMode(QFileDialog::AcceptSave);
+    pdfDialog_->setFileMode(QFileDialog::AnyFile);
+    pdfDialog_->setNameFilter(QStringLiteral("PDF (*.pdf)"));
+    pdfDialog_->setDefaultSuffix(QStringLiteral("pdf"));
 
     connect(DateFrom, &QDateEdit::dateChanged, this, &PeriodWindow::DatesChanged);
     connect(DateTo, &QDateEdit::dateChanged, this, &PeriodWindow::DatesChanged);
     connect(Room, &QComboBox::editTextChanged, this, &PeriodWindow::Restart);
     connect(CancelButton, &QPushButton::clicked, this, &PeriodWindow::CancelCount);
     connect(PrintButton, &QPushButton::clicked, this, &PeriodWindow::Print);
+    connect(PdfButton, &QPushButton::clicked, this, &PeriodWindow::PrintToPdf);
     connect(SaveButton, &QPushButton::clicked, this, &PeriodWindow::Save);
     connect(CopyButton, &QPushButton::clicked, this, &PeriodWindow::Copy);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -129,7 +139,10 @@ PeriodWindow::PeriodWindow(Shared shared, QWidget* parent)
         connect(shared_.settings, changed, this, &PeriodWindow::SettingsChanged);
     if (shared_.printing)
         connect(shared_.printing, &PrintJobRun::RunningChanged, this,
-                [this](bool printing) { PrintButton->setEnabled(!printing && !Running()); });
+                [this](bool printing) {
+                    PrintButton->setEnabled(!printing && !Running());
+                    PdfButton->setEnabled(!printing && !Running());
+                });
     ShowIdle(QString());
 }
 
@@ -204,6 +217,7 @@ void PeriodWindow::ShowIdle(const QString& status)
     SaveButton->setEnabled(shown);
     CopyButton->setEnabled(shown);
     PrintButton->setEnabled(shown && !(shared_.printing && shared_.printing->Running()));
+    PdfButton->setEnabled(PrintButton->isEnabled());
     Status->setText(status);
 }
 
@@ -231,7 +245,7 @@ void PeriodWindow::Restart()
     Progress->setEnabled(true);
     Progress->setRange(0, 0); // busy until the first day is counted
     CancelButton->setEnabled(true);
-    for (QPushButton* button : {PrintButton, SaveButton, CopyButton})
+    for (QPushButton* button : {PrintButton, PdfButton, SaveButton, CopyButton})
         button->setEnabled(false);
     Status->setText(QStringLiteral("Calcul en cours…"));
 }
@@ -319,6 +333,27 @@ void PeriodWindow::Print()
             *shared_.printer, Title(), [use = Map->Model().Use(), title = Title()](QPainter& painter, const QRectF& page) {
                 PaintHeatMap(painter, page, use, title);
             }));
+    });
+}
+
+void PeriodWindow::PrintToPdf()
+{
+    if (!shared_.runModal || shared_.runModal(*pdfDialog_) != QDialog::Accepted || pdfDialog_->selectedFiles().value(0).isEmpty())
+        return;
+    const QString file = pdfDialog_->selectedFiles().front();
+    ReportErrors(this, [&] {
+        RefuseSavingOverProgramFile(std::filesystem::path(file.toStdU16String()), shared_.settings->ReadFiles());
+        auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+        if (shared_.printer)
+            printer->setPageSize(shared_.printer->pageLayout().pageSize());
+        UsePrintableArea(*printer, QPageLayout::Landscape);
+        auto job = PrepareLandscapePagePrint(
+            *printer, Title(), [use = Map->Model().Use(), title = Title()](QPainter& painter, const QRectF& page) {
+                PaintHeatMap(painter, page, use, title);
+            });
+        shared_.printing->Start([printer, job = std::move(job)](const std::atomic<bool>& cancel) { job(cancel); });
     });
 }
 

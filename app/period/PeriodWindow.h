@@ -73,6 +73,7 @@ public:
     QLabel* Status = nullptr;
     QLabel* Legend = nullptr;
     QPushButton* PrintButton = nullptr;
+    QPushButton* PdfButton = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* CopyButton = nullptr;
 
@@ -81,6 +82,8 @@ public slots:
     void Restart();
     void CancelCount();
     void Print();
+    // The map into a PDF file the staff name: no printer needed.
+    void PrintToPdf();
     void Save();
     void Copy();
 
@@ -111,6 +114,7 @@ private:
 
     Shared shared_;
     QFileDialog* saveDialog_ = nullptr;
+    QFileDialog* pdfDialog_ = nullptr;
     // A change of date or room restarts the count on the same thread without
     // waiting for the one called off.
     Run run_;

@@ -199,6 +199,26 @@ private slots:
             for (const QString& field : row) {
                 QVERIFY2(printed.removeOne(field), qPrintable(field + QStringLiteral(" missing from\n") + text));
             }
+
+        // "Imprimer en PDF…": the same page into a file the staff name, with
+        // a printer or without one, its edges kept clear for a later print.
+        const QString named = PathText(folders_->Exe() / "periode-nommee.pdf");
+        form_->RunModal = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(named);
+            return int(QDialog::Accepted);
+        };
+        window_->PdfButton->click();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(errors_->messages, std::vector<std::string>{});
+        const auto words = [](const QString& all) {
+            return all.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        };
+        QCOMPARE(words(kivtest::PdfText(named, {QStringLiteral("-layout")})), words(text));
+        const QString box = kivtest::PdfTool(QStringLiteral("pdftotext"),
+                                             {QStringLiteral("-bbox"), kivtest::HostPath(named), QStringLiteral("-")});
+        const auto first = QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"")).match(box);
+        QVERIFY2(first.hasMatch() && first.captured(1).toDouble() >= 11 && first.captured(2).toDouble() >= 11,
+                 qPrintable(box.left(400)));
     }
 
     // The staff pick another log folder, or another list of rooms, while the
