@@ -134,6 +134,10 @@ private slots:
     // asks for one. The one-click "Imprimer tableau" says there is no printer.
     void withoutAPrinterBothPrintoutsGoIntoPdfFiles()
     {
+#ifdef _WIN32
+        QSKIP("Qt's print dialog on Windows needs a native printer, and Windows always has one (Microsoft Print "
+              "to PDF); Wine here has none");
+#endif
         if (PrintQueueGiven())
             QSKIP("a print queue is given");
         kivtest::Folders folders;
