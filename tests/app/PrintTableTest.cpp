@@ -134,10 +134,6 @@ private slots:
     // asks for one. The one-click "Imprimer tableau" says there is no printer.
     void withoutAPrinterBothPrintoutsGoIntoPdfFiles()
     {
-#ifdef _WIN32
-        QSKIP("Qt's print dialog on Windows needs a native printer, and Windows always has one (Microsoft Print "
-              "to PDF); Wine here has none");
-#endif
         if (PrintQueueGiven())
             QSKIP("a print queue is given");
         kivtest::Folders folders;
@@ -273,10 +269,6 @@ private slots:
 
     void printsBesideTheWindowAndClosingCallsItOff()
     {
-#ifdef _WIN32
-        QSKIP("under Wine, the heap fails in free() when the window closes during a printout after another "
-              "one; not yet known whether Windows itself does");
-#endif
         kivtest::Folders folders;
         kivtest::ErrorCapture errors;
         kiv::TForm1 form(folders.Paths());
