@@ -146,24 +146,13 @@ public:
     // Up to size bytes; fewer only at the end of the file. -1 on an error.
     long long Read(char* into, std::size_t size) noexcept
     {
-        constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
-        std::size_t got = 0;
-        while (got < size) {
-            const std::size_t asked = std::min(size - got, kMostAtOnce);
+        return ReadFully(into, size, [this](char* at, std::size_t asked, std::size_t) {
 #ifdef _WIN32
-            const int n = _read(fd_, into + got, static_cast<unsigned>(asked));
+            return static_cast<long long>(_read(fd_, at, static_cast<unsigned>(asked)));
 #else
-            const ssize_t n = ::read(fd_, into + got, asked);
-            if (n < 0 && errno == EINTR)
-                continue;
+            return static_cast<long long>(::read(fd_, at, asked));
 #endif
-            if (n < 0)
-                return -1;
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        return static_cast<long long>(got);
+        });
     }
 
 #ifndef _WIN32
@@ -172,13 +161,28 @@ public:
     // at the end of the file. -1 on an error.
     long long ReadAt(char* into, std::size_t size, std::uint64_t offset) noexcept
     {
+        return ReadFully(into, size, [this, offset](char* at, std::size_t asked, std::size_t got) {
+            return static_cast<long long>(::pread(fd_, at, asked, static_cast<off_t>(offset + got)));
+        });
+    }
+#endif
+
+private:
+    // The system hands over at most about a gigabyte a call, and fewer bytes
+    // than asked whenever it likes: calls readSome(at, asked, got) until size
+    // bytes came, the file ended (0) or it failed (-1; a signal's interruption
+    // is asked again).
+    template <typename ReadSome>
+    static long long ReadFully(char* into, std::size_t size, ReadSome readSome) noexcept
+    {
         constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
         std::size_t got = 0;
         while (got < size) {
-            const std::size_t asked = std::min(size - got, kMostAtOnce);
-            const ssize_t n = ::pread(fd_, into + got, asked, static_cast<off_t>(offset + got));
+            const long long n = readSome(into + got, std::min(size - got, kMostAtOnce), got);
+#ifndef _WIN32
             if (n < 0 && errno == EINTR)
                 continue;
+#endif
             if (n < 0)
                 return -1;
             if (n == 0)
@@ -187,9 +191,7 @@ public:
         }
         return static_cast<long long>(got);
     }
-#endif
 
-private:
     int fd_ = -1;
 };
 
